@@ -1,0 +1,65 @@
+#pragma once
+
+#include "CurrentReading.h"
+
+#include <QByteArrayView>
+#include <QString>
+
+#include <array>
+#include <optional>
+
+/// Length of the meter's display frame, STX and ETX included.
+inline constexpr int DisplayFrameLength = 36;
+inline constexpr char Stx = 0x02;
+inline constexpr char Etx = 0x03;
+
+/// The four display characters of two digit bytes, high nibble first:
+/// 0-9 digits, 0xA blank, 0xB "F", 0xC "L", 0xD "U", 0xE "C", 0xF "-".
+[[nodiscard]] QString DecodeDigitPair(quint8 first, quint8 second);
+
+/// The value text of a digit group: point after `pointPos` characters (1-3), "-" in front when
+/// `minus`.
+[[nodiscard]] QString valueText(const QString& digits, int pointPos, bool minus);
+
+/// Point position of a 3-bit point field of groups 1-4 (voltage .. temperature).
+[[nodiscard]] int rowPointPosition(int field);
+/// Point position of a 3-bit point field of groups 5-7 (capacities); nullopt keeps the old value.
+[[nodiscard]] std::optional<int> capacityPointPosition(int field);
+
+/// The range text of a resistance range code, or nullopt for the unassigned codes 0 and 2.
+[[nodiscard]] std::optional<QString> rangeTextFor(int rangeCode);
+/// The range picture (`RS` index) of a resistance range code, or nullopt.
+[[nodiscard]] std::optional<int> rangeImageFor(int rangeCode);
+
+/// What the point decoders ask of the window's decimal-point cells: for each of the four row
+/// groups (0-3) either nothing, or the 3-bit field whose bit k shows point cell k+1.
+struct PointCellUpdates
+{
+    std::array<std::optional<quint8>, 4> fields;
+};
+
+/// True when the blinking of `functionCode` owns the point cells of row group `group` (0-3),
+/// so the point decoders must leave them alone.
+[[nodiscard]] bool pointCellsBlinking(int group, int functionCode);
+
+// The eleven indicator decoders, one per display byte 23 to 33. Each reads its byte and
+// writes the reading; the two point decoders also say what the point cells must show.
+void DecodeRowPoints1(quint8 byte, CurrentReading& r, PointCellUpdates& cells, bool frozen);
+void DecodeRowPoints2(quint8 byte, CurrentReading& r, PointCellUpdates& cells, bool frozen);
+void DecodeModeFlags(quint8 byte, CurrentReading& r);
+void DecodeSignFlags(quint8 byte, CurrentReading& r);
+void DecodeUnitFlags(quint8 byte, CurrentReading& r);
+void DecodeCapacityFlags(quint8 byte, CurrentReading& r);
+void DecodeCapacityPoints1(quint8 byte, CurrentReading& r);
+void DecodeCapacitySigns(quint8 byte, CurrentReading& r);
+void DecodeCapacityPoints2(quint8 byte, CurrentReading& r);
+void DecodeTestFlags(quint8 byte, CurrentReading& r);
+void DecodeResultFlags(quint8 byte, CurrentReading& r);
+
+/// Runs the eleven indicator decoders in byte order over `bytes` (display bytes 23-33; a
+/// shorter view decodes only what it holds). `frozen` keeps the point cells untouched.
+PointCellUpdates decodeIndicatorBytes(QByteArrayView bytes, CurrentReading& r, bool frozen);
+
+/// Decodes a whole display frame (at least 36 bytes, first byte STX; not checked here) into
+/// the reading: indicators, byte 34, every digit group and field. Shorter input is ignored.
+PointCellUpdates decodeDisplayFrame(QByteArrayView frame, CurrentReading& r, bool frozen);

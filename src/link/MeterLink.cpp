@@ -1,0 +1,33 @@
+#include "MeterLink.h"
+
+#include "SerialLink.h"
+#include "Waits.h"
+
+QString toggledPanelCaption(const QString& current, const QString& linkTag)
+{
+    if (current != PanelCaption)
+        return PanelCaption;
+    return PanelCaption + QStringLiteral("   970410") + linkTag;
+}
+
+MeterLink::MeterLink(SerialLink& serial, PortChoice port, QObject* parent)
+    : QObject(parent), m_serial(serial), m_port(std::move(port))
+{
+}
+
+void MeterLink::WaitForMeter()
+{
+    m_lost = true;
+    emit linkLost();
+    while (!m_closing) {
+        emit blinkStep();
+        WaitSeconds(0.2);
+        if (m_serial.inputCount() == 0)
+            continue;
+        const QByteArray input = m_serial.readAll();
+        if (!input.isEmpty() && input.front() == 0x02 && input.back() == 0x03)
+            break;
+    }
+    m_lost = false;
+    emit linkRestored(upCaption());
+}

@@ -1,0 +1,51 @@
+#pragma once
+
+#include "PortName.h"
+
+#include <QObject>
+#include <QString>
+
+class SerialLink;
+
+/// The caption of the main window before any click on the link label.
+inline const QString PanelCaption = QStringLiteral("Panel   V7.1");
+
+/// The main window's caption after a click on the link label: the long caption with the
+/// version date and the tag of the last successful status exchange, or back to the short one.
+[[nodiscard]] QString toggledPanelCaption(const QString& current, const QString& linkTag);
+
+/// The link to the meter: whether it is up, and the link-lost wait that listens until the
+/// meter sends a frame again. The link label follows the signals.
+class MeterLink : public QObject
+{
+    Q_OBJECT
+public:
+    MeterLink(SerialLink& serial, PortChoice port, QObject* parent = nullptr);
+
+    /// Listens (sends nothing) until a block that starts with STX and ends with ETX arrives,
+    /// blinking the link label every 0.2 s. Returns early only when the program closes.
+    void WaitForMeter();
+
+    [[nodiscard]] bool isLost() const { return m_lost; }
+    [[nodiscard]] const PortChoice& port() const { return m_port; }
+    /// "COM1" (or the device name) as the link label shows it while the link is up.
+    [[nodiscard]] QString upCaption() const { return linkUpCaption(m_port); }
+
+    /// The program is closing: every wait on the meter gives up at once.
+    void shutDown() { m_closing = true; }
+    [[nodiscard]] bool closing() const { return m_closing; }
+
+signals:
+    /// The meter fell silent: the label shows "No COM" and the keep-alive must pause.
+    void linkLost();
+    /// One blink step of the "No COM" label.
+    void blinkStep();
+    /// The meter sends again; `caption` is the label text (shown steadily).
+    void linkRestored(const QString& caption);
+
+private:
+    SerialLink& m_serial;
+    PortChoice m_port;
+    bool m_lost = false;
+    bool m_closing = false;
+};

@@ -1,0 +1,56 @@
+#include "Waits.h"
+
+#include "SerialLink.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QIODevice>
+#include <QTimer>
+
+#include <cmath>
+
+namespace {
+
+void connectWake(const QObject* wakeOn, QEventLoop& loop, const std::function<bool()>& done)
+{
+    const auto check = [&loop, &done] {
+        if (done())
+            loop.quit();
+    };
+    if (auto* link = qobject_cast<const SerialLink*>(wakeOn))
+        QObject::connect(link, &SerialLink::readyRead, &loop, check);
+    else if (auto* device = qobject_cast<const QIODevice*>(wakeOn))
+        QObject::connect(device, &QIODevice::readyRead, &loop, check);
+}
+
+} // namespace
+
+bool waitUntil(double seconds, const std::function<bool()>& done, const QObject* wakeOn)
+{
+    QElapsedTimer clock;
+    clock.start();
+    const qint64 totalMs = std::max<qint64>(0, std::llround(seconds * 1000.0));
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+    if (done && done())
+        return true;
+    for (qint64 left = totalMs - clock.elapsed(); left > 0; left = totalMs - clock.elapsed()) {
+        QEventLoop loop;
+        QTimer timer;
+        timer.setSingleShot(true);
+        timer.setTimerType(Qt::PreciseTimer);
+        QObject::connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
+        if (done && wakeOn)
+            connectWake(wakeOn, loop, done);
+        timer.start(static_cast<int>(left));
+        loop.exec();
+        if (done && done())
+            return true;
+    }
+    return done ? done() : true;
+}
+
+void WaitSeconds(double seconds)
+{
+    waitUntil(seconds, {}, nullptr);
+}

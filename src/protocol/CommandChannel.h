@@ -1,0 +1,63 @@
+#pragma once
+
+#include "MeterStatus.h"
+#include "PollTimers.h"
+
+#include <QByteArray>
+#include <QObject>
+#include <QString>
+
+class MeterLink;
+class SerialLink;
+
+/// The command side of the meter protocol: the status exchange that precedes every command,
+/// and the one way every sender talks to the meter (pause the poll and keep-alive, status
+/// exchange, command and parameter bytes, optional reply, resume).
+class CommandChannel : public QObject
+{
+    Q_OBJECT
+public:
+    /// Longest wait for each fast status answer. 9 bytes take under 5 ms at 19200 baud; the
+    /// wait ends as soon as 9 bytes are there, so the limit only matters for a silent meter
+    /// and leaves room for a frame in flight and USB adapter latency.
+    static constexpr double FastWaitSeconds = 0.05;
+    /// Longest wait for each slow status answer (the second series of ten tries).
+    static constexpr double SlowWaitSeconds = 0.2;
+    /// Pause between the bytes of a command and before its reply is read.
+    static constexpr double ByteGapSeconds = 0.02;
+
+    CommandChannel(SerialLink& serial, MeterLink& link, PollTimers& timers, MeterStatus& status,
+                   QString& linkTag, QObject* parent = nullptr);
+
+    /// The status exchange: up to ten fast tries of "A", then StatusQuerySlow. True when an
+    /// answer was accepted; false after the link-lost wait (the status keeps its values).
+    bool StatusQuery();
+    /// Ten slow tries of "A"; on failure waits in the link-lost state until the meter sends.
+    bool StatusQuerySlow();
+
+    /// Sends a command as every sender must: pauses both timers, runs StatusQuery, writes
+    /// `command` and each of `params` 0.02 s apart, and resumes the timers.
+    void send(char command, const QByteArray& params = {});
+    /// Like send, then waits 0.02 s and returns everything the meter answered.
+    QByteArray request(char command, const QByteArray& params = {});
+    /// The 10-second keep-alive: pauses the poll only, status exchange, "a".
+    void keepAlive();
+
+    [[nodiscard]] PollTimers& timers() { return m_timers; }
+    [[nodiscard]] SerialLink& serial() { return m_serial; }
+
+private:
+    enum class Series
+    {
+        Fast,
+        Slow
+    };
+    bool runSeries(Series series);
+    void writeCommand(char command, const QByteArray& params);
+
+    SerialLink& m_serial;
+    MeterLink& m_link;
+    PollTimers& m_timers;
+    MeterStatus& m_status;
+    QString& m_linkTag;
+};

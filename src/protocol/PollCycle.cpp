@@ -1,0 +1,112 @@
+#include "PollCycle.h"
+
+#include "DisplayDecoder.h"
+#include "MeterLink.h"
+#include "PanelModel.h"
+#include "SerialLink.h"
+#include "Waits.h"
+
+#include <QElapsedTimer>
+
+namespace {
+
+constexpr double FrameWaitSeconds = 2.0;
+constexpr double GarbagePauseSeconds = 0.2;
+constexpr int SilentWaitsBeforeLinkLost = 3;
+
+bool frameAt(QByteArrayView bytes, qsizetype i)
+{
+    return i + DisplayFrameLength <= bytes.size() && bytes[i] == Stx &&
+           bytes[i + DisplayFrameLength - 1] == Etx;
+}
+
+} // namespace
+
+qsizetype findDisplayFrame(QByteArrayView bytes)
+{
+    if (frameAt(bytes, 0))
+        return 0;
+    // Inside a stream a true frame is followed by the next frame's STX or by the end of
+    // what has arrived; this keeps data bytes that happen to be 0x02 and 0x03 from passing.
+    for (qsizetype i = bytes.size() - DisplayFrameLength; i > 0; --i) {
+        const qsizetype next = i + DisplayFrameLength;
+        if (frameAt(bytes, i) && (next == bytes.size() || bytes[next] == Stx))
+            return i;
+    }
+    return -1;
+}
+
+PollCycle::PollCycle(SerialLink& serial, MeterLink& link, CurrentReading& reading,
+                     PanelModel& panel, const bool& displayFrozen, QObject* parent)
+    : QObject(parent), m_serial(serial), m_link(link), m_reading(reading), m_panel(panel),
+      m_displayFrozen(displayFrozen)
+{
+}
+
+// Empties the input, then collects what arrives until a whole frame is there or the
+// 2-s window ends. A receive that starts in the middle of a frame keeps collecting until
+// it has seen two frame lengths, so a back-to-back stream is still mirrored.
+PollCycle::Receive PollCycle::receive(QByteArray& frame)
+{
+    m_serial.discardInput();
+    QByteArray bytes;
+    QElapsedTimer clock;
+    clock.start();
+    qsizetype want = DisplayFrameLength;
+    for (;;) {
+        const double left = FrameWaitSeconds - clock.elapsed() / 1000.0;
+        waitUntil(
+            std::max(0.0, left), [&] { return bytes.size() + m_serial.inputCount() >= want; },
+            &m_serial);
+        bytes += m_serial.readAll();
+        if (m_link.closing())
+            return Receive::Closing;
+        if (bytes.size() < DisplayFrameLength)
+            return Receive::Silence;
+        const qsizetype at = findDisplayFrame(bytes);
+        if (at >= 0) {
+            frame = bytes.mid(at, DisplayFrameLength);
+            return Receive::Frame;
+        }
+        if (bytes.size() >= 2 * DisplayFrameLength || clock.elapsed() >= FrameWaitSeconds * 1000)
+            return Receive::Garbage;
+        want = 2 * DisplayFrameLength;
+    }
+}
+
+void PollCycle::tick()
+{
+    if (m_inTick)
+        return;
+    m_inTick = true;
+    int silentWaits = 0;
+    for (;;) {
+        QByteArray frame;
+        const Receive got = receive(frame);
+        if (got == Receive::Closing)
+            break;
+        if (got == Receive::Silence && silentWaits < SilentWaitsBeforeLinkLost) {
+            ++silentWaits;
+            continue;
+        }
+        if (silentWaits >= SilentWaitsBeforeLinkLost) {
+            // The fourth wait gives up whatever it received: the link is lost until the
+            // meter sends a frame again, and that frame is not decoded.
+            m_link.WaitForMeter();
+            m_serial.readAll();
+            m_panel.forgetBlinkSelector();
+            break;
+        }
+        silentWaits = 0;
+        if (got == Receive::Frame) {
+            m_panel.applyFrame(frame, m_reading, m_displayFrozen);
+            ++m_framesDecoded;
+            emit frameDecoded();
+            break;
+        }
+        WaitSeconds(GarbagePauseSeconds);
+        if (m_link.closing())
+            break;
+    }
+    m_inTick = false;
+}
