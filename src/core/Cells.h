@@ -9,12 +9,13 @@
 /// the second its caption before the first frame arrives.
 #define CELLDESK_CELLS(X)                                                                          \
     X(HighO_1, "")                                                                                 \
-    X(HighO_2, "") X(HighO_3, "") X(HighO_4, "") X(LowO_1, "") X(LowO_2, "") X(LowO_3, "") X(      \
-        LowO_4, "") X(HighV_1, "") X(HighV_2, "") X(HighV_3, "") X(HighV_4, "") X(LowV_1, "")      \
-        X(LowV_2, "") X(LowV_3, "") X(LowV_4, "") X(HighODec_1, ".") X(HighODec_2, ".") X(         \
-            HighODec_3, ".") X(LowODec_1, ".") X(LowODec_2, ".") X(LowODec_3, ".")                 \
-            X(HighVDec_1, ".") X(HighVDec_2, ".") X(HighVDec_3, ".") X(LowVDec_1, ".") X(          \
-                LowVDec_2, ".") X(LowVDec_3, ".")                                                  \
+    X(HighO_2, "")                                                                                 \
+    X(HighO_3, "") X(HighO_4, "") X(LowO_1, "") X(LowO_2, "") X(LowO_3, "") X(LowO_4, "") X(       \
+        HighV_1, "") X(HighV_2, "") X(HighV_3, "") X(HighV_4, "") X(LowV_1, "") X(LowV_2, "")      \
+        X(LowV_3, "") X(LowV_4, "") X(HighODec_1, ".") X(HighODec_2, ".") X(HighODec_3, ".") X(    \
+            LowODec_1, ".") X(LowODec_2, ".") X(LowODec_3, ".") X(HighVDec_1, ".")                 \
+            X(HighVDec_2, ".") X(HighVDec_3, ".") X(LowVDec_1, ".") X(LowVDec_2, ".") X(LowVDec_3, \
+                                                                                        ".")       \
                 X(HighONeg, "-") X(LowONeg, "-") X(HighVNeg, "-") X(LowVNeg, "-") X(               \
                     LcdOADJ, "OADJ") X(LcdH,                                                       \
                                        "H") X(LcdHigh, "HIGH")                                     \

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "PortName.h"
+#include "Waits.h"
 
 #include <QObject>
 #include <QString>
@@ -33,7 +34,7 @@ public:
 
     /// The program is closing: every wait on the meter gives up at once.
     void shutDown() { m_closing = true; }
-    [[nodiscard]] bool closing() const { return m_closing; }
+    [[nodiscard]] bool closing() const { return m_closing || waitsAbandoned(); }
 
 signals:
     /// The meter fell silent: the label shows "No COM" and the keep-alive must pause.

@@ -12,6 +12,8 @@
 
 namespace {
 
+bool s_abandoned = false;
+
 void connectWake(const QObject* wakeOn, QEventLoop& loop, const std::function<bool()>& done)
 {
     const auto check = [&loop, &done] {
@@ -34,7 +36,8 @@ bool waitUntil(double seconds, const std::function<bool()>& done, const QObject*
     QCoreApplication::processEvents(QEventLoop::AllEvents);
     if (done && done())
         return true;
-    for (qint64 left = totalMs - clock.elapsed(); left > 0; left = totalMs - clock.elapsed()) {
+    for (qint64 left = totalMs - clock.elapsed(); left > 0 && !s_abandoned;
+         left = totalMs - clock.elapsed()) {
         QEventLoop loop;
         QTimer timer;
         timer.setSingleShot(true);
@@ -53,4 +56,16 @@ bool waitUntil(double seconds, const std::function<bool()>& done, const QObject*
 void WaitSeconds(double seconds)
 {
     waitUntil(seconds, {}, nullptr);
+}
+
+void abandonWaits()
+{
+    s_abandoned = true;
+    // Ends the event loops of the waits that are running now; later waits see the flag.
+    QCoreApplication::exit(0);
+}
+
+bool waitsAbandoned()
+{
+    return s_abandoned;
 }

@@ -12,3 +12,8 @@ void WaitSeconds(double seconds);
 /// Like WaitSeconds, but ends early as soon as `done` holds. `done` is checked after the
 /// first pass of events and whenever `wakeOn` (if given) emits readyRead. Returns `done()`.
 bool waitUntil(double seconds, const std::function<bool()>& done, const QObject* wakeOn);
+
+/// The program is ending: every wait returns at once from now on, including the ones that
+/// are running further up the stack.
+void abandonWaits();
+[[nodiscard]] bool waitsAbandoned();

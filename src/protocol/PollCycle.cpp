@@ -93,7 +93,7 @@ void PollCycle::tick()
             // The fourth wait gives up whatever it received: the link is lost until the
             // meter sends a frame again, and that frame is not decoded.
             m_link.WaitForMeter();
-            m_serial.readAll();
+            m_serial.discardInput();
             m_panel.forgetBlinkSelector();
             break;
         }

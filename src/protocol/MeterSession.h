@@ -1,0 +1,44 @@
+#pragma once
+
+#include "CommandChannel.h"
+#include "MeterLink.h"
+#include "PanelModel.h"
+#include "PollCycle.h"
+#include "PollTimers.h"
+#include "SerialLink.h"
+
+#include <QObject>
+
+struct CurrentReading;
+
+/// Everything that talks to the meter over one open port, wired together: the port
+/// wrapper, the link state, the poll and keep-alive timers, the command channel and the
+/// live poll that fills the panel model. The main window owns one for the whole run.
+class MeterSession : public QObject
+{
+    Q_OBJECT
+public:
+    MeterSession(QIODevice* port, const PortChoice& choice, CurrentReading& reading,
+                 MeterStatus& status, QString& linkTag, const bool& displayFrozen,
+                 QObject* parent = nullptr);
+
+    /// Starts the live poll and the keep-alive (the end of the main window's load step).
+    void start() { m_timers.start(); }
+    /// The program ends: waits on the meter give up and the timers stop for good.
+    void shutDown();
+
+    [[nodiscard]] SerialLink& serial() { return m_serial; }
+    [[nodiscard]] MeterLink& link() { return m_link; }
+    [[nodiscard]] PollTimers& timers() { return m_timers; }
+    [[nodiscard]] CommandChannel& channel() { return m_channel; }
+    [[nodiscard]] PollCycle& poll() { return m_poll; }
+    [[nodiscard]] PanelModel& panel() { return m_panel; }
+
+private:
+    SerialLink m_serial;
+    MeterLink m_link;
+    PollTimers m_timers;
+    CommandChannel m_channel;
+    PanelModel m_panel;
+    PollCycle m_poll;
+};

@@ -1,0 +1,126 @@
+// celldesk-meter-sim: the emulated meter as a program, for trying CellDesk without hardware.
+
+#include "DemoBattery.h"
+#include "MeterSim.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QSocketNotifier>
+#include <QTextStream>
+
+#include <csignal>
+#include <sys/signalfd.h>
+#include <unistd.h>
+
+#include <optional>
+
+namespace {
+
+std::optional<MeterSim::Fault> parseFault(const QString& name)
+{
+    if (name == u"none")
+        return MeterSim::Fault::None;
+    if (name == u"silent")
+        return MeterSim::Fault::Silent;
+    if (name == u"wrong-etx")
+        return MeterSim::Fault::WrongEtx;
+    if (name == u"short")
+        return MeterSim::Fault::ShortAnswer;
+    if (name == u"garbage")
+        return MeterSim::Fault::Garbage;
+    return std::nullopt;
+}
+
+int fail(const QString& message)
+{
+    QTextStream(stderr) << "celldesk-meter-sim: " << message << Qt::endl;
+    return 1;
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    // SIGINT and SIGTERM arrive through a descriptor, so the event loop ends cleanly and the
+    // link is removed. Blocked before anything else so every thread inherits the mask.
+    sigset_t stopSignals;
+    sigemptyset(&stopSignals);
+    sigaddset(&stopSignals, SIGINT);
+    sigaddset(&stopSignals, SIGTERM);
+    pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
+
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("celldesk-meter-sim"));
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        QStringLiteral("Emulates the battery test meter on a pseudo-terminal."));
+    parser.addHelpOption();
+    const QCommandLineOption linkOption(QStringLiteral("link"),
+                                        QStringLiteral("Make a symbolic link to the device."),
+                                        QStringLiteral("path"));
+    const QCommandLineOption periodOption(
+        QStringLiteral("period"),
+        QStringLiteral("Milliseconds from one display frame to the next."), QStringLiteral("ms"),
+        QStringLiteral("250"));
+    const QCommandLineOption pacedOption(QStringLiteral("paced"),
+                                         QStringLiteral("Send at the pace of 19200 baud."));
+    const QCommandLineOption faultOption(
+        QStringLiteral("fault"), QStringLiteral("none, silent, wrong-etx, short or garbage."),
+        QStringLiteral("kind"), QStringLiteral("none"));
+    const QCommandLineOption demoOption(QStringLiteral("demo"),
+                                        QStringLiteral("Show a battery discharging."));
+    const QCommandLineOption logOption(QStringLiteral("log"),
+                                       QStringLiteral("Print each received byte to stderr."));
+    parser.addOptions({linkOption, periodOption, pacedOption, faultOption, demoOption, logOption});
+    parser.process(app);
+
+    bool periodOk = false;
+    const int period = parser.value(periodOption).toInt(&periodOk);
+    if (!periodOk || period < 0)
+        return fail(QStringLiteral("--period wants a number of milliseconds"));
+    const std::optional<MeterSim::Fault> fault = parseFault(parser.value(faultOption));
+    if (!fault)
+        return fail(QStringLiteral("--fault wants none, silent, wrong-etx, short or garbage"));
+
+    MeterSim meter;
+    meter.setFramePeriodMs(period);
+    meter.setPaced(parser.isSet(pacedOption));
+    meter.setFault(*fault);
+    if (!meter.open())
+        return fail(QStringLiteral("cannot open a pseudo-terminal"));
+
+    QTextStream out(stdout);
+    out << "celldesk-meter-sim: listening on " << meter.devicePath() << Qt::endl;
+    if (parser.isSet(linkOption)) {
+        const QString link = parser.value(linkOption);
+        if (!meter.makeLink(link))
+            return fail(QStringLiteral("cannot make the link %1").arg(link));
+        out << "celldesk-meter-sim: linked " << link << Qt::endl;
+    }
+
+    DemoBattery battery(meter);
+    if (parser.isSet(demoOption))
+        battery.start();
+
+    if (parser.isSet(logOption)) {
+        QObject::connect(&meter, &MeterSim::bytesReceived, &meter, [](const QByteArray& bytes) {
+            QTextStream(stderr) << "rx " << bytes.toHex(' ') << Qt::endl;
+        });
+    }
+
+    const int signalFd = signalfd(-1, &stopSignals, SFD_CLOEXEC | SFD_NONBLOCK);
+    if (signalFd < 0)
+        return fail(QStringLiteral("cannot watch for signals"));
+    QSocketNotifier stopNotifier(signalFd, QSocketNotifier::Read);
+    QObject::connect(&stopNotifier, &QSocketNotifier::activated, &app, [signalFd] {
+        signalfd_siginfo info{};
+        while (::read(signalFd, &info, sizeof info) == ssize_t(sizeof info)) {
+        }
+        QCoreApplication::quit();
+    });
+
+    const int status = app.exec();
+    ::close(signalFd);
+    return status;
+}
