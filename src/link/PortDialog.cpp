@@ -40,7 +40,7 @@ PortDialog::PortDialog(QWidget* parent) : QDialog(parent)
         m_combo->addItem(QStringLiteral("COM%1").arg(n));
     m_combo->setCurrentText(QStringLiteral("COM1"));
 
-    // The documented 1095 twips hold "COM8" but not a device path; the box grows as much as
+    // The design width of 1095 twips holds "COM8" but not a device path; the box grows as much as
     // such a path needs, and OK and the dialog move right with it.
     QStyleOptionComboBox option;
     option.initFrom(m_combo);

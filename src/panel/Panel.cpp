@@ -1,0 +1,473 @@
+#include "Panel.h"
+
+#include "KeyFace.h"
+#include "LcdFonts.h"
+#include "LcdPicture.h"
+#include "LcdScreen.h"
+#include "PanelLayout.h"
+#include "PanelModel.h"
+#include "ToolbarImages.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QFontMetrics>
+#include <QLabel>
+#include <QLinearGradient>
+#include <QMouseEvent>
+#include <QPaintEvent>
+#include <QPainter>
+#include <QPushButton>
+#include <QRadialGradient>
+#include <QToolBar>
+
+namespace {
+
+const QString kTitle = QStringLiteral("Panel   V7.1");
+const QString kDeviceName = QStringLiteral("BATTERY ANALYZER");
+
+struct ToolbarButton
+{
+    const char* key;
+    const char* toolTip;
+};
+
+// In index order; button n shows image n.
+constexpr std::array<ToolbarButton, ToolbarImageCount> kToolbarButtons{{
+    {"Save", "Save as"},
+    {"Open", "Open File to Read"},
+    {"List", "List Display"},
+    {"Graph", "Graphic Display"},
+    {"Sampling", "Sampling Rate"},
+    {"StopRec", "Stop Rec"},
+    {"TimeSet", "Real Time Clock"},
+    {"Memory", "Data Logger"},
+    {"COMP", "Comparator"},
+    {"Erase", "Erase Memory"},
+}};
+constexpr int kStopRecButton = 6;
+constexpr int kRecordingImage = 6;
+
+constexpr std::array kArrowShapes{KeyFace::Arrow::Left, KeyFace::Arrow::Right, KeyFace::Arrow::Up,
+                                  KeyFace::Arrow::Down};
+const std::array<QString, PanelLayout::GrayKeyCount> kGrayCaptions{
+    QStringLiteral("HOLD"), QStringLiteral("MODE"), QStringLiteral("SET")};
+
+// Legends of the range scale ImgR 0-6: the scale's start, then the six resistance ranges in
+// the order of the range pictures RS 1-6.
+const std::array<QString, PanelLayout::RangeSteps> kRangeLegends{
+    QStringLiteral("\u03A9"), QStringLiteral("4m"), QStringLiteral("40m"), QStringLiteral("400m"),
+    QStringLiteral("4"),      QStringLiteral("40"), QStringLiteral("400")};
+
+const QColor kPrintColour(0xc9, 0xcd, 0xd3);
+
+bool isLabelLook(CellLook look)
+{
+    switch (look) {
+    case CellLook::BigDigit:
+    case CellLook::BigPoint:
+    case CellLook::BigMinus:
+    case CellLook::SmallDigits:
+    case CellLook::SmallValue:
+    case CellLook::SmallColon:
+    case CellLook::Word:
+    case CellLook::ValueHolder:
+        return true;
+    default:
+        return false;
+    }
+}
+
+Qt::Alignment alignmentFor(CellLook look)
+{
+    switch (look) {
+    case CellLook::BigPoint:
+        return Qt::AlignHCenter | Qt::AlignBottom;
+    case CellLook::SmallDigits:
+    case CellLook::SmallValue:
+        // A blank digit is a narrow space in the segment face: right-aligned, the digits still
+        // land on their places, as a meter blanks a leading zero.
+        return Qt::AlignRight | Qt::AlignVCenter;
+    case CellLook::SmallColon:
+        return Qt::AlignCenter;
+    default:
+        return Qt::AlignLeft | Qt::AlignVCenter;
+    }
+}
+
+// What an unlit cell still shows faintly through the glass.
+QString ghostFor(Cell cell, CellLook look)
+{
+    switch (look) {
+    case CellLook::BigDigit:
+        return QStringLiteral("8");
+    case CellLook::BigPoint:
+        return QStringLiteral(".");
+    case CellLook::BigMinus:
+        return QStringLiteral("-");
+    case CellLook::SmallValue:
+        return QStringLiteral("8.8.8.8");
+    case CellLook::SmallDigits:
+        return QString(cellCaption(cell).size(), QLatin1Char('8'));
+    case CellLook::SmallColon:
+        return QStringLiteral(":");
+    default:
+        return {};
+    }
+}
+
+void setInk(QWidget* w, const QColor& colour)
+{
+    QPalette pal = w->palette();
+    pal.setColor(QPalette::WindowText, colour);
+    w->setPalette(pal);
+}
+
+} // namespace
+
+Panel::Panel(QWidget* parent) : QWidget(parent), m_scale(TwipsScale::forScreen(screen()))
+{
+    setObjectName(QStringLiteral("Panel"));
+    setWindowTitle(kTitle);
+
+    buildToolbar();
+    buildLcd();
+    buildKeys();
+    buildStatusLine();
+
+    const QSize client(m_scale.px(PanelLayout::ClientWidth),
+                       m_scale.px(PanelLayout::ClientHeight) + m_toolbarHeight);
+    m_toolbar->setGeometry(0, 0, client.width(), m_toolbarHeight);
+    setFixedSize(client);
+}
+
+QRect Panel::place(const QRect& twips) const
+{
+    return m_scale.rect(twips).translated(0, m_toolbarHeight);
+}
+
+QRect Panel::placeOnGlass(const QRect& twips) const
+{
+    return m_scale.rect(twips).translated(-m_scale.rect(PanelLayout::Glass).topLeft());
+}
+
+void Panel::buildToolbar()
+{
+    m_toolbar = new QToolBar(this);
+    m_toolbar->setObjectName(QStringLiteral("Toolbar1"));
+    m_toolbar->setMovable(false);
+    m_toolbar->setFloatable(false);
+    m_toolbar->setIconSize(QSize(24, 24));
+    m_toolbar->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    m_toolbar->setContextMenuPolicy(Qt::PreventContextMenu);
+    for (int n = 1; n <= ToolbarImageCount; ++n) {
+        const ToolbarButton& b = kToolbarButtons[n - 1];
+        QAction* action = m_toolbar->addAction(toolbarImage(n), QString::fromLatin1(b.toolTip));
+        action->setProperty("Key", QString::fromLatin1(b.key));
+        action->setToolTip(QString::fromLatin1(b.toolTip));
+        if (n == kStopRecButton) {
+            // Exists only to lend its image to button 1 while recording.
+            action->setEnabled(false);
+            action->setVisible(false);
+        }
+    }
+    m_saveAction = m_toolbar->actions().constFirst();
+    connect(m_toolbar, &QToolBar::actionTriggered, this, [this](QAction* action) {
+        emit toolbarButtonClicked(action->property("Key").toString());
+    });
+    m_toolbarHeight = m_toolbar->sizeHint().height();
+}
+
+void Panel::buildLcd()
+{
+    auto* name = new QLabel(kDeviceName, this);
+    name->setObjectName(QStringLiteral("LblName"));
+    name->setTextFormat(Qt::PlainText);
+    name->setAlignment(Qt::AlignCenter);
+    name->setFont(LcdFonts::caption(m_scale.px(PanelLayout::NameFont)));
+    setInk(name, kPrintColour);
+    name->setGeometry(place(PanelLayout::Name));
+
+    m_lcd = new LcdScreen(this);
+    m_lcd->setGeometry(place(PanelLayout::Glass));
+
+    for (int i = 0; i < CellCount; ++i)
+        m_cells[i] = createCell(static_cast<Cell>(i));
+
+    const QFont legend = LcdFonts::ink(m_scale.px(PanelLayout::WordFont - 15));
+    for (int k = 0; k < PanelLayout::RangeSteps; ++k) {
+        auto* scale = new LcdPicture(LcdPicture::Shape::Scale, kRangeLegends[k], m_lcd);
+        scale->setObjectName(QStringLiteral("ImgR_%1").arg(k));
+        scale->setFont(legend);
+        scale->setGeometry(placeOnGlass(PanelLayout::rangeScale(k)));
+    }
+}
+
+QWidget* Panel::createCell(Cell cell)
+{
+    const CellPlace where = PanelLayout::cellPlace(cell);
+    const QString caption = cellCaption(cell);
+
+    QFont font;
+    switch (where.look) {
+    case CellLook::BigDigit:
+    case CellLook::BigMinus:
+        font = LcdFonts::segment(m_scale.px(PanelLayout::BigDigitFont));
+        break;
+    case CellLook::BigPoint:
+        // The segment face's own point is a speck at this size; a round dot reads better.
+        font = LcdFonts::ink(m_scale.px(PanelLayout::BigPointFont));
+        break;
+    case CellLook::SmallDigits:
+    case CellLook::SmallValue:
+    case CellLook::SmallColon:
+        font = LcdFonts::segment(m_scale.px(PanelLayout::SmallDigitFont));
+        break;
+    case CellLook::Symbol:
+        font = LcdFonts::ink(m_scale.px(PanelLayout::SymbolFont));
+        break;
+    default:
+        font = LcdFonts::ink(m_scale.px(PanelLayout::WordFont));
+        break;
+    }
+
+    QRect twips = where.twips;
+    QRect rect = where.look == CellLook::ValueHolder ? place(twips) : placeOnGlass(twips);
+    if (twips.width() == 0) // as wide as the caption, like an auto-sized label
+        rect.setWidth(QFontMetrics(font).horizontalAdvance(caption) + 2);
+
+    QWidget* widget = nullptr;
+    if (isLabelLook(where.look)) {
+        auto* label =
+            new QLabel(caption, where.look == CellLook::ValueHolder ? static_cast<QWidget*>(this)
+                                                                    : static_cast<QWidget*>(m_lcd));
+        label->setTextFormat(Qt::PlainText);
+        label->setAlignment(alignmentFor(where.look));
+        label->setMargin(0);
+        setInk(label, LcdScreen::inkColor());
+        m_labels[cellIndex(cell)] = label;
+        widget = label;
+        const QString ghost = ghostFor(cell, where.look);
+        if (!ghost.isEmpty())
+            m_lcd->addGhost(rect, ghost, font, alignmentFor(where.look));
+    } else {
+        LcdPicture::Shape shape = LcdPicture::Shape::Glyph;
+        if (where.look == CellLook::Boxed)
+            shape = LcdPicture::Shape::Boxed;
+        else if (where.look == CellLook::Line)
+            shape = LcdPicture::Shape::Line;
+        else if (where.look == CellLook::Pointer)
+            shape = LcdPicture::Shape::Pointer;
+        auto* picture = new LcdPicture(shape, caption, m_lcd);
+        if (where.look == CellLook::Symbol)
+            picture->setAlignment(Qt::AlignHCenter | Qt::AlignBottom);
+        widget = picture;
+    }
+    widget->setObjectName(cellName(cell));
+    widget->setFont(font);
+    // A fixed size keeps text changes from asking for a relayout.
+    widget->setFixedSize(rect.size());
+    widget->move(rect.topLeft());
+    if (where.look == CellLook::ValueHolder)
+        widget->hide();
+    return widget;
+}
+
+void Panel::buildKeys()
+{
+    const QFont keyFont = LcdFonts::caption(m_scale.px(PanelLayout::KeyFont));
+    for (int k = 0; k < PanelLayout::ArrowKeyCount; ++k) {
+        auto* key = new KeyFace(k, KeyFace::Tone::Dark, kArrowShapes[k], QString(), this);
+        key->setObjectName(QStringLiteral("CmdArrow_%1").arg(k));
+        key->setGeometry(place(PanelLayout::arrowKey(k)));
+        connect(key, &KeyFace::pressed, this, &Panel::arrowPressed);
+        connect(key, &KeyFace::released, this, &Panel::arrowReleased);
+        m_arrowKeys[k] = key;
+    }
+    for (int k = 0; k < PanelLayout::GrayKeyCount; ++k) {
+        auto* key =
+            new KeyFace(k, KeyFace::Tone::Gray, KeyFace::Arrow::None, kGrayCaptions[k], this);
+        key->setObjectName(QStringLiteral("CmdGray_%1").arg(k));
+        key->setFont(keyFont);
+        key->setGeometry(place(PanelLayout::grayKey(k)));
+        connect(key, &KeyFace::pressed, this, &Panel::grayPressed);
+        connect(key, &KeyFace::released, this, &Panel::grayReleased);
+        m_grayKeys[k] = key;
+    }
+
+    m_rangeButton = new QPushButton(QStringLiteral("Range"), this);
+    m_rangeButton->setObjectName(QStringLiteral("CmdRange"));
+    m_rangeButton->setFocusPolicy(Qt::NoFocus);
+    m_rangeButton->setFont(keyFont);
+    QPalette dark = m_rangeButton->palette();
+    dark.setColor(QPalette::Button, QColor(0x3c, 0x40, 0x46));
+    dark.setColor(QPalette::ButtonText, kPrintColour);
+    m_rangeButton->setPalette(dark);
+    m_rangeButton->setGeometry(place(PanelLayout::Range));
+    connect(m_rangeButton, &QPushButton::clicked, this, &Panel::rangeClicked);
+}
+
+QLabel* Panel::createStatusLabel(const QString& name, const QString& text, const QRect& twips,
+                                 Qt::Alignment alignment)
+{
+    auto* label = new QLabel(text, this);
+    label->setObjectName(name);
+    label->setTextFormat(Qt::PlainText);
+    label->setAlignment(alignment);
+    label->setFont(LcdFonts::caption(m_scale.px(PanelLayout::StatusFont)));
+    setInk(label, kPrintColour);
+    label->setGeometry(place(twips));
+    return label;
+}
+
+void Panel::buildStatusLine()
+{
+    const Qt::Alignment left = Qt::AlignLeft | Qt::AlignVCenter;
+    m_recLabel = createStatusLabel(QStringLiteral("LblRec"), QStringLiteral("Rec."),
+                                   PanelLayout::RecLabel, left);
+    m_countLabel =
+        createStatusLabel(QStringLiteral("LblCount"), QString(), PanelLayout::CountLabel, left);
+    m_fileNameLabel = createStatusLabel(QStringLiteral("LblFileName"), QString(),
+                                        PanelLayout::FileNameLabel, left);
+    m_linkLabel = createStatusLabel(QStringLiteral("LblCOM"), QStringLiteral("No COM"),
+                                    PanelLayout::LinkLabel, Qt::AlignCenter);
+    m_linkLabel->setCursor(Qt::PointingHandCursor);
+    m_linkLabel->installEventFilter(this);
+}
+
+void Panel::showCells(const PanelModel& model, const CellFlags& cells)
+{
+    if (cells.none())
+        return;
+    for (int i = 0; i < CellCount; ++i) {
+        if (cells.test(i))
+            showCell(i, model.cell(static_cast<Cell>(i)));
+    }
+}
+
+void Panel::showAllCells(const PanelModel& model)
+{
+    showCells(model, CellFlags().set());
+}
+
+void Panel::showCell(int index, const CellState& state)
+{
+    QLabel* label = m_labels[index];
+    if (label && label->text() != state.text)
+        label->setText(state.text);
+    m_cells[index]->setVisible(state.visible);
+}
+
+void Panel::setKeyFaceDown(bool arrow, int index, bool down)
+{
+    if (arrow && index >= 0 && index < PanelLayout::ArrowKeyCount)
+        m_arrowKeys[index]->setFaceDown(down);
+    else if (!arrow && index >= 0 && index < PanelLayout::GrayKeyCount)
+        m_grayKeys[index]->setFaceDown(down);
+}
+
+void Panel::setRecordingLook(bool recording)
+{
+    m_saveAction->setIcon(toolbarImage(recording ? kRecordingImage : 1));
+    m_saveAction->setToolTip(recording ? QStringLiteral("Stop Recording")
+                                       : QStringLiteral("Save As"));
+}
+
+bool Panel::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_linkLabel && event->type() == QEvent::MouseButtonRelease) {
+        const auto* mouse = static_cast<QMouseEvent*>(event);
+        if (mouse->button() == Qt::LeftButton && m_linkLabel->rect().contains(mouse->pos()))
+            emit linkLabelClicked();
+        return true;
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void Panel::closeEvent(QCloseEvent* event)
+{
+    emit closing();
+    event->accept();
+}
+
+void Panel::paintEvent(QPaintEvent* event)
+{
+    if (m_body.isNull() || m_body.size() != size() * devicePixelRatioF())
+        renderBody();
+    QPainter p(this);
+    const QRect dirty = event->rect();
+    const qreal dpr = devicePixelRatioF();
+    p.drawPixmap(dirty, m_body, QRectF(dirty.topLeft() * dpr, dirty.size() * dpr));
+}
+
+void Panel::renderBody()
+{
+    const qreal dpr = devicePixelRatioF();
+    m_body = QPixmap(size() * dpr);
+    m_body.setDevicePixelRatio(dpr);
+    m_body.fill(palette().color(QPalette::Window));
+
+    QPainter p(&m_body);
+    p.setRenderHint(QPainter::Antialiasing);
+    const auto at = [this](const QRect& twips) { return QRectF(place(twips)); };
+    const auto radius = [this](int twips) { return qreal(m_scale.px(twips)); };
+
+    // The case: dark moulded plastic with a lighter rim catching the light from above.
+    const QRectF body = at(PanelLayout::Case);
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(0, 0, 0, 70));
+    p.drawRoundedRect(body.translated(0, 2), radius(360), radius(360));
+    QLinearGradient shell(body.topLeft(), body.bottomLeft());
+    shell.setColorAt(0.0, QColor(0x45, 0x49, 0x50));
+    shell.setColorAt(0.45, QColor(0x2e, 0x31, 0x36));
+    shell.setColorAt(1.0, QColor(0x1f, 0x21, 0x25));
+    p.setBrush(shell);
+    p.setPen(QPen(QColor(0x10, 0x11, 0x13), 1.0));
+    p.drawRoundedRect(body, radius(360), radius(360));
+    p.setPen(QPen(QColor(255, 255, 255, 38), 1.0));
+    p.setBrush(Qt::NoBrush);
+    p.drawRoundedRect(body.adjusted(1.5, 1.5, -1.5, -1.5), radius(345), radius(345));
+
+    // The bezel around the glass, with the device name printed on its top band.
+    const QRectF bezel = at(PanelLayout::Bezel);
+    QLinearGradient rim(bezel.topLeft(), bezel.bottomLeft());
+    rim.setColorAt(0.0, QColor(0x14, 0x15, 0x18));
+    rim.setColorAt(1.0, QColor(0x22, 0x24, 0x28));
+    p.setBrush(rim);
+    p.setPen(QPen(QColor(255, 255, 255, 30), 1.0));
+    p.drawRoundedRect(bezel, radius(180), radius(180));
+    const QRectF glass = at(PanelLayout::Glass);
+    p.setPen(QPen(QColor(0, 0, 0, 200), 2.0));
+    p.setBrush(Qt::NoBrush);
+    p.drawRect(glass.adjusted(-1, -1, 1, 1));
+
+    // The keypad: a shallow recess with a round hub between the arrow keys.
+    const QRectF pad = at(PanelLayout::Keypad);
+    QLinearGradient recess(pad.topLeft(), pad.bottomLeft());
+    recess.setColorAt(0.0, QColor(0x25, 0x27, 0x2b));
+    recess.setColorAt(1.0, QColor(0x2c, 0x2f, 0x34));
+    p.setBrush(recess);
+    p.setPen(QPen(QColor(0, 0, 0, 120), 1.0));
+    p.drawRoundedRect(pad, radius(240), radius(240));
+    p.setPen(QPen(QColor(255, 255, 255, 22), 1.0));
+    p.setBrush(Qt::NoBrush);
+    p.drawRoundedRect(pad.adjusted(1, 1, -1, -1), radius(225), radius(225));
+
+    const QRectF up = at(PanelLayout::arrowKey(2));
+    const QRectF down = at(PanelLayout::arrowKey(3));
+    const QPointF hub((up.left() + up.right()) / 2, (up.bottom() + down.top()) / 2);
+    const qreal ring = (down.bottom() - up.top()) / 2;
+    p.setPen(QPen(QColor(0, 0, 0, 130), 1.0));
+    p.setBrush(QColor(0x22, 0x24, 0x28));
+    p.drawEllipse(hub, ring, ring);
+    QRadialGradient dome(hub - QPointF(ring * 0.1, ring * 0.1), ring * 0.3);
+    dome.setColorAt(0.0, QColor(0x5a, 0x5f, 0x66));
+    dome.setColorAt(1.0, QColor(0x2a, 0x2d, 0x31));
+    p.setBrush(dome);
+    p.drawEllipse(hub, ring * 0.22, ring * 0.22);
+
+    // The status strip along the foot of the case.
+    const QRectF strip = at(PanelLayout::StatusStrip);
+    p.setBrush(QColor(0x17, 0x18, 0x1b));
+    p.setPen(QPen(QColor(255, 255, 255, 30), 1.0));
+    p.drawRoundedRect(strip, radius(90), radius(90));
+}

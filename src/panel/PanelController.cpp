@@ -1,0 +1,112 @@
+#include "PanelController.h"
+
+#include "AppState.h"
+#include "Clock.h"
+#include "Commands.h"
+#include "Panel.h"
+#include "Prompts.h"
+#include "Waits.h"
+
+#include <QLabel>
+
+PanelController::PanelController(AppState& state, Panel& window, QIODevice* port,
+                                 const PortChoice& choice, Clock& clock, Prompts& prompts,
+                                 QObject* parent)
+    : QObject(parent), m_state(state), m_window(window), m_clock(clock), m_prompts(prompts),
+      m_session(port, choice, state.reading, state.status, state.LinkTag, state.DisplayFrozen, this)
+{
+    m_state.PortNumber = choice.PortNumber;
+
+    connect(&m_session.poll(), &PollCycle::frameDecoded, this, &PanelController::showChangedCells);
+
+    QLabel* linkLabel = m_window.linkLabel();
+    MeterLink& link = m_session.link();
+    connect(&link, &MeterLink::linkLost, linkLabel,
+            [linkLabel] { linkLabel->setText(QStringLiteral("No COM")); });
+    connect(&link, &MeterLink::blinkStep, linkLabel,
+            [linkLabel] { linkLabel->setVisible(linkLabel->isHidden()); });
+    connect(&link, &MeterLink::linkRestored, linkLabel, [linkLabel](const QString& caption) {
+        linkLabel->setText(caption);
+        linkLabel->setVisible(true);
+    });
+    connect(&m_window, &Panel::linkLabelClicked, this, &PanelController::toggleCaption);
+
+    connect(&m_window, &Panel::arrowPressed, this, [this](int i) { pressKey(KeyRow::Arrow, i); });
+    connect(&m_window, &Panel::grayPressed, this, [this](int i) { pressKey(KeyRow::Gray, i); });
+    connect(&m_window, &Panel::arrowReleased, this,
+            [this](int i) { releaseKey(KeyRow::Arrow, i); });
+    connect(&m_window, &Panel::grayReleased, this, [this](int i) { releaseKey(KeyRow::Gray, i); });
+    connect(&m_window, &Panel::rangeClicked, this, [this] {
+        m_session.panel().stepRangePicture();
+        showChangedCells();
+    });
+    connect(&m_window, &Panel::toolbarButtonClicked, this, &PanelController::runToolbarCommand);
+    connect(&m_window, &Panel::closing, this, &PanelController::closeProgram);
+}
+
+void PanelController::load()
+{
+    m_window.move(0, 0);
+    m_state.ComparatorBusy = false;
+    m_window.linkLabel()->setText(m_session.link().upCaption());
+    m_window.showAllCells(m_session.panel());
+    (void)m_session.panel().takeDirty();
+    m_session.start();
+}
+
+void PanelController::showChangedCells()
+{
+    m_window.showCells(m_session.panel(), m_session.panel().takeDirty());
+}
+
+void PanelController::toggleCaption()
+{
+    m_window.setWindowTitle(toggledPanelCaption(m_window.windowTitle(), m_state.LinkTag));
+}
+
+void PanelController::pressKey(KeyRow row, int index)
+{
+    m_window.setKeyFaceDown(row == KeyRow::Arrow, index, true);
+    m_pressMs = m_clock.monotonicMs();
+}
+
+// The hold time runs from the press to the end of the status exchange, as on the meter's
+// own keypad the long-press commands count from the moment the key went down.
+void PanelController::releaseKey(KeyRow row, int index)
+{
+    m_window.setKeyFaceDown(row == KeyRow::Arrow, index, false);
+    TimerPause pause(m_session.timers(), PollTimers::Both);
+    m_session.channel().StatusQuery();
+    const double holdSeconds = m_pressMs ? (m_clock.monotonicMs() - *m_pressMs) / 1000.0 : 0.0;
+    m_pressMs.reset();
+    if (const char command = keyCommand(row, index, holdSeconds))
+        m_session.serial().writeByte(static_cast<quint8>(command));
+}
+
+void PanelController::runToolbarCommand(const QString& key)
+{
+    if (key == QLatin1String("Open")) {
+        if (m_state.FileRecording) {
+            m_prompts.message(QStringLiteral("Recording Mode!\n\rPlease stop recording!"),
+                              Prompts::Icon::Critical);
+        }
+    } else if (key == QLatin1String("Erase")) {
+        eraseAutoMemory();
+    }
+    // "Save", "List", "Graph", "Sampling", "TimeSet", "Memory" and "COMP" start windows of
+    // their own; "StopRec" has no command.
+}
+
+void PanelController::eraseAutoMemory()
+{
+    if (m_prompts.confirm(
+            QStringLiteral("All the automatically recorded data in memory will be deleted!"),
+            Prompts::Icon::Exclamation))
+        m_session.channel().send(Command::EraseAutoMemory);
+}
+
+void PanelController::closeProgram()
+{
+    m_session.shutDown();
+    abandonWaits();
+}

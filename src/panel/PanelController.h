@@ -1,0 +1,49 @@
+#pragma once
+
+#include "MeterSession.h"
+#include "RemoteKeys.h"
+
+#include <QObject>
+
+#include <optional>
+
+class Clock;
+class Panel;
+class Prompts;
+class QIODevice;
+struct AppState;
+struct PortChoice;
+
+/// The main window's behaviour: its load step, the live poll into its cells, the link label,
+/// the remote keys and keep-alive, the "Range" button and the toolbar's dispatch. The window
+/// itself only shows; the meter is reached only through the session.
+class PanelController : public QObject
+{
+    Q_OBJECT
+public:
+    PanelController(AppState& state, Panel& window, QIODevice* port, const PortChoice& choice,
+                    Clock& clock, Prompts& prompts, QObject* parent = nullptr);
+
+    /// The main window's load step: place it, reset the shared state and start the live poll
+    /// and the keep-alive. The port is already open.
+    void load();
+    /// Toolbar1_ButtonClick: runs the command of the button with this key.
+    void runToolbarCommand(const QString& key);
+
+    [[nodiscard]] MeterSession& session() { return m_session; }
+
+private:
+    void showChangedCells();
+    void pressKey(KeyRow row, int index);
+    void releaseKey(KeyRow row, int index);
+    void toggleCaption();
+    void eraseAutoMemory();
+    void closeProgram();
+
+    AppState& m_state;
+    Panel& m_window;
+    Clock& m_clock;
+    Prompts& m_prompts;
+    MeterSession m_session;
+    std::optional<qint64> m_pressMs; // when a key picture went down (shared by all keys)
+};

@@ -1,0 +1,8 @@
+#include "TwipsScale.h"
+
+#include <QScreen>
+
+TwipsScale TwipsScale::forScreen(const QScreen* screen)
+{
+    return TwipsScale(screen ? screen->logicalDotsPerInch() : 96.0);
+}

@@ -1,0 +1,460 @@
+#include "Cells.h"
+#include "CurrentReading.h"
+#include "DisplayDecoder.h"
+#include "KeyFace.h"
+#include "Panel.h"
+#include "PanelModel.h"
+#include "PortDialog.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+#include <QToolBar>
+#include <QToolButton>
+
+#include <initializer_list>
+#include <utility>
+
+namespace {
+
+// A display frame with STX/ETX and the given bytes (numbered from 1, as the meter counts them).
+QByteArray frameWith(std::initializer_list<std::pair<int, int>> bytes)
+{
+    QByteArray f(DisplayFrameLength, '\0');
+    f[0] = Stx;
+    f[DisplayFrameLength - 1] = Etx;
+    for (const auto& [number, value] : bytes)
+        f[number - 1] = static_cast<char>(value);
+    return f;
+}
+
+// Digits in every group, most indicators lit (HIGH, WARNING, NO., the ohm and temperature
+// units dark), range code 1, a blink selector that blinks nothing.
+QByteArray busyFrame()
+{
+    return frameWith({{2, 0x12},  {3, 0x60},  {4, 0x03},  {5, 0x45},  {6, 0x01},  {7, 0x23},
+                      {8, 0x02},  {9, 0x51},  {10, 0x01}, {11, 0x23}, {16, 0x08}, {17, 0x55},
+                      {18, 0x12}, {19, 0x34}, {20, 0x10}, {21, 0x42}, {22, 0x37}, {23, 0xA9},
+                      {24, 0xA1}, {25, 0xEF}, {26, 0xFF}, {27, 0xD5}, {28, 0xFF}, {29, 0xFF},
+                      {30, 0xFF}, {31, 0xFF}, {32, 0xBF}, {33, 0xDE}, {34, 0x10}, {35, 0x80}});
+}
+
+struct Shown
+{
+    QString text;
+    bool visible;
+};
+
+Shown shown(const Panel& panel, Cell c)
+{
+    QWidget* w = panel.cellWidget(c);
+    const auto* label = qobject_cast<QLabel*>(w);
+    return {label ? label->text() : QString(), w->isVisibleTo(&panel)};
+}
+
+QAction* toolbarAction(const Panel& panel, int n)
+{
+    return panel.toolbar()->actions().at(n - 1);
+}
+
+} // namespace
+
+class TestPanelView : public QObject
+{
+    Q_OBJECT
+private slots:
+    void windowSizeAndTitle();
+    void everyCellHasOneWidget_data();
+    void everyCellHasOneWidget();
+    void fixedControlsExist_data();
+    void fixedControlsExist();
+    void lcdCellsStayOnTheGlass();
+    void showCellsTouchesOnlyFlagged_data();
+    void showCellsTouchesOnlyFlagged();
+    void showAllCellsMirrorsModel();
+    void toolbarButtons();
+    void toolbarClickReportsKey();
+    void recordingLook();
+    void keysReportPressAndRelease_data();
+    void keysReportPressAndRelease();
+    void secondButtonDoesNotRepeatPress();
+    void controllerDrivesKeyFace();
+    void linkLabelRangeAndClose();
+    void portDialogChoices_data();
+    void portDialogChoices();
+    void portDialogLayout();
+};
+
+void TestPanelView::windowSizeAndTitle()
+{
+    Panel panel;
+    QCOMPARE(panel.windowTitle(), QString("Panel   V7.1"));
+    QCOMPARE(panel.objectName(), QString("Panel"));
+    const TwipsScale& s = panel.scale();
+    QCOMPARE(panel.size(), QSize(s.px(4665), s.px(9090) + panel.toolbar()->height()));
+    QCOMPARE(panel.linkLabel()->geometry(),
+             s.rect(QRect(3240, 8520, 1215, 360)).translated(0, panel.toolbar()->height()));
+}
+
+void TestPanelView::everyCellHasOneWidget_data()
+{
+    QTest::addColumn<int>("cell");
+    for (int i = 0; i < CellCount; ++i)
+        QTest::newRow(qPrintable(cellName(static_cast<Cell>(i)))) << i;
+}
+
+void TestPanelView::everyCellHasOneWidget()
+{
+    QFETCH(int, cell);
+    Panel panel;
+    const Cell c = static_cast<Cell>(cell);
+    const auto found = panel.findChildren<QWidget*>(cellName(c));
+    QCOMPARE(found.size(), 1);
+    QCOMPARE(found.first(), panel.cellWidget(c));
+}
+
+void TestPanelView::fixedControlsExist_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("caption"); // expected for labels and buttons
+    for (int k = 0; k < 7; ++k)
+        QTest::newRow(qPrintable(QString("ImgR_%1").arg(k))) << QString("ImgR_%1").arg(k) << "";
+    for (int k = 0; k < 4; ++k)
+        QTest::newRow(qPrintable(QString("CmdArrow_%1").arg(k)))
+            << QString("CmdArrow_%1").arg(k) << "";
+    for (int k = 0; k < 3; ++k)
+        QTest::newRow(qPrintable(QString("CmdGray_%1").arg(k)))
+            << QString("CmdGray_%1").arg(k) << "";
+    QTest::newRow("CmdRange") << "CmdRange"
+                              << "Range";
+    QTest::newRow("LblCOM") << "LblCOM"
+                            << "No COM";
+    QTest::newRow("LblRec") << "LblRec"
+                            << "Rec.";
+    QTest::newRow("LblCount") << "LblCount"
+                              << "";
+    QTest::newRow("LblFileName") << "LblFileName"
+                                 << "";
+    QTest::newRow("LblName") << "LblName"
+                             << "BATTERY ANALYZER";
+    QTest::newRow("Toolbar1") << "Toolbar1"
+                              << "";
+}
+
+void TestPanelView::fixedControlsExist()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, caption);
+    Panel panel;
+    const auto found = panel.findChildren<QWidget*>(name);
+    QCOMPARE(found.size(), 1);
+    if (const auto* label = qobject_cast<QLabel*>(found.first()))
+        QCOMPARE(label->text(), caption);
+    if (const auto* button = qobject_cast<QPushButton*>(found.first()))
+        QCOMPARE(button->text(), caption);
+}
+
+void TestPanelView::lcdCellsStayOnTheGlass()
+{
+    Panel panel;
+    const QWidget* glass = panel.findChild<QWidget*>("LcdScreen");
+    QVERIFY(glass);
+    for (int i = 0; i < CellCount; ++i) {
+        const Cell c = static_cast<Cell>(i);
+        if (c == Cell::LblV || c == Cell::LblOhm || c == Cell::LblA || c == Cell::LblTemp) {
+            QVERIFY2(!panel.rect().intersects(panel.cellWidget(c)->geometry()),
+                     qPrintable(cellName(c)));
+            continue;
+        }
+        QWidget* w = panel.cellWidget(c);
+        QCOMPARE(w->parentWidget(), glass);
+        QVERIFY2(glass->rect().contains(w->geometry()), qPrintable(cellName(c)));
+    }
+}
+
+void TestPanelView::showCellsTouchesOnlyFlagged_data()
+{
+    QTest::addColumn<QList<int>>("flagged");
+    QTest::newRow("nothing") << QList<int>{};
+    QTest::newRow("one digit") << QList<int>{cellIndex(Cell::HighO_2)};
+    QTest::newRow("digits and their sign")
+        << QList<int>{cellIndex(Cell::LowV_1), cellIndex(Cell::LowV_4), cellIndex(Cell::LowVNeg)};
+    QTest::newRow("indicator words")
+        << QList<int>{cellIndex(Cell::LcdHigh), cellIndex(Cell::LcdWarning)};
+    QTest::newRow("pictures") << QList<int>{cellIndex(Cell::RS_2), cellIndex(Cell::UnitOhm),
+                                            cellIndex(Cell::LineNo)};
+    QTest::newRow("small fields") << QList<int>{cellIndex(Cell::LblmAh_0), cellIndex(Cell::LblSS)};
+}
+
+void TestPanelView::showCellsTouchesOnlyFlagged()
+{
+    QFETCH(QList<int>, flagged);
+    Panel panel;
+    PanelModel model;
+    panel.showAllCells(model);
+    QList<Shown> before;
+    for (int i = 0; i < CellCount; ++i)
+        before << shown(panel, static_cast<Cell>(i));
+
+    CurrentReading reading;
+    model.applyFrame(busyFrame(), reading, false);
+    CellFlags flags;
+    for (int i : flagged) {
+        const Cell c = static_cast<Cell>(i);
+        // Each flagged cell must really change, or the row proves nothing.
+        QVERIFY2(model.cell(c).text != before[i].text || model.cell(c).visible != before[i].visible,
+                 qPrintable(cellName(c)));
+        flags.set(i);
+    }
+    panel.showCells(model, flags);
+
+    for (int i = 0; i < CellCount; ++i) {
+        const Cell c = static_cast<Cell>(i);
+        const Shown now = shown(panel, c);
+        const bool isLabel = qobject_cast<QLabel*>(panel.cellWidget(c)) != nullptr;
+        const QString expectedText = flags.test(i) && isLabel ? model.cell(c).text : before[i].text;
+        const bool expectedVisible = flags.test(i) ? model.cell(c).visible : before[i].visible;
+        QVERIFY2(now.text == expectedText, qPrintable(cellName(c)));
+        QVERIFY2(now.visible == expectedVisible, qPrintable(cellName(c)));
+    }
+}
+
+void TestPanelView::showAllCellsMirrorsModel()
+{
+    Panel panel;
+    PanelModel model;
+    CurrentReading reading;
+    model.applyFrame(busyFrame(), reading, false);
+    // The frame must really change things for this check to mean anything.
+    QVERIFY(model.cell(Cell::HighO_1).text == "1");
+    QVERIFY(model.cell(Cell::RS_2).visible);
+    panel.showAllCells(model);
+    for (int i = 0; i < CellCount; ++i) {
+        const Cell c = static_cast<Cell>(i);
+        const Shown now = shown(panel, c);
+        QVERIFY2(now.visible == model.cell(c).visible, qPrintable(cellName(c)));
+        if (qobject_cast<QLabel*>(panel.cellWidget(c)))
+            QVERIFY2(now.text == model.cell(c).text, qPrintable(cellName(c)));
+    }
+}
+
+void TestPanelView::toolbarButtons()
+{
+    Panel panel;
+    const QStringList keys{"Save",    "Open",    "List",   "Graph", "Sampling",
+                           "StopRec", "TimeSet", "Memory", "COMP",  "Erase"};
+    const QStringList tips{
+        "Save as",  "Open File to Read", "List Display", "Graphic Display", "Sampling Rate",
+        "Stop Rec", "Real Time Clock",   "Data Logger",  "Comparator",      "Erase Memory"};
+    const QList<QAction*> actions = panel.toolbar()->actions();
+    QCOMPARE(actions.size(), 10);
+    for (int n = 0; n < 10; ++n) {
+        QCOMPARE(actions[n]->property("Key").toString(), keys[n]);
+        QCOMPARE(actions[n]->toolTip(), tips[n]);
+        QCOMPARE(actions[n]->isEnabled() && actions[n]->isVisible(), n != 5);
+        QVERIFY(!actions[n]->icon().isNull());
+    }
+}
+
+void TestPanelView::toolbarClickReportsKey()
+{
+    Panel panel;
+    panel.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&panel));
+    QSignalSpy spy(&panel, &Panel::toolbarButtonClicked);
+    QWidget* memory = panel.toolbar()->widgetForAction(toolbarAction(panel, 8));
+    QVERIFY(memory);
+    QTest::mouseClick(memory, Qt::LeftButton);
+    QCOMPARE(spy.size(), 1);
+    QCOMPARE(spy.at(0).at(0).toString(), QString("Memory"));
+    toolbarAction(panel, 6)->trigger(); // disabled: nothing
+    QCOMPARE(spy.size(), 1);
+}
+
+void TestPanelView::recordingLook()
+{
+    Panel panel;
+    QAction* save = toolbarAction(panel, 1);
+    const QImage saveImage = save->icon().pixmap(24).toImage();
+    const QImage stopImage = toolbarAction(panel, 6)->icon().pixmap(24).toImage();
+    QVERIFY(saveImage != stopImage);
+
+    panel.setRecordingLook(true);
+    QCOMPARE(save->toolTip(), QString("Stop Recording"));
+    QCOMPARE(save->icon().pixmap(24).toImage(), stopImage);
+    QCOMPARE(save->property("Key").toString(), QString("Save"));
+
+    panel.setRecordingLook(false);
+    QCOMPARE(save->toolTip(), QString("Save As"));
+    QCOMPARE(save->icon().pixmap(24).toImage(), saveImage);
+}
+
+void TestPanelView::keysReportPressAndRelease_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<bool>("arrow");
+    QTest::addColumn<int>("index");
+    QTest::addColumn<Qt::MouseButton>("button");
+    QTest::newRow("arrow 0") << "CmdArrow_0" << true << 0 << Qt::LeftButton;
+    QTest::newRow("arrow 3, right button") << "CmdArrow_3" << true << 3 << Qt::RightButton;
+    QTest::newRow("gray 0") << "CmdGray_0" << false << 0 << Qt::LeftButton;
+    QTest::newRow("gray 2") << "CmdGray_2" << false << 2 << Qt::LeftButton;
+}
+
+void TestPanelView::keysReportPressAndRelease()
+{
+    QFETCH(QString, name);
+    QFETCH(bool, arrow);
+    QFETCH(int, index);
+    QFETCH(Qt::MouseButton, button);
+    Panel panel;
+    auto* key = panel.findChild<KeyFace*>(name);
+    QVERIFY(key);
+    QSignalSpy pressed(&panel, arrow ? &Panel::arrowPressed : &Panel::grayPressed);
+    QSignalSpy released(&panel, arrow ? &Panel::arrowReleased : &Panel::grayReleased);
+    QSignalSpy otherPressed(&panel, arrow ? &Panel::grayPressed : &Panel::arrowPressed);
+
+    QTest::mousePress(key, button);
+    QCOMPARE(pressed.size(), 1);
+    QCOMPARE(pressed.at(0).at(0).toInt(), index);
+    QVERIFY(key->isFaceDown());
+    QCOMPARE(released.size(), 0);
+
+    // Released outside the key: still the end of the press.
+    QTest::mouseRelease(key, button, {}, QPoint(-5, -5));
+    QCOMPARE(released.size(), 1);
+    QCOMPARE(released.at(0).at(0).toInt(), index);
+    QVERIFY(!key->isFaceDown());
+    QCOMPARE(otherPressed.size(), 0);
+}
+
+void TestPanelView::secondButtonDoesNotRepeatPress()
+{
+    KeyFace key(1, KeyFace::Tone::Dark, KeyFace::Arrow::Right, QString());
+    key.resize(60, 40);
+    QSignalSpy pressed(&key, &KeyFace::pressed);
+    QSignalSpy released(&key, &KeyFace::released);
+    const QPoint at(10, 10);
+    QMouseEvent leftDown(QEvent::MouseButtonPress, at, key.mapToGlobal(at), Qt::LeftButton,
+                         Qt::LeftButton, {});
+    QMouseEvent rightDown(QEvent::MouseButtonPress, at, key.mapToGlobal(at), Qt::RightButton,
+                          Qt::LeftButton | Qt::RightButton, {});
+    QMouseEvent rightUp(QEvent::MouseButtonRelease, at, key.mapToGlobal(at), Qt::RightButton,
+                        Qt::LeftButton, {});
+    QMouseEvent leftUp(QEvent::MouseButtonRelease, at, key.mapToGlobal(at), Qt::LeftButton,
+                       Qt::NoButton, {});
+    QApplication::sendEvent(&key, &leftDown);
+    QApplication::sendEvent(&key, &rightDown);
+    QApplication::sendEvent(&key, &rightUp);
+    QCOMPARE(pressed.size(), 1);
+    QCOMPARE(released.size(), 0);
+    QVERIFY(key.isFaceDown());
+    QApplication::sendEvent(&key, &leftUp);
+    QCOMPARE(released.size(), 1);
+    QVERIFY(!key.isFaceDown());
+}
+
+void TestPanelView::controllerDrivesKeyFace()
+{
+    Panel panel;
+    auto* gray1 = panel.findChild<KeyFace*>("CmdGray_1");
+    auto* arrow1 = panel.findChild<KeyFace*>("CmdArrow_1");
+    panel.setKeyFaceDown(false, 1, true);
+    QVERIFY(gray1->isFaceDown());
+    QVERIFY(!arrow1->isFaceDown());
+    panel.setKeyFaceDown(true, 1, true);
+    panel.setKeyFaceDown(false, 1, false);
+    QVERIFY(!gray1->isFaceDown());
+    QVERIFY(arrow1->isFaceDown());
+    panel.setKeyFaceDown(true, 4, true); // out of range: ignored
+    panel.setKeyFaceDown(false, -1, true);
+}
+
+void TestPanelView::linkLabelRangeAndClose()
+{
+    Panel panel;
+    QSignalSpy link(&panel, &Panel::linkLabelClicked);
+    QSignalSpy range(&panel, &Panel::rangeClicked);
+    QSignalSpy closing(&panel, &Panel::closing);
+    QTest::mouseClick(panel.linkLabel(), Qt::LeftButton);
+    QTest::mouseClick(panel.findChild<QPushButton*>("CmdRange"), Qt::LeftButton);
+    QCOMPARE(link.size(), 1);
+    QCOMPARE(range.size(), 1);
+    panel.show();
+    QVERIFY(panel.close());
+    QCOMPARE(closing.size(), 1);
+}
+
+void TestPanelView::portDialogChoices_data()
+{
+    QTest::addColumn<QString>("prefill"); // empty: leave the design-time text
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<QString>("chosen");
+    QTest::newRow("OK, untouched") << ""
+                                   << "CmdOK"
+                                   << "COM1";
+    QTest::newRow("OK, typed Auto") << "Auto"
+                                    << "CmdOK"
+                                    << "Auto";
+    QTest::newRow("OK, lower case kept") << "com3"
+                                         << "CmdOK"
+                                         << "com3";
+    QTest::newRow("OK, device path") << "/dev/pts/12"
+                                     << "CmdOK"
+                                     << "/dev/pts/12";
+    QTest::newRow("Port1 ignores the box") << "COM5"
+                                           << "Port1"
+                                           << "COM1";
+    QTest::newRow("Port2 ignores the box") << "COM5"
+                                           << "Port2"
+                                           << "COM2";
+}
+
+void TestPanelView::portDialogChoices()
+{
+    QFETCH(QString, prefill);
+    QFETCH(QString, button);
+    QFETCH(QString, chosen);
+    PortDialog dialog;
+    if (!prefill.isEmpty())
+        dialog.setPortText(prefill);
+    dialog.show();
+    QSignalSpy spy(&dialog, &PortDialog::portChosen);
+    QTest::mouseClick(dialog.findChild<QPushButton*>(button), Qt::LeftButton);
+    QCOMPARE(spy.size(), 1);
+    QCOMPARE(spy.at(0).at(0).toString(), chosen);
+    QCOMPARE(dialog.result(), int(QDialog::Accepted));
+    QVERIFY(!dialog.isVisible());
+}
+
+void TestPanelView::portDialogLayout()
+{
+    PortDialog dialog;
+    QCOMPARE(dialog.objectName(), QString("Port"));
+    QCOMPARE(dialog.windowTitle(), QString("COM Port"));
+    auto* combo = dialog.findChild<QComboBox*>("TxtCOM");
+    QVERIFY(combo && combo->isEditable());
+    QCOMPARE(combo->currentText(), QString("COM1"));
+    QStringList items;
+    for (int i = 0; i < combo->count(); ++i)
+        items << combo->itemText(i);
+    QCOMPARE(items, (QStringList{"COM1", "COM2", "COM3", "COM4", "COM5", "COM6", "COM7", "COM8"}));
+
+    // A device path fits the box, OK sits right of it inside the dialog, the direct choices
+    // are below what the dialog shows.
+    dialog.show();
+    const int textWidth = combo->fontMetrics().horizontalAdvance("/dev/pts/12");
+    QVERIFY(combo->lineEdit()->width() >= textWidth);
+    auto* ok = dialog.findChild<QPushButton*>("CmdOK");
+    QVERIFY(ok->geometry().left() > combo->geometry().right());
+    QVERIFY(dialog.rect().contains(ok->geometry()));
+    QVERIFY(dialog.findChild<QPushButton*>("Port1")->geometry().top() > dialog.height());
+    QVERIFY(dialog.findChild<QPushButton*>("Port2")->geometry().top() > dialog.height());
+}
+
+QTEST_MAIN(TestPanelView)
+#include "tst_panelview.moc"
