@@ -1,6 +1,13 @@
 #include "SerialLink.h"
 
+#include "Waits.h"
+
+#include <QCoreApplication>
 #include <QSerialPort>
+
+#include <algorithm>
+
+#include <termios.h>
 
 SerialLink::SerialLink(QIODevice* device, QObject* parent) : QObject(parent), m_device(device)
 {
@@ -35,4 +42,33 @@ bool SerialLink::writeBytes(const QByteArray& bytes)
         return true;
     emit writeFailed(m_device->errorString());
     return false;
+}
+
+// On a terminal in raw mode with VTIME 0, poll() reports the port readable only once VMIN
+// bytes have arrived; reads stay non-blocking, so nothing else changes.
+void SerialLink::setWakeThreshold(qsizetype bytes)
+{
+    auto* port = qobject_cast<QSerialPort*>(m_device);
+    if (!port || !port->isOpen())
+        return;
+    termios tio{};
+    if (::tcgetattr(port->handle(), &tio) != 0)
+        return;
+    const auto threshold = static_cast<cc_t>(std::clamp<qsizetype>(bytes, 1, 255));
+    if (tio.c_cc[VMIN] == threshold && tio.c_cc[VTIME] == 0)
+        return;
+    tio.c_cc[VMIN] = threshold;
+    tio.c_cc[VTIME] = 0;
+    ::tcsetattr(port->handle(), TCSANOW, &tio);
+}
+
+bool SerialLink::waitForBytes(qsizetype count, double seconds)
+{
+    const auto enough = [this, count] { return inputCount() >= count; };
+    setWakeThreshold(count - inputCount());
+    const bool arrived = waitUntil(seconds, enough, this);
+    setWakeThreshold(1);
+    if (!arrived)
+        QCoreApplication::processEvents(); // collect what arrived below the threshold
+    return arrived || enough();
 }

@@ -24,6 +24,16 @@ public:
     bool writeByte(quint8 byte);
     bool writeBytes(const QByteArray& bytes);
 
+    /// Waits up to `seconds` until at least `count` bytes are waiting; window events keep
+    /// running. On a serial port the driver is asked to wake the program only once that many
+    /// bytes are there, so a frame costs one wake-up instead of one per byte.
+    bool waitForBytes(qsizetype count, double seconds);
+
+    /// How many received bytes make the port readable for the event loop (1-255). A reader
+    /// that does not need the bytes before a certain count raises it to sleep through them;
+    /// waitForBytes() leaves it at 1.
+    void setWakeThreshold(qsizetype bytes);
+
     [[nodiscard]] QIODevice* device() const { return m_device; }
 
 signals:

@@ -33,9 +33,14 @@ bool waitUntil(double seconds, const std::function<bool()>& done, const QObject*
     QElapsedTimer clock;
     clock.start();
     const qint64 totalMs = std::max<qint64>(0, std::llround(seconds * 1000.0));
-    QCoreApplication::processEvents(QEventLoop::AllEvents);
-    if (done && done())
+    // A wait that is already over still lets pending events run once; one that is about to
+    // sleep in its own event loop runs them there.
+    if (done && done()) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents);
         return true;
+    }
+    if (totalMs == 0)
+        QCoreApplication::processEvents(QEventLoop::AllEvents);
     for (qint64 left = totalMs - clock.elapsed(); left > 0 && !s_abandoned;
          left = totalMs - clock.elapsed()) {
         QEventLoop loop;

@@ -28,8 +28,7 @@ bool CommandChannel::runSeries(Series series)
         do {
             ++tries;
             m_serial.writeByte(Command::Status);
-            waitUntil(
-                wait, [this] { return m_serial.inputCount() >= StatusAnswerLength; }, &m_serial);
+            m_serial.waitForBytes(StatusAnswerLength, wait);
             answer = m_serial.readAll();
         } while (answer.size() < StatusAnswerLength && tries != TriesPerSeries);
         if (tries >= TriesPerSeries)

@@ -55,9 +55,7 @@ PollCycle::Receive PollCycle::receive(QByteArray& frame)
     qsizetype want = DisplayFrameLength;
     for (;;) {
         const double left = FrameWaitSeconds - clock.elapsed() / 1000.0;
-        waitUntil(
-            std::max(0.0, left), [&] { return bytes.size() + m_serial.inputCount() >= want; },
-            &m_serial);
+        m_serial.waitForBytes(want - bytes.size(), std::max(0.0, left));
         bytes += m_serial.readAll();
         if (m_link.closing())
             return Receive::Closing;
@@ -101,6 +99,9 @@ void PollCycle::tick()
         if (got == Receive::Frame) {
             m_panel.applyFrame(frame, m_reading, m_displayFrozen);
             ++m_framesDecoded;
+            // Until the next tick empties the input, what arrives is not needed: sleep
+            // through it. Every other reader starts with a status exchange, which resets this.
+            m_serial.setWakeThreshold(DisplayFrameLength);
             emit frameDecoded();
             break;
         }

@@ -1,0 +1,92 @@
+// CPU used by CellDesk's main window while it mirrors a meter that streams display frames
+// back to back at 19200 baud. The meter emulator runs in its own process, so only the
+// program's own work is counted. Usage: bench_mirror_cpu [seconds] (default 30).
+#include "AppState.h"
+#include "Clock.h"
+#include "OpenMeterPort.h"
+#include "Panel.h"
+#include "PanelController.h"
+#include "PortName.h"
+#include "Prompts.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QSerialPort>
+#include <QTimer>
+
+#include <cstdio>
+#include <sys/resource.h>
+
+namespace {
+
+double cpuSeconds()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec +
+           (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
+// Message boxes would stop the benchmark; none is expected.
+class SilentPrompts final : public Prompts
+{
+public:
+    void message(const QString&, Icon, const QString&, const QString&) override {}
+    bool confirm(const QString&, Icon, const QString&) override { return false; }
+};
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    QApplication app(argc, argv);
+    const int seconds = argc > 1 ? QString(argv[1]).toInt() : 30;
+
+    QProcess meter;
+    meter.start(QStringLiteral(CELLDESK_METER_SIM), {"--paced", "--period", "0", "--demo"});
+    if (!meter.waitForReadyRead(5000)) {
+        std::fprintf(stderr, "bench_mirror_cpu: the meter emulator did not start\n");
+        return 1;
+    }
+    const QString line = QString::fromLocal8Bit(meter.readLine()).trimmed();
+    const QString device = line.section(QLatin1Char(' '), -1);
+
+    QSerialPort port;
+    if (!OpenMeterPort(port, device).ok) {
+        std::fprintf(stderr, "bench_mirror_cpu: cannot open %s\n", qPrintable(device));
+        return 1;
+    }
+    AppState state;
+    SystemClock clock;
+    SilentPrompts prompts;
+    Panel window;
+    PanelController controller(state, window, &port, PortChoice{1, device}, clock, prompts);
+    controller.load();
+    window.show();
+
+    // Settle, then measure.
+    QElapsedTimer wall;
+    double cpuStart = 0;
+    quint64 framesStart = 0;
+    QTimer::singleShot(2000, &app, [&] {
+        cpuStart = cpuSeconds();
+        framesStart = controller.session().poll().framesDecoded();
+        wall.start();
+        QTimer::singleShot(seconds * 1000, &app, [&] {
+            const double cpu = cpuSeconds() - cpuStart;
+            const double elapsed = wall.elapsed() / 1000.0;
+            const quint64 frames = controller.session().poll().framesDecoded() - framesStart;
+            std::printf("mirror_seconds=%.1f frames_decoded=%llu frames_per_second=%.1f "
+                        "cpu_seconds=%.3f cpu_percent_of_one_core=%.2f\n",
+                        elapsed, static_cast<unsigned long long>(frames), frames / elapsed, cpu,
+                        100.0 * cpu / elapsed);
+            controller.session().shutDown();
+            QApplication::exit(0);
+        });
+    });
+    const int code = QApplication::exec();
+    meter.terminate();
+    meter.waitForFinished(3000);
+    return code;
+}
