@@ -60,16 +60,16 @@ Places buildPlaces()
     // Units beside the big rows: prefixes on the left of the symbol. The resistance slot also
     // carries the small "mV" that the meter's settings edit right after the resistance points.
     put(p, Cell::UnitV, QRect(2160, 1665, 240, 285), CellLook::Symbol);
-    put(p, Cell::LcdVm, QRect(4185, 1455, 105, kWordHeight), CellLook::Prefix);
-    put(p, Cell::UnitVOhm, QRect(4290, 1455, 165, kWordHeight), CellLook::Prefix);
-    put(p, Cell::LcdOhmm, QRect(4185, 1665, 105, 285), CellLook::Prefix);
-    put(p, Cell::UnitOhm, QRect(4275, 1665, 180, 285), CellLook::Symbol);
+    put(p, Cell::LcdVm, QRect(4200, 1455, 105, kWordHeight), CellLook::Prefix);
+    put(p, Cell::UnitVOhm, QRect(4305, 1455, 195, kWordHeight), CellLook::Prefix);
+    put(p, Cell::LcdOhmm, QRect(4200, 1665, 105, 285), CellLook::Prefix);
+    put(p, Cell::UnitOhm, QRect(4290, 1665, 225, 285), CellLook::Symbol);
     put(p, Cell::LcdA_m, QRect(2160, 2145, 105, 285), CellLook::Prefix);
     put(p, Cell::UnitA, QRect(2265, 2145, 135, 285), CellLook::Symbol);
     // Celsius above Fahrenheit, as on thermometers that can show either: before the first
     // frame both are lit and must not print over each other.
-    put(p, Cell::UnitC, QRect(4200, 1950, 255, 255), CellLook::Symbol);
-    put(p, Cell::UnitF, QRect(4200, 2190, 255, 255), CellLook::Symbol);
+    put(p, Cell::UnitC, QRect(4230, 1950, 270, 255), CellLook::Symbol);
+    put(p, Cell::UnitF, QRect(4230, 2190, 270, 255), CellLook::Symbol);
 
     // Mode words above the first indicator row.
     word(p, Cell::LcdBt, 360, 945);

@@ -39,9 +39,9 @@ inline constexpr int ClientWidth = 4665;
 inline constexpr int ClientHeight = 9090;
 
 inline constexpr QRect Case{30, 30, 4605, 9030};
-inline constexpr QRect Bezel{135, 450, 4395, 3810};
+inline constexpr QRect Bezel{135, 450, 4455, 3810};
 /// The lit LCD glass; every LCD cell lies inside it.
-inline constexpr QRect Glass{210, 915, 4245, 3255};
+inline constexpr QRect Glass{210, 915, 4305, 3255};
 inline constexpr QRect Keypad{285, 4365, 4095, 3720};
 inline constexpr QRect StatusStrip{150, 8460, 4365, 480};
 

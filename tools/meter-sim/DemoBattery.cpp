@@ -93,7 +93,7 @@ void DemoBattery::step()
     r.functionCode = 0;
     r.blinkSelector = kNoBlink;
     // mOhm, In-Cap, Out-Cap and T-Cap labels, the percent sign and the three Ah cells.
-    r.extraIndicatorBits = {0x08, 0, 0, 0, 0x01, 0x04, 0, 0x08, 0xF0, 0, 0};
+    r.extraIndicatorBits = {0x08, 0, 0, 0, 0x01, 0x04, 0, 0x08, 0xF0, 0x0E, 0};
     m_meter.setReading(r);
     ++m_seconds;
 }
