@@ -35,6 +35,7 @@ private slots:
     void answers();
     void silentMeterEntersLinkLostAndRecovers();
     void senderPausesAndResumesTimers();
+    void keepAlivePausesOnlyThePoll();
 };
 
 void TestStatusExchange::answers_data()
@@ -111,6 +112,22 @@ void TestStatusExchange::senderPausesAndResumesTimers()
     x.channel.send(Command::SetInterval, QByteArray(1, Command::Status));
     QTRY_COMPARE(x.meter.sim.samplingSeconds(), quint8('A'));
     QCOMPARE(x.meter.sim.received(), QByteArray("ASA"));
+}
+
+void TestStatusExchange::keepAlivePausesOnlyThePoll()
+{
+    Exchange x;
+    QVERIFY(x.meter.open());
+    x.timers.start();
+    bool onlyPollPaused = false;
+    connect(&x.meter.sim, &MeterSim::commandReceived, this, [&](char c) {
+        if (c == Command::Status)
+            onlyPollPaused = !x.timers.poll().isActive() && x.timers.keepAlive().isActive();
+    });
+    x.channel.keepAlive();
+    QTRY_COMPARE(x.meter.sim.commands(), QByteArray("Aa"));
+    QVERIFY(onlyPollPaused);
+    QVERIFY(x.timers.poll().isActive());
 }
 
 QTEST_GUILESS_MAIN(TestStatusExchange)
