@@ -12,27 +12,23 @@
     X(HighO_2, "")                                                                                 \
     X(HighO_3, "")                                                                                 \
     X(HighO_4, "")                                                                                 \
-    X(LowO_1, "") X(LowO_2, "") X(LowO_3, "") X(LowO_4, "") X(HighV_1, "") X(HighV_2, "") X(       \
-        HighV_3, "") X(HighV_4, "") X(LowV_1, "") X(LowV_2, "") X(LowV_3, "") X(LowV_4, "")        \
-        X(HighODec_1, ".") X(HighODec_2, ".") X(HighODec_3, ".") X(LowODec_1, ".") X(              \
-            LowODec_2, ".") X(LowODec_3, ".") X(HighVDec_1, ".") X(HighVDec_2, ".") X(HighVDec_3,  \
-                                                                                      ".")         \
+    X(LowO_1, "")                                                                                  \
+    X(LowO_2, "") X(LowO_3, "") X(LowO_4, "") X(HighV_1, "") X(HighV_2, "") X(HighV_3, "") X(      \
+        HighV_4, "") X(LowV_1, "") X(LowV_2, "") X(LowV_3, "") X(LowV_4, "") X(HighODec_1, ".")    \
+        X(HighODec_2, ".") X(HighODec_3, ".") X(LowODec_1, ".") X(LowODec_2, ".") X(               \
+            LowODec_3, ".") X(HighVDec_1, ".") X(HighVDec_2, ".") X(HighVDec_3, ".")               \
             X(LowVDec_1, ".") X(LowVDec_2, ".") X(LowVDec_3, ".") X(HighONeg, "-") X(LowONeg, "-") \
                 X(HighVNeg, "-") X(LowVNeg, "-") X(LcdOADJ, "OADJ") X(LcdH, "H") X(                \
-                    LcdHigh, "HIGH")                                                               \
-                    X(LcdAHUp, "AH") X(LcdComSet, "COMP.SET") X(LcdAM, "AM") X(LcdLow, "LOW") X(   \
-                        LcdAvg,                                                                    \
-                        "AVG") X(LcdInCap,                                                         \
-                                 "IN-CAP") X(LcdCCA,                                               \
-                                             "CCA") X(LcdOutCap, "OUT-CAP")                        \
-                        X(LcdRC, "RC") X(LcdTCap, "T-CAP") X(LcdSOC, "SOC") X(LblmAh_0, "") X(     \
-                            LblmAh_1,                                                              \
-                            "") X(LblmAh_2, "")                                                    \
-                            X(LblPercent, "100") X(LblMR, "000") X(LblDD, "00") X(LblHH, "00")     \
-                                X(LblMM, "00") X(LblSS, "00") X(DPoint_0, ":") X(DPoint_1, ":") X( \
-                                    DPoint_2,                                                      \
-                                    ":") X(LcdCompUp,                                              \
-                                           "COMP") X(LcdNo, "NO.")                                 \
+                    LcdHigh, "HIGH") X(LcdAHUp, "AH") X(LcdComSet, "COMP.SET") X(LcdAM, "AM")      \
+                    X(LcdLow, "LOW") X(LcdAvg, "AVG") X(LcdInCap, "IN-CAP") X(LcdCCA, "CCA") X(    \
+                        LcdOutCap,                                                                 \
+                        "OUT-CAP") X(LcdRC,                                                        \
+                                     "RC") X(LcdTCap, "T-CAP")                                     \
+                        X(LcdSOC, "SOC") X(LblmAh_0, "") X(LblmAh_1, "") X(LblmAh_2, "")           \
+                            X(LblPercent, "100") X(LblMR, "000") X(LblDD, "00") X(LblHH, "00") X(  \
+                                LblMM, "00") X(LblSS, "00")                                        \
+                                X(DPoint_0, ":") X(DPoint_1, ":") X(DPoint_2, ":") X(              \
+                                    LcdCompUp, "COMP") X(LcdNo, "NO.")                             \
                                     X(LineNo, "") X(LcdSOH, "SOH") X(LcdComp, "COMP") X(           \
                                         LcdPass, "PASS") X(LcdWarning,                             \
                                                            "WARNING") X(LcdFail, "FAIL")           \

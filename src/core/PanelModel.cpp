@@ -148,6 +148,19 @@ void PanelModel::blinkPoint(Cell first, int count, int blinking)
     }
 }
 
+// A unit being edited blinks: with its milli prefix lit, the prefix blinks and the unit
+// follows it; otherwise the prefix stays dark and the unit blinks alone.
+void PanelModel::blinkUnit(Cell prefix, Cell unit, bool prefixLit)
+{
+    if (prefixLit) {
+        invert(prefix);
+        setVisible(unit, cell(prefix).visible);
+    } else {
+        setVisible(prefix, false);
+        invert(unit);
+    }
+}
+
 void PanelModel::applyBlink(const CurrentReading& r, int selector)
 {
     if (selector != m_prevBlinkSelector) {
@@ -185,26 +198,14 @@ void PanelModel::applyBlink(const CurrentReading& r, int selector)
         blinkPoint(Cell::LowODec_1, 3, 7 - r.FunctionCode);
         break;
     case 8:
-        if (r.lit(Cell::LcdVm)) {
-            invert(Cell::LcdVm);
-            setVisible(Cell::UnitVOhm, cell(Cell::LcdVm).visible);
-        } else {
-            setVisible(Cell::LcdVm, false);
-            invert(Cell::UnitVOhm);
-        }
+        blinkUnit(Cell::LcdVm, Cell::UnitVOhm, r.lit(Cell::LcdVm));
         break;
     case 10:
     case 11:
         blinkPoint(Cell::HighVDec_1, 2, 11 - r.FunctionCode);
         break;
     case 12:
-        if (r.lit(Cell::LcdOhmm)) {
-            invert(Cell::LcdOhmm);
-            setVisible(Cell::UnitOhm, cell(Cell::LcdOhmm).visible);
-        } else {
-            setVisible(Cell::LcdOhmm, false);
-            invert(Cell::UnitOhm);
-        }
+        blinkUnit(Cell::LcdOhmm, Cell::UnitOhm, r.lit(Cell::LcdOhmm));
         break;
     case 14:
     case 15:

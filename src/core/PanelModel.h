@@ -44,6 +44,7 @@ private:
     void applyIndicators(const CurrentReading& r);
     void applyBlink(const CurrentReading& r, int selector);
     void blinkPoint(Cell first, int count, int blinking);
+    void blinkUnit(Cell prefix, Cell unit, bool prefixLit);
 
     std::array<CellState, CellCount> m_cells;
     CellFlags m_dirty;

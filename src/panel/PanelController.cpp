@@ -48,6 +48,8 @@ void PanelController::load()
 {
     m_window.move(0, 0);
     m_state.ComparatorBusy = false;
+    m_state.PcSamplingSeconds = 2;
+    m_state.SampleTimeStamp = m_clock.now().toString(QStringLiteral("hh:mm:ss"));
     m_window.linkLabel()->setText(m_session.link().upCaption());
     m_window.showAllCells(m_session.panel());
     (void)m_session.panel().takeDirty();
