@@ -19,13 +19,13 @@ QString explainFailure(const QString& devicePath, const QSerialPort& port)
                               "USB adapter is plugged in, or type its device path (for example "
                               "/dev/ttyUSB0).")
             .arg(devicePath);
-    if (port.error() == QSerialPort::PermissionError ||
-        ::access(qPrintable(devicePath), R_OK | W_OK) != 0)
+    if (::access(qPrintable(devicePath), R_OK | W_OK) != 0)
         return QStringLiteral("Permission denied on %1. Add your user to the group that owns "
                               "it (usually \"dialout\": sudo adduser $USER dialout), then log "
                               "out and in again.")
             .arg(devicePath);
-    if (port.error() == QSerialPort::OpenError)
+    // Readable and writable, yet refused: another program holds the port (or its lock).
+    if (port.error() == QSerialPort::PermissionError || port.error() == QSerialPort::OpenError)
         return QStringLiteral("%1 is already in use by another program.").arg(devicePath);
     return QStringLiteral("%1 could not be opened: %2").arg(devicePath, port.errorString());
 }
