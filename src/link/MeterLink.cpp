@@ -1,5 +1,6 @@
 #include "MeterLink.h"
 
+#include "DisplayDecoder.h"
 #include "SerialLink.h"
 #include "Waits.h"
 
@@ -25,7 +26,7 @@ void MeterLink::WaitForMeter()
         if (m_serial.inputCount() == 0)
             continue;
         const QByteArray input = m_serial.readAll();
-        if (!input.isEmpty() && input.front() == 0x02 && input.back() == 0x03)
+        if (!input.isEmpty() && input.front() == Stx && input.back() == Etx)
             break;
     }
     m_lost = false;

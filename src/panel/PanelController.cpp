@@ -31,8 +31,8 @@ PanelController::PanelController(AppState& state, Panel& window, QIODevice* port
     });
     connect(&m_window, &Panel::linkLabelClicked, this, &PanelController::toggleCaption);
 
-    connect(&m_window, &Panel::arrowPressed, this, [this](int i) { pressKey(KeyRow::Arrow, i); });
-    connect(&m_window, &Panel::grayPressed, this, [this](int i) { pressKey(KeyRow::Gray, i); });
+    connect(&m_window, &Panel::arrowPressed, this, &PanelController::notePressTime);
+    connect(&m_window, &Panel::grayPressed, this, &PanelController::notePressTime);
     connect(&m_window, &Panel::arrowReleased, this,
             [this](int i) { releaseKey(KeyRow::Arrow, i); });
     connect(&m_window, &Panel::grayReleased, this, [this](int i) { releaseKey(KeyRow::Gray, i); });
@@ -66,9 +66,10 @@ void PanelController::toggleCaption()
     m_window.setWindowTitle(toggledPanelCaption(m_window.windowTitle(), m_state.LinkTag));
 }
 
-void PanelController::pressKey(KeyRow row, int index)
+// The key face itself shows the pressed look from mouse-down to mouse-up; the press only
+// starts the hold time, shared by all keys.
+void PanelController::notePressTime()
 {
-    m_window.setKeyFaceDown(row == KeyRow::Arrow, index, true);
     m_pressMs = m_clock.monotonicMs();
 }
 
@@ -76,7 +77,6 @@ void PanelController::pressKey(KeyRow row, int index)
 // own keypad the long-press commands count from the moment the key went down.
 void PanelController::releaseKey(KeyRow row, int index)
 {
-    m_window.setKeyFaceDown(row == KeyRow::Arrow, index, false);
     TimerPause pause(m_session.timers(), PollTimers::Both);
     m_session.channel().StatusQuery();
     const double holdSeconds = m_pressMs ? (m_clock.monotonicMs() - *m_pressMs) / 1000.0 : 0.0;

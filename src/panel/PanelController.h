@@ -34,7 +34,7 @@ public:
 
 private:
     void showChangedCells();
-    void pressKey(KeyRow row, int index);
+    void notePressTime();
     void releaseKey(KeyRow row, int index);
     void toggleCaption();
     void eraseAutoMemory();
