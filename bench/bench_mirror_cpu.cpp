@@ -7,7 +7,7 @@
 #include "Panel.h"
 #include "PanelController.h"
 #include "PortName.h"
-#include "Prompts.h"
+#include "ScriptedPrompts.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -27,14 +27,6 @@ double cpuSeconds()
     return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec +
            (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
 }
-
-// Message boxes would stop the benchmark; none is expected.
-class SilentPrompts final : public Prompts
-{
-public:
-    void message(const QString&, Icon, const QString&, const QString&) override {}
-    bool confirm(const QString&, Icon, const QString&) override { return false; }
-};
 
 } // namespace
 
@@ -59,7 +51,7 @@ int main(int argc, char* argv[])
     }
     AppState state;
     SystemClock clock;
-    SilentPrompts prompts;
+    ScriptedPrompts prompts; // answers nothing: every question is cancelled
     Panel window;
     PanelController controller(state, window, &port, PortChoice{1, device}, clock, prompts);
     controller.load();

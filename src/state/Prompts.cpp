@@ -1,7 +1,11 @@
 #include "Prompts.h"
 
 #include <QApplication>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QInputDialog>
 #include <QMessageBox>
+#include <QPrintDialog>
 
 namespace {
 
@@ -20,19 +24,84 @@ QMessageBox::Icon boxIcon(Prompts::Icon icon)
     return QMessageBox::NoIcon;
 }
 
+QWidget* ownerOr(QWidget* parent)
+{
+    return parent ? parent : QApplication::activeWindow();
+}
+
 } // namespace
+
+QString withLineBreaks(QString text)
+{
+    text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    text.replace(QLatin1String("\n\r"), QLatin1String("\n"));
+    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    return text;
+}
 
 void MessageBoxPrompts::message(const QString& text, Icon icon, const QString& title,
                                 const QString& details)
 {
-    QMessageBox box(boxIcon(icon), title, text, QMessageBox::Ok, QApplication::activeWindow());
+    QMessageBox box(boxIcon(icon), title, withLineBreaks(text), QMessageBox::Ok,
+                    QApplication::activeWindow());
     box.setInformativeText(details);
     box.exec();
 }
 
 bool MessageBoxPrompts::confirm(const QString& text, Icon icon, const QString& title)
 {
-    QMessageBox box(boxIcon(icon), title, text, QMessageBox::Ok | QMessageBox::Cancel,
-                    QApplication::activeWindow());
+    QMessageBox box(boxIcon(icon), title, withLineBreaks(text),
+                    QMessageBox::Ok | QMessageBox::Cancel, QApplication::activeWindow());
     return box.exec() == QMessageBox::Ok;
+}
+
+QString MessageBoxPrompts::input(const QString& prompt, const QString& title,
+                                 const QString& defaultText)
+{
+    QInputDialog box(QApplication::activeWindow());
+    box.setWindowModality(Qt::ApplicationModal);
+    box.setWindowTitle(title);
+    box.setLabelText(withLineBreaks(prompt));
+    box.setTextValue(defaultText);
+    return box.exec() == QDialog::Accepted ? box.textValue() : QString();
+}
+
+QString MessageBoxPrompts::saveFileName(QWidget* parent, const QStringList& filters)
+{
+    QFileDialog dialog(ownerOr(parent), QString(), m_folder);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setWindowModality(Qt::ApplicationModal);
+    dialog.setNameFilters(filters);
+    if (!filters.isEmpty())
+        dialog.selectNameFilter(filters.first());
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    const QString path = dialog.selectedFiles().first();
+    m_folder = QFileInfo(path).absolutePath();
+    return path;
+}
+
+QString MessageBoxPrompts::openFileName(QWidget* parent, const QString& title,
+                                        const QStringList& filters)
+{
+    QFileDialog dialog(ownerOr(parent), title, m_folder);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setWindowModality(Qt::ApplicationModal);
+    dialog.setNameFilters(filters);
+    if (!filters.isEmpty())
+        dialog.selectNameFilter(filters.first());
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    const QString path = dialog.selectedFiles().first();
+    m_folder = QFileInfo(path).absolutePath();
+    return path;
+}
+
+bool MessageBoxPrompts::choosePrinter(QWidget* parent, QPrinter& printer)
+{
+    QPrintDialog dialog(&printer, ownerOr(parent));
+    dialog.setWindowModality(Qt::ApplicationModal);
+    return dialog.exec() == QDialog::Accepted;
 }

@@ -1,9 +1,13 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
-/// Every message box, question and input box of the program goes through this interface, so
-/// tests can answer them and see what was asked.
+class QPrinter;
+class QWidget;
+
+/// Every message box, question, input box, file dialog and print dialog of the program goes
+/// through this interface, so tests can answer them and see what was asked.
 class Prompts
 {
 public:
@@ -22,13 +26,38 @@ public:
                          const QString& details = {}) = 0;
     /// OK and Cancel; true for OK.
     virtual bool confirm(const QString& text, Icon icon, const QString& title = {}) = 0;
+    /// An input box: the entry, or an empty text for Cancel (as an input box gives).
+    virtual QString input(const QString& prompt, const QString& title,
+                          const QString& defaultText) = 0;
+    /// The save-file dialog: the chosen path, or empty for Cancel. The first of `filters` is
+    /// selected, no suffix is added, and replacing an existing file is confirmed first.
+    virtual QString saveFileName(QWidget* parent, const QStringList& filters) = 0;
+    /// The open-file dialog with `title`: the chosen path, or empty for Cancel. The first of
+    /// `filters` is selected.
+    virtual QString openFileName(QWidget* parent, const QString& title,
+                                 const QStringList& filters) = 0;
+    /// The print dialog for `printer` (printer, copies, orientation); false for Cancel.
+    virtual bool choosePrinter(QWidget* parent, QPrinter& printer) = 0;
 };
 
-/// Prompts shown as real message boxes.
+/// Prompts shown as real, application-modal dialogs. The file dialogs start in the folder of
+/// the last file chosen in either of them, as one shared file dialog would.
 class MessageBoxPrompts final : public Prompts
 {
 public:
     void message(const QString& text, Icon icon, const QString& title,
                  const QString& details) override;
     bool confirm(const QString& text, Icon icon, const QString& title) override;
+    QString input(const QString& prompt, const QString& title, const QString& defaultText) override;
+    QString saveFileName(QWidget* parent, const QStringList& filters) override;
+    QString openFileName(QWidget* parent, const QString& title,
+                         const QStringList& filters) override;
+    bool choosePrinter(QWidget* parent, QPrinter& printer) override;
+
+private:
+    QString m_folder;
 };
+
+/// The program's texts break lines with CR LF, LF CR or a lone CR; a dialog shows each as
+/// one line break.
+[[nodiscard]] QString withLineBreaks(QString text);
