@@ -64,11 +64,13 @@ void CommandChannel::writeCommand(char command, const QByteArray& params)
     }
 }
 
-void CommandChannel::send(char command, const QByteArray& params)
+void CommandChannel::send(char command, const QByteArray& params, double pauseAfter)
 {
     TimerPause pause(m_timers, PollTimers::Both);
     StatusQuery();
     writeCommand(command, params);
+    if (pauseAfter > 0)
+        WaitSeconds(pauseAfter);
 }
 
 QByteArray CommandChannel::request(char command, const QByteArray& params)
@@ -77,6 +79,17 @@ QByteArray CommandChannel::request(char command, const QByteArray& params)
     StatusQuery();
     writeCommand(command, params);
     WaitSeconds(ByteGapSeconds);
+    return m_serial.readAll();
+}
+
+QByteArray CommandChannel::requestCounted(char command, qsizetype expected, double timeoutSeconds,
+                                          const QByteArray& params)
+{
+    TimerPause pause(m_timers, PollTimers::Both);
+    StatusQuery();
+    m_serial.discardInput();
+    writeCommand(command, params);
+    m_serial.waitForBytes(expected, timeoutSeconds);
     return m_serial.readAll();
 }
 

@@ -36,10 +36,17 @@ public:
     bool StatusQuerySlow();
 
     /// Sends a command as every sender must: pauses both timers, runs StatusQuery, writes
-    /// `command` and each of `params` 0.02 s apart, and resumes the timers.
-    void send(char command, const QByteArray& params = {});
+    /// `command` and each of `params` 0.02 s apart, waits `pauseAfter` seconds after the
+    /// last byte, and resumes the timers.
+    void send(char command, const QByteArray& params = {}, double pauseAfter = 0);
     /// Like send, then waits 0.02 s and returns everything the meter answered.
     QByteArray request(char command, const QByteArray& params = {});
+    /// For a command whose answer has a known length: like request, but the input is emptied
+    /// between the status exchange and the command (so no display frame in flight is taken for
+    /// the answer), and the wait ends as soon as `expected` bytes are there, or after
+    /// `timeoutSeconds`. Returns everything received; the caller checks it.
+    QByteArray requestCounted(char command, qsizetype expected, double timeoutSeconds,
+                              const QByteArray& params = {});
     /// The 10-second keep-alive: pauses the poll only, status exchange, "a".
     void keepAlive();
 

@@ -5,6 +5,7 @@
 #include "SerialLink.h"
 #include "SimPort.h"
 
+#include <QElapsedTimer>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
@@ -36,6 +37,7 @@ private slots:
     void silentMeterEntersLinkLostAndRecovers();
     void senderPausesAndResumesTimers();
     void keepAlivePausesOnlyThePoll();
+    void countedRequestTakesOnlyTheAnswer();
 };
 
 void TestStatusExchange::answers_data()
@@ -128,6 +130,26 @@ void TestStatusExchange::keepAlivePausesOnlyThePoll()
     QTRY_COMPARE(x.meter.sim.commands(), QByteArray("Aa"));
     QVERIFY(onlyPollPaused);
     QVERIFY(x.timers.poll().isActive());
+}
+
+// Frames stream throughout; the answer is read after the status exchange, from an emptied
+// input, and the wait ends with the third byte instead of running to its limit.
+void TestStatusExchange::countedRequestTakesOnlyTheAnswer()
+{
+    Exchange x;
+    QVERIFY(x.meter.open(true));
+    x.meter.sim.setPaced(true);
+    x.meter.sim.setFramePeriodMs(0);
+    x.meter.sim.setSamplingSeconds(7);
+    x.timers.start();
+    QElapsedTimer clock;
+    clock.start();
+    const QByteArray answer = x.channel.requestCounted(Command::ReportInterval, 3, 2.0);
+    QCOMPARE(answer.toHex(), QByteArray("020703"));
+    QVERIFY(clock.elapsed() < 1500);
+    QVERIFY(x.timers.poll().isActive() && x.timers.keepAlive().isActive());
+    x.meter.sim.setStreaming(false);
+    QCOMPARE(x.meter.sim.commands(), QByteArray("AV"));
 }
 
 QTEST_GUILESS_MAIN(TestStatusExchange)
