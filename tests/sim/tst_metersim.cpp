@@ -131,6 +131,8 @@ private slots:
     void answerWaitsForFrame();
     void faults_data();
     void faults();
+    void answerShapes_data();
+    void answerShapes();
     void linkReplacesOnlyLinks();
     void demoMemoryIsWellFormed();
     void demoBatteryShowsValidTexts();
@@ -444,6 +446,43 @@ void TestMeterSim::faults()
         reply.truncate(count);
     QCOMPARE(reply.size(), count);
     check(reply);
+}
+
+using Shape = std::function<void(MeterSim&)>;
+Q_DECLARE_METATYPE(Shape)
+
+// A shaped answer changes only its own command: the status exchange before it stays whole.
+void TestMeterSim::answerShapes_data()
+{
+    QTest::addColumn<Shape>("shape");
+    QTest::addColumn<QByteArray>("command");
+    QTest::addColumn<int>("answerSize");
+    QTest::newRow("muted V") << Shape([](MeterSim& m) { m.muteAnswers("V"); }) << QByteArray("V")
+                             << 0;
+    QTest::newRow("W cut at 500") << Shape([](MeterSim& m) { m.cutAnswer('W', 500); })
+                                  << QByteArray("W") << 500;
+    QTest::newRow("U extended by 2")
+        << Shape([](MeterSim& m) { m.extendAnswer('U', "xy"); }) << QByteArray("U") << 8;
+    QTest::newRow("cleared again") << Shape([](MeterSim& m) {
+        m.muteAnswers("U");
+        m.clearAnswerShapes();
+    }) << QByteArray("U") << 6;
+}
+
+void TestMeterSim::answerShapes()
+{
+    QFETCH(Shape, shape);
+    QFETCH(QByteArray, command);
+    QFETCH(int, answerSize);
+
+    Bench bench;
+    QVERIFY(bench.start());
+    shape(bench.sim);
+    bench.send("A" + command);
+    const QByteArray reply = bench.read(9 + answerSize);
+    idle(150);
+    QCOMPARE(reply.size() + bench.port.readAll().size(), 9 + answerSize);
+    QCOMPARE(reply.left(2), QByteArray("\x02\xDD"));
 }
 
 void TestMeterSim::linkReplacesOnlyLinks()

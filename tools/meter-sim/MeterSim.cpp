@@ -217,6 +217,27 @@ void MeterSim::setFault(Fault fault)
     m_fault = fault;
 }
 
+void MeterSim::cutAnswer(char command, int bytes)
+{
+    m_answerShapes[command].cutAfter = bytes;
+}
+
+void MeterSim::extendAnswer(char command, const QByteArray& extra)
+{
+    m_answerShapes[command].extra = extra;
+}
+
+void MeterSim::muteAnswers(const QByteArray& commands)
+{
+    for (const char command : commands)
+        cutAnswer(command, 0);
+}
+
+void MeterSim::clearAnswerShapes()
+{
+    m_answerShapes.clear();
+}
+
 void MeterSim::setSizeCode(quint8 code)
 {
     m_sizeCode = code;
@@ -326,7 +347,7 @@ void MeterSim::execute(char command, const QByteArray& params)
     switch (command) {
     case 'A': {
         if (!m_scriptedStatusAnswers.isEmpty()) {
-            sendAnswer(m_scriptedStatusAnswers.dequeue());
+            sendAnswer(command, m_scriptedStatusAnswers.dequeue());
             break;
         }
         const quint32 pointer = memPointer();
@@ -336,14 +357,14 @@ void MeterSim::execute(char command, const QByteArray& params)
         answer.append(char(pointer & 0xFF)).append(char((pointer >> 8) & 0xFF));
         answer.append(char((pointer >> 16) & 0xFF));
         answer.append(char(count & 0xFF)).append(char(count >> 8)).append(kEtx);
-        sendAnswer(answer);
+        sendAnswer(command, answer);
         break;
     }
     case 'I':
-        sendAnswer(kStx + m_autoMemory + kEtx);
+        sendAnswer(command, kStx + m_autoMemory + kEtx);
         break;
     case 'T':
-        sendAnswer(kStx + m_manualRecords.join() + kEtx);
+        sendAnswer(command, kStx + m_manualRecords.join() + kEtx);
         break;
     case 'Y':
         m_autoMemory.clear();
@@ -352,7 +373,7 @@ void MeterSim::execute(char command, const QByteArray& params)
         m_manualRecords.clear();
         break;
     case 'W':
-        sendAnswer(kStx + m_comparatorTable + kEtx);
+        sendAnswer(command, kStx + m_comparatorTable + kEtx);
         break;
     case 'R': {
         // The message carries the four limits first, the table keeps the format bytes first.
@@ -361,7 +382,7 @@ void MeterSim::execute(char command, const QByteArray& params)
         break;
     }
     case 'V':
-        sendAnswer(QByteArray(1, kStx) + char(m_samplingSeconds) + kEtx);
+        sendAnswer(command, QByteArray(1, kStx) + char(m_samplingSeconds) + kEtx);
         break;
     case 'S':
         m_samplingSeconds = quint8(params.at(0));
@@ -374,7 +395,7 @@ void MeterSim::execute(char command, const QByteArray& params)
         answer.append(char(simToBcd(now.time().minute())));
         answer.append(char(simToBcd(now.time().second())));
         answer.append(kEtx);
-        sendAnswer(answer);
+        sendAnswer(command, answer);
         break;
     }
     case 'Q': {
@@ -393,8 +414,15 @@ void MeterSim::execute(char command, const QByteArray& params)
     emit commandReceived(command);
 }
 
-void MeterSim::sendAnswer(QByteArray answer)
+void MeterSim::sendAnswer(char command, QByteArray answer)
 {
+    if (const auto shape = m_answerShapes.constFind(command); shape != m_answerShapes.cend()) {
+        answer += shape->extra;
+        if (shape->cutAfter >= 0)
+            answer.truncate(shape->cutAfter);
+        if (answer.isEmpty())
+            return;
+    }
     switch (m_fault) {
     case Fault::Silent:
         return;

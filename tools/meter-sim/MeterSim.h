@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QDateTime>
 #include <QElapsedTimer>
+#include <QHash>
 #include <QList>
 #include <QObject>
 #include <QQueue>
@@ -58,6 +59,15 @@ public:
     void setPaced(bool on);
     /// Makes the meter misbehave from now on.
     void setFault(Fault fault);
+    /// Cuts the answer to `command` after `bytes` bytes from now on: 0 leaves it unanswered,
+    /// a negative count sends it whole again. The command itself is still carried out.
+    void cutAnswer(char command, int bytes);
+    /// Appends `extra` to every answer to `command` from now on (empty: nothing more).
+    void extendAnswer(char command, const QByteArray& extra);
+    /// Leaves every command of `commands` unanswered from now on.
+    void muteAnswers(const QByteArray& commands);
+    /// Every command gets its whole answer again.
+    void clearAnswerShapes();
 
     /// Memory size code reported by the status answer (1 = 64 K).
     void setSizeCode(quint8 code);
@@ -107,7 +117,7 @@ private:
     void readInput();
     void handleByte(quint8 byte);
     void execute(char command, const QByteArray& params);
-    void sendAnswer(QByteArray answer);
+    void sendAnswer(char command, QByteArray answer);
     [[nodiscard]] QByteArray frameBytes();
     [[nodiscard]] QByteArray garbage(qsizetype size);
 
@@ -150,6 +160,12 @@ private:
 
     // Sending: one message (frame or answer) is on the line at a time.
     Fault m_fault = Fault::None;
+    struct AnswerShape
+    {
+        int cutAfter = -1;
+        QByteArray extra;
+    };
+    QHash<char, AnswerShape> m_answerShapes;
     bool m_streaming = true;
     bool m_paced = false;
     int m_periodMs = 250;

@@ -72,7 +72,15 @@ int main(int argc, char* argv[])
                                         QStringLiteral("Show a battery discharging."));
     const QCommandLineOption logOption(QStringLiteral("log"),
                                        QStringLiteral("Print each received byte to stderr."));
-    parser.addOptions({linkOption, periodOption, pacedOption, faultOption, demoOption, logOption});
+    const QCommandLineOption muteOption(QStringLiteral("mute"),
+                                        QStringLiteral("Leave these commands unanswered, e.g. VU."),
+                                        QStringLiteral("commands"));
+    const QCommandLineOption cutOption(
+        QStringLiteral("cut"),
+        QStringLiteral("Cut the answer to a command after N bytes, e.g. W:500 (repeatable)."),
+        QStringLiteral("command:bytes"));
+    parser.addOptions({linkOption, periodOption, pacedOption, faultOption, demoOption, logOption,
+                       muteOption, cutOption});
     parser.process(app);
 
     bool periodOk = false;
@@ -84,6 +92,14 @@ int main(int argc, char* argv[])
         return fail(QStringLiteral("--fault wants none, silent, wrong-etx, short or garbage"));
 
     MeterSim meter;
+    meter.muteAnswers(parser.value(muteOption).toLatin1());
+    for (const QString& cut : parser.values(cutOption)) {
+        bool ok = false;
+        const int bytes = cut.section(QLatin1Char(':'), 1).toInt(&ok);
+        if (cut.size() < 3 || cut.at(1) != QLatin1Char(':') || !ok)
+            return fail(QStringLiteral("--cut wants a command and a byte count, e.g. W:500"));
+        meter.cutAnswer(cut.at(0).toLatin1(), bytes);
+    }
     meter.setFramePeriodMs(period);
     meter.setPaced(parser.isSet(pacedOption));
     meter.setFault(*fault);
