@@ -1,0 +1,49 @@
+#pragma once
+
+#include "CurrentReading.h"
+
+#include <QString>
+#include <QStringView>
+
+#include <optional>
+
+/// The PC sampling interval's bounds in seconds.
+inline constexpr int MinPcSamplingSeconds = 1;
+inline constexpr int MaxPcSamplingSeconds = 86400;
+/// The meter's own sampling interval's bounds in seconds (one byte).
+inline constexpr int MinMeterSamplingSeconds = 1;
+inline constexpr int MaxMeterSamplingSeconds = 255;
+
+/// Whether the one-second tick with `tickCount` ticks since the last sample (0: sample at
+/// once) takes a sample at `intervalSeconds`.
+[[nodiscard]] bool sampleDue(qint32 tickCount, int intervalSeconds);
+
+/// The stamp of the next sample: `stamp` ("hh:mm:ss") plus the interval, wrapping at
+/// midnight. When that gives the same text again, the interval is added once more (which
+/// for whole days changes nothing). An unreadable stamp counts as midnight.
+[[nodiscard]] QString nextSampleStamp(const QString& stamp, int intervalSeconds);
+
+/// The units a recording or the real-time list started with.
+struct SampleUnits
+{
+    QString rangeText;
+    QString tempUnitText;
+    bool milliAmps = false;
+
+    [[nodiscard]] static SampleUnits of(const CurrentReading& r)
+    {
+        return {r.RangeText, r.TempUnitText, r.milliAmps};
+    }
+    friend bool operator==(const SampleUnits&, const SampleUnits&) = default;
+};
+
+/// The stop check of a recording and of the real-time list: `count` records reached the
+/// limit, or the reading's range, temperature unit or milliampere display differs from
+/// `started`.
+[[nodiscard]] bool mustStopRecording(qint32 count, const CurrentReading& reading,
+                                     const SampleUnits& started);
+
+/// An interval typed into an input box, as whole seconds in `minimum`..`maximum`: the
+/// trimmed text read as a number in the C locale, rounded with halves to the even
+/// neighbour and clamped. Nothing for a text that is not a finite number.
+[[nodiscard]] std::optional<int> intervalFromEntry(QStringView entry, int minimum, int maximum);
