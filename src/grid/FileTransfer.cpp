@@ -1,0 +1,194 @@
+#include "FileTransfer.h"
+
+#include "AppState.h"
+#include "BusyPointer.h"
+#include "DataFileLines.h"
+#include "PollTimers.h"
+#include "Prompts.h"
+#include "TextGrid.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QFontDatabase>
+#include <QFontMetricsF>
+#include <QPainter>
+#include <QPointer>
+#include <QPrinter>
+#include <QWidget>
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+constexpr qreal kMaxPrintPoints = 10.0;
+
+// The length of a row's printed line, without building it.
+qsizetype printedLength(const std::vector<QStringView>& cells)
+{
+    qsizetype length = 0;
+    const size_t printed = std::min(cells.size(), PrintColumnWidths.size());
+    for (size_t c = 0; c < printed; ++c) {
+        const qsizetype width = PrintColumnWidths[c];
+        length += cells[c].size() <= width ? width : cells[c].size() + 1;
+    }
+    return length;
+}
+
+// A monospaced font (the padding lines up only in one) at most 10 pt, small enough for
+// `characters` to fit `width` device pixels of `printer`.
+QFont printFont(QPrinter& printer, qsizetype characters, qreal width)
+{
+    QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    font.setStyleHint(QFont::Monospace);
+    font.setFixedPitch(true);
+    font.setPointSizeF(kMaxPrintPoints);
+    const qreal needed =
+        QFontMetricsF(font, &printer).horizontalAdvance(QString(characters, QLatin1Char('0')));
+    if (needed > width && needed > 0)
+        font.setPointSizeF(std::floor(kMaxPrintPoints * width / needed * 10.0) / 10.0);
+    return font;
+}
+
+QString printTarget(const QPrinter& printer)
+{
+    return printer.outputFileName().isEmpty() ? printer.printerName() : printer.outputFileName();
+}
+
+} // namespace
+
+FileTransfer::FileTransfer(AppState& state, Prompts& prompts, PollTimers& timers)
+    : m_state(state), m_prompts(prompts), m_timers(timers)
+{
+}
+
+QStringList FileTransfer::saveFilters()
+{
+    return {QStringLiteral("Data Files (*.txt)"), QStringLiteral("All Files (*.*)")};
+}
+
+void FileTransfer::tellFailure(const QString& what, const QString& reason)
+{
+    m_prompts.message(reason.isEmpty() ? what : what + QLatin1String("\r\n") + reason,
+                      Prompts::Icon::Critical);
+}
+
+bool FileTransfer::ChooseSaveFile(QWidget* parent)
+{
+    // Cleared first: a recording stopped by its stop check leaves the flag set, and a
+    // cancelled dialog must not let the caller write over that recording's file.
+    m_state.SaveFileChosen = false;
+    QString path;
+    {
+        NormalPointer normal;
+        path = m_prompts.saveFileName(parent, saveFilters());
+    }
+    if (path.isEmpty())
+        return false;
+    m_state.SaveFileName = path;
+    m_state.SaveFileChosen = true;
+    return true;
+}
+
+bool FileTransfer::SaveGridToFile(QWidget& window, const TextGrid& grid)
+{
+    QString failure;
+    {
+        BusyPointer busy;
+        QFile file(m_state.SaveFileName);
+        if (file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+            const QString caption = window.windowTitle();
+            const int rows = grid.rows();
+            std::vector<QStringView> cells;
+            for (int r = 0; r < rows; ++r) {
+                window.setWindowTitle(QString::number(r) + QLatin1String("Records Completed"));
+                grid.rowCells(r, cells);
+                if (file.write(dataFileBytes(gridSaveLine(cells))) < 0)
+                    break;
+            }
+            // The lines already written stay; the file is closed either way.
+            if (file.error() == QFileDevice::NoError)
+                file.flush();
+            if (file.error() != QFileDevice::NoError)
+                failure = file.errorString();
+            file.close();
+            window.setWindowTitle(caption);
+        } else {
+            failure = file.errorString();
+        }
+        m_state.SaveFileChosen = false;
+    }
+    if (!failure.isEmpty())
+        tellFailure(QStringLiteral("Cannot save %1").arg(m_state.SaveFileName), failure);
+    return failure.isEmpty();
+}
+
+bool FileTransfer::PrintGrid(QWidget& window, const TextGrid& grid)
+{
+    // The window may be closed while events run between the lines; it is only used for its
+    // caption, which is then left alone.
+    QPointer<QWidget> owner(&window);
+    const QPointer<TextGrid> rowsLeft(const_cast<TextGrid*>(&grid));
+    QString failure;
+    QPrinter printer(QPrinter::HighResolution);
+    {
+        BusyPointer busy;
+        TimerPause pause(m_timers, PollTimers::Poll);
+        {
+            NormalPointer normal;
+            if (!m_prompts.choosePrinter(&window, printer))
+                return false;
+        }
+        const int rows = grid.rows();
+        const QString caption = window.windowTitle();
+
+        std::vector<QStringView> cells;
+        qsizetype longest = 0;
+        for (int r = 0; r < rows; ++r) {
+            grid.rowCells(r, cells);
+            longest = std::max(longest, printedLength(cells));
+        }
+
+        QPainter painter;
+        if (!painter.begin(&printer)) {
+            failure = QStringLiteral("The output cannot be opened.");
+        } else {
+            const QRectF page = printer.pageRect(QPrinter::DevicePixel);
+            const QFont font = printFont(printer, longest, page.width());
+            painter.setFont(font);
+            const QFontMetricsF metrics(font, &printer);
+            const qreal step = metrics.lineSpacing();
+            qreal top = 0;
+            for (int r = 0; r < rows && failure.isEmpty(); ++r) {
+                if (!rowsLeft) {
+                    failure = QStringLiteral("The list was closed.");
+                    break;
+                }
+                grid.rowCells(r, cells);
+                const QString line = printLine(cells);
+                if (owner)
+                    owner->setWindowTitle(QString::number(r) +
+                                          QLatin1String(" record(s) completed"));
+                QCoreApplication::processEvents();
+                if (top + step > page.height() && top > 0) {
+                    if (!printer.newPage())
+                        failure = QStringLiteral("A new page cannot be started.");
+                    top = 0;
+                }
+                // The line was built before the events ran: they may append rows, which
+                // moves the grid's texts.
+                painter.drawText(QPointF(0, top + metrics.ascent()), line);
+                top += step;
+            }
+            if (!painter.end() && failure.isEmpty())
+                failure = QStringLiteral("The document cannot be finished.");
+            if (printer.printerState() == QPrinter::Error && failure.isEmpty())
+                failure = QStringLiteral("The printer reported an error.");
+        }
+        if (owner)
+            owner->setWindowTitle(caption);
+    }
+    if (!failure.isEmpty())
+        tellFailure(QStringLiteral("Cannot print to %1").arg(printTarget(printer)), failure);
+    return failure.isEmpty();
+}

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QStringList>
+#include <QTableView>
+
+class TextGrid;
+
+/// A read-only view of a TextGrid as a list window shows it: titles in the header, one
+/// line per record, fixed row height and column widths, the current record highlighted.
+/// Rows are counted as the grid counts them (row 0 = titles, the first record is row 1).
+class GridView : public QTableView
+{
+    Q_OBJECT
+public:
+    explicit GridView(QWidget* parent = nullptr);
+
+    void setGrid(TextGrid* grid);
+    [[nodiscard]] TextGrid* grid() const { return m_grid; }
+
+    /// Makes each column as wide as its width text in the view's font plus the cell padding.
+    void setColumnWidthTexts(const QStringList& texts);
+    /// The pixels a column needs besides its text: the item margins and the grid line.
+    [[nodiscard]] int cellPadding() const;
+    /// Height of one record line.
+    [[nodiscard]] int rowHeight() const;
+    /// The size of a view that shows the titles and `records` whole record lines, with
+    /// room for the vertical scroll bar.
+    [[nodiscard]] QSize sizeForRecords(int records) const;
+
+    /// The first record line in view (grid row, 1 for the first record).
+    [[nodiscard]] int topRow() const;
+    /// Scrolls so that grid row `row` is the first record line in view.
+    void setTopRow(int row);
+    /// Makes grid row `row` (1..) the current, highlighted row without scrolling.
+    void setCurrentRow(int row);
+    /// The current grid row, 0 when no record is current.
+    [[nodiscard]] int currentRow() const;
+
+private:
+    TextGrid* m_grid = nullptr;
+};

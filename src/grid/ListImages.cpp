@@ -1,0 +1,79 @@
+#include "ListImages.h"
+
+#include <QPainter>
+#include <QPainterPath>
+#include <QPixmap>
+
+namespace {
+
+constexpr int kSide = 24;
+const QColor kOutline(0x2a, 0x2e, 0x35);
+
+void drawSave(QPainter& p)
+{
+    // A diskette: blue case, metal shutter, white label.
+    QPainterPath disk;
+    disk.moveTo(3, 3);
+    disk.lineTo(18, 3);
+    disk.lineTo(21, 6);
+    disk.lineTo(21, 21);
+    disk.lineTo(3, 21);
+    disk.closeSubpath();
+    p.setPen(QPen(kOutline, 1));
+    p.setBrush(QColor(0x2f, 0x5d, 0xa8));
+    p.drawPath(disk);
+    p.setBrush(QColor(0xd8, 0xdc, 0xe2));
+    p.drawRect(QRectF(7, 3.5, 10, 6));
+    p.fillRect(QRectF(13.5, 4.5, 2, 4), QColor(0x2f, 0x5d, 0xa8));
+    p.setBrush(Qt::white);
+    p.drawRect(QRectF(6, 13, 12, 7.5));
+    p.setPen(QPen(QColor(0x9a, 0xa3, 0xb0), 0.8));
+    p.drawLine(QPointF(8, 15.5), QPointF(16, 15.5));
+    p.drawLine(QPointF(8, 18), QPointF(16, 18));
+}
+
+void drawPrint(QPainter& p)
+{
+    // A printer with a sheet coming out.
+    p.setPen(QPen(kOutline, 1));
+    p.setBrush(Qt::white);
+    p.drawRect(QRectF(6.5, 2.5, 11, 8));
+    QLinearGradient body(0, 9, 0, 18);
+    body.setColorAt(0, QColor(0xb8, 0xbe, 0xc8));
+    body.setColorAt(1, QColor(0x7c, 0x84, 0x90));
+    p.setBrush(body);
+    p.drawRoundedRect(QRectF(2.5, 9.5, 19, 8.5), 1.5, 1.5);
+    p.setBrush(QColor(0x3a, 0xb0, 0x4a));
+    p.setPen(Qt::NoPen);
+    p.drawEllipse(QPointF(18.5, 12), 1, 1);
+    p.setPen(QPen(kOutline, 1));
+    p.setBrush(Qt::white);
+    p.drawRect(QRectF(6.5, 15.5, 11, 6));
+    p.setPen(QPen(QColor(0x5a, 0x62, 0x6e), 0.8));
+    p.drawLine(QPointF(8.5, 17.5), QPointF(15.5, 17.5));
+    p.drawLine(QPointF(8.5, 19.5), QPointF(13.5, 19.5));
+}
+
+QPixmap draw(ListImage image, qreal dpr)
+{
+    QPixmap pm(QSize(kSide, kSide) * dpr);
+    pm.setDevicePixelRatio(dpr);
+    pm.fill(Qt::transparent);
+    QPainter p(&pm);
+    p.setRenderHint(QPainter::Antialiasing);
+    if (image == ListImage::Save)
+        drawSave(p);
+    else
+        drawPrint(p);
+    return pm;
+}
+
+} // namespace
+
+QIcon listImage(ListImage image)
+{
+    QIcon icon;
+    icon.addPixmap(draw(image, 1.0));
+    icon.addPixmap(draw(image, 2.0));
+    return icon;
+}

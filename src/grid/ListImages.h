@@ -1,0 +1,12 @@
+#pragma once
+
+#include <QIcon>
+
+/// The images of a list window's toolbar, drawn at 24 px.
+enum class ListImage
+{
+    Save,
+    Print
+};
+
+[[nodiscard]] QIcon listImage(ListImage image);
