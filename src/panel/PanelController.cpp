@@ -3,8 +3,11 @@
 #include "AppState.h"
 #include "Clock.h"
 #include "Commands.h"
+#include "LiveList.h"
 #include "Panel.h"
 #include "Prompts.h"
+#include "Recorder.h"
+#include "SamplingCommand.h"
 #include "Waits.h"
 
 #include <QLabel>
@@ -13,9 +16,18 @@ PanelController::PanelController(AppState& state, Panel& window, QIODevice* port
                                  const PortChoice& choice, Clock& clock, Prompts& prompts,
                                  QObject* parent)
     : QObject(parent), m_state(state), m_window(window), m_clock(clock), m_prompts(prompts),
-      m_session(port, choice, state.reading, state.status, state.LinkTag, state.DisplayFrozen, this)
+      m_session(port, choice, state.reading, state.status, state.LinkTag, state.DisplayFrozen,
+                this),
+      m_fileTransfer(state, prompts, m_session.timers())
 {
     m_state.PortNumber = choice.PortNumber;
+
+    m_liveList = new LiveList(state, prompts, m_fileTransfer, &m_window, this);
+    m_recorder =
+        new Recorder(state, prompts, m_fileTransfer, *m_liveList, &m_window,
+                     {m_window.recLabel(), m_window.countLabel(), m_window.fileNameLabel()}, this);
+    connect(m_recorder, &Recorder::recordingLookChanged, &m_window, &Panel::setRecordingLook);
+    m_sampling = new SamplingCommand(state, m_session.channel(), prompts, &m_window, this);
 
     connect(&m_session.poll(), &PollCycle::frameDecoded, this, &PanelController::showChangedCells);
 
@@ -54,6 +66,7 @@ void PanelController::load()
     m_window.showAllCells(m_session.panel());
     (void)m_session.panel().takeDirty();
     m_session.start();
+    m_recorder->start();
 }
 
 void PanelController::showChangedCells()
@@ -87,16 +100,22 @@ void PanelController::releaseKey(KeyRow row, int index)
 
 void PanelController::runToolbarCommand(const QString& key)
 {
-    if (key == QLatin1String("Open")) {
+    if (key == QLatin1String("Save")) {
+        m_recorder->runSaveCommand();
+    } else if (key == QLatin1String("Open")) {
         if (m_state.FileRecording) {
             m_prompts.message(QStringLiteral("Recording Mode!\n\rPlease stop recording!"),
                               Prompts::Icon::Critical);
         }
+    } else if (key == QLatin1String("List")) {
+        m_liveList->runListCommand();
+    } else if (key == QLatin1String("Sampling")) {
+        m_sampling->run();
     } else if (key == QLatin1String("Erase")) {
         eraseAutoMemory();
     }
-    // "Save", "List", "Graph", "Sampling", "TimeSet", "Memory" and "COMP" start windows of
-    // their own; "StopRec" has no command.
+    // "Graph", "TimeSet", "Memory" and "COMP" start windows of their own; "StopRec" has no
+    // command.
 }
 
 void PanelController::eraseAutoMemory()

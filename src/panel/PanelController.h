@@ -1,5 +1,6 @@
 #pragma once
 
+#include "FileTransfer.h"
 #include "MeterSession.h"
 #include "RemoteKeys.h"
 
@@ -8,9 +9,12 @@
 #include <optional>
 
 class Clock;
+class LiveList;
 class Panel;
 class Prompts;
 class QIODevice;
+class Recorder;
+class SamplingCommand;
 struct AppState;
 struct PortChoice;
 
@@ -31,6 +35,9 @@ public:
     void runToolbarCommand(const QString& key);
 
     [[nodiscard]] MeterSession& session() { return m_session; }
+    [[nodiscard]] Recorder& recorder() { return *m_recorder; }
+    [[nodiscard]] LiveList& liveList() { return *m_liveList; }
+    [[nodiscard]] SamplingCommand& sampling() { return *m_sampling; }
 
 private:
     void showChangedCells();
@@ -45,5 +52,9 @@ private:
     Clock& m_clock;
     Prompts& m_prompts;
     MeterSession m_session;
+    FileTransfer m_fileTransfer;
+    LiveList* m_liveList = nullptr;
+    Recorder* m_recorder = nullptr;
+    SamplingCommand* m_sampling = nullptr;
     std::optional<qint64> m_pressMs; // when a key picture went down (shared by all keys)
 };

@@ -1,0 +1,156 @@
+#include "RealTimeList.h"
+
+#include "AppState.h"
+#include "BusyPointer.h"
+#include "DataFileLines.h"
+#include "FileTransfer.h"
+#include "GridView.h"
+#include "ListImages.h"
+#include "Prompts.h"
+#include "TextGrid.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QToolBar>
+#include <QVBoxLayout>
+
+namespace {
+
+constexpr int kColumns = 9;
+constexpr int kCurrentColumn = 4;
+// Rows in view below the titles; from the row after them on the list scrolls by itself.
+constexpr int kRowsInView = 15;
+
+const QStringList kWidthTexts{
+    QStringLiteral(" 000000 "),    QStringLiteral("HH:NN:SS"),     QStringLiteral("999999"),
+    QStringLiteral("A400 mOhm"),   QStringLiteral("999999"),       QStringLiteral("AAA999999A"),
+    QStringLiteral("AOutCapUnit"), QStringLiteral("AAOutCapUnit"), QStringLiteral("AOutCapUnit")};
+
+} // namespace
+
+RealTimeList::RealTimeList(AppState& state, Prompts& prompts, FileTransfer& transfer,
+                           QWidget* mainWindow)
+    : QWidget(mainWindow, Qt::Window), m_state(state), m_prompts(prompts), m_transfer(transfer)
+{
+    setObjectName(QStringLiteral("RealTimeList"));
+    setWindowTitle(QStringLiteral("Real Time List"));
+
+    m_toolbar = new QToolBar(this);
+    m_toolbar->setObjectName(QStringLiteral("Toolbar1"));
+    m_toolbar->setMovable(false);
+    m_toolbar->setFloatable(false);
+    m_toolbar->setIconSize(QSize(24, 24));
+    m_toolbar->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    m_toolbar->setContextMenuPolicy(Qt::PreventContextMenu);
+    const struct
+    {
+        ListImage image;
+        const char* key;
+        const char* toolTip;
+    } buttons[] = {{ListImage::Save, "Save", "Save As"}, {ListImage::Print, "Print", "Print"}};
+    for (const auto& b : buttons) {
+        QAction* action = m_toolbar->addAction(listImage(b.image), QString::fromLatin1(b.toolTip));
+        action->setProperty("Key", QString::fromLatin1(b.key));
+        action->setToolTip(QString::fromLatin1(b.toolTip));
+    }
+    connect(m_toolbar, &QToolBar::actionTriggered, this,
+            [this](QAction* action) { runToolbarCommand(action->property("Key").toString()); });
+
+    m_grid = new TextGrid(kColumns, this);
+    const QStringList titles{
+        QStringLiteral("No.s"),    QStringLiteral("Time"),     QStringLiteral("V"),
+        m_state.reading.RangeText, QStringLiteral("Amp"),      m_state.reading.TempUnitText,
+        QStringLiteral("In-Cap "), QStringLiteral("Out-Cap "), QStringLiteral("T-Cap ")};
+    for (int c = 0; c < kColumns; ++c)
+        m_grid->setTitle(c, titles[c]);
+    m_view = new GridView(this);
+    m_view->setGrid(m_grid);
+    m_view->setColumnWidthTexts(kWidthTexts);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(m_toolbar);
+    layout->addWidget(m_view);
+    const QSize gridSize = m_view->sizeForRecords(kRowsInView);
+    m_view->setFixedSize(gridSize);
+    setFixedSize(gridSize.width(), gridSize.height() + m_toolbar->sizeHint().height());
+
+    if (mainWindow) {
+        const QRect main = mainWindow->frameGeometry();
+        move(main.x() + main.width(), main.y());
+    }
+}
+
+void RealTimeList::showCurrentTitle(bool milliAmps)
+{
+    m_grid->setTitle(kCurrentColumn, currentTitle(milliAmps));
+}
+
+void RealTimeList::addRow(QStringView line)
+{
+    m_grid->appendRow(line);
+    const int row = m_grid->rows() - 1;
+    m_view->setCurrentRow(row);
+    if (row > kRowsInView)
+        m_view->setTopRow(m_view->topRow() + 1);
+}
+
+void RealTimeList::runToolbarCommand(const QString& key)
+{
+    if (m_handlers > 0)
+        return; // one save or print at a time; the toolbar is greyed meanwhile
+    if (key == QLatin1String("Save"))
+        save();
+    else if (key == QLatin1String("Print"))
+        print();
+}
+
+void RealTimeList::enterHandler()
+{
+    ++m_handlers;
+    m_toolbar->setEnabled(false);
+}
+
+void RealTimeList::leaveHandler()
+{
+    if (--m_handlers > 0)
+        return;
+    m_toolbar->setEnabled(true);
+    if (m_closed)
+        deleteLater();
+}
+
+void RealTimeList::save()
+{
+    if (m_state.FileRecording) {
+        m_prompts.message(QStringLiteral("Aready in recording mode, close it and try again !"),
+                          Prompts::Icon::Critical);
+        return;
+    }
+    enterHandler();
+    {
+        BusyPointer busy;
+        if (m_transfer.ChooseSaveFile(parentWidget() ? parentWidget() : this))
+            m_transfer.SaveGridToFile(*this, *m_grid);
+    }
+    leaveHandler();
+}
+
+void RealTimeList::print()
+{
+    enterHandler();
+    m_transfer.PrintGrid(*this, *m_grid);
+    leaveHandler();
+}
+
+void RealTimeList::closeEvent(QCloseEvent* event)
+{
+    event->accept();
+    if (m_closed)
+        return;
+    m_closed = true;
+    emit closed();
+    if (m_handlers == 0)
+        deleteLater();
+}

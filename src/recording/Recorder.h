@@ -1,0 +1,73 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <QTimer>
+
+#include <functional>
+#include <memory>
+
+class FileTransfer;
+class LiveList;
+class Prompts;
+class QIODevice;
+class QLabel;
+class QWidget;
+struct AppState;
+
+/// The main window's status labels that show a recording.
+struct RecordingLabels
+{
+    QLabel* rec = nullptr;      ///< `LblRec`, the recording mark
+    QLabel* count = nullptr;    ///< `LblCount`, records written
+    QLabel* fileName = nullptr; ///< `LblFileName`, the file without its folder
+};
+
+/// PC recording: the one-second sample timer (`Timer2`), the sample each due tick takes
+/// from the live reading, and the recording of those samples into a data file. The tick
+/// never waits or asks anything, so it cannot be re-entered; it runs through dialogs and
+/// meter exchanges alike.
+class Recorder : public QObject
+{
+    Q_OBJECT
+public:
+    /// Makes the device a recording writes to, not yet open (a QFile by default).
+    using FileOpener = std::function<std::unique_ptr<QIODevice>(const QString& path)>;
+
+    Recorder(AppState& state, Prompts& prompts, FileTransfer& transfer, LiveList& list,
+             QWidget* mainWindow, RecordingLabels labels, QObject* parent = nullptr);
+    ~Recorder() override;
+
+    /// Starts `Timer2` (the main window's load step); it runs until the program ends.
+    void start() { m_timer.start(); }
+    /// Timer2_Timer: one second has passed; takes a sample when one is due.
+    void tick();
+    /// Toolbar "Save": starts a recording, or stops the one that runs.
+    void runSaveCommand();
+
+    [[nodiscard]] QTimer& timer() { return m_timer; }
+    void setFileOpener(FileOpener opener) { m_opener = std::move(opener); }
+
+signals:
+    /// The Save button's look: true while a recording runs.
+    void recordingLookChanged(bool recording);
+
+private:
+    void startRecording();
+    void stopRecording();
+    void endRecording();
+    bool openFile(const QString& path, QString& reason);
+    bool writeLine(const QString& line, QString& reason);
+    void closeFile();
+
+    AppState& m_state;
+    Prompts& m_prompts;
+    FileTransfer& m_transfer;
+    LiveList& m_list;
+    QWidget* m_mainWindow;
+    RecordingLabels m_labels;
+    QTimer m_timer;
+    FileOpener m_opener;
+    std::unique_ptr<QIODevice> m_file;
+    qint64 m_written = 0; // bytes of whole lines in the file
+};

@@ -1,0 +1,94 @@
+#include "SamplingCommand.h"
+
+#include "AppState.h"
+#include "CommandChannel.h"
+#include "Commands.h"
+#include "DisplayDecoder.h"
+#include "Prompts.h"
+#include "SampleSchedule.h"
+#include "SamplingChoice.h"
+
+namespace {
+
+constexpr qsizetype kIntervalAnswerLength = 3;
+
+QString intervalPrompt(int maximum)
+{
+    return QStringLiteral("Enter the SAMPLING TIME in seconds\r\n(1 <= t <= %1 ) ").arg(maximum);
+}
+
+} // namespace
+
+SamplingCommand::SamplingCommand(AppState& state, CommandChannel& channel, Prompts& prompts,
+                                 QWidget* mainWindow, QObject* parent)
+    : QObject(parent), m_state(state), m_channel(channel), m_prompts(prompts),
+      m_mainWindow(mainWindow)
+{
+}
+
+void SamplingCommand::run()
+{
+    {
+        SamplingChoice choice(m_state, m_mainWindow);
+        // Closed without OK: nothing is asked or sent.
+        if (choice.exec() != QDialog::Accepted)
+            return;
+    }
+    if (m_state.PcSamplingChosen)
+        setPcInterval();
+    else
+        setMeterInterval();
+}
+
+std::optional<int> SamplingCommand::askInterval(int maximum, const QString& defaultText)
+{
+    const QString entry = m_prompts.input(intervalPrompt(maximum),
+                                          QStringLiteral("Input Sampling Time"), defaultText);
+    if (entry.isEmpty())
+        return std::nullopt;
+    const std::optional<int> seconds = intervalFromEntry(entry, 1, maximum);
+    if (!seconds) {
+        m_prompts.message(QStringLiteral("Please enter a number from 1 to %1 !").arg(maximum),
+                          Prompts::Icon::Critical);
+    }
+    return seconds;
+}
+
+void SamplingCommand::setPcInterval()
+{
+    const std::optional<int> seconds =
+        askInterval(MaxPcSamplingSeconds, QString::number(qint64(m_state.PcSamplingSeconds)));
+    if (!seconds)
+        return;
+    m_state.PcSamplingSeconds = static_cast<float>(*seconds);
+    m_state.SampleTickCount = 0;
+}
+
+std::optional<quint8> SamplingCommand::readMeterInterval()
+{
+    for (int request = 0; request < IntervalRequests; ++request) {
+        const QByteArray answer = m_channel.requestCounted(
+            Command::ReportInterval, kIntervalAnswerLength, IntervalAnswerSeconds);
+        if (answer.size() >= kIntervalAnswerLength && answer.at(0) == Stx && answer.at(2) == Etx)
+            return static_cast<quint8>(answer.at(1));
+    }
+    return std::nullopt;
+}
+
+void SamplingCommand::setMeterInterval()
+{
+    // The display stays frozen from the first request until the new interval is sent.
+    TimerPause pause(m_channel.timers(), PollTimers::Both);
+    const std::optional<quint8> current = readMeterInterval();
+    if (!current) {
+        m_prompts.message(QStringLiteral("No answer from the meter !"), Prompts::Icon::Critical);
+        return;
+    }
+    m_state.MeterSamplingSeconds = *current;
+    const std::optional<int> seconds =
+        askInterval(MaxMeterSamplingSeconds, QString::number(m_state.MeterSamplingSeconds));
+    if (!seconds)
+        return;
+    m_channel.send(Command::SetInterval, QByteArray(1, static_cast<char>(*seconds)));
+    m_state.MeterSamplingSeconds = static_cast<quint16>(*seconds);
+}
