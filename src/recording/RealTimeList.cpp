@@ -131,7 +131,8 @@ void RealTimeList::save()
     enterHandler();
     {
         BusyPointer busy;
-        if (m_transfer.ChooseSaveFile(parentWidget() ? parentWidget() : this))
+        m_transfer.ChooseSaveFile(parentWidget() ? parentWidget() : this);
+        if (m_state.SaveFileChosen)
             m_transfer.SaveGridToFile(*this, *m_grid);
     }
     leaveHandler();

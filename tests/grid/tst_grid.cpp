@@ -1,0 +1,306 @@
+// The text grid behind the list windows, and the save and print helpers over it.
+#include "AppState.h"
+#include "Fetch.h"
+#include "FileTransfer.h"
+#include "GridView.h"
+#include "PollTimers.h"
+#include "ScriptedPrompts.h"
+#include "TextGrid.h"
+
+#include <QFile>
+#include <QHeaderView>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+namespace {
+
+QByteArray contents(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+QStringList rowOf(const TextGrid& g, int row)
+{
+    QStringList cells;
+    for (int c = 0; c < g.columns(); ++c)
+        cells << g.cell(row, c);
+    return cells;
+}
+
+// The helpers with what they work on: program state, scripted prompts, running poll timers
+// and a window whose caption shows their progress.
+struct Helpers
+{
+    AppState state;
+    ScriptedPrompts prompts;
+    PollTimers timers;
+    FileTransfer transfer{state, prompts, timers};
+    QWidget window;
+    TextGrid grid{3};
+    QStringList captions; // every caption the window showed
+
+    Helpers()
+    {
+        timers.start();
+        window.setWindowTitle(QStringLiteral("Real Time List"));
+        grid.setTitle(0, QStringLiteral("No.s"));
+        grid.setTitle(1, QStringLiteral("Time"));
+        grid.setTitle(2, QStringLiteral("In-Cap "));
+        QObject::connect(&window, &QWidget::windowTitleChanged,
+                         [this](const QString& t) { captions << t; });
+    }
+};
+
+} // namespace
+
+class TestGrid : public QObject
+{
+    Q_OBJECT
+private slots:
+    void addRowSplitsOnTabs_data();
+    void addRowSplitsOnTabs();
+    void setCellKeepsTheOtherCells();
+    void modelShowsRecordsUnderTitles();
+    void columnsAsWideAsTheirWidthTexts();
+    void chooseSaveFile_data();
+    void chooseSaveFile();
+    void saveWritesEveryRowWithCaptions();
+    void saveFailureIsTold_data();
+    void saveFailureIsTold();
+    void printToPdfPausesOnlyThePoll();
+    void printCancelledOrFailingRestoresEverything_data();
+    void printCancelledOrFailingRestoresEverything();
+};
+
+void TestGrid::addRowSplitsOnTabs_data()
+{
+    QTest::addColumn<QString>("line");
+    QTest::addColumn<QStringList>("cells");
+    QTest::newRow("one field per column")
+        << "1\t10:15:02\t 41.2" << QStringList{"1", "10:15:02", " 41.2"};
+    QTest::newRow("missing fields are empty") << "7" << QStringList{"7", "", ""};
+    QTest::newRow("empty field between tabs") << "1\t\t3" << QStringList{"1", "", "3"};
+    QTest::newRow("fields beyond the columns not shown")
+        << "a\tb\tc\td\te" << QStringList{"a", "b", "c"};
+    QTest::newRow("trailing tab of a grid save") << "a\tb\tc\t" << QStringList{"a", "b", "c"};
+    QTest::newRow("empty line") << "" << QStringList{"", "", ""};
+}
+
+void TestGrid::addRowSplitsOnTabs()
+{
+    TextGrid g(3);
+    g.appendRow(QStringLiteral("x\ty\tz"));
+    QFETCH(QString, line);
+    g.appendRow(line);
+    g.appendRow(QStringLiteral("p\tq\tr"));
+    QCOMPARE(g.rows(), 4);
+    QCOMPARE(rowOf(g, 2), fetched<QStringList>("cells"));
+    // The neighbours are untouched.
+    QCOMPARE(rowOf(g, 1), (QStringList{"x", "y", "z"}));
+    QCOMPARE(rowOf(g, 3), (QStringList{"p", "q", "r"}));
+    std::vector<QStringView> views;
+    g.rowCells(2, views);
+    QCOMPARE(int(views.size()), 3);
+    for (int c = 0; c < 3; ++c)
+        QCOMPARE(views[c].toString(), fetched<QStringList>("cells")[c]);
+}
+
+void TestGrid::setCellKeepsTheOtherCells()
+{
+    TextGrid g(3);
+    QStringList lines;
+    for (int r = 1; r <= 3000; ++r)
+        lines << QStringLiteral("%1\tb%1\tc%1").arg(r);
+    g.appendRows(lines);
+    // Enough edits to make the grid pack its buffer at least once.
+    for (int r = 1; r <= 3000; r += 2)
+        g.setCell(r, 1, QStringLiteral("edited %1 with a longer text").arg(r));
+    g.setCell(2, 2, QStringLiteral("tab\there"));
+    g.setCell(0, 1, QStringLiteral("Time"));
+    QCOMPARE(rowOf(g, 1), (QStringList{"1", "edited 1 with a longer text", "c1"}));
+    QCOMPARE(rowOf(g, 2), (QStringList{"2", "b2", "tab here"}));
+    QCOMPARE(rowOf(g, 2999), (QStringList{"2999", "edited 2999 with a longer text", "c2999"}));
+    QCOMPARE(rowOf(g, 3000), (QStringList{"3000", "b3000", "c3000"}));
+    QCOMPARE(g.cell(0, 1), QString("Time"));
+    QCOMPARE(g.cell(3001, 0), QString());
+    QCOMPARE(g.cell(1, 3), QString());
+}
+
+void TestGrid::modelShowsRecordsUnderTitles()
+{
+    TextGrid g(2);
+    g.setTitle(0, QStringLiteral("No.s"));
+    g.setTitle(1, QStringLiteral("T-Cap "));
+    g.appendRow(QStringLiteral("1\t 0.5(m)"));
+    QCOMPARE(g.rowCount(), 1);
+    QCOMPARE(g.headerData(1, Qt::Horizontal, Qt::DisplayRole).toString(), QString("T-Cap "));
+    QCOMPARE(g.data(g.index(0, 1), Qt::DisplayRole).toString(), QString(" 0.5(m)"));
+    QVERIFY(!(g.flags(g.index(0, 1)) & Qt::ItemIsEditable));
+}
+
+void TestGrid::columnsAsWideAsTheirWidthTexts()
+{
+    TextGrid g(2);
+    GridView view;
+    view.setGrid(&g);
+    view.setColumnWidthTexts({QStringLiteral(" 000000 "), QStringLiteral("AAOutCapUnit")});
+    const QFontMetrics m = view.fontMetrics();
+    QVERIFY(view.cellPadding() > 0);
+    QCOMPARE(view.columnWidth(0), m.horizontalAdvance(" 000000 ") + view.cellPadding());
+    QCOMPARE(view.columnWidth(1), m.horizontalAdvance("AAOutCapUnit") + view.cellPadding());
+    // A cell as wide as its width text shows whole: the delegate asks for no more room.
+    g.appendRow(QStringLiteral("000000\tAAOutCapUnit"));
+    QStyleOptionViewItem option;
+    option.initFrom(&view);
+    option.font = view.font();
+    const QSize hint = view.itemDelegate()->sizeHint(option, g.index(0, 1));
+    QVERIFY2(hint.width() <= view.columnWidth(1), qPrintable(QString::number(hint.width())));
+}
+
+void TestGrid::chooseSaveFile_data()
+{
+    QTest::addColumn<QString>("answer");
+    QTest::addColumn<bool>("chosen");
+    QTest::newRow("a name") << "/tmp/celldesk-choice" << true;
+    QTest::newRow("cancel") << "" << false;
+}
+
+void TestGrid::chooseSaveFile()
+{
+    Helpers h;
+    h.state.SaveFileName = QStringLiteral("/tmp/old-recording.txt");
+    h.state.SaveFileChosen = true; // left so by a recording stopped by its stop check
+    QFETCH(QString, answer);
+    if (!answer.isEmpty())
+        h.prompts.fileAnswers << answer;
+    QCOMPARE(h.transfer.ChooseSaveFile(&h.window), fetched<bool>("chosen"));
+    QCOMPARE(h.state.SaveFileChosen, fetched<bool>("chosen"));
+    QCOMPARE(h.state.SaveFileName, answer.isEmpty() ? QString("/tmp/old-recording.txt") : answer);
+    const auto asked = h.prompts.of(ScriptedPrompts::Kind::SaveFile);
+    QCOMPARE(asked.size(), 1);
+    QCOMPARE(asked[0].filters, (QStringList{"Data Files (*.txt)", "All Files (*.*)"}));
+}
+
+void TestGrid::saveWritesEveryRowWithCaptions()
+{
+    Helpers h;
+    QTemporaryDir dir;
+    h.state.SaveFileName = dir.filePath("list.txt");
+    QFile old(h.state.SaveFileName);
+    QVERIFY(old.open(QIODevice::WriteOnly));
+    old.write(QByteArray(1000, 'x')); // replaced, not overwritten in place
+    old.close();
+    h.grid.appendRow(QStringLiteral("1\t10:15:02\t105.0(m)"));
+    h.grid.appendRow(QStringLiteral("2\t\t"));
+    h.state.SaveFileChosen = true;
+    QVERIFY(h.transfer.SaveGridToFile(h.window, h.grid));
+    QCOMPARE(contents(h.state.SaveFileName),
+             QByteArray("No.s\tTime\tIn-Cap \t\r\n1\t10:15:02\t105.0(m)\t\r\n2\t\t\t\r\n"));
+    QCOMPARE(h.captions, (QStringList{"0Records Completed", "1Records Completed",
+                                      "2Records Completed", "Real Time List"}));
+    QVERIFY(!h.state.SaveFileChosen);
+    QVERIFY(h.prompts.asked.isEmpty());
+    QVERIFY(!QGuiApplication::overrideCursor());
+}
+
+void TestGrid::saveFailureIsTold_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("disk full") << "/dev/full"
+                               << "No space left on device";
+    QTest::newRow("no such folder") << "/tmp/celldesk-no-such-folder/list.txt"
+                                    << "No such file or directory";
+}
+
+void TestGrid::saveFailureIsTold()
+{
+    Helpers h;
+    h.state.SaveFileName = fetched<QString>("path");
+    h.state.SaveFileChosen = true;
+    h.grid.appendRow(QStringLiteral("1\t10:15:02\t0.0"));
+    QVERIFY(!h.transfer.SaveGridToFile(h.window, h.grid));
+    QCOMPARE(h.prompts.asked.size(), 1);
+    const auto& told = h.prompts.asked[0];
+    QVERIFY2(told.text.contains(fetched<QString>("path")), qPrintable(told.text));
+    QVERIFY2(told.text.contains(fetched<QString>("reason")), qPrintable(told.text));
+    QCOMPARE(told.icon, Prompts::Icon::Critical);
+    QVERIFY(told.title.isEmpty());
+    QCOMPARE(h.window.windowTitle(), QString("Real Time List"));
+    QVERIFY(!h.state.SaveFileChosen);
+    QVERIFY(!QGuiApplication::overrideCursor());
+}
+
+void TestGrid::printToPdfPausesOnlyThePoll()
+{
+    Helpers h;
+    QTemporaryDir dir;
+    const QString pdf = dir.filePath("list.pdf");
+    for (int r = 1; r <= 150; ++r) // more than a page
+        h.grid.appendRow(QStringLiteral("%1\t10:15:02\t12.50(m)").arg(r));
+    h.prompts.printAnswers << true;
+    h.prompts.setUpPrinter = [&](QPrinter& printer) {
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(pdf);
+    };
+    bool pollPausedInDialog = false;
+    h.prompts.whileAsking = [&](const ScriptedPrompts::Asked&) {
+        pollPausedInDialog = !h.timers.poll().isActive() && h.timers.keepAlive().isActive();
+    };
+    // Events run between the lines: rows added meanwhile are not printed.
+    int pollSeenWhilePrinting = 0;
+    QTimer during;
+    QObject::connect(&during, &QTimer::timeout, [&] {
+        pollSeenWhilePrinting += h.timers.poll().isActive() ? 1 : 0;
+        h.grid.appendRow(QStringLiteral("late\t\t"));
+    });
+    during.start(0);
+    QVERIFY(h.transfer.PrintGrid(h.window, h.grid));
+    during.stop();
+    QVERIFY(pollPausedInDialog);
+    QCOMPARE(pollSeenWhilePrinting, 0);
+    QVERIFY(h.timers.poll().isActive());
+    QVERIFY(h.prompts.of(ScriptedPrompts::Kind::Message).isEmpty());
+    QVERIFY(contents(pdf).startsWith("%PDF"));
+    QCOMPARE(h.captions.first(), QString("0 record(s) completed"));
+    QCOMPARE(h.captions.at(h.captions.size() - 2), QString("150 record(s) completed"));
+    QCOMPARE(h.captions.last(), QString("Real Time List"));
+    QVERIFY(h.grid.rows() > 151);
+    QVERIFY(!QGuiApplication::overrideCursor());
+}
+
+void TestGrid::printCancelledOrFailingRestoresEverything_data()
+{
+    QTest::addColumn<bool>("answer");
+    QTest::addColumn<QString>("pdf");
+    QTest::addColumn<bool>("told");
+    QTest::newRow("dialog cancelled") << false << "" << false;
+    QTest::newRow("PDF path cannot be written")
+        << true << "/tmp/celldesk-no-such-folder/list.pdf" << true;
+}
+
+void TestGrid::printCancelledOrFailingRestoresEverything()
+{
+    Helpers h;
+    h.grid.appendRow(QStringLiteral("1\t10:15:02\t0.0"));
+    h.prompts.printAnswers << fetched<bool>("answer");
+    h.prompts.setUpPrinter = [](QPrinter& printer) {
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(fetched<QString>("pdf"));
+    };
+    QVERIFY(!h.transfer.PrintGrid(h.window, h.grid));
+    QVERIFY(h.timers.poll().isActive());
+    QCOMPARE(h.window.windowTitle(), QString("Real Time List"));
+    QVERIFY(!QGuiApplication::overrideCursor());
+    const auto messages = h.prompts.of(ScriptedPrompts::Kind::Message);
+    QCOMPARE(messages.size(), fetched<bool>("told") ? 1 : 0);
+    if (!messages.isEmpty()) {
+        QVERIFY(messages[0].text.contains(fetched<QString>("pdf")));
+        QCOMPARE(messages[0].icon, Prompts::Icon::Critical);
+    }
+}
+
+QTEST_MAIN(TestGrid)
+#include "tst_grid.moc"

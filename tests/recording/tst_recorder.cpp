@@ -1,0 +1,308 @@
+// PC recording: the sample tick called by hand, the data file on disk after every tick, the
+// stop checks, and every way the file can fail.
+#include "Fetch.h"
+#include "RecordingRig.h"
+
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <sys/stat.h>
+
+namespace {
+
+const QStringList kLine2{"12.52", " 41.2", "-0.511", " 25.3", "105.3", "0.0", "105.3"};
+const QStringList kLine3{"12.52", " 41.3", "-0.510", " 25.4", "105.6", "0.000", "105.6"};
+
+QByteArray golden(const char* name)
+{
+    return fileBytes(QStringLiteral(CELLDESK_TEST_DATA "/") + QLatin1String(name));
+}
+
+// A file that takes whole lines until line `failAt` (the header is line 0), of which it
+// writes half before failing as a full disk does.
+class FailingFile : public QFile
+{
+public:
+    FailingFile(const QString& path, int failAt) : QFile(path), m_failAt(failAt) {}
+
+protected:
+    qint64 writeData(const char* data, qint64 size) override
+    {
+        if (m_lines++ == m_failAt) {
+            QFile::writeData(data, size / 2);
+            setErrorString(QStringLiteral("No space left on device"));
+            return -1;
+        }
+        return QFile::writeData(data, size);
+    }
+
+private:
+    int m_failAt;
+    int m_lines = 0;
+};
+
+} // namespace
+
+class TestRecorder : public QObject
+{
+    Q_OBJECT
+private slots:
+    void recordsTheGoldenFileLineByLine();
+    void restartIntoTheSameNameReplacesTheFile();
+    void cancelledSaveDialogStartsNothing();
+    void unitChangeStopsWithoutTheChangedSample_data();
+    void unitChangeStopsWithoutTheChangedSample();
+    void stopsAfter36001Lines();
+    void writeFailureStopsAndTellsAfterTheTick();
+    void deletedFileStopsTheRecording();
+    void fileThatCannotBeStartedStartsNothing_data();
+    void fileThatCannotBeStartedStartsNothing();
+    void cancelledListSaveLeavesTheStoppedRecordingAlone();
+};
+
+void TestRecorder::recordsTheGoldenFileLineByLine()
+{
+    RecordingRig rig;
+    QTemporaryDir dir;
+    const QString path = dir.filePath("recording.txt");
+    rig.startRecording(path);
+    QVERIFY(rig.state.FileRecording);
+    QVERIFY(rig.state.SaveFileChosen);
+    QCOMPARE(rig.looks, QList<bool>{true});
+    QCOMPARE(rig.fileName.text(), QString("recording.txt"));
+    // The header is on disk before the first sample.
+    const QByteArray expected = golden("recording.txt");
+    QCOMPARE(fileBytes(path), expected.left(expected.indexOf("\r\n") + 2));
+
+    const QList<QStringList> samples{{}, kLine2, kLine3};
+    for (int n = 1; n <= 3; ++n) {
+        if (!samples[n - 1].isEmpty())
+            rig.setReading(samples[n - 1]);
+        if (n == 3)
+            rig.state.reading.capMilli = {true, false, true};
+        rig.recorder.tick();
+        // Every written line is on disk at once.
+        QCOMPARE(lineCount(fileBytes(path)), 1 + n);
+        QCOMPARE(rig.count.text(), QString::number(n));
+        QCOMPARE(rig.rec.text(), QString("Rec"));
+        QCOMPARE(rig.state.SampleTickCount, 1);
+    }
+    rig.recorder.runSaveCommand(); // stop
+    QCOMPARE(fileBytes(path), expected);
+    QCOMPARE(rig.looks, (QList<bool>{true, false}));
+    QVERIFY(rig.rec.isHidden());
+    QCOMPARE(rig.count.text(), QString());
+    QCOMPARE(rig.fileName.text(), QString());
+    QVERIFY(!rig.state.FileRecording);
+    QVERIFY(!rig.state.SaveFileChosen);
+    QCOMPARE(rig.state.FileRecordCount, 0);
+    QVERIFY(rig.prompts.of(ScriptedPrompts::Kind::Message).isEmpty());
+}
+
+void TestRecorder::restartIntoTheSameNameReplacesTheFile()
+{
+    RecordingRig rig;
+    QTemporaryDir dir;
+    const QString path = dir.filePath("again.txt");
+    rig.startRecording(path);
+    rig.ticks(5);
+    rig.recorder.runSaveCommand();
+    QCOMPARE(lineCount(fileBytes(path)), 6);
+    rig.startRecording(path);
+    rig.ticks(2);
+    const QByteArray bytes = fileBytes(path);
+    QCOMPARE(lineCount(bytes), 3);
+    QVERIFY(bytes.contains("\r\n1\t10:15:06\t"));
+    QVERIFY(bytes.endsWith(
+        "\r\n2\t10:15:07\t12.53\t 41.2\t-0.511\t 25.3\t105.0(m)\t0.0(m)\t105.0(m)\r\n"));
+}
+
+void TestRecorder::cancelledSaveDialogStartsNothing()
+{
+    RecordingRig rig;
+    rig.recorder.runSaveCommand(); // no answer: Cancel
+    QCOMPARE(rig.prompts.asked.size(), 1);
+    QVERIFY(!rig.state.FileRecording);
+    QVERIFY(!rig.state.SaveFileChosen);
+    QVERIFY(rig.looks.isEmpty());
+    QCOMPARE(rig.fileName.text(), QString());
+    // Not recording: the tick empties the captions.
+    rig.recorder.tick();
+    QCOMPARE(rig.rec.text(), QString());
+    QVERIFY(!rig.rec.isHidden());
+}
+
+void TestRecorder::unitChangeStopsWithoutTheChangedSample_data()
+{
+    QTest::addColumn<QString>("range");
+    QTest::addColumn<QString>("unit");
+    QTest::addColumn<bool>("milliAmps");
+    QTest::newRow("range") << "4 Ohm"
+                           << "Celsius" << false;
+    QTest::newRow("unit") << "400 mOhm"
+                          << "Fahrenheih" << false;
+    QTest::newRow("mA") << "400 mOhm"
+                        << "Celsius" << true;
+}
+
+void TestRecorder::unitChangeStopsWithoutTheChangedSample()
+{
+    RecordingRig rig;
+    QTemporaryDir dir;
+    const QString path = dir.filePath("units.txt");
+    rig.startRecording(path);
+    rig.ticks(2);
+    rig.state.reading.RangeText = fetched<QString>("range");
+    rig.state.reading.TempUnitText = fetched<QString>("unit");
+    rig.state.reading.milliAmps = fetched<bool>("milliAmps");
+    rig.setReading({"99.99"});
+    rig.recorder.tick();
+    QVERIFY(!rig.state.FileRecording);
+    QCOMPARE(lineCount(fileBytes(path)), 3);
+    QVERIFY(!fileBytes(path).contains("99.99"));
+    QCOMPARE(rig.looks, (QList<bool>{true, false}));
+    QCOMPARE(rig.rec.text(), QString());
+    QVERIFY(!rig.rec.isHidden());
+    QCOMPARE(rig.count.text(), QString());
+    QCOMPARE(rig.fileName.text(), QString("units.txt")); // until the next tick
+    QCOMPARE(rig.state.FileRecordCount, 0);
+    QVERIFY(rig.state.SaveFileChosen);
+    QVERIFY(rig.prompts.of(ScriptedPrompts::Kind::Message).isEmpty());
+    rig.recorder.tick();
+    QCOMPARE(rig.fileName.text(), QString());
+    QCOMPARE(lineCount(fileBytes(path)), 3);
+}
+
+void TestRecorder::stopsAfter36001Lines()
+{
+    RecordingRig rig;
+    QTemporaryDir dir;
+    const QString path = dir.filePath("full.txt");
+    rig.startRecording(path);
+    rig.ticks(36001);
+    QVERIFY(rig.state.FileRecording);
+    QCOMPARE(rig.count.text(), QString("36001"));
+    rig.recorder.tick(); // the stop, without a line
+    QVERIFY(!rig.state.FileRecording);
+    const QByteArray bytes = fileBytes(path);
+    QCOMPARE(lineCount(bytes), 36002);
+    QVERIFY(bytes.contains("\r\n36001\t"));
+}
+
+void TestRecorder::writeFailureStopsAndTellsAfterTheTick()
+{
+    RecordingRig rig;
+    QTemporaryDir dir;
+    const QString path = dir.filePath("failing.txt");
+    rig.recorder.setFileOpener(
+        [](const QString& p) { return std::make_unique<FailingFile>(p, 3); });
+    rig.list.runListCommand();
+    rig.startRecording(path);
+    rig.ticks(2);
+    rig.recorder.tick();                    // line 3 fails half-way
+    QVERIFY(rig.prompts.asked.size() == 1); // only the save dialog so far
+    QVERIFY(!rig.state.FileRecording);
+    QVERIFY(!rig.state.SaveFileChosen);
+    QCOMPARE(rig.looks, (QList<bool>{true, false}));
+    QCOMPARE(rig.count.text(), QString());
+    QCOMPARE(rig.state.SampleTickCount, 1);
+    QCOMPARE(rig.state.ListRecordCount, 3); // the list still got its row
+    // The half line is cut back to the last whole one.
+    const QByteArray bytes = fileBytes(path);
+    QCOMPARE(lineCount(bytes), 3);
+    QVERIFY(bytes.endsWith("\r\n"));
+    QCOMPARE(bytes.count('\n'), 3);
+
+    QCoreApplication::processEvents();
+    const auto told = rig.prompts.of(ScriptedPrompts::Kind::Message);
+    QCOMPARE(told.size(), 1);
+    QVERIFY(told[0].text.contains(path));
+    QVERIFY(told[0].text.contains("No space left on device"));
+    QCOMPARE(told[0].icon, Prompts::Icon::Critical);
+    QVERIFY(told[0].title.isEmpty());
+    // The next tick neither writes nor tells again; the list goes on.
+    rig.recorder.tick();
+    QCoreApplication::processEvents();
+    QCOMPARE(rig.prompts.of(ScriptedPrompts::Kind::Message).size(), 1);
+    QCOMPARE(rig.state.ListRecordCount, 4);
+}
+
+void TestRecorder::deletedFileStopsTheRecording()
+{
+    RecordingRig rig;
+    QTemporaryDir dir;
+    const QString path = dir.filePath("deleted.txt");
+    rig.startRecording(path);
+    rig.ticks(1);
+    QVERIFY(QFile::remove(path));
+    rig.recorder.tick();
+    QVERIFY(!rig.state.FileRecording);
+    QCOMPARE(rig.looks, (QList<bool>{true, false}));
+    QCoreApplication::processEvents();
+    const auto told = rig.prompts.of(ScriptedPrompts::Kind::Message);
+    QCOMPARE(told.size(), 1);
+    QVERIFY(told[0].text.contains(path));
+    QVERIFY(told[0].text.contains("deleted"));
+}
+
+void TestRecorder::fileThatCannotBeStartedStartsNothing_data()
+{
+    QTest::addColumn<QString>("path"); // "<dir>" stands for a read-only folder
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("header cannot be written") << "/dev/full"
+                                              << "No space left on device";
+    QTest::newRow("no such folder") << "/tmp/celldesk-no-such-folder/r.txt"
+                                    << "No such file or directory";
+    QTest::newRow("read-only folder") << "<dir>/r.txt"
+                                      << "";
+}
+
+void TestRecorder::fileThatCannotBeStartedStartsNothing()
+{
+    RecordingRig rig;
+    QTemporaryDir dir;
+    QString path = fetched<QString>("path");
+    if (path.startsWith("<dir>")) {
+        // Permissions do not stop root; a read-only file system does.
+        if (geteuid() == 0) {
+            path = QStringLiteral("/proc/celldesk-recording.txt");
+        } else {
+            QVERIFY(QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::ExeOwner));
+            path.replace("<dir>", dir.path());
+        }
+    }
+    rig.startRecording(path);
+    QVERIFY(!rig.state.FileRecording);
+    QVERIFY(!rig.state.SaveFileChosen);
+    QVERIFY(rig.looks.isEmpty());
+    QCOMPARE(rig.fileName.text(), QString());
+    const auto told = rig.prompts.of(ScriptedPrompts::Kind::Message);
+    QCOMPARE(told.size(), 1);
+    QVERIFY(told[0].text.contains(path));
+    QVERIFY(told[0].text.contains(fetched<QString>("reason")));
+    QCOMPARE(told[0].icon, Prompts::Icon::Critical);
+    rig.recorder.tick();
+    QCOMPARE(rig.count.text(), QString());
+    QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+}
+
+void TestRecorder::cancelledListSaveLeavesTheStoppedRecordingAlone()
+{
+    RecordingRig rig;
+    QTemporaryDir dir;
+    const QString path = dir.filePath("stopped.txt");
+    rig.startRecording(path);
+    rig.ticks(2);
+    rig.state.reading.RangeText = QStringLiteral("4 Ohm");
+    rig.recorder.tick(); // stop check: the flag stays set
+    QVERIFY(rig.state.SaveFileChosen);
+    const QByteArray before = fileBytes(path);
+    rig.list.runListCommand();
+    rig.ticks(3);
+    rig.list.window()->runToolbarCommand(QStringLiteral("Save")); // cancelled
+    QCOMPARE(fileBytes(path), before);
+    QVERIFY(!rig.state.SaveFileChosen);
+}
+
+QTEST_MAIN(TestRecorder)
+#include "tst_recorder.moc"
