@@ -1,6 +1,7 @@
 // CPU used by CellDesk's main window while it mirrors a meter that streams display frames
 // back to back at 19200 baud. The meter emulator runs in its own process, so only the
-// program's own work is counted. Usage: bench_mirror_cpu [seconds] (default 30).
+// program's own work is counted. Usage: bench_mirror_cpu [seconds] [--recording]
+// (default 30 s); with --recording a PC recording runs and the real-time list is open.
 #include "AppState.h"
 #include "Clock.h"
 #include "OpenMeterPort.h"
@@ -13,6 +14,7 @@
 #include <QElapsedTimer>
 #include <QProcess>
 #include <QSerialPort>
+#include <QTemporaryDir>
 #include <QTimer>
 
 #include <cstdio>
@@ -33,7 +35,13 @@ double cpuSeconds()
 int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
-    const int seconds = argc > 1 ? QString(argv[1]).toInt() : 30;
+    const QStringList args = QCoreApplication::arguments().mid(1);
+    const bool recording = args.contains(QStringLiteral("--recording"));
+    int seconds = 30;
+    for (const QString& arg : args) {
+        if (arg.toInt() > 0)
+            seconds = arg.toInt();
+    }
 
     QProcess meter;
     meter.start(QStringLiteral(CELLDESK_METER_SIM), {"--paced", "--period", "0", "--demo"});
@@ -56,6 +64,15 @@ int main(int argc, char* argv[])
     PanelController controller(state, window, &port, PortChoice{1, device}, clock, prompts);
     controller.load();
     window.show();
+    QTemporaryDir folder;
+    if (recording) {
+        // Once the first frames are in: a recording and the list take the units in force.
+        QTimer::singleShot(1000, &app, [&] {
+            controller.runToolbarCommand(QStringLiteral("List"));
+            prompts.fileAnswers << folder.filePath(QStringLiteral("mirror.txt"));
+            controller.runToolbarCommand(QStringLiteral("Save"));
+        });
+    }
 
     // Settle, then measure.
     QElapsedTimer wall;
@@ -70,9 +87,11 @@ int main(int argc, char* argv[])
             const double elapsed = wall.elapsed() / 1000.0;
             const quint64 frames = controller.session().poll().framesDecoded() - framesStart;
             std::printf("mirror_seconds=%.1f frames_decoded=%llu frames_per_second=%.1f "
-                        "cpu_seconds=%.3f cpu_percent_of_one_core=%.2f\n",
+                        "cpu_seconds=%.3f cpu_percent_of_one_core=%.2f recording=%s "
+                        "recorded_lines=%d list_rows=%d\n",
                         elapsed, static_cast<unsigned long long>(frames), frames / elapsed, cpu,
-                        100.0 * cpu / elapsed);
+                        100.0 * cpu / elapsed, recording ? "yes" : "no", state.FileRecordCount,
+                        state.ListRecordCount);
             controller.session().shutDown();
             QApplication::exit(0);
         });
