@@ -1,0 +1,409 @@
+#include "GraphView.h"
+
+#include <cmath>
+
+namespace {
+
+const QColor kGridColour(96, 96, 96);
+const QColor kCursorColour(255, 255, 255);
+constexpr int kClickSlack = 4; // pixels a click may move and still count as a click
+
+bool isDark(const QColor& c)
+{
+    return c.lightnessF() < 0.5;
+}
+
+// `colour` as it reads on `ground`: the same hue, darkened on a light ground (a printed page).
+QColor readableOn(const QColor& colour, const QColor& ground)
+{
+    if (isDark(ground))
+        return colour;
+    QColor c = colour;
+    for (int i = 0; i < 8 && c.lightnessF() > 0.42; ++i)
+        c = c.darker(125);
+    return c;
+}
+
+} // namespace
+
+GraphView::GraphView(QWidget* parent) : QCustomPlot(parent)
+{
+    setObjectName(QStringLiteral("CWGraph1"));
+    setNoAntialiasingOnDrag(true);
+    setPlottingHints(QCP::phFastPolylines | QCP::phCacheLabels);
+    axisRect()->setRangeZoom(Qt::Horizontal | Qt::Vertical);
+
+    m_axes = {xAxis, yAxis};
+    m_ranges = {Range{}, Range{}};
+    m_axisColours = {QColor(), QColor()};
+    for (QCPAxis* a : m_axes)
+        watchRange(a);
+    xAxis->setRange(0, 10);
+    yAxis->setRange(0, 10);
+    xAxis2->setVisible(false);
+    yAxis2->setVisible(false);
+
+    for (Cursor& c : m_cursors) {
+        c.vertical = new QCPItemStraightLine(this);
+        c.horizontal = new QCPItemStraightLine(this);
+        for (QCPItemStraightLine* line : {c.vertical, c.horizontal}) {
+            line->setSelectable(false);
+            line->setPen(QPen(kCursorColour, 1, Qt::DashLine));
+            line->setVisible(false);
+        }
+    }
+    m_cursors[1].vertical->setPen(QPen(QColor(255, 200, 0), 1, Qt::DashLine));
+    m_cursors[1].horizontal->setPen(QPen(QColor(255, 200, 0), 1, Qt::DashLine));
+    bindCursors();
+
+    setPlotAreaColor(Qt::black);
+    setBackgroundColor(palette().color(QPalette::Button));
+
+    connect(this, &QCustomPlot::mousePress, this, &GraphView::onMousePress);
+    connect(this, &QCustomPlot::mouseMove, this, &GraphView::onMouseMove);
+    connect(this, &QCustomPlot::mouseRelease, this, &GraphView::onMouseRelease);
+    applyTrackMode();
+}
+
+QCPAxis* GraphView::axis(int index) const
+{
+    return index >= 1 && index <= m_axes.size() ? m_axes[index - 1] : nullptr;
+}
+
+void GraphView::watchRange(QCPAxis* a)
+{
+    // A pan or zoom moves the range: from then on it is the axis's range.
+    connect(a, qOverload<const QCPRange&>(&QCPAxis::rangeChanged), this,
+            [this, a](const QCPRange& range) {
+                if (m_settingRange)
+                    return;
+                const qsizetype i = m_axes.indexOf(a);
+                if (i >= 0)
+                    m_ranges[i] = Range{range.lower, range.upper};
+            });
+}
+
+int GraphView::addValueAxis()
+{
+    QCPAxis* a = axisRect()->addAxis(QCPAxis::atLeft);
+    a->setRange(0, 10);
+    m_axes.append(a);
+    m_ranges.append(Range{});
+    m_axisColours.append(QColor());
+    watchRange(a);
+    styleAxes();
+    applyTrackMode();
+    requestReplot();
+    return axisCount();
+}
+
+bool GraphView::removeAxis(int index)
+{
+    if (index < 2 || index > axisCount())
+        return false;
+    QCPAxis* a = m_axes[index - 1];
+    for (QPointer<QCPGraph>& p : m_plots) {
+        if (p && p->valueAxis() == a) {
+            removeGraph(p.data());
+            p = nullptr;
+        }
+    }
+    m_axes.removeAt(index - 1);
+    m_ranges.removeAt(index - 1);
+    m_axisColours.removeAt(index - 1);
+    axisRect()->removeAxis(a);
+    bindCursors();
+    styleAxes();
+    applyTrackMode();
+    requestReplot();
+    return true;
+}
+
+void GraphView::setAxisRange(int index, double min, double max)
+{
+    QCPAxis* a = axis(index);
+    if (!a || !(max >= min) || !std::isfinite(min) || !std::isfinite(max))
+        return;
+    m_settingRange = true;
+    if (max == min)
+        a->setRange(min - 0.5, max + 0.5);
+    else
+        a->setRange(min, max);
+    m_settingRange = false;
+    m_ranges[index - 1] = Range{min, max};
+    requestReplot();
+}
+
+double GraphView::axisMinimum(int index) const
+{
+    return axis(index) ? m_ranges[index - 1].min : 0.0;
+}
+
+double GraphView::axisMaximum(int index) const
+{
+    return axis(index) ? m_ranges[index - 1].max : 0.0;
+}
+
+void GraphView::setAxisCaption(int index, const QString& caption)
+{
+    if (QCPAxis* a = axis(index)) {
+        a->setLabel(caption);
+        requestReplot();
+    }
+}
+
+void GraphView::setAxisColor(int index, const QColor& colour)
+{
+    if (!axis(index))
+        return;
+    m_axisColours[index - 1] = colour;
+    styleAxes();
+    requestReplot();
+}
+
+void GraphView::styleAxes()
+{
+    const QColor text = isDark(m_backgroundColour) ? QColor(Qt::white) : QColor(Qt::black);
+    for (int i = 0; i < m_axes.size(); ++i) {
+        QCPAxis* a = m_axes[i];
+        const QColor c =
+            m_axisColours[i].isValid() ? readableOn(m_axisColours[i], m_backgroundColour) : text;
+        a->setBasePen(QPen(c));
+        a->setTickPen(QPen(c));
+        a->setSubTickPen(QPen(c));
+        a->setTickLabelColor(c);
+        a->setLabelColor(c);
+        // The grid belongs to the record axis and the first value axis only.
+        a->grid()->setVisible(i <= 1);
+        a->grid()->setPen(QPen(kGridColour, 1, Qt::DotLine));
+        a->grid()->setZeroLinePen(QPen(kGridColour, 1, Qt::SolidLine));
+        a->grid()->setSubGridVisible(false);
+    }
+}
+
+QList<QCPAxis*> GraphView::valueAxes() const
+{
+    return m_axes.mid(1);
+}
+
+int GraphView::addPlot(int axisIndex, const QColor& colour)
+{
+    QCPAxis* value = axisIndex >= 2 ? axis(axisIndex) : nullptr;
+    if (!value)
+        return 0;
+    QCPGraph* g = addGraph(m_axes.first(), value);
+    g->setPen(QPen(readableOn(colour, m_plotAreaColour), 1));
+    g->setAdaptiveSampling(true);
+    g->setLineStyle(QCPGraph::lsLine);
+    m_plots.append(g);
+    m_plotColours.append(colour);
+    return plotCount();
+}
+
+QCPGraph* GraphView::plot(int number) const
+{
+    return number >= 1 && number <= m_plots.size() ? m_plots[number - 1].data() : nullptr;
+}
+
+bool GraphView::setPlotData(int number, std::span<const float> values)
+{
+    QCPGraph* g = plot(number);
+    if (!g)
+        return false;
+    QVector<QCPGraphData> points(static_cast<qsizetype>(values.size()));
+    for (std::size_t i = 0; i < values.size(); ++i)
+        points[static_cast<qsizetype>(i)] = QCPGraphData(double(i + 1), double(values[i]));
+    g->data()->set(points, true);
+    requestReplot();
+    return true;
+}
+
+bool GraphView::appendPoint(int number, double value)
+{
+    QCPGraph* g = plot(number);
+    if (!g)
+        return false;
+    g->addData(double(g->dataCount() + 1), value);
+    requestReplot();
+    return true;
+}
+
+void GraphView::bindCursors()
+{
+    QCPAxis* x = m_axes.value(0);
+    QCPAxis* y = m_axes.value(1);
+    for (int i = 0; i < CursorCount; ++i) {
+        Cursor& c = m_cursors[i];
+        for (QCPItemStraightLine* line : {c.vertical, c.horizontal}) {
+            for (QCPItemPosition* p : {line->point1, line->point2}) {
+                p->setType(QCPItemPosition::ptPlotCoords);
+                if (y)
+                    p->setAxes(x, y);
+            }
+        }
+        placeCursor(i + 1);
+    }
+}
+
+void GraphView::placeCursor(int index)
+{
+    Cursor& c = m_cursors[index - 1];
+    const bool shown = c.visible && m_axes.size() >= 2;
+    c.vertical->setVisible(shown);
+    c.horizontal->setVisible(shown);
+    const double x = c.position.x();
+    const double y = c.position.y();
+    c.vertical->point1->setCoords(x, y);
+    c.vertical->point2->setCoords(x, y + 1);
+    c.horizontal->point1->setCoords(x, y);
+    c.horizontal->point2->setCoords(x + 1, y);
+}
+
+void GraphView::setCursorVisible(int index, bool visible)
+{
+    if (index < 1 || index > CursorCount)
+        return;
+    m_cursors[index - 1].visible = visible;
+    placeCursor(index);
+    requestReplot();
+}
+
+bool GraphView::cursorVisible(int index) const
+{
+    return index >= 1 && index <= CursorCount && m_cursors[index - 1].visible;
+}
+
+void GraphView::setCursorPosition(int index, double x, double y)
+{
+    if (index < 1 || index > CursorCount)
+        return;
+    m_cursors[index - 1].position = QPointF(x, y);
+    placeCursor(index);
+    requestReplot();
+    emit cursorChanged(index, x, y);
+}
+
+QPointF GraphView::cursorPosition(int index) const
+{
+    return index >= 1 && index <= CursorCount ? m_cursors[index - 1].position : QPointF();
+}
+
+void GraphView::setTrackMode(int code)
+{
+    m_trackMode = code;
+    applyTrackMode();
+}
+
+void GraphView::applyTrackMode()
+{
+    QCPAxisRect* rect = axisRect();
+    const QList<QCPAxis*> x{m_axes.first()};
+    const QList<QCPAxis*> values = valueAxes();
+    setInteractions(QCP::Interactions());
+    setSelectionRectMode(QCP::srmNone);
+    rect->setRangeDragAxes(x, values);
+    rect->setRangeZoomAxes(x, values);
+    switch (m_trackMode) {
+    case 3:
+    case 4:
+    case 5:
+        setInteraction(QCP::iRangeDrag, true);
+        rect->setRangeDrag(m_trackMode == 3   ? Qt::Horizontal | Qt::Vertical
+                           : m_trackMode == 4 ? Qt::Orientations(Qt::Horizontal)
+                                              : Qt::Orientations(Qt::Vertical));
+        break;
+    case 6:
+        setSelectionRectMode(QCP::srmZoom);
+        break;
+    case 7:
+        // The rectangle zoom moves the axes of these lists, whatever setRangeZoom says.
+        setSelectionRectMode(QCP::srmZoom);
+        rect->setRangeZoomAxes(x, {});
+        break;
+    case 8:
+        setSelectionRectMode(QCP::srmZoom);
+        rect->setRangeZoomAxes({}, values);
+        break;
+    default:
+        break;
+    }
+}
+
+QPointF GraphView::snapped(QPointF coords) const
+{
+    // Onto the nearest record of the first plot of the first value axis that has points.
+    QCPAxis* first = m_axes.value(1);
+    for (const QPointer<QCPGraph>& p : m_plots) {
+        if (!p || p->valueAxis() != first || p->dataCount() == 0)
+            continue;
+        const int count = p->dataCount();
+        const int record = qBound(1, int(std::lround(qBound(-1e9, coords.x(), 1e9))), count);
+        return {double(record), p->data()->at(record - 1)->value};
+    }
+    return coords;
+}
+
+void GraphView::onMousePress(QMouseEvent* event)
+{
+    m_pressed = event->button() == Qt::LeftButton;
+    m_pressAt = event->position().toPoint();
+    if (m_trackMode == 2 && m_pressed && m_axes.size() >= 2 &&
+        axisRect()->rect().contains(m_pressAt)) {
+        m_draggingCursor = true;
+        onMouseMove(event);
+    }
+}
+
+void GraphView::onMouseMove(QMouseEvent* event)
+{
+    if (!m_draggingCursor)
+        return;
+    const QPointF at = event->position();
+    const QPointF coords(m_axes[0]->pixelToCoord(at.x()), m_axes[1]->pixelToCoord(at.y()));
+    const QPointF p = snapped(coords);
+    setCursorPosition(1, p.x(), p.y());
+}
+
+void GraphView::onMouseRelease(QMouseEvent* event)
+{
+    m_draggingCursor = false;
+    if (!m_pressed || event->button() != Qt::LeftButton)
+        return;
+    m_pressed = false;
+    const QPoint at = event->position().toPoint();
+    if ((at - m_pressAt).manhattanLength() > kClickSlack || !axisRect()->rect().contains(at))
+        return;
+    const double y = m_axes.size() >= 2 ? m_axes[1]->pixelToCoord(at.y()) : 0.0;
+    emit clicked(m_axes[0]->pixelToCoord(at.x()), y);
+}
+
+void GraphView::setPlotAreaColor(const QColor& colour)
+{
+    m_plotAreaColour = colour;
+    axisRect()->setBackground(QBrush(colour));
+    for (int i = 0; i < m_plots.size(); ++i) {
+        if (m_plots[i])
+            m_plots[i]->setPen(QPen(readableOn(m_plotColours[i], colour), 1));
+    }
+    requestReplot();
+}
+
+void GraphView::setBackgroundColor(const QColor& colour)
+{
+    m_backgroundColour = colour;
+    setBackground(QBrush(colour));
+    styleAxes();
+    requestReplot();
+}
+
+void GraphView::requestReplot()
+{
+    replot(QCustomPlot::rpQueuedReplot);
+}
+
+void GraphView::replotNow()
+{
+    if (viewport() != rect())
+        setViewport(rect());
+    replot(QCustomPlot::rpImmediateRefresh);
+}

@@ -1,0 +1,130 @@
+#pragma once
+
+#include <qcustomplot.h>
+
+#include <QList>
+#include <QPointer>
+
+#include <array>
+#include <span>
+
+/// The graph control of the graph windows: a record axis (axis 1) and value axes on the left
+/// (axes 2, 3, ...), plots of single-precision arrays against the record numbers 1, 2, 3...,
+/// two crosshair cursors, and track modes for dragging a cursor, panning and zooming.
+///
+/// Track modes: 1 none; 2 dragging moves cursor 1; 3 pan both ways, 4 horizontally,
+/// 5 vertically; 6 zoom to a dragged rectangle both ways, 7 horizontally, 8 vertically.
+/// Panning and zooming move the record axis and every value axis.
+class GraphView : public QCustomPlot
+{
+    Q_OBJECT
+public:
+    static constexpr int CursorCount = 2;
+
+    explicit GraphView(QWidget* parent = nullptr);
+
+    // Axes: 1 is the record axis, 2 and on the value axes, in the order they were added.
+
+    /// Axes in the collection, the record axis included.
+    [[nodiscard]] int axisCount() const { return static_cast<int>(m_axes.size()); }
+    /// Axis `index` (1-based), or nullptr.
+    [[nodiscard]] QCPAxis* axis(int index) const;
+    /// Adds a value axis to the left of the others; returns its index.
+    int addValueAxis();
+    /// Removes value axis `index` (2 or more) with its plots; later axes move down one place.
+    /// Returns false for any other index.
+    bool removeAxis(int index);
+    /// Sets axis `index` to min..max. Equal ends show ±0.5 around the value; a maximum below
+    /// the minimum leaves the axis as it is.
+    void setAxisRange(int index, double min, double max);
+    /// The range of axis `index` as last set, or as panned or zoomed since.
+    [[nodiscard]] double axisMinimum(int index) const;
+    [[nodiscard]] double axisMaximum(int index) const;
+    void setAxisCaption(int index, const QString& caption);
+    /// Draws axis `index` (line, ticks, numbers, caption) in `colour` (darker on a light
+    /// background).
+    void setAxisColor(int index, const QColor& colour);
+
+    // Plots: numbered from 1 in the order they were added. A plot keeps its number when the
+    // axis of another plot is removed; a plot whose axis was removed is gone for good.
+
+    /// Adds a plot on value axis `axisIndex`, drawn in `colour` (darker on a light plot area);
+    /// returns its number (0 when there is no such value axis).
+    int addPlot(int axisIndex, const QColor& colour);
+    [[nodiscard]] int plotCount() const { return static_cast<int>(m_plots.size()); }
+    /// Plot `number`, or nullptr when there is none (or its axis was removed).
+    [[nodiscard]] QCPGraph* plot(int number) const;
+    /// Replaces plot `number`'s points with `values` at X = 1, 2, 3...; false without a plot.
+    bool setPlotData(int number, std::span<const float> values);
+    /// Appends one point at the next X; false without a plot.
+    bool appendPoint(int number, double value);
+
+    // Cursors 1 and 2: crosshairs on the record axis and the first value axis.
+
+    void setCursorVisible(int index, bool visible);
+    [[nodiscard]] bool cursorVisible(int index) const;
+    /// Moves cursor `index`; cursorChanged follows.
+    void setCursorPosition(int index, double x, double y);
+    [[nodiscard]] QPointF cursorPosition(int index) const;
+
+    void setTrackMode(int code);
+    [[nodiscard]] int trackMode() const { return m_trackMode; }
+
+    [[nodiscard]] QColor plotAreaColor() const { return m_plotAreaColour; }
+    void setPlotAreaColor(const QColor& colour);
+    /// The colour around the plot area; numbers and captions are drawn black or white,
+    /// whichever reads on it, unless an axis has its own colour.
+    [[nodiscard]] QColor backgroundColor() const { return m_backgroundColour; }
+    void setBackgroundColor(const QColor& colour);
+
+    /// Redraws at the next turn of the event loop (several changes, one redraw).
+    void requestReplot();
+    /// Redraws now at the widget's current size (before an image of it is taken).
+    void replotNow();
+
+signals:
+    /// Cursor `index` moved to (x, y), by dragging or by code.
+    void cursorChanged(int index, double x, double y);
+    /// A click (press and release in one place) on the plot area, at (x, y) in the record
+    /// axis's and first value axis's units.
+    void clicked(double x, double y);
+
+private:
+    struct Cursor
+    {
+        QCPItemStraightLine* vertical = nullptr;
+        QCPItemStraightLine* horizontal = nullptr;
+        QPointF position;
+        bool visible = false;
+    };
+    struct Range
+    {
+        double min = 0;
+        double max = 10;
+    };
+
+    void applyTrackMode();
+    void placeCursor(int index);
+    void bindCursors();
+    void styleAxes();
+    [[nodiscard]] QList<QCPAxis*> valueAxes() const;
+    [[nodiscard]] QPointF snapped(QPointF coords) const;
+    void watchRange(QCPAxis* axis);
+    void onMousePress(QMouseEvent* event);
+    void onMouseMove(QMouseEvent* event);
+    void onMouseRelease(QMouseEvent* event);
+
+    QList<QCPAxis*> m_axes;
+    QList<Range> m_ranges;
+    QList<QPointer<QCPGraph>> m_plots;
+    QList<QColor> m_plotColours; // as added; drawn darker on a light plot area
+    std::array<Cursor, CursorCount> m_cursors;
+    QList<QColor> m_axisColours; // invalid: follow the background
+    int m_trackMode = 1;
+    bool m_settingRange = false;
+    bool m_draggingCursor = false;
+    QPoint m_pressAt;
+    bool m_pressed = false;
+    QColor m_plotAreaColour;
+    QColor m_backgroundColour;
+};

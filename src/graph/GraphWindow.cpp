@@ -1,0 +1,587 @@
+#include "GraphWindow.h"
+
+#include "AxisEdit.h"
+#include "GraphView.h"
+#include "Prompts.h"
+#include "ValueText.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QFileInfo>
+#include <QFrame>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPainter>
+#include <QPlainTextEdit>
+#include <QPrinter>
+#include <QPushButton>
+#include <QScreen>
+#include <QVBoxLayout>
+
+namespace {
+
+struct TrackMode
+{
+    const char* entry;
+    int code;
+    const char* help;
+};
+
+constexpr std::array<TrackMode, 8> kTrackModes{{
+    {"Normal", 1, "Normal mode"},
+    {"Cursor Coordinates", 2,
+     "Drag the cursor with your mouse to get X (Count) and Y (Value) position."},
+    {"PanXY", 3,
+     "Click anywhere on the plot area and drag to pan the graph both horizontally and "
+     "vertically."},
+    {"PanX", 4, "Click anywhere on the plot area and drag to pan the graph horizontally."},
+    {"PanY", 5, "Click anywhere on the plot area and drag to pan the graph vertically."},
+    {"ZoomXY", 6, "Select a region on the graph to zoom both horizontally and vertically."},
+    {"ZoomX", 7, "Select a region on the graph to zoom horizontally."},
+    {"ZoomY", 8, "Select a region on the graph to zoom vertically."},
+}};
+constexpr int kCursorMode = 2;
+
+// The list entry `index` of a window, or nullptr outside its list. The detail graph has no
+// "Cursor Coordinates": its entry i > 0 is mode i + 2.
+const TrackMode* trackModeAt(GraphWindow::Kind kind, int index)
+{
+    const int count = kind == GraphWindow::Kind::Stored ? 8 : 7;
+    if (index < 0 || index >= count)
+        return nullptr;
+    if (kind == GraphWindow::Kind::Detail && index > 0)
+        return &kTrackModes[static_cast<std::size_t>(index) + 1];
+    return &kTrackModes[static_cast<std::size_t>(index)];
+}
+
+// Window layout in twips.
+constexpr int kMargin = 120;
+constexpr int kStoredWidth = 10650;
+constexpr int kStoredHeight = 8865;
+constexpr int kDetailWidth = 12600;
+constexpr int kDetailHeight = 9600;
+constexpr int kFrameHeight = 2265;
+constexpr int kLegendHeight = 420;
+constexpr int kPrintWidth = 11550;
+constexpr int kPrintGraphAt = 720;
+
+const QColor kTeal(0, 128, 128);
+const QColor kWhite(255, 255, 255);
+const QColor kStoredTrace(0, 220, 0);
+
+struct DetailTrace
+{
+    GraphWindow::DetailAxis axis;
+    QColor colour;
+};
+// In plot order: voltage, current, temperature, resistance, In-Cap, Out-Cap, T-Cap.
+const std::array<DetailTrace, 7> kDetailTraces{{
+    {GraphWindow::VoltageAxis, QColor(255, 215, 0)},
+    {GraphWindow::CurrentAxis, QColor(255, 85, 85)},
+    {GraphWindow::TemperatureAxis, QColor(60, 220, 60)},
+    {GraphWindow::ResistanceAxis, QColor(80, 160, 255)},
+    {GraphWindow::CapacityAxis, QColor(0, 220, 220)},
+    {GraphWindow::CapacityAxis, QColor(255, 140, 0)},
+    {GraphWindow::CapacityAxis, QColor(255, 100, 255)},
+}};
+const QColor kCapacityAxisColour(230, 230, 230);
+
+struct DesignRange
+{
+    double min;
+    double max;
+};
+// Value axes 2-6 at design time; the detail dialog sets the ranges it uses.
+const std::array<DesignRange, 5> kDetailRanges{
+    {{-60, 60}, {-6500, 6500}, {-4, 140}, {0, 400}, {-10000, 10000}}};
+
+struct LegendEntry
+{
+    const char* name;
+    const char* text;
+    int trace; // plot number whose colour the text takes, 0 for plain
+};
+const std::array<LegendEntry, 10> kLegend{{
+    {"LblV", "Voltage", 1},
+    {"LblA", "Ampere", 2},
+    {"LblT", "Fahrenheit", 3},
+    {"LblO", "mOhm", 4},
+    {"LblCap", "Capacity", 0},
+    {"LblSymbol1", "(", 0},
+    {"LblIn", "in", 5},
+    {"LblOut", "Out", 6},
+    {"LblTotal", "Total", 7},
+    {"LblSymbol2", ")", 0},
+}};
+
+QColor buttonFace()
+{
+    return QApplication::palette().color(QPalette::Button);
+}
+
+QLabel* readOut(const QString& name, QWidget* parent)
+{
+    auto* l = new QLabel(parent);
+    l->setObjectName(name);
+    l->setFrameShape(QFrame::WinPanel);
+    l->setFrameShadow(QFrame::Sunken);
+    l->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    l->setAutoFillBackground(true);
+    QPalette p = l->palette();
+    p.setColor(QPalette::Window, Qt::white);
+    p.setColor(QPalette::WindowText, Qt::black);
+    l->setPalette(p);
+    l->setMinimumWidth(80);
+    return l;
+}
+
+} // namespace
+
+// The window in print colours, without its control frame and, for the stored-data graph, in
+// its print geometry, for as long as this lives; everything is put back when it goes, on
+// every path out of the print.
+class GraphWindow::PrintLook
+{
+public:
+    explicit PrintLook(GraphWindow& w)
+        : m_window(w), m_frameVisible(!w.m_frame->isHidden()),
+          m_plotArea(w.m_graph->plotAreaColor()), m_size(w.size()), m_graphSize(w.m_graph->size())
+    {
+        w.setBackgroundColour(kWhite);
+        w.m_frame->hide();
+        w.m_graph->setPlotAreaColor(kWhite);
+        if (w.m_kind == Kind::Stored) {
+            w.m_printLayout = true;
+            const int at = w.m_scale.px(kPrintGraphAt);
+            const int width = w.m_scale.px(kPrintWidth);
+            w.resize(width, w.height());
+            const int graphWidth = qMin(m_graphSize.width(), width - at - w.m_scale.px(kMargin));
+            w.m_graph->setGeometry(at, at, graphWidth, m_graphSize.height());
+        }
+    }
+    ~PrintLook()
+    {
+        GraphWindow& w = m_window;
+        if (w.m_kind == Kind::Stored) {
+            w.m_printLayout = false;
+            w.resize(m_size);
+            w.layOut();
+        }
+        w.setBackgroundColour(w.m_screenBackground);
+        w.m_frame->setVisible(m_frameVisible);
+        w.m_graph->setPlotAreaColor(m_plotArea);
+    }
+    PrintLook(const PrintLook&) = delete;
+    PrintLook& operator=(const PrintLook&) = delete;
+
+private:
+    GraphWindow& m_window;
+    bool m_frameVisible;
+    QColor m_plotArea;
+    QSize m_size;
+    QSize m_graphSize;
+};
+
+GraphWindow::GraphWindow(Kind kind, Prompts& prompts, QWidget* parent)
+    : QWidget(parent, Qt::Window), m_kind(kind), m_prompts(prompts),
+      m_scale(TwipsScale::forScreen(QApplication::primaryScreen()))
+{
+    const bool stored = kind == Kind::Stored;
+    setObjectName(stored ? QStringLiteral("Plot") : QStringLiteral("RealTimeGraph"));
+    setWindowTitle(stored ? QStringLiteral("Plot") : QStringLiteral("Real Time Graph"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    setAutoFillBackground(true);
+    m_screenBackground = stored ? buttonFace() : kTeal;
+    m_yFormat = stored ? QStringLiteral("0.###") : QStringLiteral("0.00#");
+
+    m_graph = new GraphView(this);
+    m_graph->xAxis->setRange(1, 100);
+    if (stored) {
+        m_graph->addPlot(2, kStoredTrace);
+    } else {
+        buildDetailGraph();
+        buildLegend();
+    }
+    buildFrame();
+    setBackgroundColour(m_screenBackground);
+
+    resize(m_scale.px(stored ? kStoredWidth : kDetailWidth),
+           m_scale.px(stored ? kStoredHeight : kDetailHeight));
+    move(0, 0);
+    layOut();
+
+    for (int i = 0; i < (stored ? 8 : 7); ++i)
+        m_modes->addItem(QString::fromLatin1(trackModeAt(kind, i)->entry));
+    m_modes->setCurrentIndex(0);
+    applyTrackMode(0);
+    setBoxesQuietly(1, m_graph->axisMinimum(1), m_graph->axisMaximum(1));
+    setBoxesQuietly(2, m_graph->axisMinimum(2), m_graph->axisMaximum(2));
+
+    connect(m_modes, &QComboBox::activated, this, &GraphWindow::applyTrackMode);
+    connect(m_graph, &GraphView::cursorChanged, this, &GraphWindow::onCursorChanged);
+    connect(m_reset, &QPushButton::clicked, this, &GraphWindow::reset);
+    connect(m_print, &QPushButton::clicked, this, &GraphWindow::print);
+    for (AxisEdit* box : {m_min[0], m_min[1], m_max[0], m_max[1]})
+        connect(box, &AxisEdit::valueChanged, this, &GraphWindow::onBoxChanged);
+}
+
+GraphWindow* GraphWindow::open(QPointer<GraphWindow>& window, Kind kind, Prompts& prompts)
+{
+    if (!window)
+        window = new GraphWindow(kind, prompts);
+    window->show();
+    window->raise();
+    window->activateWindow();
+    return window;
+}
+
+void GraphWindow::buildDetailGraph()
+{
+    m_graph->xAxis->setRange(1, 100);
+    for (int axis = VoltageAxis; axis <= CapacityAxis; ++axis) {
+        if (axis != VoltageAxis)
+            m_graph->addValueAxis();
+        const DesignRange r = kDetailRanges[static_cast<std::size_t>(axis - VoltageAxis)];
+        m_graph->setAxisRange(axis, r.min, r.max);
+    }
+    for (std::size_t i = 0; i < kDetailTraces.size(); ++i) {
+        m_graph->addPlot(kDetailTraces[i].axis, kDetailTraces[i].colour);
+        if (kDetailTraces[i].axis != CapacityAxis)
+            m_graph->setAxisColor(kDetailTraces[i].axis, kDetailTraces[i].colour);
+    }
+    m_graph->setAxisColor(CapacityAxis, kCapacityAxisColour);
+}
+
+void GraphWindow::buildLegend()
+{
+    m_legend = new QWidget(this);
+    m_legend->setObjectName(QStringLiteral("Legend"));
+    m_legend->setAutoFillBackground(true);
+    QPalette strip = m_legend->palette();
+    strip.setColor(QPalette::Window, Qt::black);
+    m_legend->setPalette(strip);
+    auto* row = new QHBoxLayout(m_legend);
+    row->setContentsMargins(10, 0, 10, 0);
+    row->setSpacing(6);
+    QFont font = m_legend->font();
+    font.setBold(true);
+    for (const LegendEntry& e : kLegend) {
+        auto* l = new QLabel(QString::fromLatin1(e.text), m_legend);
+        l->setObjectName(QString::fromLatin1(e.name));
+        l->setFont(font);
+        QPalette p = l->palette();
+        p.setColor(QPalette::WindowText,
+                   e.trace ? kDetailTraces[static_cast<std::size_t>(e.trace - 1)].colour
+                           : kCapacityAxisColour);
+        l->setPalette(p);
+        row->addWidget(l);
+        const QString name = l->objectName();
+        // A gap after each channel's name, none inside the capacity's brackets.
+        if (name == QLatin1String("LblV") || name == QLatin1String("LblA") ||
+            name == QLatin1String("LblT") || name == QLatin1String("LblO"))
+            row->addSpacing(14);
+    }
+    row->addStretch();
+}
+
+void GraphWindow::buildFrame()
+{
+    m_frame = new QFrame(this);
+    m_frame->setObjectName(QStringLiteral("FrmGraphic"));
+    m_frame->setFrameShape(QFrame::StyledPanel);
+    m_frame->setFrameShadow(QFrame::Raised);
+    m_frame->setAutoFillBackground(true);
+    QPalette face = m_frame->palette();
+    face.setColor(QPalette::Window, buttonFace());
+    face.setColor(QPalette::WindowText, Qt::black);
+    m_frame->setPalette(face);
+
+    auto* row = new QHBoxLayout(m_frame);
+    row->setContentsMargins(10, 8, 10, 8);
+    row->setSpacing(14);
+
+    auto* modeColumn = new QVBoxLayout;
+    modeColumn->setSpacing(4);
+    auto* modeCaption = new QLabel(QStringLiteral("Track Mode"), m_frame);
+    m_modes = new QComboBox(m_frame);
+    m_modes->setObjectName(QStringLiteral("Combo1"));
+    m_modes->setEditable(false);
+    m_modes->setFixedWidth(170);
+    m_description = new QPlainTextEdit(m_frame);
+    m_description->setObjectName(QStringLiteral("txtDescription"));
+    m_description->setReadOnly(true);
+    m_description->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    m_description->setFocusPolicy(Qt::NoFocus);
+    m_description->setFixedWidth(170);
+    m_description->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    modeColumn->addWidget(modeCaption);
+    modeColumn->addWidget(m_modes);
+    modeColumn->addWidget(m_description, 1);
+    row->addLayout(modeColumn);
+
+    auto* axes = new QGridLayout;
+    axes->setHorizontalSpacing(6);
+    axes->setVerticalSpacing(6);
+    auto* minCaption = new QLabel(QStringLiteral("Min"), m_frame);
+    auto* maxCaption = new QLabel(QStringLiteral("Max"), m_frame);
+    minCaption->setAlignment(Qt::AlignCenter);
+    maxCaption->setAlignment(Qt::AlignCenter);
+    axes->addWidget(minCaption, 0, 1);
+    axes->addWidget(maxCaption, 0, 2);
+    const std::array<QString, 2> axisNames{QStringLiteral("X"), QStringLiteral("Y")};
+    for (int i = 0; i < 2; ++i) {
+        axes->addWidget(new QLabel(axisNames[static_cast<std::size_t>(i)], m_frame), i + 1, 0);
+        m_min[i] = new AxisEdit(m_frame);
+        m_max[i] = new AxisEdit(m_frame);
+        m_min[i]->setObjectName(QStringLiteral("AxisMin_%1").arg(i + 1));
+        m_max[i]->setObjectName(QStringLiteral("AxisMax_%1").arg(i + 1));
+        for (AxisEdit* box : {m_min[i], m_max[i]}) {
+            box->setMinimumWidth(84);
+            axes->addWidget(box, i + 1, box == m_min[i] ? 1 : 2);
+        }
+    }
+    for (AxisEdit* box : {m_min[0], m_max[0]}) {
+        box->setFormat(QStringLiteral("0"));
+        box->setSingleStep(1);
+    }
+    for (AxisEdit* box : {m_min[1], m_max[1]}) {
+        box->setFormat(QStringLiteral("0.###"));
+        box->setSingleStep(0.001);
+    }
+    axes->setRowStretch(3, 1);
+    row->addLayout(axes);
+
+    auto* cursor = new QGridLayout;
+    cursor->setHorizontalSpacing(6);
+    cursor->setVerticalSpacing(6);
+    cursor->addWidget(new QLabel(QStringLiteral("Cursor"), m_frame), 0, 1);
+    cursor->addWidget(new QLabel(QStringLiteral("X"), m_frame), 1, 0);
+    cursor->addWidget(new QLabel(QStringLiteral("Y"), m_frame), 2, 0);
+    m_xPosition = readOut(QStringLiteral("XPosition"), m_frame);
+    m_yPosition = readOut(QStringLiteral("YPosition"), m_frame);
+    cursor->addWidget(m_xPosition, 1, 1);
+    cursor->addWidget(m_yPosition, 2, 1);
+    if (m_kind == Kind::Stored) {
+        m_unit = new QLabel(m_frame);
+        m_unit->setObjectName(QStringLiteral("LblUnit"));
+        m_unit->setMinimumWidth(40);
+        cursor->addWidget(m_unit, 2, 2);
+    }
+    cursor->setRowStretch(3, 1);
+    row->addLayout(cursor);
+    row->addStretch(1);
+
+    auto* buttons = new QVBoxLayout;
+    buttons->setSpacing(8);
+    m_reset = new QPushButton(QStringLiteral("Reset Scale"), m_frame);
+    m_reset->setObjectName(QStringLiteral("CmdReset"));
+    m_print = new QPushButton(QStringLiteral("Print"), m_frame);
+    m_print->setObjectName(QStringLiteral("CmdPrint"));
+    for (QPushButton* b : {m_reset, m_print}) {
+        b->setMinimumSize(100, 30);
+        b->setAutoDefault(false);
+        buttons->addWidget(b);
+    }
+    buttons->addStretch();
+    row->addLayout(buttons);
+}
+
+void GraphWindow::layOut()
+{
+    if (m_printLayout)
+        return;
+    const int margin = m_scale.px(kMargin);
+    const int frameHeight = m_scale.px(kFrameHeight);
+    const int inner = qMax(width() - 2 * margin, 100);
+    int top = margin;
+    if (m_legend) {
+        m_legend->setGeometry(margin, top, inner, m_scale.px(kLegendHeight));
+        top += m_scale.px(kLegendHeight) + margin / 2;
+    }
+    const int frameTop = qMax(height() - margin - frameHeight, top + 100);
+    m_graph->setGeometry(margin, top, inner, frameTop - margin - top);
+    m_frame->setGeometry(margin, frameTop, inner, frameHeight);
+}
+
+void GraphWindow::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    layOut();
+}
+
+void GraphWindow::setBackgroundColour(const QColor& colour)
+{
+    QPalette p = palette();
+    p.setColor(QPalette::Window, colour);
+    setPalette(p);
+    m_graph->setBackgroundColor(colour);
+}
+
+AxisEdit* GraphWindow::axisMinBox(int index) const
+{
+    return index == 1 || index == 2 ? m_min[index - 1] : nullptr;
+}
+
+AxisEdit* GraphWindow::axisMaxBox(int index) const
+{
+    return index == 1 || index == 2 ? m_max[index - 1] : nullptr;
+}
+
+QLabel* GraphWindow::label(const QString& name) const
+{
+    return findChild<QLabel*>(name);
+}
+
+void GraphWindow::applyTrackMode(int index)
+{
+    const TrackMode* mode = trackModeAt(m_kind, index);
+    if (!mode) {
+        m_prompts.message(QStringLiteral("Select a valid TrackMode."), Prompts::Icon::None);
+        return;
+    }
+    if (m_modes->currentIndex() != index)
+        m_modes->setCurrentIndex(index);
+    m_graph->setCursorVisible(1, false);
+    m_graph->setCursorVisible(2, false);
+    m_graph->setTrackMode(mode->code);
+    m_description->setPlainText(QString::fromLatin1(mode->help));
+    if (mode->code == kCursorMode) {
+        const QCPRange x = m_graph->axis(1)->range();
+        const QCPAxis* value = m_graph->axis(2);
+        const double y = value ? value->range().center() : 0.0;
+        m_graph->setCursorVisible(1, true);
+        m_graph->setCursorPosition(1, x.center(), y);
+    }
+}
+
+void GraphWindow::applyBoxes()
+{
+    if (m_setupFlag)
+        return;
+    for (int i = 1; i <= 2; ++i)
+        m_graph->setAxisRange(i, m_min[i - 1]->value(), m_max[i - 1]->value());
+}
+
+void GraphWindow::onBoxChanged()
+{
+    if (!m_quiet)
+        applyBoxes();
+}
+
+void GraphWindow::setBoxesQuietly(int index, double min, double max)
+{
+    const bool quiet = m_quiet;
+    m_quiet = true;
+    m_min[index - 1]->setValue(min);
+    m_max[index - 1]->setValue(max);
+    m_quiet = quiet;
+}
+
+void GraphWindow::setBoxes(int index, double min, double max)
+{
+    if (index != 1 && index != 2)
+        return;
+    setBoxesQuietly(index, min, max);
+    applyBoxes();
+}
+
+void GraphWindow::setSetupFlag(bool raised)
+{
+    const bool lowered = m_setupFlag && !raised;
+    m_setupFlag = raised;
+    if (!lowered)
+        return;
+    for (int i = 1; i <= 2; ++i) {
+        if (m_graph->axis(i))
+            setBoxesQuietly(i, m_graph->axisMinimum(i), m_graph->axisMaximum(i));
+    }
+}
+
+void GraphWindow::showColumn(const PlotRequest& request, std::span<const float> values)
+{
+    m_request = request;
+    const double records = static_cast<double>(values.size());
+    for (AxisEdit* box : {m_min[1], m_max[1]}) {
+        box->setFormat(request.ValueFormat);
+        box->setSingleStep(leadingNumber(request.ValueStep));
+    }
+    setBoxesQuietly(1, 1, records);
+    setBoxesQuietly(2, request.ValueMin, request.ValueMax);
+    m_graph->setAxisRange(2, request.ValueMin, request.ValueMax);
+    m_graph->setAxisRange(1, 1, records);
+    m_graph->setPlotData(1, values);
+    m_graph->setAxisCaption(2, request.Title);
+    if (m_unit)
+        m_unit->setText(request.Title);
+}
+
+void GraphWindow::reset()
+{
+    if (m_kind == Kind::Detail) {
+        emit resetRequested();
+        close();
+        return;
+    }
+    setBoxesQuietly(1, 1, m_request.RecordAxisMax);
+    setBoxesQuietly(2, m_request.ValueMin, m_request.ValueMax);
+    m_graph->setAxisRange(2, m_request.ValueMin, m_request.ValueMax);
+    m_graph->setAxisRange(1, 1, m_request.RecordAxisMax);
+}
+
+void GraphWindow::onCursorChanged(int index, double x, double y)
+{
+    if (index != 1)
+        return;
+    m_xPosition->setText(QString::number(x, 'g', 15));
+    m_yPosition->setText(formatNumber(y, m_yFormat));
+}
+
+QImage GraphWindow::clientImage()
+{
+    // Drawn at three times the screen's density, so the page is sharp.
+    constexpr qreal ratio = 3.0;
+    const qreal screenRatio = m_graph->bufferDevicePixelRatio();
+    m_graph->setBufferDevicePixelRatio(ratio);
+    m_graph->replotNow();
+    QImage image(size() * ratio, QImage::Format_RGB32);
+    image.setDevicePixelRatio(ratio);
+    image.fill(palette().color(QPalette::Window));
+    render(&image, QPoint(), QRegion(), QWidget::DrawChildren);
+    m_graph->setBufferDevicePixelRatio(screenRatio);
+    m_graph->requestReplot();
+    return image;
+}
+
+void GraphWindow::print()
+{
+    QPrinter printer(QPrinter::HighResolution);
+    if (!m_prompts.choosePrinter(this, printer))
+        return;
+
+    bool printed = false;
+    {
+        const PrintLook look(*this);
+        const QImage image = clientImage();
+        QPainter painter;
+        if (painter.begin(&printer)) {
+            const QRect page = painter.viewport();
+            QSize target = image.size();
+            target.scale(page.size(), Qt::KeepAspectRatio);
+            painter.setRenderHint(QPainter::SmoothPixmapTransform);
+            painter.setRenderHint(QPainter::LosslessImageRendering);
+            painter.drawImage(QRect(page.topLeft(), target), image);
+            printed = painter.end() && printer.printerState() != QPrinter::Error;
+        }
+    }
+    if (!printed) {
+        const QString where =
+            printer.outputFileName().isEmpty()
+                ? QStringLiteral("The printer \"%1\" did not accept the page.")
+                      .arg(printer.printerName())
+                : QStringLiteral("The file \"%1\" could not be written.")
+                      .arg(QFileInfo(printer.outputFileName()).absoluteFilePath());
+        m_prompts.message(QStringLiteral("The graph could not be printed."),
+                          Prompts::Icon::Exclamation, windowTitle(), where);
+    }
+}

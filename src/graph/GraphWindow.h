@@ -1,0 +1,141 @@
+#pragma once
+
+#include "PlotRequest.h"
+#include "TwipsScale.h"
+
+#include <QPointer>
+#include <QWidget>
+
+#include <array>
+#include <span>
+
+class AxisEdit;
+class GraphView;
+class Prompts;
+class QComboBox;
+class QFrame;
+class QLabel;
+class QPlainTextEdit;
+class QPushButton;
+
+/// The twin graph windows with range boxes, a pan/zoom mode list, a cursor read-out, a reset
+/// and a print button: the stored-data graph `Plot`, which shows one column of a data list
+/// against the record number, and the detail graph `RealTimeGraph`, which shows a stretch of
+/// the live graph's history on five value axes with a legend. Each window is deleted when it
+/// closes; its opener builds a fresh one, which starts in "Normal" with its design-time axes.
+class GraphWindow : public QWidget
+{
+    Q_OBJECT
+public:
+    enum class Kind
+    {
+        Stored, ///< `Plot`
+        Detail  ///< `RealTimeGraph`
+    };
+
+    /// Value axes of the detail graph, by graph axis number.
+    enum DetailAxis
+    {
+        VoltageAxis = 2,
+        CurrentAxis,
+        TemperatureAxis,
+        ResistanceAxis,
+        CapacityAxis
+    };
+    /// Plots of the detail graph, by plot number.
+    enum DetailPlot
+    {
+        VoltagePlot = 1,
+        CurrentPlot,
+        TemperaturePlot,
+        ResistancePlot,
+        InCapPlot,
+        OutCapPlot,
+        TCapPlot
+    };
+
+    GraphWindow(Kind kind, Prompts& prompts, QWidget* parent = nullptr);
+
+    /// Shows the window held in `window`, building it first if there is none (or it closed).
+    static GraphWindow* open(QPointer<GraphWindow>& window, Kind kind, Prompts& prompts);
+
+    [[nodiscard]] Kind kind() const { return m_kind; }
+    /// `CWGraph1`.
+    [[nodiscard]] GraphView* graph() const { return m_graph; }
+    /// `AxisMin_1`/`AxisMax_1` (record axis) and `AxisMin_2`/`AxisMax_2` (first value axis).
+    [[nodiscard]] AxisEdit* axisMinBox(int index) const;
+    [[nodiscard]] AxisEdit* axisMaxBox(int index) const;
+    /// A label of the window by object name (the detail graph's legend, `LblUnit`, ...).
+    [[nodiscard]] QLabel* label(const QString& name) const;
+
+    /// Applies track-mode list entry `index`: hides both cursors, sets the graph's mode and
+    /// writes the mode's help text; "Cursor Coordinates" shows cursor 1 in the middle of the
+    /// plot area. An index outside the list only shows "Select a valid TrackMode.".
+    void applyTrackMode(int index);
+    /// Sets the record axis and the first value axis to their boxes' ranges, unless the setup
+    /// flag is raised.
+    void applyBoxes();
+
+    /// Raised while an opener fills the window: box changes then leave the axes alone.
+    /// Lowering it copies the ranges of the record axis and the first value axis into the
+    /// boxes, so that the next box change starts from what the graph shows.
+    void setSetupFlag(bool raised);
+    [[nodiscard]] bool setupFlag() const { return m_setupFlag; }
+    /// Sets the boxes of pair `index` (1 record axis, 2 first value axis) at once.
+    void setBoxes(int index, double min, double max);
+
+    /// Stored-data graph: shows `values` against the records 1, 2, 3... with the value range,
+    /// formats and title of `request`, which Reset returns to later.
+    void showColumn(const PlotRequest& request, std::span<const float> values);
+    /// The request the stored-data graph was last filled with.
+    [[nodiscard]] const PlotRequest& shownRequest() const { return m_request; }
+
+    /// `CmdReset`: the stored-data graph returns to the ranges it was filled with; the detail
+    /// graph asks for its detail dialog (resetRequested) and closes.
+    void reset();
+    /// `CmdPrint`: asks for a printer and prints the window's client area on one page, in
+    /// print colours and without the control frame; the window is restored on every path.
+    void print();
+
+signals:
+    /// The detail graph's Reset: its opener shows the detail dialog again.
+    void resetRequested();
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    class PrintLook;
+
+    void buildFrame();
+    void buildLegend();
+    void buildDetailGraph();
+    void layOut();
+    void setBoxesQuietly(int index, double min, double max);
+    void onBoxChanged();
+    void onCursorChanged(int index, double x, double y);
+    void setBackgroundColour(const QColor& colour);
+    [[nodiscard]] QImage clientImage();
+
+    Kind m_kind;
+    Prompts& m_prompts;
+    TwipsScale m_scale;
+    GraphView* m_graph = nullptr;
+    QFrame* m_frame = nullptr;
+    QWidget* m_legend = nullptr;
+    QComboBox* m_modes = nullptr;
+    QPlainTextEdit* m_description = nullptr;
+    std::array<AxisEdit*, 2> m_min{};
+    std::array<AxisEdit*, 2> m_max{};
+    QLabel* m_xPosition = nullptr;
+    QLabel* m_yPosition = nullptr;
+    QLabel* m_unit = nullptr;
+    QPushButton* m_reset = nullptr;
+    QPushButton* m_print = nullptr;
+    QString m_yFormat;
+    QColor m_screenBackground;
+    PlotRequest m_request;
+    bool m_setupFlag = false;
+    bool m_quiet = false;       // boxes are being set together: apply once at the end
+    bool m_printLayout = false; // printing: the geometry is set by hand
+};

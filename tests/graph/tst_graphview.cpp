@@ -1,0 +1,184 @@
+#include "AxisEdit.h"
+#include "Fetch.h"
+#include "GraphView.h"
+
+#include <QLineEdit>
+#include <QSignalSpy>
+#include <QTest>
+
+namespace {
+
+QCPRange rangeOf(const GraphView& g, int axis)
+{
+    return g.axis(axis)->range();
+}
+
+} // namespace
+
+class TestGraphView : public QObject
+{
+    Q_OBJECT
+private slots:
+    void axisRanges_data();
+    void axisRanges();
+    void removingAnAxis();
+    void plotsFromArrays();
+    void cursorsReport();
+    void axisEditKeepsItsValue();
+    void axisEditTyping_data();
+    void axisEditTyping();
+};
+
+void TestGraphView::axisRanges_data()
+{
+    QTest::addColumn<double>("min");
+    QTest::addColumn<double>("max");
+    QTest::addColumn<double>("shownMin");
+    QTest::addColumn<double>("shownMax");
+    QTest::addColumn<double>("keptMax"); // axisMaximum() afterwards
+    QTest::newRow("ordinary") << -60.0 << 60.0 << -60.0 << 60.0 << 60.0;
+    QTest::newRow("equal ends") << 5.0 << 5.0 << 4.5 << 5.5 << 5.0;
+    QTest::newRow("max below min: left alone") << 10.0 << 2.0 << 0.0 << 7.0 << 7.0;
+    QTest::newRow("not a number: left alone") << qQNaN() << 2.0 << 0.0 << 7.0 << 7.0;
+}
+
+void TestGraphView::axisRanges()
+{
+    GraphView g;
+    g.setAxisRange(2, 0, 7);
+    g.setAxisRange(2, fetched<double>("min"), fetched<double>("max"));
+    QCOMPARE(rangeOf(g, 2).lower, fetched<double>("shownMin"));
+    QCOMPARE(rangeOf(g, 2).upper, fetched<double>("shownMax"));
+    QCOMPARE(g.axisMaximum(2), fetched<double>("keptMax"));
+}
+
+void TestGraphView::removingAnAxis()
+{
+    GraphView g;
+    for (int i = 0; i < 4; ++i)
+        g.addValueAxis(); // axes 2..6
+    for (int axis = 2; axis <= 6; ++axis)
+        g.setAxisRange(axis, -axis, axis);
+    QCOMPARE(g.addPlot(2, Qt::red), 1);
+    QCOMPARE(g.addPlot(3, Qt::green), 2);
+    QCOMPARE(g.addPlot(6, Qt::blue), 3);
+    QCOMPARE(g.addPlot(6, Qt::cyan), 4);
+    QCOMPARE(g.addPlot(7, Qt::cyan), 0); // no such axis
+    QCOMPARE(g.addPlot(1, Qt::cyan), 0); // the record axis takes no plot
+
+    QVERIFY(!g.removeAxis(1));
+    QVERIFY(!g.removeAxis(7));
+    // As the detail dialog does, from the last: capacity, then current.
+    QVERIFY(g.removeAxis(6));
+    QVERIFY(g.removeAxis(3));
+    QCOMPARE(g.axisCount(), 4);
+    QCOMPARE(g.axisMaximum(3), 4.0); // the old axis 4 moved down
+    QCOMPARE(g.axisMaximum(4), 5.0);
+    QVERIFY(g.plot(1));
+    QVERIFY(!g.plot(2));
+    QVERIFY(!g.plot(3));
+    QVERIFY(!g.plot(4));
+    QCOMPARE(g.graphCount(), 1);
+    QVERIFY(!g.setPlotData(2, std::vector<float>{1, 2}));
+    QVERIFY(!g.appendPoint(3, 1));
+    QCOMPARE(g.plotCount(), 4); // numbers stay with their plots
+
+    // The first value axis can go too; the cursors follow the next one.
+    QVERIFY(g.removeAxis(2));
+    QCOMPARE(g.axisMaximum(2), 4.0);
+    QVERIFY(!g.plot(1));
+    g.setCursorVisible(1, true);
+    g.setCursorPosition(1, 3, 2);
+    QCOMPARE(g.cursorPosition(1), QPointF(3, 2));
+}
+
+void TestGraphView::plotsFromArrays()
+{
+    GraphView g;
+    const int p = g.addPlot(2, Qt::green);
+    QVERIFY(g.setPlotData(p, std::vector<float>{1.5f, -60.f, 70.f}));
+    QCPGraphDataContainer& data = *g.plot(p)->data();
+    QCOMPARE(data.size(), 3);
+    QCOMPARE(data.at(0)->key, 1.0);
+    QCOMPARE(data.at(2)->key, 3.0);
+    QCOMPARE(data.at(1)->value, -60.0);
+    QVERIFY(g.appendPoint(p, 12.5));
+    QCOMPARE(data.size(), 4);
+    QCOMPARE(data.at(3)->key, 4.0);
+    QVERIFY(g.setPlotData(p, std::vector<float>{}));
+    QCOMPARE(g.plot(p)->dataCount(), 0);
+}
+
+void TestGraphView::cursorsReport()
+{
+    GraphView g;
+    QSignalSpy moved(&g, &GraphView::cursorChanged);
+    g.setCursorPosition(2, 7, -3);
+    QCOMPARE(moved.size(), 1);
+    QCOMPARE(moved[0], (QVariantList{2, 7.0, -3.0}));
+    QVERIFY(!g.cursorVisible(2));
+    g.setCursorVisible(2, true);
+    QVERIFY(g.cursorVisible(2));
+    g.setCursorPosition(3, 1, 1); // no third cursor
+    QCOMPARE(moved.size(), 1);
+}
+
+void TestGraphView::axisEditKeepsItsValue()
+{
+    AxisEdit box;
+    box.setFormat("0.###");
+    QSignalSpy changed(&box, &AxisEdit::valueChanged);
+    box.setValue(12.3456);
+    QCOMPARE(box.value(), 12.3456);
+    QCOMPARE(box.text(), QString("12.346"));
+    QCOMPARE(changed.size(), 1);
+    box.setFormat("0.00#");
+    QCOMPARE(box.text(), QString("12.346"));
+    box.setValue(12.3);
+    QCOMPARE(box.text(), QString("12.30"));
+    box.setValue(-60);
+    QCOMPARE(box.value(), -60.0);
+    box.setValue(432001);
+    QCOMPARE(box.value(), 432001.0);
+    box.setFormat("0");
+    box.setValue(60.5);
+    QCOMPARE(box.text(), QString("61"));
+    QCOMPARE(box.value(), 60.5);
+    // Leaving the box without typing keeps the value, not its rounded text.
+    box.interpretText();
+    QCOMPARE(box.value(), 60.5);
+}
+
+void TestGraphView::axisEditTyping_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QList<double>>("values"); // after each key that makes a number
+    QTest::newRow("maximum") << "25" << QList<double>{2, 25};
+    QTest::newRow("negative") << "-60" << QList<double>{-6, -60};
+    QTest::newRow("decimals") << "1.25" << QList<double>{1, 1.2, 1.25};
+    QTest::newRow("letters refused") << "4x0" << QList<double>{4, 40};
+}
+
+void TestGraphView::axisEditTyping()
+{
+    AxisEdit box;
+    box.setFormat("0.###");
+    box.setValue(7);
+    box.show();
+    QSignalSpy changed(&box, &AxisEdit::valueChanged);
+    auto* edit = box.findChild<QLineEdit*>();
+    QVERIFY(edit);
+    edit->selectAll();
+    QTest::keyClicks(edit, fetched<QString>("typed"));
+    QList<double> seen;
+    for (const QList<QVariant>& c : changed)
+        seen << c[0].toDouble();
+    QList<double> expected = fetched<QList<double>>("values");
+    QCOMPARE(seen.size(), expected.size());
+    for (int i = 0; i < seen.size(); ++i)
+        QVERIFY2(qFuzzyCompare(float(seen[i]), float(expected[i])),
+                 qPrintable(QString::number(seen[i])));
+}
+
+QTEST_MAIN(TestGraphView)
+#include "tst_graphview.moc"

@@ -1,0 +1,584 @@
+#include "AxisEdit.h"
+#include "ColumnPlotRequest.h"
+#include "Fetch.h"
+#include "GraphView.h"
+#include "GraphWindow.h"
+#include "ScriptedPrompts.h"
+
+#include <QComboBox>
+#include <QFile>
+#include <QFrame>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QtEndian>
+
+using Kind = GraphWindow::Kind;
+Q_DECLARE_METATYPE(GraphWindow::Kind)
+
+namespace {
+
+// A stored-data graph filled as a click on a voltage column of `rows` records fills it, from
+// `request` (the program's shared one).
+std::unique_ptr<GraphWindow> storedGraph(ScriptedPrompts& prompts, int rows, PlotRequest& request)
+{
+    auto w = std::make_unique<GraphWindow>(Kind::Stored, prompts);
+    w->setAttribute(Qt::WA_DeleteOnClose, false);
+    QStringList texts;
+    for (int i = 0; i < rows; ++i)
+        texts << QString::number(12.5 - i * 0.01, 'f', 2);
+    const std::vector<float> values = preparePlotRequest(request, *columnKind(2, "V"), texts);
+    w->showColumn(request, values);
+    return w;
+}
+
+std::unique_ptr<GraphWindow> storedGraph(ScriptedPrompts& prompts, int rows)
+{
+    PlotRequest request;
+    return storedGraph(prompts, rows, request);
+}
+
+std::unique_ptr<GraphWindow> window(Kind kind, ScriptedPrompts& prompts)
+{
+    if (kind == Kind::Stored)
+        return storedGraph(prompts, 120);
+    auto w = std::make_unique<GraphWindow>(kind, prompts);
+    w->setAttribute(Qt::WA_DeleteOnClose, false);
+    return w;
+}
+
+QString text(const GraphWindow& w, const char* name)
+{
+    if (auto* l = w.findChild<QLabel*>(name))
+        return l->text();
+    return w.findChild<QPlainTextEdit*>(name)->toPlainText();
+}
+
+QCPRange range(const GraphWindow& w, int axis)
+{
+    return w.graph()->axis(axis)->range();
+}
+
+void mouse(QWidget* w, QEvent::Type type, QPoint at, Qt::MouseButtons held)
+{
+    QMouseEvent e(type, QPointF(at), w->mapToGlobal(QPointF(at)), Qt::LeftButton, held,
+                  Qt::NoModifier);
+    QApplication::sendEvent(w, &e);
+}
+
+// Presses the left button at `from`, moves to `to` in steps and lets go.
+void drag(GraphView* g, QPoint from, QPoint to)
+{
+    mouse(g, QEvent::MouseButtonPress, from, Qt::LeftButton);
+    for (int step = 1; step <= 4; ++step)
+        mouse(g, QEvent::MouseMove, from + (to - from) * step / 4, Qt::LeftButton);
+    mouse(g, QEvent::MouseButtonRelease, to, Qt::NoButton);
+}
+
+int pdfPages(const QString& path)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return -1;
+    const QByteArray pdf = f.readAll();
+    static const QRegularExpression page(QStringLiteral("/Type\\s*/Page(?!s)"));
+    return int(QString::fromLatin1(pdf).count(page));
+}
+
+// The one image of a printed PDF, as drawn (the PDF writer keeps it lossless).
+QImage pdfImage(const QString& path)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return {};
+    const QByteArray pdf = f.readAll();
+    const qsizetype at = pdf.indexOf("/Subtype /Image");
+    static const QRegularExpression size(QStringLiteral("/Width (\\d+)\\s*/Height (\\d+)"));
+    const auto m = size.match(QString::fromLatin1(pdf.mid(at, 200)));
+    const qsizetype begin = pdf.indexOf("stream\n", at) + 7;
+    const qsizetype end = pdf.indexOf("endstream", begin);
+    if (at < 0 || !m.hasMatch() || begin < 7 || end < 0)
+        return {};
+    const int width = m.captured(1).toInt();
+    const int height = m.captured(2).toInt();
+    const quint32 bytes = quint32(width) * quint32(height) * 3;
+    QByteArray sized(4, '\0');
+    qToBigEndian(bytes, sized.data());
+    const QByteArray raw = qUncompress(sized + pdf.mid(begin, end - begin));
+    if (raw.size() != qsizetype(bytes))
+        return {};
+    return QImage(reinterpret_cast<const uchar*>(raw.constData()), width, height, width * 3,
+                  QImage::Format_RGB888)
+        .copy();
+}
+
+// The share of the image's pixels in `colour`.
+double share(const QImage& image, const QColor& colour)
+{
+    const uchar rgb[3] = {uchar(colour.red()), uchar(colour.green()), uchar(colour.blue())};
+    qint64 n = 0;
+    for (int y = 0; y < image.height(); ++y) {
+        const uchar* p = image.constScanLine(y);
+        for (int x = 0; x < image.width(); ++x, p += 3)
+            n += p[0] == rgb[0] && p[1] == rgb[1] && p[2] == rgb[2];
+    }
+    return double(n) / (double(image.width()) * image.height());
+}
+
+struct Look
+{
+    bool frameShown;
+    QColor plotArea;
+    QColor background;
+    QSize size;
+    QRect graph;
+    bool operator==(const Look&) const = default;
+};
+
+Look lookOf(const GraphWindow& w)
+{
+    return {!w.findChild<QFrame*>("FrmGraphic")->isHidden(), w.graph()->plotAreaColor(),
+            w.palette().color(QPalette::Window), w.size(), w.graph()->geometry()};
+}
+
+} // namespace
+
+class TestGraphWindow : public QObject
+{
+    Q_OBJECT
+private slots:
+    void load();
+    void trackModes_data();
+    void trackModes();
+    void invalidTrackMode_data();
+    void invalidTrackMode();
+    void cursorCoordinates();
+    void readOutFormats_data();
+    void readOutFormats();
+    void boxesMoveTheAxes_data();
+    void boxesMoveTheAxes();
+    void setupFlag();
+    void panAndZoom_data();
+    void panAndZoom();
+    void resetAfterZoom();
+    void detailReset();
+    void print_data();
+    void print();
+    void printCancelled();
+    void printFails();
+};
+
+void TestGraphWindow::load()
+{
+    ScriptedPrompts prompts;
+    const auto plot = window(Kind::Stored, prompts);
+    const auto detail = window(Kind::Detail, prompts);
+    QCOMPARE(plot->windowTitle(), QString("Plot"));
+    QCOMPARE(plot->objectName(), QString("Plot"));
+    QCOMPARE(detail->windowTitle(), QString("Real Time Graph"));
+    QCOMPARE(detail->objectName(), QString("RealTimeGraph"));
+    QCOMPARE(plot->pos(), QPoint(0, 0));
+    QCOMPARE(detail->pos(), QPoint(0, 0));
+
+    auto entries = [](const GraphWindow& w) {
+        const auto* c = w.findChild<QComboBox*>("Combo1");
+        QStringList e;
+        for (int i = 0; i < c->count(); ++i)
+            e << c->itemText(i);
+        return e;
+    };
+    QCOMPARE(entries(*plot), (QStringList{"Normal", "Cursor Coordinates", "PanXY", "PanX", "PanY",
+                                          "ZoomXY", "ZoomX", "ZoomY"}));
+    QCOMPARE(entries(*detail),
+             (QStringList{"Normal", "PanXY", "PanX", "PanY", "ZoomXY", "ZoomX", "ZoomY"}));
+    QCOMPARE(text(*plot, "txtDescription"), QString("Normal mode"));
+    QCOMPARE(plot->graph()->trackMode(), 1);
+
+    // The detail graph at design time: five value axes, seven plots, capacity on axis 6.
+    GraphView* g = detail->graph();
+    QCOMPARE(g->axisCount(), 6);
+    QCOMPARE(g->plotCount(), 7);
+    for (int p = 5; p <= 7; ++p)
+        QCOMPARE(g->plot(p)->valueAxis(), g->axis(6));
+    QCOMPARE(g->plot(4)->valueAxis(), g->axis(5));
+    const QStringList legend{"LblV",       "LblO",  "LblA",   "LblT",     "LblCap",
+                             "LblSymbol1", "LblIn", "LblOut", "LblTotal", "LblSymbol2"};
+    const QStringList texts{"Voltage", "mOhm", "Ampere", "Fahrenheit", "Capacity",
+                            "(",       "in",   "Out",    "Total",      ")"};
+    for (int i = 0; i < legend.size(); ++i)
+        QCOMPARE(text(*detail, qPrintable(legend[i])), texts[i]);
+    QCOMPARE(plot->findChild<QPushButton*>("CmdReset")->text(), QString("Reset Scale"));
+    QCOMPARE(plot->findChild<QPushButton*>("CmdPrint")->text(), QString("Print"));
+    QCOMPARE(text(*plot, "LblUnit"), QString("V"));
+}
+
+void TestGraphWindow::trackModes_data()
+{
+    QTest::addColumn<Kind>("kind");
+    QTest::addColumn<QList<int>>("entries"); // chosen in this order
+    QTest::addColumn<int>("code");
+    QTest::addColumn<QString>("help");
+    QTest::addColumn<bool>("cursor1");
+    QTest::newRow("ZoomX then Normal")
+        << Kind::Stored << QList<int>{6, 0} << 1 << "Normal mode" << false;
+    QTest::newRow("stored Cursor Coordinates")
+        << Kind::Stored << QList<int>{1} << 2
+        << "Drag the cursor with your mouse to get X (Count) and Y (Value) position." << true;
+    QTest::newRow("cursor hidden again") << Kind::Stored << QList<int>{1, 2} << 3
+                                         << "Click anywhere on the plot area and drag to pan the "
+                                            "graph both horizontally and vertically."
+                                         << false;
+    QTest::newRow("stored PanX")
+        << Kind::Stored << QList<int>{3} << 4
+        << "Click anywhere on the plot area and drag to pan the graph horizontally." << false;
+    QTest::newRow("stored ZoomY") << Kind::Stored << QList<int>{7} << 8
+                                  << "Select a region on the graph to zoom vertically." << false;
+    QTest::newRow("detail PanXY") << Kind::Detail << QList<int>{1} << 3
+                                  << "Click anywhere on the plot area and drag to pan the graph "
+                                     "both horizontally and vertically."
+                                  << false;
+    QTest::newRow("detail PanY")
+        << Kind::Detail << QList<int>{3} << 5
+        << "Click anywhere on the plot area and drag to pan the graph vertically." << false;
+    QTest::newRow("detail ZoomXY")
+        << Kind::Detail << QList<int>{4} << 6
+        << "Select a region on the graph to zoom both horizontally and vertically." << false;
+    QTest::newRow("detail ZoomX") << Kind::Detail << QList<int>{5} << 7
+                                  << "Select a region on the graph to zoom horizontally." << false;
+    QTest::newRow("detail ZoomY") << Kind::Detail << QList<int>{6} << 8
+                                  << "Select a region on the graph to zoom vertically." << false;
+}
+
+void TestGraphWindow::trackModes()
+{
+    ScriptedPrompts prompts;
+    const auto w = window(fetched<Kind>("kind"), prompts);
+    auto* combo = w->findChild<QComboBox*>("Combo1");
+    QVERIFY(!combo->isEditable());
+    for (int entry : fetched<QList<int>>("entries")) {
+        combo->setCurrentIndex(entry);
+        emit combo->activated(entry);
+    }
+    QCOMPARE(w->graph()->trackMode(), fetched<int>("code"));
+    QCOMPARE(text(*w, "txtDescription"), fetched<QString>("help"));
+    QCOMPARE(w->graph()->cursorVisible(1), fetched<bool>("cursor1"));
+    QVERIFY(!w->graph()->cursorVisible(2));
+    QVERIFY(prompts.asked.isEmpty());
+}
+
+void TestGraphWindow::invalidTrackMode_data()
+{
+    QTest::addColumn<Kind>("kind");
+    QTest::addColumn<int>("index");
+    QTest::newRow("stored 8") << Kind::Stored << 8;
+    QTest::newRow("detail 7") << Kind::Detail << 7;
+    QTest::newRow("stored -1") << Kind::Stored << -1;
+    QTest::newRow("detail -1") << Kind::Detail << -1;
+}
+
+void TestGraphWindow::invalidTrackMode()
+{
+    ScriptedPrompts prompts;
+    const auto w = window(fetched<Kind>("kind"), prompts);
+    w->applyTrackMode(fetched<Kind>("kind") == Kind::Stored ? 1 : 2); // a cursor or PanX
+    const int code = w->graph()->trackMode();
+    const QString help = text(*w, "txtDescription");
+    const bool cursor = w->graph()->cursorVisible(1);
+    w->applyTrackMode(fetched<int>("index"));
+    QCOMPARE(prompts.asked.size(), 1);
+    QCOMPARE(prompts.asked[0].text, QString("Select a valid TrackMode."));
+    QCOMPARE(prompts.asked[0].icon, Prompts::Icon::None);
+    QCOMPARE(prompts.asked[0].title, QString());
+    QCOMPARE(w->graph()->trackMode(), code);
+    QCOMPARE(text(*w, "txtDescription"), help);
+    QCOMPARE(w->graph()->cursorVisible(1), cursor);
+}
+
+void TestGraphWindow::cursorCoordinates()
+{
+    ScriptedPrompts prompts;
+    const auto w = storedGraph(prompts, 120);
+    QCOMPARE(w->axisMinBox(2)->value(), -60.0);
+    QCOMPARE(w->axisMaxBox(1)->value(), 120.0);
+    w->show();
+    w->applyTrackMode(1);
+    QVERIFY(w->graph()->cursorVisible(1));
+    QCOMPARE(w->graph()->cursorPosition(1), QPointF(60.5, 0));
+    QCOMPARE(text(*w, "XPosition"), QString("60.5"));
+    QCOMPARE(text(*w, "YPosition"), QString("0"));
+
+    // Dragged, the cursor lands on the nearest record and reads its value.
+    GraphView* g = w->graph();
+    g->replotNow();
+    const QPoint from(int(g->axis(1)->coordToPixel(60.5)), int(g->axis(2)->coordToPixel(0)));
+    const QPoint to(int(g->axis(1)->coordToPixel(37.2)), int(g->axis(2)->coordToPixel(40)));
+    drag(g, from, to);
+    QCOMPARE(text(*w, "XPosition"), QString("37"));
+    QCOMPARE(text(*w, "YPosition"), QString("12.14"));
+    QCOMPARE(g->cursorPosition(1).x(), 37.0);
+    // The axes did not move.
+    QCOMPARE(range(*w, 1).upper, 120.0);
+    QCOMPARE(range(*w, 2).upper, 60.0);
+}
+
+void TestGraphWindow::readOutFormats_data()
+{
+    QTest::addColumn<Kind>("kind");
+    QTest::addColumn<double>("y");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("stored, three places") << Kind::Stored << 12.3456 << "12.346";
+    QTest::newRow("detail, three places") << Kind::Detail << 12.3456 << "12.346";
+    QTest::newRow("stored, one place") << Kind::Stored << 12.3 << "12.3";
+    QTest::newRow("detail, two kept") << Kind::Detail << 12.3 << "12.30";
+}
+
+void TestGraphWindow::readOutFormats()
+{
+    ScriptedPrompts prompts;
+    const auto w = window(fetched<Kind>("kind"), prompts);
+    w->graph()->setCursorPosition(2, 1, 99); // cursor 2 has no read-out
+    QCOMPARE(text(*w, "YPosition"), QString());
+    w->graph()->setCursorPosition(1, 37, fetched<double>("y"));
+    QCOMPARE(text(*w, "XPosition"), QString("37"));
+    QCOMPARE(text(*w, "YPosition"), fetched<QString>("shown"));
+}
+
+void TestGraphWindow::boxesMoveTheAxes_data()
+{
+    QTest::addColumn<Kind>("kind");
+    QTest::addColumn<QString>("box");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<int>("axis");
+    QTest::addColumn<double>("lower");
+    QTest::addColumn<double>("upper");
+    QTest::newRow("stored top") << Kind::Stored << "AxisMax_2"
+                                << "25" << 2 << -60.0 << 25.0;
+    QTest::newRow("stored bottom") << Kind::Stored << "AxisMin_2"
+                                   << "-75.5" << 2 << -75.5 << 60.0;
+    QTest::newRow("stored records") << Kind::Stored << "AxisMin_1"
+                                    << "20" << 1 << 20.0 << 120.0;
+    QTest::newRow("detail top") << Kind::Detail << "AxisMax_2"
+                                << "15" << 2 << -60.0 << 15.0;
+    QTest::newRow("detail bottom at once") << Kind::Detail << "AxisMin_2"
+                                           << "10" << 2 << 10.0 << 60.0;
+}
+
+void TestGraphWindow::boxesMoveTheAxes()
+{
+    ScriptedPrompts prompts;
+    const auto w = window(fetched<Kind>("kind"), prompts);
+    w->show();
+    auto* edit = w->findChild<AxisEdit*>(fetched<QString>("box"))->findChild<QLineEdit*>();
+    edit->setFocus();
+    edit->selectAll();
+    QTest::keyClicks(edit, fetched<QString>("typed"));
+    const QCPRange r = range(*w, fetched<int>("axis"));
+    QCOMPARE(r.lower, fetched<double>("lower"));
+    QCOMPARE(r.upper, fetched<double>("upper"));
+}
+
+void TestGraphWindow::setupFlag()
+{
+    ScriptedPrompts prompts;
+    const auto w = window(Kind::Detail, prompts);
+    // As the detail dialog fills the window: the X boxes under the flag, the axes directly.
+    w->setSetupFlag(true);
+    w->axisMinBox(1)->setValue(1);
+    w->axisMaxBox(1)->setValue(3600);
+    QCOMPARE(range(*w, 1).upper, 100.0); // the boxes did not move the axes
+    w->graph()->setAxisRange(1, 1, 3600);
+    w->graph()->setAxisRange(2, 0, 15);
+    w->graph()->setAxisRange(3, -5, 5);
+    w->setSetupFlag(false);
+    QCOMPARE(w->axisMinBox(2)->value(), 0.0);
+    QCOMPARE(w->axisMaxBox(2)->value(), 15.0);
+    QCOMPARE(w->axisMaxBox(1)->value(), 3600.0);
+    // The first box change keeps the value axis where the dialog put it.
+    w->axisMaxBox(1)->setValue(1800);
+    QCOMPARE(range(*w, 1).upper, 1800.0);
+    QCOMPARE(range(*w, 2).lower, 0.0);
+    QCOMPARE(range(*w, 2).upper, 15.0);
+    QCOMPARE(range(*w, 3).upper, 5.0);
+
+    // A one-sample history: X 1 to 1 stays 1 to 1 in the boxes.
+    w->setSetupFlag(true);
+    w->graph()->setAxisRange(1, 1, 1);
+    w->setSetupFlag(false);
+    QCOMPARE(w->axisMinBox(1)->value(), 1.0);
+    QCOMPARE(w->axisMaxBox(1)->value(), 1.0);
+}
+
+void TestGraphWindow::panAndZoom_data()
+{
+    QTest::addColumn<int>("entry");   // stored-graph list entry
+    QTest::addColumn<QPoint>("from"); // in tenths of the plot area
+    QTest::addColumn<QPoint>("to");
+    QTest::addColumn<bool>("xMoves");
+    QTest::addColumn<bool>("yMoves");
+    QTest::newRow("PanX") << 3 << QPoint(5, 5) << QPoint(3, 3) << true << false;
+    QTest::newRow("PanY") << 4 << QPoint(5, 5) << QPoint(3, 3) << false << true;
+    QTest::newRow("PanXY") << 2 << QPoint(5, 5) << QPoint(3, 3) << true << true;
+    QTest::newRow("ZoomXY") << 5 << QPoint(2, 2) << QPoint(6, 6) << true << true;
+    QTest::newRow("ZoomX") << 6 << QPoint(2, 2) << QPoint(6, 6) << true << false;
+    QTest::newRow("ZoomY") << 7 << QPoint(2, 2) << QPoint(6, 6) << false << true;
+    QTest::newRow("Normal") << 0 << QPoint(2, 2) << QPoint(6, 6) << false << false;
+    QTest::newRow("Cursor Coordinates") << 1 << QPoint(2, 2) << QPoint(6, 6) << false << false;
+}
+
+void TestGraphWindow::panAndZoom()
+{
+    ScriptedPrompts prompts;
+    const auto w = storedGraph(prompts, 120);
+    w->show();
+    w->applyTrackMode(fetched<int>("entry"));
+    GraphView* g = w->graph();
+    g->replotNow();
+    const QRect area = g->axisRect()->rect();
+    auto at = [&](QPoint tenths) {
+        return QPoint(area.left() + area.width() * tenths.x() / 10,
+                      area.top() + area.height() * tenths.y() / 10);
+    };
+    drag(g, at(fetched<QPoint>("from")), at(fetched<QPoint>("to")));
+    const QCPRange x = range(*w, 1);
+    const QCPRange y = range(*w, 2);
+    QCOMPARE(x.lower != 1.0 || x.upper != 120.0, fetched<bool>("xMoves"));
+    QCOMPARE(y.lower != -60.0 || y.upper != 60.0, fetched<bool>("yMoves"));
+    // The boxes stay as they were.
+    QCOMPARE(w->axisMinBox(1)->value(), 1.0);
+    QCOMPARE(w->axisMaxBox(1)->value(), 120.0);
+    QCOMPARE(w->axisMinBox(2)->value(), -60.0);
+    QCOMPARE(w->axisMaxBox(2)->value(), 60.0);
+}
+
+void TestGraphWindow::resetAfterZoom()
+{
+    ScriptedPrompts prompts;
+    PlotRequest shared;
+    const auto w = storedGraph(prompts, 120, shared);
+    QCOMPARE(shared.RecordAxisMax, 120.f);
+    w->show();
+    w->axisMaxBox(2)->setValue(20);
+    QCOMPARE(range(*w, 2).upper, 20.0);
+    w->applyTrackMode(5);
+    GraphView* g = w->graph();
+    g->replotNow();
+    const QRect area = g->axisRect()->rect();
+    drag(g, area.center(), area.center() + QPoint(40, 30));
+    QVERIFY(range(*w, 1).upper < 120.0);
+    QVERIFY(range(*w, 2).upper < 20.0);
+
+    // The shared request changes meanwhile (the list plot and its range dialog use it too).
+    shared.ValueMax = 5;
+    shared.ValueMin = 0;
+    shared.RecordAxisMax = 7;
+
+    w->findChild<QPushButton*>("CmdReset")->click();
+    QCOMPARE(range(*w, 1).lower, 1.0);
+    QCOMPARE(range(*w, 1).upper, 120.0);
+    QCOMPARE(range(*w, 2).lower, -60.0);
+    QCOMPARE(range(*w, 2).upper, 60.0);
+    QCOMPARE(w->axisMinBox(1)->value(), 1.0);
+    QCOMPARE(w->axisMaxBox(1)->value(), 120.0);
+    QCOMPARE(w->axisMinBox(2)->value(), -60.0);
+    QCOMPARE(w->axisMaxBox(2)->value(), 60.0);
+    QVERIFY(w->isVisible());
+}
+
+void TestGraphWindow::detailReset()
+{
+    ScriptedPrompts prompts;
+    QPointer<GraphWindow> slot;
+    GraphWindow* w = GraphWindow::open(slot, Kind::Detail, prompts);
+    QCOMPARE(GraphWindow::open(slot, Kind::Detail, prompts), w); // one window at a time
+    QSignalSpy asked(w, &GraphWindow::resetRequested);
+    w->findChild<QPushButton*>("CmdReset")->click();
+    QCOMPARE(asked.size(), 1);
+    QTRY_VERIFY(slot.isNull()); // closed and deleted
+    GraphWindow* again = GraphWindow::open(slot, Kind::Detail, prompts);
+    QCOMPARE(again->graph()->axisCount(), 6); // built afresh with its design-time axes
+    delete again;
+}
+
+void TestGraphWindow::print_data()
+{
+    QTest::addColumn<Kind>("kind");
+    QTest::newRow("stored") << Kind::Stored;
+    QTest::newRow("detail") << Kind::Detail;
+}
+
+void TestGraphWindow::print()
+{
+    QTemporaryDir dir;
+    const QString pdf = dir.filePath("graph.pdf");
+    ScriptedPrompts prompts;
+    prompts.printAnswers = {true};
+    prompts.setUpPrinter = [&](QPrinter& p) {
+        p.setOutputFormat(QPrinter::PdfFormat);
+        p.setOutputFileName(pdf);
+    };
+    const Kind kind = fetched<Kind>("kind");
+    const auto w = window(kind, prompts);
+    w->resize(w->width() - 30, w->height() + 20); // the user resized it: it comes back so
+    w->show();
+    const Look before = lookOf(*w);
+    w->findChild<QPushButton*>("CmdPrint")->click();
+    QCOMPARE(prompts.of(ScriptedPrompts::Kind::Print).size(), 1);
+    QCOMPARE(prompts.asked.size(), 1); // no message
+    QCOMPARE(pdfPages(pdf), 1);
+    QVERIFY(lookOf(*w) == before);
+
+    // The page: the client area in print colours, without the frame; the stored graph in its
+    // print width (11550 twips), drawn at three times the screen's density.
+    const QImage page = pdfImage(pdf);
+    QVERIFY(!page.isNull());
+    const int width =
+        kind == Kind::Stored ? TwipsScale::forScreen(w->screen()).px(11550) : before.size.width();
+    QCOMPARE(page.width(), width * 3);
+    QCOMPARE(page.height(), before.size.height() * 3);
+    QVERIFY(share(page, before.background) < 0.001);
+    QVERIFY(share(page, Qt::white) > 0.7); // the plot area too
+}
+
+void TestGraphWindow::printCancelled()
+{
+    QTemporaryDir dir;
+    ScriptedPrompts prompts; // printAnswers empty: Cancel
+    const auto w = window(Kind::Stored, prompts);
+    w->show();
+    const Look before = lookOf(*w);
+    w->print();
+    QCOMPARE(prompts.asked.size(), 1);
+    QVERIFY(lookOf(*w) == before);
+}
+
+void TestGraphWindow::printFails()
+{
+    ScriptedPrompts prompts;
+    prompts.printAnswers = {true};
+    prompts.setUpPrinter = [](QPrinter& p) {
+        p.setOutputFormat(QPrinter::PdfFormat);
+        p.setOutputFileName("/nonexistent-folder/graph.pdf");
+    };
+    const auto w = window(Kind::Stored, prompts);
+    w->show();
+    const Look before = lookOf(*w);
+    prompts.whileAsking = [&](const ScriptedPrompts::Asked& a) {
+        if (a.kind == ScriptedPrompts::Kind::Message)
+            QVERIFY(lookOf(*w) == before); // restored before the message shows
+    };
+    w->print();
+    const auto messages = prompts.of(ScriptedPrompts::Kind::Message);
+    QCOMPARE(messages.size(), 1);
+    QCOMPARE(messages[0].text, QString("The graph could not be printed."));
+    QVERIFY(messages[0].details.contains("/nonexistent-folder/graph.pdf"));
+    QVERIFY(lookOf(*w) == before);
+    QVERIFY(w->findChild<QPushButton*>("CmdPrint")->isVisible());
+}
+
+QTEST_MAIN(TestGraphWindow)
+#include "tst_graphwindow.moc"
