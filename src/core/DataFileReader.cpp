@@ -7,7 +7,7 @@
 
 namespace {
 
-constexpr qsizetype kChunk = 64 * 1024;
+constexpr qsizetype kChunk = 16 * 1024; // bytes read at a time
 
 const std::array<QLatin1String, 6> kRanges{QLatin1String("4 mOhm"),   QLatin1String("40 mOhm"),
                                            QLatin1String("400 mOhm"), QLatin1String("4 Ohm"),
@@ -42,8 +42,11 @@ QStringList DataFileHeader::appliedTo(QStringList titles) const
     return titles;
 }
 
-DataFileReader::DataFileReader(QIODevice& device) : m_device(device), m_buffer(kChunk, '\0')
+DataFileReader::DataFileReader(QIODevice& device) : m_device(device)
 {
+    // A small file needs no large buffer; a file that grows meanwhile is still read whole.
+    const qint64 left = device.isSequential() ? kChunk : device.size() - device.pos() + 1;
+    m_buffer.resize(qBound<qint64>(256, left, kChunk));
     m_cells.reserve(CellCount);
 }
 

@@ -158,7 +158,7 @@ void TestDataFileReader::lines()
 
 void TestDataFileReader::breakSplitAcrossReads()
 {
-    // The CR of a CR LF ends one 64 KiB read, its LF starts the next: still one break.
+    // The CR of a CR LF ends one read (of 16 or 64 KiB), its LF starts the next: one break.
     const QByteArray first = "h\r\n";
     QByteArray bytes = first + QByteArray(64 * 1024 - first.size() - 1, 'x') + "\r\nlast\r\n";
     QCOMPARE(bytes.indexOf('\n', first.size()), 64 * 1024);

@@ -1,0 +1,119 @@
+// How fast the graph windows take their data: a 36001-record column plotted into the
+// stored-data graph (goal 0.1 s), seven 432001-point plots filled into the detail graph
+// (goal 0.3 s), and a replot after a pan or zoom of those seven plots (goal 30 ms).
+// Usage: bench_graph [repeats] (default 5); runs offscreen unless a platform is chosen.
+#include "ColumnPlotRequest.h"
+#include "GraphView.h"
+#include "GraphWindow.h"
+#include "ScriptedPrompts.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <functional>
+
+namespace {
+
+// The median of `repeats` runs of `work`, in milliseconds.
+double medianMs(int repeats, const std::function<void()>& work)
+{
+    std::vector<double> ms;
+    for (int i = 0; i < repeats; ++i) {
+        QElapsedTimer t;
+        t.start();
+        work();
+        ms.push_back(double(t.nsecsElapsed()) / 1e6);
+    }
+    std::sort(ms.begin(), ms.end());
+    return ms[ms.size() / 2];
+}
+
+void report(const char* what, double ms, double goalMs)
+{
+    std::printf("%-58s %9.1f ms   (goal <= %.0f ms)%s\n", what, ms, goalMs,
+                ms <= goalMs ? "" : "   OVER");
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    const int repeats = argc > 1 ? std::max(1, QString(argv[1]).toInt()) : 5;
+    ScriptedPrompts prompts;
+
+    // A recorded voltage column: 36001 display texts.
+    QStringList texts;
+    for (int i = 0; i < 36001; ++i)
+        texts << QString::number(12.8 - 0.6 * i / 36000.0 + 0.05 * std::sin(i / 500.0), 'f', 2);
+    const ColumnKind voltage = *columnKind(2, QStringLiteral("V"));
+
+    // The program's first window pays for fonts and style; the graph window comes later.
+    delete new GraphWindow(GraphWindow::Kind::Stored, prompts);
+
+    QPointer<GraphWindow> plot;
+    const double firstPlot = medianMs(1, [&] {
+        PlotRequest request;
+        const std::vector<float> values = preparePlotRequest(request, voltage, texts);
+        GraphWindow* w = GraphWindow::open(plot, GraphWindow::Kind::Stored, prompts);
+        w->showColumn(request, values);
+        w->graph()->replotNow();
+    });
+    const double refill = medianMs(repeats, [&] {
+        PlotRequest request;
+        const std::vector<float> values = preparePlotRequest(request, voltage, texts);
+        GraphWindow* w = GraphWindow::open(plot, GraphWindow::Kind::Stored, prompts);
+        w->showColumn(request, values);
+        w->graph()->replotNow();
+    });
+    report("plot a 36001-record column, window built", firstPlot, 100);
+    report("plot a 36001-record column into the open window", refill, 100);
+    delete plot;
+
+    // Five days of one-second samples on all seven channels.
+    constexpr int points = 432001;
+    std::array<std::vector<float>, 7> history;
+    for (int c = 0; c < 7; ++c) {
+        history[std::size_t(c)].resize(points);
+        for (int i = 0; i < points; ++i)
+            history[std::size_t(c)][std::size_t(i)] =
+                float(c * 10 + 5 * std::sin(i / (3000.0 + 500 * c)) + (i % 97) * 0.01);
+    }
+    GraphWindow detail(GraphWindow::Kind::Detail, prompts);
+    detail.show();
+    GraphView* g = detail.graph();
+    const double fill = medianMs(repeats, [&] {
+        detail.setSetupFlag(true);
+        detail.setBoxes(1, 1, points);
+        g->setAxisRange(1, 1, points);
+        for (int p = 1; p <= 7; ++p)
+            g->setPlotData(p, history[std::size_t(p - 1)]);
+        detail.setSetupFlag(false);
+        g->replotNow();
+    });
+    report("fill seven plots of 432001 points and draw them", fill, 300);
+
+    int step = 0;
+    const double pan = medianMs(repeats * 4, [&] {
+        const double shift = (++step % 2 ? 1 : -1) * 43200.0;
+        const QCPRange x = g->axis(1)->range();
+        g->axis(1)->setRange(x.lower + shift, x.upper + shift);
+        g->replotNow();
+    });
+    report("replot the seven plots after a pan", pan, 30);
+    const double zoom = medianMs(repeats * 4, [&] {
+        const QCPRange x = g->axis(1)->range();
+        const double centre = x.center();
+        const double half = (++step % 2 ? 0.25 : 1.0) * x.size();
+        g->axis(1)->setRange(centre - half, centre + half);
+        g->axis(2)->setRange(g->axis(2)->range().lower * 0.9, g->axis(2)->range().upper * 0.9);
+        g->replotNow();
+    });
+    report("replot the seven plots after a zoom", zoom, 30);
+    return 0;
+}
