@@ -24,6 +24,8 @@ private slots:
     void removingAnAxis();
     void plotsFromArrays();
     void cursorsReport();
+    void clicks_data();
+    void clicks();
     void axisEditKeepsItsValue();
     void axisEditTyping_data();
     void axisEditTyping();
@@ -121,6 +123,41 @@ void TestGraphView::cursorsReport()
     QVERIFY(g.cursorVisible(2));
     g.setCursorPosition(3, 1, 1); // no third cursor
     QCOMPARE(moved.size(), 1);
+}
+
+void TestGraphView::clicks_data()
+{
+    QTest::addColumn<int>("trackMode");
+    QTest::addColumn<QPoint>("moved"); // between press and release, in pixels
+    QTest::addColumn<bool>("clicked");
+    QTest::newRow("click") << 1 << QPoint(0, 0) << true;
+    QTest::newRow("a little slack") << 4 << QPoint(2, 1) << true;
+    QTest::newRow("a pan is no click") << 4 << QPoint(30, 0) << false;
+    QTest::newRow("a zoom is no click") << 6 << QPoint(30, 30) << false;
+}
+
+void TestGraphView::clicks()
+{
+    GraphView g;
+    g.resize(400, 300);
+    g.setAxisRange(1, 0, 100);
+    g.setAxisRange(2, -50, 50);
+    g.setTrackMode(fetched<int>("trackMode"));
+    g.show();
+    g.replotNow();
+    QSignalSpy clicked(&g, &GraphView::clicked);
+    const QPoint at(int(g.xAxis->coordToPixel(25)), int(g.yAxis->coordToPixel(10)));
+    const QPoint to = at + fetched<QPoint>("moved");
+    QTest::mousePress(&g, Qt::LeftButton, {}, at);
+    QMouseEvent move(QEvent::MouseMove, QPointF(to), g.mapToGlobal(QPointF(to)), Qt::NoButton,
+                     Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&g, &move);
+    QTest::mouseRelease(&g, Qt::LeftButton, {}, to);
+    QCOMPARE(clicked.size(), fetched<bool>("clicked") ? 1 : 0);
+    if (!clicked.isEmpty()) {
+        QVERIFY(qAbs(clicked[0][0].toDouble() - 25) < 1);
+        QVERIFY(qAbs(clicked[0][1].toDouble() - 10) < 1);
+    }
 }
 
 void TestGraphView::axisEditKeepsItsValue()
