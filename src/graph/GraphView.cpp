@@ -5,7 +5,8 @@
 namespace {
 
 const QColor kGridColour(96, 96, 96);
-const QColor kCursorColour(255, 255, 255);
+const std::array<QColor, GraphView::CursorCount> kCursorColours{QColor(255, 255, 255),
+                                                                QColor(255, 200, 0)};
 constexpr int kClickSlack = 4; // pixels a click may move and still count as a click
 
 bool isDark(const QColor& c)
@@ -22,6 +23,14 @@ QColor readableOn(const QColor& colour, const QColor& ground)
     for (int i = 0; i < 8 && c.lightnessF() > 0.42; ++i)
         c = c.darker(125);
     return c;
+}
+
+// A plot's pen on a plot area of colour `ground`. A pen of width 1 is drawn one device pixel
+// wide, which is fast on screen but hairline thin in a print drawn at a higher density; a
+// light plot area is the printed page.
+QPen plotPen(const QColor& colour, const QColor& ground)
+{
+    return QPen(readableOn(colour, ground), isDark(ground) ? 1.0 : 2.0);
 }
 
 } // namespace
@@ -48,12 +57,9 @@ GraphView::GraphView(QWidget* parent) : QCustomPlot(parent)
         c.horizontal = new QCPItemStraightLine(this);
         for (QCPItemStraightLine* line : {c.vertical, c.horizontal}) {
             line->setSelectable(false);
-            line->setPen(QPen(kCursorColour, 1, Qt::DashLine));
             line->setVisible(false);
         }
     }
-    m_cursors[1].vertical->setPen(QPen(QColor(255, 200, 0), 1, Qt::DashLine));
-    m_cursors[1].horizontal->setPen(QPen(QColor(255, 200, 0), 1, Qt::DashLine));
     bindCursors();
 
     setPlotAreaColor(Qt::black);
@@ -192,7 +198,7 @@ int GraphView::addPlot(int axisIndex, const QColor& colour)
     if (!value)
         return 0;
     QCPGraph* g = addGraph(m_axes.first(), value);
-    g->setPen(QPen(readableOn(colour, m_plotAreaColour), 1));
+    g->setPen(plotPen(colour, m_plotAreaColour));
     g->setAdaptiveSampling(true);
     g->setLineStyle(QCPGraph::lsLine);
     m_plots.append(g);
@@ -383,7 +389,12 @@ void GraphView::setPlotAreaColor(const QColor& colour)
     axisRect()->setBackground(QBrush(colour));
     for (int i = 0; i < m_plots.size(); ++i) {
         if (m_plots[i])
-            m_plots[i]->setPen(QPen(readableOn(m_plotColours[i], colour), 1));
+            m_plots[i]->setPen(plotPen(m_plotColours[i], colour));
+    }
+    for (std::size_t i = 0; i < m_cursors.size(); ++i) {
+        const QPen pen(readableOn(kCursorColours[i], colour), 1, Qt::DashLine);
+        m_cursors[i].vertical->setPen(pen);
+        m_cursors[i].horizontal->setPen(pen);
     }
     requestReplot();
 }
