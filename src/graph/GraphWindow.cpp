@@ -196,7 +196,7 @@ GraphWindow::GraphWindow(Kind kind, Prompts& prompts, QWidget* parent)
     m_yFormat = stored ? QStringLiteral("0.###") : QStringLiteral("0.00#");
 
     m_graph = new GraphView(this);
-    m_graph->xAxis->setRange(1, 100);
+    m_graph->setAxisRange(1, 1, 100);
     if (stored) {
         m_graph->addPlot(2, kStoredTrace);
     } else {
@@ -238,7 +238,6 @@ GraphWindow* GraphWindow::open(QPointer<GraphWindow>& window, Kind kind, Prompts
 
 void GraphWindow::buildDetailGraph()
 {
-    m_graph->xAxis->setRange(1, 100);
     for (int axis = VoltageAxis; axis <= CapacityAxis; ++axis) {
         if (axis != VoltageAxis)
             m_graph->addValueAxis();
