@@ -9,11 +9,14 @@
 #include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
 #include <QSerialPort>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <functional>
+
+#include <csignal>
 
 struct ByteCheck
 {
@@ -134,6 +137,8 @@ private slots:
     void answerShapes_data();
     void answerShapes();
     void linkReplacesOnlyLinks();
+    void unplugAndReplug_data();
+    void unplugAndReplug();
     void demoMemoryIsWellFormed();
     void demoBatteryShowsValidTexts();
 };
@@ -507,6 +512,64 @@ void TestMeterSim::linkReplacesOnlyLinks()
         QVERIFY(port.open(QIODevice::ReadWrite));
     }
     QVERIFY(!QFileInfo(link).isSymLink());
+}
+
+void TestMeterSim::unplugAndReplug_data()
+{
+    QTest::addColumn<bool>("viaProgram");
+    QTest::newRow("library") << false;
+    QTest::newRow("program, on SIGUSR1 and SIGUSR2") << true;
+}
+
+// A pulled cable hangs up the program's port and takes the device and its link away; plugged
+// in again, a new device streams behind the same link.
+void TestMeterSim::unplugAndReplug()
+{
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString link = dir.filePath(QStringLiteral("meter"));
+    MeterSim sim;
+    QProcess program;
+    std::function<void()> unplug;
+    std::function<void()> replug;
+    QFETCH(bool, viaProgram);
+    if (viaProgram) {
+        program.start(QStringLiteral(CELLDESK_METER_SIM),
+                      {QStringLiteral("--link"), link, QStringLiteral("--period"), "50"});
+        QVERIFY(waitUntil([&] { return QFileInfo(link).isSymLink(); }, 5000));
+        unplug = [&] { ::kill(pid_t(program.processId()), SIGUSR1); };
+        replug = [&] { ::kill(pid_t(program.processId()), SIGUSR2); };
+    } else {
+        sim.setFramePeriodMs(50);
+        QVERIFY(sim.open() && sim.makeLink(link));
+        unplug = [&] { sim.unplug(); };
+        replug = [&] { QVERIFY(sim.replug()); };
+    }
+    const QString firstDevice = QFileInfo(link).symLinkTarget();
+    QSerialPort port(link);
+    QVERIFY(port.open(QIODevice::ReadWrite));
+    QVERIFY(waitUntil([&] { return port.bytesAvailable() >= 36; }));
+
+    unplug();
+    QVERIFY(waitUntil([&] { return port.error() != QSerialPort::NoError; }));
+    port.close();
+    QVERIFY(waitUntil([&] { return !QFileInfo::exists(firstDevice); }));
+    QVERIFY(!QFileInfo(link).isSymLink());
+
+    replug();
+    QVERIFY(waitUntil([&] { return QFileInfo(link).exists(); }));
+    QVERIFY(port.open(QIODevice::ReadWrite));
+    QVERIFY(waitUntil([&] { return port.bytesAvailable() >= 72; }));
+    const QByteArray frames = port.readAll();
+    const qsizetype start = frames.indexOf('\x02');
+    QVERIFY(start >= 0 && start + 36 <= frames.size());
+    QCOMPARE(frames.at(start + 35), '\x03');
+
+    if (program.state() != QProcess::NotRunning) {
+        program.terminate();
+        QVERIFY(program.waitForFinished(3000));
+        QVERIFY(!QFileInfo(link).isSymLink());
+    }
 }
 
 void TestMeterSim::demoMemoryIsWellFormed()

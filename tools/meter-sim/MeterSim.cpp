@@ -109,14 +109,53 @@ MeterSim::~MeterSim()
         ::close(m_master);
     if (m_slave >= 0)
         ::close(m_slave);
-    // Remove our link, but not one that someone has pointed elsewhere meanwhile.
-    if (!m_linkPath.isEmpty()) {
-        char target[PATH_MAX];
-        const QByteArray link = QFile::encodeName(m_linkPath);
-        const ssize_t n = ::readlink(link.constData(), target, sizeof target);
-        if (n > 0 && QFile::decodeName(QByteArray(target, int(n))) == m_devicePath)
-            ::unlink(link.constData());
-    }
+    removeLink();
+}
+
+// Removes our link, but not one that someone has pointed elsewhere meanwhile.
+void MeterSim::removeLink()
+{
+    if (m_linkPath.isEmpty())
+        return;
+    char target[PATH_MAX];
+    const QByteArray link = QFile::encodeName(m_linkPath);
+    const ssize_t n = ::readlink(link.constData(), target, sizeof target);
+    if (n > 0 && QFile::decodeName(QByteArray(target, int(n))) == m_devicePath)
+        ::unlink(link.constData());
+}
+
+void MeterSim::unplug()
+{
+    if (m_master < 0)
+        return;
+    delete m_readNotifier;
+    m_readNotifier = nullptr;
+    delete m_writeNotifier;
+    m_writeNotifier = nullptr;
+    m_frameTimer.stop();
+    m_paceTimer.stop();
+    m_paramTimeout.stop();
+    // Both sides close, as when the device vanishes: the program's open port hangs up.
+    ::close(m_master);
+    ::close(m_slave);
+    m_master = -1;
+    m_slave = -1;
+    removeLink(); // as udev removes a by-id link; the path is kept for replug()
+    // What was on the line or half received is lost with the cable.
+    m_tx.clear();
+    m_txPos = 0;
+    m_answers.clear();
+    m_framePending = false;
+    m_blocked = false;
+    m_pendingCommand = 0;
+    m_params.clear();
+}
+
+bool MeterSim::replug()
+{
+    if (!open())
+        return false;
+    return m_linkPath.isEmpty() || makeLink(m_linkPath);
 }
 
 bool MeterSim::open()

@@ -44,6 +44,11 @@ public:
     [[nodiscard]] QString devicePath() const { return m_devicePath; }
     /// Points a symbolic link at devicePath(), replacing an old link but no other file.
     bool makeLink(const QString& path);
+    /// Pulls the cable: the pseudo-terminal closes, so the program's port hangs up, and the
+    /// device and the link to it disappear. What the meter shows and stores stays.
+    void unplug();
+    /// Plugs the cable in again: a new pseudo-terminal, behind the same link if there was one.
+    bool replug();
 
     /// Sets what the display shows; used from the next frame on.
     void setReading(const SimReading& reading);
@@ -114,6 +119,7 @@ signals:
     void bytesReceived(const QByteArray& bytes);
 
 private:
+    void removeLink();
     void readInput();
     void handleByte(quint8 byte);
     void execute(char command, const QByteArray& params);

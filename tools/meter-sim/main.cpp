@@ -41,20 +41,27 @@ int fail(const QString& message)
 
 int main(int argc, char* argv[])
 {
-    // SIGINT and SIGTERM arrive through a descriptor, so the event loop ends cleanly and the
-    // link is removed. Blocked before anything else so every thread inherits the mask.
-    sigset_t stopSignals;
-    sigemptyset(&stopSignals);
-    sigaddset(&stopSignals, SIGINT);
-    sigaddset(&stopSignals, SIGTERM);
-    pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
+    // SIGINT and SIGTERM (end), SIGUSR1 (unplug) and SIGUSR2 (replug) arrive through a
+    // descriptor, so they run on the event loop and the link is removed cleanly. Blocked
+    // before anything else so every thread inherits the mask.
+    sigset_t handledSignals;
+    sigemptyset(&handledSignals);
+    for (const int signal : {SIGINT, SIGTERM, SIGUSR1, SIGUSR2})
+        sigaddset(&handledSignals, signal);
+    pthread_sigmask(SIG_BLOCK, &handledSignals, nullptr);
 
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("celldesk-meter-sim"));
 
     QCommandLineParser parser;
-    parser.setApplicationDescription(
-        QStringLiteral("Emulates the battery test meter on a pseudo-terminal."));
+    parser.setApplicationDescription(QStringLiteral(
+        "Emulates the battery test meter on a pseudo-terminal.\n"
+        "\n"
+        "Signals:\n"
+        "  SIGUSR1  pull the cable: the pseudo-terminal closes, the program's port hangs up\n"
+        "           and the device and the --link disappear (kill -USR1 <pid>)\n"
+        "  SIGUSR2  plug it in again: a new pseudo-terminal behind the same --link\n"
+        "  SIGINT, SIGTERM  end the emulator"));
     parser.addHelpOption();
     const QCommandLineOption linkOption(QStringLiteral("link"),
                                         QStringLiteral("Make a symbolic link to the device."),
@@ -125,15 +132,31 @@ int main(int argc, char* argv[])
         });
     }
 
-    const int signalFd = signalfd(-1, &stopSignals, SFD_CLOEXEC | SFD_NONBLOCK);
+    const int signalFd = signalfd(-1, &handledSignals, SFD_CLOEXEC | SFD_NONBLOCK);
     if (signalFd < 0)
         return fail(QStringLiteral("cannot watch for signals"));
-    QSocketNotifier stopNotifier(signalFd, QSocketNotifier::Read);
-    QObject::connect(&stopNotifier, &QSocketNotifier::activated, &app, [signalFd] {
+    QSocketNotifier signalNotifier(signalFd, QSocketNotifier::Read);
+    QObject::connect(&signalNotifier, &QSocketNotifier::activated, &app, [signalFd, &meter, &out] {
         signalfd_siginfo info{};
         while (::read(signalFd, &info, sizeof info) == ssize_t(sizeof info)) {
+            switch (info.ssi_signo) {
+            case SIGUSR1:
+                meter.unplug();
+                out << "celldesk-meter-sim: unplugged" << Qt::endl;
+                break;
+            case SIGUSR2:
+                if (meter.isOpen())
+                    break;
+                if (meter.replug())
+                    out << "celldesk-meter-sim: plugged in, listening on " << meter.devicePath()
+                        << Qt::endl;
+                else
+                    QTextStream(stderr) << "celldesk-meter-sim: cannot plug in again" << Qt::endl;
+                break;
+            default:
+                QCoreApplication::quit();
+            }
         }
-        QCoreApplication::quit();
     });
 
     const int status = app.exec();
