@@ -32,6 +32,9 @@ PortDialog::PortDialog(QWidget* parent) : QDialog(parent)
     m_combo->setObjectName(QStringLiteral("TxtCOM"));
     m_combo->setEditable(true);
     m_combo->setInsertPolicy(QComboBox::NoInsert);
+    // The port names are compared exactly as typed: without a completer the box neither
+    // completes "com1" to "COM1" as the user types nor picks "COM1" for it on Enter.
+    m_combo->setCompleter(nullptr);
     QFont serif(QStringLiteral("Times New Roman"));
     serif.setStyleHint(QFont::Serif);
     serif.setPixelSize(twips(this, 210));
