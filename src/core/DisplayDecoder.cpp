@@ -315,3 +315,27 @@ PointCellUpdates decodeDisplayFrame(QByteArrayView frame, CurrentReading& r, boo
         r.TempUnitText.clear();
     return cells;
 }
+
+namespace {
+
+bool frameAt(QByteArrayView bytes, qsizetype i)
+{
+    return i + DisplayFrameLength <= bytes.size() && bytes[i] == Stx &&
+           bytes[i + DisplayFrameLength - 1] == Etx;
+}
+
+} // namespace
+
+qsizetype findDisplayFrame(QByteArrayView bytes)
+{
+    if (frameAt(bytes, 0))
+        return 0;
+    // Inside a stream a true frame is followed by the next frame's STX or by the end of
+    // what has arrived; this keeps data bytes that happen to be 0x02 and 0x03 from passing.
+    for (qsizetype i = bytes.size() - DisplayFrameLength; i > 0; --i) {
+        const qsizetype next = i + DisplayFrameLength;
+        if (frameAt(bytes, i) && (next == bytes.size() || bytes[next] == Stx))
+            return i;
+    }
+    return -1;
+}

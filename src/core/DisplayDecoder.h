@@ -63,3 +63,8 @@ PointCellUpdates decodeIndicatorBytes(QByteArrayView bytes, CurrentReading& r, b
 /// Decodes a whole display frame (at least 36 bytes, first byte STX; not checked here) into
 /// the reading: indicators, byte 34, every digit group and field. Shorter input is ignored.
 PointCellUpdates decodeDisplayFrame(QByteArrayView frame, CurrentReading& r, bool frozen);
+
+/// Where a whole display frame sits in received bytes: at the start (the usual case), or
+/// later when the bytes began in the middle of a frame of a back-to-back stream.
+/// Returns the offset of the newest complete frame, or -1.
+[[nodiscard]] qsizetype findDisplayFrame(QByteArrayView bytes);

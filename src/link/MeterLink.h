@@ -5,6 +5,7 @@
 
 #include <QObject>
 #include <QString>
+#include <QTimer>
 
 class SerialLink;
 
@@ -16,15 +17,20 @@ inline const QString PanelCaption = QStringLiteral("Panel   V7.1");
 [[nodiscard]] QString toggledPanelCaption(const QString& current, const QString& linkTag);
 
 /// The link to the meter: whether it is up, and the link-lost wait that listens until the
-/// meter sends a frame again. The link label follows the signals.
+/// meter sends a frame again. When the port itself is gone (the adapter pulled out), it tries
+/// to open the same device again once a second. The link label follows the signals.
 class MeterLink : public QObject
 {
     Q_OBJECT
 public:
+    /// Time between two tries to open a gone port again.
+    static constexpr int ReopenIntervalMs = 1000;
+
     MeterLink(SerialLink& serial, PortChoice port, QObject* parent = nullptr);
 
-    /// Listens (sends nothing) until a block that starts with STX and ends with ETX arrives,
-    /// blinking the link label every 0.2 s. Returns early only when the program closes.
+    /// Listens (sends nothing) until a whole display frame (36 bytes from STX to ETX) has
+    /// arrived, blinking the link label every 0.2 s. Blocks of other lengths do not count, even
+    /// between STX and ETX. Returns early only when the program closes.
     void WaitForMeter();
 
     [[nodiscard]] bool isLost() const { return m_lost; }
@@ -32,8 +38,9 @@ public:
     /// "COM1" (or the device name) as the link label shows it while the link is up.
     [[nodiscard]] QString upCaption() const { return linkUpCaption(m_port); }
 
-    /// The program is closing: every wait on the meter gives up at once.
-    void shutDown() { m_closing = true; }
+    /// The program is closing: every wait on the meter gives up at once, and a gone port is
+    /// left closed.
+    void shutDown();
     [[nodiscard]] bool closing() const { return m_closing || waitsAbandoned(); }
 
 signals:
@@ -43,10 +50,16 @@ signals:
     void blinkStep();
     /// The meter sends again; `caption` is the label text (shown steadily).
     void linkRestored(const QString& caption);
+    /// The gone port has been opened again; the meter behind it may have changed meanwhile.
+    void portReopened();
 
 private:
+    void tryReopen();
+
     SerialLink& m_serial;
     PortChoice m_port;
+    QTimer m_reopen;
     bool m_lost = false;
+    int m_depth = 0; // link-lost waits running, one inside another
     bool m_closing = false;
 };

@@ -1,34 +1,48 @@
 #include "SerialLink.h"
 
+#include "OpenMeterPort.h"
 #include "Waits.h"
 
 #include <QCoreApplication>
-#include <QSerialPort>
 
 #include <algorithm>
 
+#include <poll.h>
 #include <termios.h>
 
-SerialLink::SerialLink(QIODevice* device, QObject* parent) : QObject(parent), m_device(device)
+SerialLink::SerialLink(QIODevice* device, QObject* parent)
+    : QObject(parent), m_device(device), m_port(qobject_cast<QSerialPort*>(device))
 {
     connect(m_device, &QIODevice::readyRead, this, &SerialLink::readyRead);
+    if (!m_port)
+        return;
+    m_port->setReadBufferSize(ReadBound);
+    connect(m_port, &QSerialPort::errorOccurred, this, &SerialLink::portError);
+    m_lineCheck.setInterval(LineCheckMs);
+    m_lineCheck.setTimerType(Qt::CoarseTimer);
+    connect(&m_lineCheck, &QTimer::timeout, this, &SerialLink::checkLine);
+    m_lineCheck.start();
 }
 
 QByteArray SerialLink::readAll()
 {
+    if (!m_device->isOpen())
+        return {};
     return m_device->readAll();
 }
 
 qint64 SerialLink::inputCount() const
 {
-    return m_device->bytesAvailable();
+    return m_device->isOpen() ? m_device->bytesAvailable() : 0;
 }
 
 void SerialLink::discardInput()
 {
+    if (!m_device->isOpen())
+        return;
     m_device->readAll();
-    if (auto* port = qobject_cast<QSerialPort*>(m_device))
-        port->clear(QSerialPort::Input);
+    if (m_port)
+        m_port->clear(QSerialPort::Input);
 }
 
 bool SerialLink::writeByte(quint8 byte)
@@ -38,9 +52,14 @@ bool SerialLink::writeByte(quint8 byte)
 
 bool SerialLink::writeBytes(const QByteArray& bytes)
 {
+    if (m_gone)
+        return false;
     if (m_device->write(bytes) == bytes.size())
         return true;
-    emit writeFailed(m_device->errorString());
+    if (m_port)
+        markGone(m_port->errorString());
+    else
+        emit writeFailed(m_device->errorString());
     return false;
 }
 
@@ -48,27 +67,91 @@ bool SerialLink::writeBytes(const QByteArray& bytes)
 // bytes have arrived; reads stay non-blocking, so nothing else changes.
 void SerialLink::setWakeThreshold(qsizetype bytes)
 {
-    auto* port = qobject_cast<QSerialPort*>(m_device);
-    if (!port || !port->isOpen())
+    if (!m_port || !m_port->isOpen())
         return;
     termios tio{};
-    if (::tcgetattr(port->handle(), &tio) != 0)
+    if (::tcgetattr(m_port->handle(), &tio) != 0)
         return;
     const auto threshold = static_cast<cc_t>(std::clamp<qsizetype>(bytes, 1, 255));
     if (tio.c_cc[VMIN] == threshold && tio.c_cc[VTIME] == 0)
         return;
     tio.c_cc[VMIN] = threshold;
     tio.c_cc[VTIME] = 0;
-    ::tcsetattr(port->handle(), TCSANOW, &tio);
+    ::tcsetattr(m_port->handle(), TCSANOW, &tio);
 }
 
 bool SerialLink::waitForBytes(qsizetype count, double seconds)
 {
+    const bool goneAtStart = m_gone;
     const auto enough = [this, count] { return inputCount() >= count; };
+    const auto over = [&] { return enough() || (!goneAtStart && m_gone); };
+    // The port must be allowed to hold what this reader waits for. Waits nest strictly, so
+    // each one puts back the bound it found.
+    const qint64 bound = m_port ? m_port->readBufferSize() : 0;
+    if (m_port && bound != 0 && count > bound)
+        m_port->setReadBufferSize(count);
     setWakeThreshold(count - inputCount());
-    const bool arrived = waitUntil(seconds, enough, this);
+    const bool ended = waitUntil(seconds, over, this);
     setWakeThreshold(1);
-    if (!arrived)
+    if (m_port && m_port->readBufferSize() != bound)
+        m_port->setReadBufferSize(bound);
+    if (!ended)
         QCoreApplication::processEvents(); // collect what arrived below the threshold
-    return arrived || enough();
+    return enough();
+}
+
+bool SerialLink::reopen(const QString& devicePath)
+{
+    if (!m_port || !m_gone)
+        return !m_gone;
+    if (m_closePending || !OpenMeterPort(*m_port, devicePath).ok)
+        return false;
+    m_gone = false;
+    m_lineCheck.start();
+    emit back();
+    return true;
+}
+
+// A pulled adapter shows as a resource error (EIO on write), or as a read error over and over
+// (a hung-up terminal reads as end of file). Qt would retry either for ever.
+void SerialLink::portError(QSerialPort::SerialPortError error)
+{
+    if (error != QSerialPort::ResourceError && error != QSerialPort::ReadError &&
+        error != QSerialPort::WriteError)
+        return;
+    markGone(m_port->errorString());
+}
+
+// A hung-up line that nobody reads (the port's buffer full, so it is not polled) would only
+// show at the next read; this finds it within LineCheckMs.
+void SerialLink::checkLine()
+{
+    if (m_gone || !m_port->isOpen())
+        return;
+    pollfd line{static_cast<int>(m_port->handle()), POLLIN, 0};
+    if (::poll(&line, 1, 0) == 1 && (line.revents & (POLLHUP | POLLERR | POLLNVAL)))
+        markGone(QStringLiteral("the line hung up"));
+}
+
+void SerialLink::markGone(const QString& reason)
+{
+    if (m_gone)
+        return;
+    m_gone = true; // from here on nothing is written, and waits on the port end
+    m_goneReason = reason;
+    m_lineCheck.stop();
+    // The error is reported from inside the port's own notifier, which closing would delete;
+    // the port is closed as soon as the event loop runs.
+    m_closePending = true;
+    QMetaObject::invokeMethod(this, &SerialLink::closeGonePort, Qt::QueuedConnection);
+}
+
+void SerialLink::closeGonePort()
+{
+    m_closePending = false;
+    if (m_port->isOpen()) {
+        m_port->clear(QSerialPort::Output); // what was queued for the meter is dropped
+        m_port->close();                    // the kernel may give the device name to a new adapter
+    }
+    emit gone(m_goneReason);
 }

@@ -20,9 +20,10 @@ void connectWake(const QObject* wakeOn, QEventLoop& loop, const std::function<bo
         if (done())
             loop.quit();
     };
-    if (auto* link = qobject_cast<const SerialLink*>(wakeOn))
+    if (auto* link = qobject_cast<const SerialLink*>(wakeOn)) {
         QObject::connect(link, &SerialLink::readyRead, &loop, check);
-    else if (auto* device = qobject_cast<const QIODevice*>(wakeOn))
+        QObject::connect(link, &SerialLink::gone, &loop, check);
+    } else if (auto* device = qobject_cast<const QIODevice*>(wakeOn))
         QObject::connect(device, &QIODevice::readyRead, &loop, check);
 }
 

@@ -10,7 +10,8 @@ class QObject;
 void WaitSeconds(double seconds);
 
 /// Like WaitSeconds, but ends early as soon as `done` holds. `done` is checked after the
-/// first pass of events and whenever `wakeOn` (if given) emits readyRead. Returns `done()`.
+/// first pass of events and whenever `wakeOn` (if given) emits readyRead (or, for a
+/// SerialLink, reports its port gone). Returns `done()`.
 bool waitUntil(double seconds, const std::function<bool()>& done, const QObject* wakeOn);
 
 /// The program is ending: every wait returns at once from now on, including the ones that

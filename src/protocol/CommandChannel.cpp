@@ -26,6 +26,8 @@ bool CommandChannel::runSeries(Series series)
     while (!m_link.closing()) {
         QByteArray answer;
         do {
+            if (m_serial.isGone())
+                return false; // nothing is written to a gone port; the series has failed
             ++tries;
             m_serial.writeByte(Command::Status);
             m_serial.waitForBytes(StatusAnswerLength, wait);

@@ -1,5 +1,7 @@
 #include "MeterSession.h"
 
+#include <QTimer>
+
 MeterSession::MeterSession(QIODevice* port, const PortChoice& choice, CurrentReading& reading,
                            MeterStatus& status, QString& linkTag, const bool& displayFrozen,
                            QObject* parent)
@@ -13,6 +15,24 @@ MeterSession::MeterSession(QIODevice* port, const PortChoice& choice, CurrentRea
     connect(&m_link, &MeterLink::linkLost, this, [this] { m_timers.pause(PollTimers::KeepAlive); });
     connect(&m_link, &MeterLink::linkRestored, this,
             [this] { m_timers.resume(PollTimers::KeepAlive); });
+    // A meter plugged in again may not be the one that was pulled out: its status is asked
+    // for right after the first frame it is mirrored with.
+    connect(&m_link, &MeterLink::portReopened, this, [this] { m_statusDue = true; });
+    connect(&m_poll, &PollCycle::frameDecoded, this, [this] {
+        if (m_statusDue)
+            QTimer::singleShot(0, this, &MeterSession::refreshStatusAfterReopen);
+    });
+}
+
+// Runs between poll ticks; while another exchange or a tick is talking to the meter it waits
+// for the next frame.
+void MeterSession::refreshStatusAfterReopen()
+{
+    if (!m_statusDue || m_timers.paused(PollTimers::Poll) || m_poll.inTick() || m_link.closing())
+        return;
+    m_statusDue = false;
+    TimerPause pause(m_timers, PollTimers::Both);
+    m_channel.StatusQuery();
 }
 
 void MeterSession::shutDown()

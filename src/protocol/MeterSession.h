@@ -35,10 +35,13 @@ public:
     [[nodiscard]] PanelModel& panel() { return m_panel; }
 
 private:
+    void refreshStatusAfterReopen();
+
     SerialLink m_serial;
     MeterLink m_link;
     PollTimers m_timers;
     CommandChannel m_channel;
     PanelModel m_panel;
     PollCycle m_poll;
+    bool m_statusDue = false; // the port was opened again; the meter's status is not yet asked
 };

@@ -8,33 +8,15 @@
 
 #include <QElapsedTimer>
 
+#include <algorithm>
+
 namespace {
 
 constexpr double FrameWaitSeconds = 2.0;
 constexpr double GarbagePauseSeconds = 0.2;
 constexpr int SilentWaitsBeforeLinkLost = 3;
 
-bool frameAt(QByteArrayView bytes, qsizetype i)
-{
-    return i + DisplayFrameLength <= bytes.size() && bytes[i] == Stx &&
-           bytes[i + DisplayFrameLength - 1] == Etx;
-}
-
 } // namespace
-
-qsizetype findDisplayFrame(QByteArrayView bytes)
-{
-    if (frameAt(bytes, 0))
-        return 0;
-    // Inside a stream a true frame is followed by the next frame's STX or by the end of
-    // what has arrived; this keeps data bytes that happen to be 0x02 and 0x03 from passing.
-    for (qsizetype i = bytes.size() - DisplayFrameLength; i > 0; --i) {
-        const qsizetype next = i + DisplayFrameLength;
-        if (frameAt(bytes, i) && (next == bytes.size() || bytes[next] == Stx))
-            return i;
-    }
-    return -1;
-}
 
 PollCycle::PollCycle(SerialLink& serial, MeterLink& link, CurrentReading& reading,
                      PanelModel& panel, const bool& displayFrozen, QObject* parent)
@@ -48,6 +30,8 @@ PollCycle::PollCycle(SerialLink& serial, MeterLink& link, CurrentReading& readin
 // it has seen two frame lengths, so a back-to-back stream is still mirrored.
 PollCycle::Receive PollCycle::receive(QByteArray& frame)
 {
+    if (m_serial.isGone())
+        return Receive::Gone;
     m_serial.discardInput();
     QByteArray bytes;
     QElapsedTimer clock;
@@ -59,6 +43,8 @@ PollCycle::Receive PollCycle::receive(QByteArray& frame)
         bytes += m_serial.readAll();
         if (m_link.closing())
             return Receive::Closing;
+        if (m_serial.isGone())
+            return Receive::Gone;
         if (bytes.size() < DisplayFrameLength)
             return Receive::Silence;
         const qsizetype at = findDisplayFrame(bytes);
@@ -78,12 +64,16 @@ void PollCycle::tick()
         return;
     m_inTick = true;
     int silentWaits = 0;
+    QElapsedTimer undecoded; // since the tick began; it ends at the first decoded frame
+    undecoded.start();
     for (;;) {
         QByteArray frame;
         const Receive got = receive(frame);
         if (got == Receive::Closing)
             break;
-        if (got == Receive::Silence && silentWaits < SilentWaitsBeforeLinkLost) {
+        if (got == Receive::Gone) {
+            silentWaits = SilentWaitsBeforeLinkLost; // nothing can come: no use waiting more
+        } else if (got == Receive::Silence && silentWaits < SilentWaitsBeforeLinkLost) {
             ++silentWaits;
             continue;
         }
@@ -95,7 +85,6 @@ void PollCycle::tick()
             m_panel.forgetBlinkSelector();
             break;
         }
-        silentWaits = 0;
         if (got == Receive::Frame) {
             m_panel.applyFrame(frame, m_reading, m_displayFrozen);
             ++m_framesDecoded;
@@ -108,6 +97,11 @@ void PollCycle::tick()
         WaitSeconds(GarbagePauseSeconds);
         if (m_link.closing())
             break;
+        // Input in which no frame decodes (blocks of the wrong length, wrong delimiters) counts
+        // like silence: each 2 s of it is one wait, so it ends in the link-lost state as soon
+        // as a silent meter would, instead of leaving the last reading on show as live.
+        silentWaits = std::max(silentWaits,
+                               static_cast<int>(undecoded.elapsed() / (FrameWaitSeconds * 1000)));
     }
     m_inTick = false;
 }

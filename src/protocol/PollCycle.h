@@ -1,5 +1,7 @@
 #pragma once
 
+#include "DisplayDecoder.h"
+
 #include <QByteArray>
 #include <QObject>
 
@@ -8,14 +10,10 @@ class PanelModel;
 class SerialLink;
 struct CurrentReading;
 
-/// Where a whole display frame sits in received bytes: at the start (the usual case), or
-/// later when the receive began in the middle of a frame of a back-to-back stream.
-/// Returns the offset of the newest complete frame, or -1.
-[[nodiscard]] qsizetype findDisplayFrame(QByteArrayView bytes);
-
 /// The live poll: one tick receives the next display frame the meter sends on its own,
 /// checks its delimiters and decodes it into the reading and the panel's cells. After
-/// repeated silence it hands over to the link-lost wait. A tick is never re-entered.
+/// repeated silence, or as long of input in which no frame decodes, it hands over to the
+/// link-lost wait; at once when the port is gone. A tick is never re-entered.
 class PollCycle : public QObject
 {
     Q_OBJECT
@@ -27,6 +25,8 @@ public:
     void tick();
 
     [[nodiscard]] quint64 framesDecoded() const { return m_framesDecoded; }
+    /// True while a tick runs (it may be waiting inside the link-lost state).
+    [[nodiscard]] bool inTick() const { return m_inTick; }
 
 signals:
     /// A frame was decoded; the panel's dirty cells are ready to be shown.
@@ -38,6 +38,7 @@ private:
         Frame,
         Silence,
         Garbage,
+        Gone, // the port is gone: nothing can arrive
         Closing
     };
     Receive receive(QByteArray& frame);

@@ -25,6 +25,13 @@ public:
     void pause(Which which);
     void resume(Which which);
 
+    /// True while some exchange holds `which` paused.
+    [[nodiscard]] bool paused(Which which) const
+    {
+        return ((which & Poll) && m_pollPauses > 0) ||
+               ((which & KeepAlive) && m_keepAlivePauses > 0);
+    }
+
     [[nodiscard]] QTimer& poll() { return m_poll; }
     [[nodiscard]] QTimer& keepAlive() { return m_keepAlive; }
 

@@ -24,12 +24,14 @@ struct FrontPanel
     Panel window;
     std::unique_ptr<PanelController> controller;
 
-    bool start()
+    /// Starts on the emulator's device as COM1; `behindLink` reaches it through a symbolic
+    /// link instead, so the emulator can be unplugged and plugged in again.
+    bool start(bool behindLink = false)
     {
-        if (!meter.open(true))
+        if (!(behindLink ? meter.openBehindLink(true) : meter.open(true)))
             return false;
         meter.sim.setFramePeriodMs(40);
-        const PortChoice com1{1, meter.sim.devicePath()};
+        const PortChoice com1{1, behindLink ? meter.linkPath() : meter.sim.devicePath()};
         controller =
             std::make_unique<PanelController>(state, window, &meter.port, com1, clock, prompts);
         controller->load();

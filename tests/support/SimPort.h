@@ -4,6 +4,7 @@
 #include "OpenMeterPort.h"
 
 #include <QSerialPort>
+#include <QTemporaryDir>
 #include <QTest>
 
 /// The meter emulator on a pseudo-terminal and the program's serial port opened on it.
@@ -20,4 +21,17 @@ struct SimPort
         sim.setStreaming(streaming);
         return OpenMeterPort(port, sim.devicePath()).ok;
     }
+    /// Like open(), but the port is opened on a symbolic link to the emulator's device, the
+    /// way a USB adapter is reached by a stable name: unplugged and plugged in again, the
+    /// meter comes back behind the same path.
+    bool openBehindLink(bool streaming = false)
+    {
+        if (!linkDir.isValid() || !sim.open() || !sim.makeLink(linkPath()))
+            return false;
+        sim.setStreaming(streaming);
+        return OpenMeterPort(port, linkPath()).ok;
+    }
+    [[nodiscard]] QString linkPath() const { return linkDir.filePath(QStringLiteral("meter")); }
+
+    QTemporaryDir linkDir;
 };
