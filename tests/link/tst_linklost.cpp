@@ -11,12 +11,47 @@
 #include <QTest>
 #include <QTimer>
 
+namespace {
+
+// A line whose bytes arrive exactly when the test pushes them.
+class ScriptedLine : public QIODevice
+{
+public:
+    ScriptedLine() { open(QIODevice::ReadWrite); }
+    void push(const QByteArray& bytes)
+    {
+        m_waiting += bytes;
+        emit readyRead();
+    }
+    [[nodiscard]] bool isSequential() const override { return true; }
+    [[nodiscard]] qint64 bytesAvailable() const override
+    {
+        return m_waiting.size() + QIODevice::bytesAvailable();
+    }
+
+protected:
+    qint64 readData(char* data, qint64 max) override
+    {
+        const qint64 n = qMin<qint64>(max, m_waiting.size());
+        memcpy(data, m_waiting.constData(), size_t(n));
+        m_waiting.remove(0, n);
+        return n;
+    }
+    qint64 writeData(const char*, qint64 size) override { return size; }
+
+private:
+    QByteArray m_waiting;
+};
+
+} // namespace
+
 class TestLinkLost : public QObject
 {
     Q_OBJECT
 private slots:
     void onlyADisplayFrameEndsTheWait_data();
     void onlyADisplayFrameEndsTheWait();
+    void frameSplitBetweenReadsCounts();
 };
 
 void TestLinkLost::onlyADisplayFrameEndsTheWait_data()
@@ -60,6 +95,24 @@ void TestLinkLost::onlyADisplayFrameEndsTheWait()
     QCOMPARE(endedEarly, fetched<bool>("ends"));
     QCOMPARE(restored.count(), 1);
     QVERIFY(clock.elapsed() < switchMs + 1000);
+}
+
+// The wait reads every 0.2 s; a frame whose two halves fall into different reads still shows
+// that the meter is back.
+void TestLinkLost::frameSplitBetweenReadsCounts()
+{
+    ScriptedLine line;
+    SerialLink serial(&line);
+    MeterLink link(serial, choosePort(QStringLiteral("COM1")));
+    const QByteArray frame = frameWith();
+    QObject context;
+    QTimer::singleShot(100, &context, [&] { line.push(frame.left(20)); });
+    QTimer::singleShot(300, &context, [&] { line.push(frame.mid(20)); });
+    QTimer::singleShot(1500, &context, [&] { line.push(frame); }); // ends the wait anyway
+    QElapsedTimer clock;
+    clock.start();
+    link.WaitForMeter();
+    QVERIFY2(clock.elapsed() < 1000, qPrintable(QString::number(clock.elapsed())));
 }
 
 QTEST_GUILESS_MAIN(TestLinkLost)
