@@ -35,3 +35,16 @@ struct SimPort
 
     QTemporaryDir linkDir;
 };
+
+/// The commands the meter received with each run of status requests counted once: a display
+/// frame in flight when "A" goes out makes the first answer unreadable, and the status
+/// exchange rightly asks again.
+inline QByteArray withoutStatusRetries(const QByteArray& commands)
+{
+    QByteArray out;
+    for (char c : commands) {
+        if (c != 'A' || !out.endsWith('A'))
+            out += c;
+    }
+    return out;
+}
