@@ -15,6 +15,10 @@ private slots:
     void valueTexts_data();
     void valueTexts();
     void capacityPointKeptOnUnmappedCode();
+    void pointFields_data();
+    void pointFields();
+    void capacityUnits_data();
+    void capacityUnits();
     void indicatorOverrides();
     void temperatureUnitText_data();
     void temperatureUnitText();
@@ -93,6 +97,66 @@ void TestDisplayDecoder::capacityPointKeptOnUnmappedCode()
     QCOMPARE(r.valueTexts[CurrentReading::InCap], QString("0123"));
 }
 
+void TestDisplayDecoder::pointFields_data()
+{
+    QTest::addColumn<int>("field");
+    QTest::addColumn<QString>("voltage"); // groups 1-4: unmapped values drop the point
+    QTest::addColumn<QString>("inCap");   // groups 5-7: unmapped values keep the last point
+    QTest::newRow("0") << 0 << "1234"
+                       << "1234";
+    QTest::newRow("1") << 1 << "1.234"
+                       << "123.4";
+    QTest::newRow("2") << 2 << "12.34"
+                       << "12.34";
+    QTest::newRow("3") << 3 << "1234"
+                       << "1.234";
+    QTest::newRow("4") << 4 << "123.4"
+                       << "1.234";
+    QTest::newRow("5") << 5 << "1234"
+                       << "1.234";
+    QTest::newRow("6") << 6 << "1234"
+                       << "1.234";
+    QTest::newRow("7") << 7 << "1234"
+                       << "1.234";
+}
+
+void TestDisplayDecoder::pointFields()
+{
+    const int field = fetched<int>("field");
+    CurrentReading r;
+    // The frame before put both points after the first digit.
+    decodeDisplayFrame(frameWith({{23, 0x10}, {29, 0x08}}), r, false);
+    decodeDisplayFrame(
+        frameWith(
+            {{2, 0x12}, {3, 0x34}, {10, 0x12}, {11, 0x34}, {23, field << 4}, {29, field << 1}}),
+        r, false);
+    QCOMPARE(r.valueTexts[CurrentReading::Voltage], fetched<QString>("voltage"));
+    QCOMPARE(r.valueTexts[CurrentReading::InCap], fetched<QString>("inCap"));
+}
+
+void TestDisplayDecoder::capacityUnits_data()
+{
+    QTest::addColumn<int>("byte29");
+    QTest::addColumn<int>("byte31");
+    QTest::addColumn<QStringList>("units"); // In-Cap, Out-Cap, T-Cap
+    QTest::newRow("none milli") << 0xEE << 0xFE << QStringList{"Ah", "Ah", "Ah"};
+    QTest::newRow("In-Cap") << 0x01 << 0x00 << QStringList{"mAh", "Ah", "Ah"};
+    QTest::newRow("Out-Cap") << 0x10 << 0x00 << QStringList{"Ah", "mAh", "Ah"};
+    QTest::newRow("T-Cap") << 0x00 << 0x01 << QStringList{"Ah", "Ah", "mAh"};
+}
+
+void TestDisplayDecoder::capacityUnits()
+{
+    CurrentReading r;
+    decodeDisplayFrame(frameWith({{29, fetched<int>("byte29")}, {31, fetched<int>("byte31")}}), r,
+                       false);
+    const QStringList units = fetched<QStringList>("units");
+    for (int cap = 0; cap < 3; ++cap) {
+        QCOMPARE(r.capUnitTexts[cap], units[cap]);
+        QCOMPARE(r.capMilli[cap], units[cap] == "mAh");
+    }
+}
+
 void TestDisplayDecoder::indicatorOverrides()
 {
     CurrentReading r;
@@ -169,12 +233,27 @@ void TestDisplayDecoder::pointCellsLeftToBlinking_data()
     QTest::addColumn<int>("previousFunction");
     QTest::addColumn<bool>("frozen");
     QTest::addColumn<QList<bool>>("written"); // groups 1-4
-    QTest::newRow("normal") << 0 << false << QList<bool>{true, true, true, true};
+    const QList<bool> all{true, true, true, true};
     QTest::newRow("frozen") << 0 << true << QList<bool>{false, false, false, false};
-    QTest::newRow("voltage blinks") << 2 << false << QList<bool>{false, true, true, true};
-    QTest::newRow("resistance blinks") << 6 << false << QList<bool>{true, false, true, true};
-    QTest::newRow("current blinks") << 11 << false << QList<bool>{true, true, false, true};
-    QTest::newRow("temperature blinks") << 14 << false << QList<bool>{true, true, true, false};
+    // Every function code: only the group whose point blinks is left alone.
+    const QList<QList<bool>> byFunction{all,                       // 0: digits blink
+                                        {false, true, true, true}, // 1-3: voltage point
+                                        {false, true, true, true}, //
+                                        {false, true, true, true}, //
+                                        all,                       // 4: OADJ
+                                        {true, false, true, true}, // 5-7: resistance point
+                                        {true, false, true, true}, //
+                                        {true, false, true, true}, //
+                                        all,                       // 8: mV
+                                        all,                       // 9
+                                        {true, true, false, true}, // 10-11: current point
+                                        {true, true, false, true}, //
+                                        all,                       // 12: mOhm
+                                        all,                       // 13
+                                        {true, true, true, false}, // 14-15: temperature point
+                                        {true, true, true, false}};
+    for (int f = 0; f < 16; ++f)
+        QTest::newRow(qPrintable(QString("function %1").arg(f))) << f << false << byFunction[f];
 }
 
 void TestDisplayDecoder::pointCellsLeftToBlinking()
@@ -194,14 +273,21 @@ void TestDisplayDecoder::statusAnswer_data()
 {
     QTest::addColumn<QByteArray>("answer");
     QTest::addColumn<bool>("accepted");
+    QTest::addColumn<int>("sizeCode");
     QTest::addColumn<uint>("memPointer");
     QTest::addColumn<uint>("manualCount");
-    const QByteArray valid = QByteArray::fromHex("02dd01010203ffff03");
-    QTest::newRow("valid") << valid << true << 1u + 2 * 256 + 3 * 65536 << 65535u;
-    QTest::newRow("12 bytes, trailing ignored") << valid + "abc" << true << 197121u << 65535u;
-    QTest::newRow("wrong marker") << QByteArray::fromHex("02dc01010203000003") << false << 0u << 0u;
-    QTest::newRow("wrong ETX") << QByteArray::fromHex("02dd01010203000004") << false << 0u << 0u;
-    QTest::newRow("short") << valid.left(8) << false << 0u << 0u;
+    const QByteArray valid = QByteArray::fromHex("02dd05010203048003");
+    QTest::newRow("valid") << valid << true << 5 << 1u + 2 * 256 + 3 * 65536 << 0x8004u;
+    QTest::newRow("count above 32767")
+        << QByteArray::fromHex("02dd01000000ffff03") << true << 1 << 0u << 65535u;
+    QTest::newRow("12 bytes, trailing ignored") << valid + "abc" << true << 5 << 197121u << 0x8004u;
+    QTest::newRow("wrong STX") << QByteArray::fromHex("03dd05010203048003") << false << 0 << 0u
+                               << 0u;
+    QTest::newRow("wrong marker") << QByteArray::fromHex("02dc01010203000003") << false << 0 << 0u
+                                  << 0u;
+    QTest::newRow("wrong ETX") << QByteArray::fromHex("02dd01010203000004") << false << 0 << 0u
+                               << 0u;
+    QTest::newRow("short") << valid.left(8) << false << 0 << 0u << 0u;
 }
 
 void TestDisplayDecoder::statusAnswer()
@@ -210,9 +296,9 @@ void TestDisplayDecoder::statusAnswer()
     const auto status = parseStatusAnswer(answer);
     QCOMPARE(status.has_value(), fetched<bool>("accepted"));
     if (status) {
+        QCOMPARE(int(status->SizeCode), fetched<int>("sizeCode"));
         QCOMPARE(uint(status->MemPointer), fetched<uint>("memPointer"));
         QCOMPARE(uint(status->ManualCount), fetched<uint>("manualCount"));
-        QCOMPARE(int(status->SizeCode), 1);
     }
 }
 
