@@ -40,7 +40,10 @@ private slots:
     void findFrame();
     void mirrorsBackToBackStream();
     void wrongDelimitersAreNotDecoded();
+    void pauseAfterWrongDelimiters();
     void silenceLosesLinkUntilFramesReturn();
+    void timers_data();
+    void timers();
 };
 
 void TestPollCycle::findFrame_data()
@@ -102,6 +105,25 @@ void TestPollCycle::wrongDelimitersAreNotDecoded()
     QCOMPARE(lost.count(), 0);
 }
 
+// After a frame with wrong delimiters the receive rests 0.2 s before it listens again.
+void TestPollCycle::pauseAfterWrongDelimiters()
+{
+    Poll p;
+    QVERIFY(p.open());
+    p.meter.sim.setPaced(true);
+    p.meter.sim.setFramePeriodMs(0);
+    p.meter.sim.setFault(MeterSim::Fault::WrongEtx);
+    QTest::qWait(50); // the frames in flight end wrong too
+    // The first receive ends with wrong frames only (after two frame lengths, about 40 ms).
+    QTimer::singleShot(80, this, [&] { p.meter.sim.setFault(MeterSim::Fault::None); });
+    QElapsedTimer clock;
+    clock.start();
+    p.session->poll().tick();
+    QCOMPARE(p.session->poll().framesDecoded(), quint64(1));
+    QVERIFY2(clock.elapsed() >= 230 && clock.elapsed() < 450,
+             qPrintable(QString::number(clock.elapsed())));
+}
+
 void TestPollCycle::silenceLosesLinkUntilFramesReturn()
 {
     Poll p;
@@ -112,14 +134,47 @@ void TestPollCycle::silenceLosesLinkUntilFramesReturn()
     connect(&p.session->link(), &MeterLink::linkLost, this,
             [&] { QTimer::singleShot(500, this, [&] { p.meter.sim.setStreaming(true); }); });
     QElapsedTimer clock;
+    qint64 lostAtMs = -1;
+    connect(&p.session->link(), &MeterLink::linkLost, this, [&] { lostAtMs = clock.elapsed(); });
     clock.start();
     p.session->poll().tick();
-    QVERIFY(clock.elapsed() >= 8000); // four 2-s waits before the link counts as lost
+    // Four 2-s waits before the link counts as lost, not three, not five.
+    QVERIFY2(lostAtMs >= 8000 && lostAtMs < 9500, qPrintable(QString::number(lostAtMs)));
     QCOMPARE(lost.count(), 1);
     QCOMPARE(restored.count(), 1);
     QCOMPARE(p.session->poll().framesDecoded(), quint64(0)); // the recovering tick decodes nothing
     p.session->poll().tick();
     QCOMPARE(p.session->poll().framesDecoded(), quint64(1));
+}
+
+void TestPollCycle::timers_data()
+{
+    QTest::addColumn<QString>("timer");
+    QTest::addColumn<int>("intervalMs");
+    QTest::addColumn<QByteArray>("twoTicksSend"); // what the meter receives from two ticks
+    QTest::newRow("live poll only listens") << "Timer1" << 10 << QByteArray();
+    QTest::newRow("keep-alive") << "Timer3" << 10000 << QByteArray("AaAa");
+}
+
+void TestPollCycle::timers()
+{
+    Poll p;
+    QVERIFY(p.open());
+    const bool poll = fetched<QString>("timer") == "Timer1";
+    auto* timer = p.session->findChild<QTimer*>(fetched<QString>("timer"));
+    QVERIFY(timer);
+    QCOMPARE(timer->interval(), fetched<int>("intervalMs"));
+    QVERIFY(!timer->isSingleShot());
+    QVERIFY(!timer->isActive());
+    p.session->start();
+    QVERIFY(timer->isActive());
+    // What a tick does, without waiting for the whole period: this timer alone, sped up.
+    p.session->timers().pause(poll ? PollTimers::KeepAlive : PollTimers::Poll);
+    timer->setInterval(20);
+    QTRY_VERIFY(poll ? p.session->poll().framesDecoded() >= 2 : p.meter.sim.commands().size() >= 4);
+    QCOMPARE(withoutStatusRetries(p.meter.sim.commands()).left(4),
+             fetched<QByteArray>("twoTicksSend"));
+    p.session->shutDown();
 }
 
 QTEST_GUILESS_MAIN(TestPollCycle)

@@ -34,8 +34,11 @@ class TestStatusExchange : public QObject
 private slots:
     void answers_data();
     void answers();
+    void commandCharacters_data();
+    void commandCharacters();
     void silentMeterEntersLinkLostAndRecovers();
     void senderPausesAndResumesTimers();
+    void parameterBytesAreSpaced();
     void keepAlivePausesOnlyThePoll();
     void countedRequestTakesOnlyTheAnswer();
 };
@@ -67,6 +70,45 @@ void TestStatusExchange::answers()
     QCOMPARE(int(x.status.ManualCount), 0xFF03);
 }
 
+void TestStatusExchange::commandCharacters_data()
+{
+    QTest::addColumn<char>("constant");
+    QTest::addColumn<char>("onTheLine");
+    QTest::newRow("status") << Command::Status << 'A';
+    QTest::newRow("keep-alive") << Command::KeepAlive << 'a';
+    QTest::newRow("send automatic memory") << Command::SendAutoMemory << 'I';
+    QTest::newRow("send manual memory") << Command::SendManualMemory << 'T';
+    QTest::newRow("erase automatic memory") << Command::EraseAutoMemory << 'Y';
+    QTest::newRow("erase manual memory") << Command::EraseManualMemory << 'Z';
+    QTest::newRow("send comparators") << Command::SendComparators << 'W';
+    QTest::newRow("write comparator") << Command::WriteComparator << 'R';
+    QTest::newRow("report interval") << Command::ReportInterval << 'V';
+    QTest::newRow("set interval") << Command::SetInterval << 'S';
+    QTest::newRow("report clock") << Command::ReportClock << 'U';
+    QTest::newRow("set clock") << Command::SetClock << 'Q';
+    QTest::newRow("arrow 0 short") << Command::Arrow0Short << 'E';
+    QTest::newRow("arrow 0 long") << Command::Arrow0Long << 'K';
+    QTest::newRow("arrow 0 very long") << Command::Arrow0VeryLong << 'L';
+    QTest::newRow("arrow 1 short") << Command::Arrow1Short << 'D';
+    QTest::newRow("arrow 1 long") << Command::Arrow1Long << 'J';
+    QTest::newRow("arrow 2 short") << Command::Arrow2Short << 'C';
+    QTest::newRow("arrow 2 long") << Command::Arrow2Long << '\\';
+    QTest::newRow("arrow 3") << Command::Arrow3 << 'B';
+    QTest::newRow("grey 0 short") << Command::Gray0Short << 'H';
+    QTest::newRow("grey 0 long") << Command::Gray0Long << 'O';
+    QTest::newRow("grey 0 very long") << Command::Gray0VeryLong << '[';
+    QTest::newRow("grey 1 short") << Command::Gray1Short << 'G';
+    QTest::newRow("grey 1 long") << Command::Gray1Long << 'N';
+    QTest::newRow("grey 2 short") << Command::Gray2Short << 'F';
+    QTest::newRow("grey 2 long") << Command::Gray2Long << 'X';
+}
+
+// The meter knows its commands by these characters only.
+void TestStatusExchange::commandCharacters()
+{
+    QCOMPARE(fetched<char>("constant"), fetched<char>("onTheLine"));
+}
+
 void TestStatusExchange::silentMeterEntersLinkLostAndRecovers()
 {
     Exchange x;
@@ -76,20 +118,30 @@ void TestStatusExchange::silentMeterEntersLinkLostAndRecovers()
     x.meter.sim.setFault(MeterSim::Fault::Silent);
     QSignalSpy lost(&x.link, &MeterLink::linkLost);
     QSignalSpy restored(&x.link, &MeterLink::linkRestored);
-    QSignalSpy blinks(&x.link, &MeterLink::blinkStep);
+    QElapsedTimer clock;
+    qint64 lostAtMs = -1;
+    QList<qint64> blinkMs;
+    connect(&x.link, &MeterLink::blinkStep, this, [&] { blinkMs << clock.elapsed(); });
     // Once the link is lost, the meter comes back and streams frames again.
     connect(&x.link, &MeterLink::linkLost, this, [&] {
-        QTimer::singleShot(600, this, [&] {
+        lostAtMs = clock.elapsed();
+        QTimer::singleShot(1000, this, [&] {
             x.meter.sim.setFault(MeterSim::Fault::None);
             x.meter.sim.setStreaming(true);
         });
     });
+    clock.start();
     QVERIFY(!x.channel.StatusQuery());
     QCOMPARE(x.meter.sim.commands(), QByteArray(20, 'A'));
     QCOMPARE(lost.count(), 1);
     QCOMPARE(restored.count(), 1);
     QCOMPARE(restored.first().first().toString(), QString("COM1"));
-    QVERIFY(blinks.count() >= 2);
+    // Ten fast tries of up to 0.05 s and ten slow ones of up to 0.2 s.
+    QVERIFY2(lostAtMs >= 2400 && lostAtMs < 3500, qPrintable(QString::number(lostAtMs)));
+    // "No COM" blinks one step per 0.2 s.
+    QVERIFY(blinkMs.size() >= 4);
+    const qint64 meanStep = (blinkMs.last() - blinkMs.first()) / (blinkMs.size() - 1);
+    QVERIFY2(meanStep >= 190 && meanStep < 260, qPrintable(QString::number(meanStep)));
     QCOMPARE(int(x.status.ManualCount), 7); // kept on failure
     QCOMPARE(x.linkTag, QString("F"));
 }
@@ -114,6 +166,20 @@ void TestStatusExchange::senderPausesAndResumesTimers()
     x.channel.send(Command::SetInterval, QByteArray(1, Command::Status));
     QTRY_COMPARE(x.meter.sim.samplingSeconds(), quint8('A'));
     QCOMPARE(x.meter.sim.received(), QByteArray("ASA"));
+}
+
+// Each parameter byte follows the one before after 0.02 s.
+void TestStatusExchange::parameterBytesAreSpaced()
+{
+    Exchange x;
+    QVERIFY(x.meter.open());
+    const QByteArray clock = QByteArray::fromHex("0c0b1e0506");
+    QElapsedTimer elapsed;
+    elapsed.start();
+    x.channel.send(Command::SetClock, clock);
+    QVERIFY2(elapsed.elapsed() >= 100 && elapsed.elapsed() < 400,
+             qPrintable(QString::number(elapsed.elapsed())));
+    QTRY_COMPARE(x.meter.sim.received(), QByteArray("AQ") + clock);
 }
 
 void TestStatusExchange::keepAlivePausesOnlyThePoll()
