@@ -72,6 +72,8 @@ private slots:
     void everyCellHasOneWidget();
     void fixedControlsExist_data();
     void fixedControlsExist();
+    void designCaptions_data();
+    void designCaptions();
     void lcdCellsStayOnTheGlass();
     void showCellsTouchesOnlyFlagged_data();
     void showCellsTouchesOnlyFlagged();
@@ -156,6 +158,73 @@ void TestPanelView::fixedControlsExist()
         QCOMPARE(label->text(), caption);
     if (const auto* button = qobject_cast<QPushButton*>(found.first()))
         QCOMPARE(button->text(), caption);
+}
+
+void TestPanelView::designCaptions_data()
+{
+    QTest::addColumn<QStringList>("cells");
+    QTest::addColumn<QStringList>("captions"); // before the first frame
+    QTest::addColumn<QList<QPoint>>("at");     // left, top in twips; none where the look moved it
+    const auto row = [](int top, const QList<int>& lefts) {
+        QList<QPoint> at;
+        for (int left : lefts)
+            at << QPoint(left, top);
+        return at;
+    };
+    QTest::newRow("digits") << QStringList{"HighO_1", "LowO_2", "HighV_3", "LowV_4"}
+                            << QStringList{"", "", "", ""}
+                            << QList<QPoint>{{735, 1440}, {3135, 1440}, {1455, 1920}, {3855, 1920}};
+    QTest::newRow("points") << QStringList{"HighODec_1", "LowODec_2", "HighVDec_3", "LowVDec_1"}
+                            << QStringList{".", ".", ".", "."} << QList<QPoint>{};
+    QTest::newRow("minus") << QStringList{"HighONeg", "LowONeg", "HighVNeg", "LowVNeg"}
+                           << QStringList{"-", "-", "-", "-"}
+                           << QList<QPoint>{{360, 1440}, {2400, 1440}, {360, 1920}, {2400, 1920}};
+    QTest::newRow("row at 1170") << QStringList{"LcdOADJ",   "LcdH",  "LcdHigh", "LcdAHUp",
+                                                "LcdComSet", "LcdAM", "LcdLow",  "LcdAvg"}
+                                 << QStringList{"OADJ",     "H",  "HIGH", "AH",
+                                                "COMP.SET", "AM", "LOW",  "AVG"}
+                                 << row(1170, {540, 990, 1110, 1470, 1710, 2520, 2790, 3210});
+    QTest::newRow("row at 2520") << QStringList{"LcdInCap", "LcdCCA",  "LcdOutCap",
+                                                "LcdRC",    "LcdTCap", "LcdSOC"}
+                                 << QStringList{"IN-CAP", "CCA", "OUT-CAP", "RC", "T-CAP", "SOC"}
+                                 << row(2520, {600, 1200, 1920, 2760, 3240, 3840});
+    QTest::newRow("capacities") << QStringList{"LblmAh_0", "LblmAh_1", "LblmAh_2"}
+                                << QStringList{"", "", ""} << QList<QPoint>{};
+    QTest::newRow("row at 3120") << QStringList{"LblPercent", "LblMR",    "LblDD",
+                                                "LblHH",      "LblMM",    "LblSS",
+                                                "DPoint_0",   "DPoint_1", "DPoint_2"}
+                                 << QStringList{"100", "000", "00", "00", "00", "00", ":", ":", ":"}
+                                 << row(3120,
+                                        {600, 1920, 2880, 3240, 3600, 3960, 3150, 3510, 3870});
+    QTest::newRow("memory number")
+        << QStringList{"LcdCompUp", "LcdNo"} << QStringList{"COMP", "NO."}
+        << QList<QPoint>{{1320, 3060}, {1560, 3240}};
+    QTest::newRow("row at 3480") << QStringList{"LcdSOH",  "LcdComp", "LcdPass", "LcdWarning",
+                                                "LcdFail", "LcdSet",  "LcdIntv", "LcdTime"}
+                                 << QStringList{"SOH",  "COMP", "PASS", "WARNING",
+                                                "FAIL", "SET",  "INTV", "TIME"}
+                                 << row(3480, {360, 720, 1320, 1860, 2700, 3120, 3480, 3930});
+}
+
+void TestPanelView::designCaptions()
+{
+    QFETCH(QStringList, cells);
+    QFETCH(QStringList, captions);
+    QFETCH(QList<QPoint>, at);
+    QCOMPARE(cells.size(), captions.size());
+    Panel panel;
+    const TwipsScale& s = panel.scale();
+    for (int i = 0; i < cells.size(); ++i) {
+        const auto* label = panel.findChild<QLabel*>(cells[i]);
+        QVERIFY2(label, qPrintable(cells[i]));
+        QCOMPARE(cells[i] + '=' + label->text(), cells[i] + '=' + captions[i]);
+        if (at.isEmpty())
+            continue;
+        const QPoint expected(s.px(at[i].x()), s.px(at[i].y()) + panel.toolbar()->height());
+        const QPoint actual = label->mapTo(&panel, QPoint(0, 0));
+        QVERIFY2((actual - expected).manhattanLength() <= 1,
+                 qPrintable(QString("%1 at %2,%3").arg(cells[i]).arg(actual.x()).arg(actual.y())));
+    }
 }
 
 void TestPanelView::lcdCellsStayOnTheGlass()
@@ -257,6 +326,13 @@ void TestPanelView::toolbarButtons()
         QCOMPARE(actions[n]->toolTip(), tips[n]);
         QCOMPARE(actions[n]->isEnabled() && actions[n]->isVisible(), n != 5);
         QVERIFY(!actions[n]->icon().isNull());
+    }
+    // Each button shows an image of its own.
+    for (int n = 0; n < 10; ++n) {
+        for (int m = n + 1; m < 10; ++m)
+            QVERIFY2(actions[n]->icon().pixmap(24).toImage() !=
+                         actions[m]->icon().pixmap(24).toImage(),
+                     qPrintable(keys[n] + " and " + keys[m]));
     }
 }
 
