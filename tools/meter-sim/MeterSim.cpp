@@ -31,6 +31,9 @@ constexpr qint64 kByteNs = 10 * 1'000'000'000LL / 19200;
 // A paced message may start this much in the past, so timer granularity leaves no gaps between
 // back-to-back messages; more would turn a late timer into a burst.
 constexpr qint64 kCatchUpNs = 1'000'000;
+// After a received byte, and after an answer has left, the display stays quiet this long, so
+// a frame never lands between a status answer and the answer of the command that follows it.
+constexpr qint64 kQuietNs = 150'000'000;
 // A command whose parameter bytes stop coming is dropped, so the meter listens for commands again.
 constexpr int kParamTimeoutMs = 1000;
 
@@ -349,6 +352,7 @@ void MeterSim::readInput()
         if (n <= 0)
             break; // EAGAIN: all read
         const QByteArray chunk(buffer, qsizetype(n));
+        m_quietUntilNs = std::max(m_quietUntilNs, nowNs() + kQuietNs);
         m_received.append(chunk);
         emit bytesReceived(chunk);
         for (const char c : chunk)
@@ -521,6 +525,8 @@ void MeterSim::frameDue()
         m_framePending = true;
         return;
     }
+    if (holdFrame())
+        return;
     beginMessage(frameBytes(), true);
     pump();
 }
@@ -545,6 +551,8 @@ bool MeterSim::takeNextMessage()
     }
     if (m_framePending) {
         m_framePending = false;
+        if (holdFrame())
+            return false;
         if (m_streaming && m_fault != Fault::Silent) {
             beginMessage(frameBytes(), true);
             return true;
@@ -554,11 +562,21 @@ bool MeterSim::takeNextMessage()
     return false;
 }
 
+bool MeterSim::holdFrame()
+{
+    const qint64 now = nowNs();
+    if (now >= m_quietUntilNs)
+        return false;
+    m_frameTimer.start(msUntil(m_quietUntilNs - now));
+    return true;
+}
+
 void MeterSim::beginMessage(QByteArray bytes, bool isFrame)
 {
     const qint64 now = nowNs();
     m_tx = std::move(bytes);
     m_txPos = 0;
+    m_txIsFrame = isFrame;
     // A frame keeps to its period even though the timer fires a little late; a paced message
     // also waits for the line.
     const qint64 earliest = std::max(now - kCatchUpNs, isFrame ? m_frameDueNs : 0);
@@ -597,6 +615,8 @@ void MeterSim::pump()
         }
         if (m_txPos == m_tx.size()) {
             m_lineFreeNs = m_paced ? m_txStartNs + m_tx.size() * kByteNs : now;
+            if (!m_txIsFrame)
+                m_quietUntilNs = std::max(m_quietUntilNs, m_lineFreeNs + kQuietNs);
             m_tx.clear();
             m_txPos = 0;
             continue;

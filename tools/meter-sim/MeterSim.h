@@ -18,6 +18,8 @@ class QSocketNotifier;
 /// Emulates the battery test meter on the master side of a pseudo-terminal.
 // The program under test opens devicePath() with an ordinary serial port. Everything runs on the
 // event loop of the owning thread, so the emulator keeps working inside nested event loops.
+// Like the meter, it sends no display frame from a received byte until its answer is out and
+// 150 ms more have passed, so a command's answer follows the status answer directly.
 class MeterSim : public QObject
 {
     Q_OBJECT
@@ -131,6 +133,8 @@ private:
     void scheduleNextFrame();
     bool takeNextMessage();
     void beginMessage(QByteArray bytes, bool isFrame);
+    /// True while the display must stay quiet after a command; the frame then comes later.
+    bool holdFrame();
     void pump();
     void waitWritable();
     void writable();
@@ -184,6 +188,8 @@ private:
     qint64 m_lastFrameStartNs = 0;
     qint64 m_frameDueNs = 0;
     QByteArray m_tx;
+    bool m_txIsFrame = false;
+    qint64 m_quietUntilNs = 0;
     qsizetype m_txPos = 0;
     qint64 m_txStartNs = 0;
     qint64 m_lineFreeNs = 0;

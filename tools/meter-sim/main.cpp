@@ -86,8 +86,12 @@ int main(int argc, char* argv[])
         QStringLiteral("cut"),
         QStringLiteral("Cut the answer to a command after N bytes, e.g. W:500 (repeatable)."),
         QStringLiteral("command:bytes"));
+    const QCommandLineOption extendOption(
+        QStringLiteral("extend"),
+        QStringLiteral("Append N bytes to the answer to a command, e.g. W:20 (repeatable)."),
+        QStringLiteral("command:bytes"));
     parser.addOptions({linkOption, periodOption, pacedOption, faultOption, demoOption, logOption,
-                       muteOption, cutOption});
+                       muteOption, cutOption, extendOption});
     parser.process(app);
 
     bool periodOk = false;
@@ -106,6 +110,13 @@ int main(int argc, char* argv[])
         if (cut.size() < 3 || cut.at(1) != QLatin1Char(':') || !ok)
             return fail(QStringLiteral("--cut wants a command and a byte count, e.g. W:500"));
         meter.cutAnswer(cut.at(0).toLatin1(), bytes);
+    }
+    for (const QString& extend : parser.values(extendOption)) {
+        bool ok = false;
+        const int bytes = extend.section(QLatin1Char(':'), 1).toInt(&ok);
+        if (extend.size() < 3 || extend.at(1) != QLatin1Char(':') || !ok || bytes < 0)
+            return fail(QStringLiteral("--extend wants a command and a byte count, e.g. W:20"));
+        meter.extendAnswer(extend.at(0).toLatin1(), QByteArray(bytes, '\x55'));
     }
     meter.setFramePeriodMs(period);
     meter.setPaced(parser.isSet(pacedOption));
