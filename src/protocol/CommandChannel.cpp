@@ -5,9 +5,15 @@
 #include "SerialLink.h"
 #include "Waits.h"
 
+#include <QElapsedTimer>
+
 namespace {
 constexpr int TriesPerSeries = 10;
-}
+// A retry first waits until the line has been quiet this long (a display frame's tail takes
+// under 19 ms), at most SettleLimitSeconds in all.
+constexpr double QuietSeconds = 0.02;
+constexpr double SettleLimitSeconds = 0.1;
+} // namespace
 
 CommandChannel::CommandChannel(SerialLink& serial, MeterLink& link, PollTimers& timers,
                                MeterStatus& status, QString& linkTag, QObject* parent)
@@ -28,6 +34,8 @@ bool CommandChannel::runSeries(Series series)
         do {
             if (m_serial.isGone())
                 return false; // nothing is written to a gone port; the series has failed
+            if (tries > 0)
+                settleLine();
             ++tries;
             m_serial.writeByte(Command::Status);
             m_serial.waitForBytes(StatusAnswerLength, wait);
@@ -42,6 +50,20 @@ bool CommandChannel::runSeries(Series series)
         }
     }
     return false;
+}
+
+// A display frame in flight when "A" went out puts its tail in front of the answer; read in
+// nine-byte steps, every later answer of the series would then be out of step. Before a
+// retry the rest of that traffic is let in and thrown away.
+void CommandChannel::settleLine()
+{
+    QElapsedTimer settling;
+    settling.start();
+    do {
+        m_serial.discardInput();
+    } while (settling.elapsed() < SettleLimitSeconds * 1000 && !m_link.closing() &&
+             m_serial.waitForBytes(1, QuietSeconds));
+    m_serial.discardInput();
 }
 
 bool CommandChannel::StatusQuery()
@@ -66,13 +88,17 @@ void CommandChannel::writeCommand(char command, const QByteArray& params)
     }
 }
 
-void CommandChannel::send(char command, const QByteArray& params, double pauseAfter)
+bool CommandChannel::send(char command, const QByteArray& params, double pauseAfter,
+                          const GoAhead& goAhead)
 {
     TimerPause pause(m_timers, PollTimers::Both);
     StatusQuery();
+    if (goAhead && !goAhead())
+        return false;
     writeCommand(command, params);
     if (pauseAfter > 0)
         WaitSeconds(pauseAfter);
+    return true;
 }
 
 QByteArray CommandChannel::request(char command, const QByteArray& params)
@@ -85,10 +111,12 @@ QByteArray CommandChannel::request(char command, const QByteArray& params)
 }
 
 QByteArray CommandChannel::requestCounted(char command, qsizetype expected, double timeoutSeconds,
-                                          const QByteArray& params)
+                                          const QByteArray& params, const GoAhead& goAhead)
 {
     TimerPause pause(m_timers, PollTimers::Both);
     StatusQuery();
+    if (goAhead && !goAhead())
+        return {};
     m_serial.discardInput();
     writeCommand(command, params);
     m_serial.waitForBytes(expected, timeoutSeconds);

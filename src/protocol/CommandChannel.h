@@ -7,6 +7,8 @@
 #include <QObject>
 #include <QString>
 
+#include <functional>
+
 class MeterLink;
 class SerialLink;
 
@@ -35,10 +37,15 @@ public:
     /// Ten slow tries of "A"; on failure waits in the link-lost state until the meter sends.
     bool StatusQuerySlow();
 
+    /// Asked after the status exchange, before the command is written: false means the
+    /// caller no longer wants the exchange (its window closed meanwhile), and nothing is sent.
+    using GoAhead = std::function<bool()>;
+
     /// Sends a command as every sender must: pauses both timers, runs StatusQuery, writes
     /// `command` and each of `params` 0.02 s apart, waits `pauseAfter` seconds after the
-    /// last byte, and resumes the timers.
-    void send(char command, const QByteArray& params = {}, double pauseAfter = 0);
+    /// last byte, and resumes the timers. False when `goAhead` stopped it before the command.
+    bool send(char command, const QByteArray& params = {}, double pauseAfter = 0,
+              const GoAhead& goAhead = {});
     /// Like send, then waits 0.02 s and returns everything the meter answered.
     QByteArray request(char command, const QByteArray& params = {});
     /// For a command whose answer has a known length: like request, but the input is emptied
@@ -46,12 +53,14 @@ public:
     /// the answer), and the wait ends as soon as `expected` bytes are there, or after
     /// `timeoutSeconds`. Returns everything received; the caller checks it.
     QByteArray requestCounted(char command, qsizetype expected, double timeoutSeconds,
-                              const QByteArray& params = {});
+                              const QByteArray& params = {}, const GoAhead& goAhead = {});
     /// The 10-second keep-alive: pauses the poll only, status exchange, "a".
     void keepAlive();
 
     [[nodiscard]] PollTimers& timers() { return m_timers; }
     [[nodiscard]] SerialLink& serial() { return m_serial; }
+    /// The meter's memory state from the last successful status exchange.
+    [[nodiscard]] const MeterStatus& status() const { return m_status; }
 
 private:
     enum class Series
@@ -60,6 +69,7 @@ private:
         Slow
     };
     bool runSeries(Series series);
+    void settleLine();
     void writeCommand(char command, const QByteArray& params);
 
     SerialLink& m_serial;
