@@ -1,0 +1,80 @@
+#pragma once
+
+#include <QByteArray>
+#include <QObject>
+
+#include <functional>
+
+class CommandChannel;
+class MeterLink;
+struct MeterStatus;
+
+/// Collects a long answer ("W", "I", "T") under the sender convention: both timers paused,
+/// input discarded, status exchange, input discarded again, the command, then the expected
+/// count gathered through the port's byte-count waits. It sleeps until the driver holds the
+/// next block (at most 255 bytes, about seven wakes a second at line rate), returns the moment
+/// the last byte is in, and gives up on silence instead of waiting for ever.
+class StreamReader : public QObject
+{
+    Q_OBJECT
+public:
+    /// Longest wait from the command to the first byte.
+    static constexpr double FirstByteSeconds = 2.0;
+    /// Longest silence between two bytes once the answer has started.
+    static constexpr double GapSeconds = 2.0;
+    /// A wait never asks for more bytes than a terminal can be told to wake on.
+    static constexpr qsizetype MaxBytesPerWake = 255;
+    /// Longest sleep before the reader looks whether it was cancelled.
+    static constexpr double CancelCheckSeconds = 0.25;
+
+    enum class Outcome
+    {
+        Complete,      ///< every expected byte arrived
+        NoReply,       ///< not one byte came within the first-byte time-out
+        StoppedShort,  ///< the answer broke off (gap or overall time-out)
+        Cancelled,     ///< cancel() was called
+        ProgramClosing ///< the program is ending
+    };
+
+    struct Limits
+    {
+        double firstByteSeconds = FirstByteSeconds;
+        double gapSeconds = GapSeconds;
+        /// Longest time from the command to the last byte; 0 for none.
+        double totalSeconds = 0;
+    };
+
+    struct Result
+    {
+        Outcome outcome = Outcome::NoReply;
+        QByteArray bytes;            ///< what arrived, never more than `expected`
+        qsizetype expected = 0;      ///< the count that was asked for
+        bool statusAnswered = false; ///< the status exchange before the command succeeded
+    };
+
+    /// The expected count, from the status the exchange just refreshed.
+    using ExpectedCount = std::function<qsizetype(const MeterStatus&)>;
+
+    StreamReader(CommandChannel& channel, MeterLink& link, QObject* parent = nullptr);
+
+    /// Sends `command` and collects `expected` bytes of its answer; bytes past the count are
+    /// ignored. Window events keep running meanwhile.
+    Result read(char command, qsizetype expected, const Limits& limits);
+    /// The same with a count taken from the fresh status answer; a count of 0 or less sends
+    /// no command and completes at once.
+    Result read(char command, const ExpectedCount& expected, const Limits& limits);
+
+    /// Ends a running read at its next wake (within CancelCheckSeconds), outcome Cancelled.
+    void cancel() { m_cancelled = true; }
+    [[nodiscard]] bool isReading() const { return m_reading; }
+
+signals:
+    /// After each wake that brought bytes: how many of how many have arrived.
+    void progress(qsizetype received, qsizetype expected);
+
+private:
+    CommandChannel& m_channel;
+    MeterLink& m_link;
+    bool m_cancelled = false;
+    bool m_reading = false;
+};

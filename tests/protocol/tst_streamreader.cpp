@@ -1,0 +1,190 @@
+// The long-answer reader on the emulator's pty: whole, paced, too long, short, silent,
+// cancelled and closing streams; the timers always run again afterwards.
+#include "CommandChannel.h"
+#include "Commands.h"
+#include "Fetch.h"
+#include "MeterLink.h"
+#include "SerialLink.h"
+#include "SimMemory.h"
+#include "SimPort.h"
+#include "StreamReader.h"
+
+#include <QElapsedTimer>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTimer>
+
+#include <functional>
+
+namespace {
+
+struct Reader
+{
+    SimPort meter;
+    SerialLink serial{&meter.port};
+    MeterLink link{serial, choosePort(QStringLiteral("COM1"))};
+    PollTimers timers;
+    MeterStatus status;
+    QString linkTag;
+    CommandChannel channel{serial, link, timers, status, linkTag};
+    StreamReader reader{channel, link};
+};
+
+const QByteArray fullTable = '\x02' + demoComparatorTable() + '\x03';
+
+using Setup = std::function<void(Reader&)>;
+
+} // namespace
+
+Q_DECLARE_METATYPE(Setup)
+Q_DECLARE_METATYPE(StreamReader::Outcome)
+
+class TestStreamReader : public QObject
+{
+    Q_OBJECT
+private slots:
+    void outcomes_data();
+    void outcomes();
+    void framesNeverEnterTheAnswer();
+    void countFromTheStatusAnswer();
+    void endsOnRequest_data();
+    void endsOnRequest();
+};
+
+void TestStreamReader::outcomes_data()
+{
+    QTest::addColumn<Setup>("setup");
+    QTest::addColumn<double>("totalSeconds");
+    QTest::addColumn<StreamReader::Outcome>("outcome");
+    QTest::addColumn<int>("minBytes");
+    QTest::addColumn<int>("maxBytes");
+    QTest::addColumn<int>("minMs");
+    QTest::addColumn<int>("maxMs");
+    using O = StreamReader::Outcome;
+    QTest::newRow("one burst") << Setup([](Reader&) {}) << 0.0 << O::Complete << 992 << 992 << 0
+                               << 1000;
+    // 994 bytes at 19200 baud take 0.52 s; the reader ends with the last byte.
+    QTest::newRow("paced") << Setup([](Reader& r) { r.meter.sim.setPaced(true); }) << 0.0
+                           << O::Complete << 992 << 992 << 500 << 1200;
+    QTest::newRow("too long: the rest ignored")
+        << Setup([](Reader& r) { r.meter.sim.extendAnswer('W', QByteArray(40, '\x55')); }) << 0.0
+        << O::Complete << 992 << 992 << 0 << 1000;
+    QTest::newRow("silence: first-byte time-out")
+        << Setup([](Reader& r) { r.meter.sim.muteAnswers("W"); }) << 0.0 << O::NoReply << 0 << 0
+        << 1900 << 3000;
+    QTest::newRow("cut at 500: gap time-out")
+        << Setup([](Reader& r) { r.meter.sim.cutAnswer('W', 500); }) << 0.0 << O::StoppedShort
+        << 500 << 500 << 1900 << 3000;
+    QTest::newRow("overall time-out while bytes still come")
+        << Setup([](Reader& r) { r.meter.sim.setPaced(true); }) << 0.25 << O::StoppedShort << 200
+        << 600 << 230 << 600;
+}
+
+void TestStreamReader::outcomes()
+{
+    Reader r;
+    QVERIFY(r.meter.open());
+    fetched<Setup>("setup")(r);
+    r.timers.start();
+    QSignalSpy progress(&r.reader, &StreamReader::progress);
+    QElapsedTimer clock;
+    clock.start();
+    const StreamReader::Result result = r.reader.read(
+        Command::SendComparators, 992, {.totalSeconds = fetched<double>("totalSeconds")});
+    const qint64 ms = clock.elapsed();
+
+    QCOMPARE(result.outcome, fetched<StreamReader::Outcome>("outcome"));
+    QVERIFY2(result.bytes.size() >= fetched<int>("minBytes") &&
+                 result.bytes.size() <= fetched<int>("maxBytes"),
+             qPrintable(QString::number(result.bytes.size())));
+    QCOMPARE(result.bytes, fullTable.left(result.bytes.size()));
+    QVERIFY2(ms >= fetched<int>("minMs") && ms <= fetched<int>("maxMs"),
+             qPrintable(QString::number(ms)));
+    QVERIFY(result.statusAnswered);
+    QCOMPARE(r.meter.sim.commands(), QByteArray("AW")); // asked once, never again
+    QVERIFY(r.timers.poll().isActive() && r.timers.keepAlive().isActive());
+    if (!result.bytes.isEmpty()) {
+        QCOMPARE(progress.last().at(0).value<qsizetype>(), result.bytes.size());
+        // Woken per block of up to 255 bytes, not per byte.
+        QVERIFY2(progress.size() <= 8, qPrintable(QString::number(progress.size())));
+    } else {
+        QVERIFY(progress.isEmpty());
+    }
+}
+
+// Display frames stream back to back; none of their bytes may land in the answer.
+void TestStreamReader::framesNeverEnterTheAnswer()
+{
+    Reader r;
+    QVERIFY(r.meter.open(true));
+    r.meter.sim.setPaced(true);
+    r.meter.sim.setFramePeriodMs(0);
+    for (int round = 0; round < 5; ++round) {
+        QTest::qWait(7 * round); // meet the frames at different points
+        const auto result = r.reader.read(Command::SendComparators, 992, {});
+        QCOMPARE(result.outcome, StreamReader::Outcome::Complete);
+        QCOMPARE(result.bytes, fullTable.left(992));
+    }
+}
+
+// The memory download's use: the length comes from the status answer of the same exchange.
+void TestStreamReader::countFromTheStatusAnswer()
+{
+    Reader r;
+    QVERIFY(r.meter.open());
+    const auto autoLength = [](const MeterStatus& s) { return qsizetype(s.MemPointer) - 32965; };
+    auto result = r.reader.read(Command::SendAutoMemory, autoLength, {});
+    QCOMPARE(result.outcome, StreamReader::Outcome::Complete);
+    QCOMPARE(result.bytes, '\x02' + demoAutoMemory() + '\x03');
+
+    r.meter.sim.setAutoMemory({});
+    r.meter.sim.clearReceived();
+    result =
+        r.reader.read(Command::SendAutoMemory,
+                      [](const MeterStatus& s) { return qsizetype(s.MemPointer) - 32967; }, {});
+    QCOMPARE(result.outcome, StreamReader::Outcome::Complete);
+    QVERIFY(result.bytes.isEmpty());
+    QCOMPARE(r.meter.sim.commands(), QByteArray("A")); // nothing to ask for
+}
+
+void TestStreamReader::endsOnRequest_data()
+{
+    QTest::addColumn<bool>("silent");
+    QTest::addColumn<bool>("closing");
+    QTest::addColumn<StreamReader::Outcome>("outcome");
+    QTest::newRow("cancelled while bytes come")
+        << false << false << StreamReader::Outcome::Cancelled;
+    QTest::newRow("cancelled in silence") << true << false << StreamReader::Outcome::Cancelled;
+    QTest::newRow("program closing in silence")
+        << true << true << StreamReader::Outcome::ProgramClosing;
+}
+
+void TestStreamReader::endsOnRequest()
+{
+    Reader r;
+    QVERIFY(r.meter.open());
+    r.meter.sim.setPaced(true);
+    if (fetched<bool>("silent"))
+        r.meter.sim.muteAnswers("W");
+    r.timers.start();
+    QElapsedTimer clock;
+    connect(&r.meter.sim, &MeterSim::commandReceived, this, [&](char c) {
+        if (c != Command::SendComparators)
+            return;
+        clock.start();
+        QTimer::singleShot(150, this, [&] {
+            if (fetched<bool>("closing"))
+                r.link.shutDown();
+            else
+                r.reader.cancel();
+        });
+    });
+    const auto result = r.reader.read(Command::SendComparators, 992, {});
+    QCOMPARE(result.outcome, fetched<StreamReader::Outcome>("outcome"));
+    QVERIFY2(clock.elapsed() < 150 + 400, qPrintable(QString::number(clock.elapsed())));
+    QVERIFY(!r.reader.isReading());
+    QVERIFY(r.timers.poll().isActive() && r.timers.keepAlive().isActive());
+}
+
+QTEST_MAIN(TestStreamReader)
+#include "tst_streamreader.moc"
