@@ -3,9 +3,11 @@
 #include "AppState.h"
 #include "Clock.h"
 #include "Commands.h"
+#include "Comparator.h"
 #include "LiveList.h"
 #include "Panel.h"
 #include "Prompts.h"
+#include "RTCSetup.h"
 #include "Recorder.h"
 #include "SamplingCommand.h"
 #include "Waits.h"
@@ -56,6 +58,13 @@ PanelController::PanelController(AppState& state, Panel& window, QIODevice* port
     connect(&m_window, &Panel::closing, this, &PanelController::closeProgram);
 }
 
+// The settings windows pause the session's timers; they go before the session does.
+PanelController::~PanelController()
+{
+    delete m_clockSetup.data();
+    delete m_comparator.data();
+}
+
 void PanelController::load()
 {
     m_window.move(0, 0);
@@ -90,6 +99,8 @@ void PanelController::notePressTime()
 // own keypad the long-press commands count from the moment the key went down.
 void PanelController::releaseKey(KeyRow row, int index)
 {
+    if (longReadRunning())
+        return;
     TimerPause pause(m_session.timers(), PollTimers::Both);
     m_session.channel().StatusQuery();
     const double holdSeconds = m_pressMs ? (m_clock.monotonicMs() - *m_pressMs) / 1000.0 : 0.0;
@@ -113,13 +124,40 @@ void PanelController::runToolbarCommand(const QString& key)
         m_sampling->run();
     } else if (key == QLatin1String("Erase")) {
         eraseAutoMemory();
+    } else if (key == QLatin1String("TimeSet")) {
+        openClockSetup();
+    } else if (key == QLatin1String("COMP")) {
+        readComparators();
     }
-    // "Graph", "TimeSet", "Memory" and "COMP" start windows of their own; "StopRec" has no
-    // command.
+    // "Graph" and "Memory" start windows of their own; "StopRec" has no command.
+}
+
+bool PanelController::longReadRunning() const
+{
+    return m_state.ComparatorBusy;
+}
+
+void PanelController::openClockSetup()
+{
+    // A closed clock window may still be finishing its exchange (a link-lost wait).
+    if (m_clockSetup || longReadRunning())
+        return;
+    m_clockSetup = RTCSetup::open(m_state, m_session.channel(), m_clock, m_prompts, &m_window);
+}
+
+void PanelController::readComparators()
+{
+    if (!m_comparator) {
+        m_comparator =
+            new Comparator(m_state, m_session.channel(), m_session.link(), m_prompts, &m_window);
+    }
+    m_comparator->readTable();
 }
 
 void PanelController::eraseAutoMemory()
 {
+    if (longReadRunning())
+        return;
     if (m_prompts.confirm(
             QStringLiteral("All the automatically recorded data in memory will be deleted!"),
             Prompts::Icon::Exclamation))

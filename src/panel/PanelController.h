@@ -5,14 +5,17 @@
 #include "RemoteKeys.h"
 
 #include <QObject>
+#include <QPointer>
 
 #include <optional>
 
 class Clock;
+class Comparator;
 class LiveList;
 class Panel;
 class Prompts;
 class QIODevice;
+class RTCSetup;
 class Recorder;
 class SamplingCommand;
 struct AppState;
@@ -27,6 +30,7 @@ class PanelController : public QObject
 public:
     PanelController(AppState& state, Panel& window, QIODevice* port, const PortChoice& choice,
                     Clock& clock, Prompts& prompts, QObject* parent = nullptr);
+    ~PanelController() override;
 
     /// The main window's load step: place it, reset the shared state and start the live poll
     /// and the keep-alive. The port is already open.
@@ -45,6 +49,10 @@ private:
     void releaseKey(KeyRow row, int index);
     void toggleCaption();
     void eraseAutoMemory();
+    void openClockSetup();
+    void readComparators();
+    /// A long read runs; other exchanges would write into its answer.
+    [[nodiscard]] bool longReadRunning() const;
     void closeProgram();
 
     AppState& m_state;
@@ -57,4 +65,6 @@ private:
     Recorder* m_recorder = nullptr;
     SamplingCommand* m_sampling = nullptr;
     std::optional<qint64> m_pressMs; // when a key picture went down (shared by all keys)
+    QPointer<RTCSetup> m_clockSetup; // until closed and done with its last exchange
+    QPointer<Comparator> m_comparator;
 };

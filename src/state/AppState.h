@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ComparatorCodec.h"
 #include "CurrentReading.h"
 #include "MeterStatus.h"
 #include "PlotRequest.h"
@@ -16,6 +17,9 @@ struct AppState
     bool DisplayFrozen = false; ///< stored data is being decoded: leave the panel's points alone
     int PortNumber = 0;         ///< the COM number chosen at start, 0 for none or a typed path
     bool ComparatorBusy = false;
+
+    // The meter's comparator sets as last read or written.
+    ComparatorTexts ComparatorTable; ///< sets 1..99, 20 hex digits each (0 unused)
 
     // Sampling and PC recording.
     float PcSamplingSeconds = 2;      ///< the PC's own sampling interval, 1..86400 s

@@ -1,0 +1,240 @@
+#include "RTCSetup.h"
+
+#include "AppState.h"
+#include "ClickLabel.h"
+#include "Clock.h"
+#include "CommandChannel.h"
+#include "Commands.h"
+#include "MeterClock.h"
+#include "Prompts.h"
+#include "SerialLink.h"
+#include "TwipsScale.h"
+#include "Waits.h"
+
+#include <QFontDatabase>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace {
+
+const QString kMeterTime = QStringLiteral("Meter Time");
+const QString kPcTime = QStringLiteral("PC System Time");
+
+} // namespace
+
+// Marks the window's own code as running while it waits on the meter. A window closed
+// meanwhile is deleted only when the outermost of these ends, never under running code.
+class RTCSetup::Running
+{
+public:
+    explicit Running(RTCSetup& window) : m_window(window) { ++m_window.m_running; }
+    ~Running()
+    {
+        if (--m_window.m_running == 0 && m_window.m_closed)
+            m_window.deleteLater();
+    }
+    Running(const Running&) = delete;
+    Running& operator=(const Running&) = delete;
+
+private:
+    RTCSetup& m_window;
+};
+
+RTCSetup* RTCSetup::open(AppState& state, CommandChannel& channel, Clock& clock, Prompts& prompts,
+                         QWidget* mainWindow)
+{
+    if (state.reading.MeterRecordingFlag) {
+        prompts.message(QStringLiteral("Recording mode, stop record then try again !"),
+                        Prompts::Icon::Critical);
+        return nullptr;
+    }
+    auto* window = new RTCSetup(state, channel, clock, prompts, mainWindow);
+    window->show();
+    return window;
+}
+
+RTCSetup::RTCSetup(AppState& state, CommandChannel& channel, Clock& clock, Prompts& prompts,
+                   QWidget* mainWindow)
+    : QDialog(mainWindow), m_state(state), m_channel(channel), m_clock(clock), m_prompts(prompts)
+{
+    // Both timers rest for the window's whole life; every way out ends the pause.
+    m_pause.emplace(m_channel.timers(), PollTimers::Both);
+
+    setObjectName(QStringLiteral("RTCSetup"));
+    setWindowTitle(QStringLiteral("Setup"));
+    setWindowModality(Qt::ApplicationModal);
+    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+
+    auto* frame = new QGroupBox(QStringLiteral("Time"), this);
+    frame->setObjectName(QStringLiteral("FrameTime"));
+    QFont lineFont = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    lineFont.setPointSizeF(lineFont.pointSizeF() * 1.5);
+    lineFont.setBold(true);
+    const auto makeLine = [&](const QString& name, const QString& text, const QString& tip) {
+        auto* line = new ClickLabel(text, frame);
+        line->setObjectName(name);
+        line->setFont(lineFont);
+        line->setAlignment(Qt::AlignCenter);
+        line->setFrameShape(QFrame::Panel);
+        line->setFrameShadow(QFrame::Sunken);
+        line->setAutoFillBackground(true);
+        // The colours of the meter's own glass.
+        QPalette glass = line->palette();
+        glass.setColor(QPalette::Window, QColor(0xC9, 0xD3, 0xB4));
+        glass.setColor(QPalette::WindowText, QColor(0x1E, 0x24, 0x1A));
+        line->setPalette(glass);
+        line->setMinimumWidth(QFontMetrics(lineFont).horizontalAdvance(kPcTime) + 24);
+        line->setMinimumHeight(QFontMetrics(lineFont).height() + 12);
+        line->setCursor(Qt::PointingHandCursor);
+        line->setToolTip(tip);
+        return line;
+    };
+    m_meterLine = makeLine(QStringLiteral("LblMeterTime"), kMeterTime,
+                           QStringLiteral("Click to read the meter's clock, click again to stop"));
+    m_pcLine = makeLine(QStringLiteral("LblPCTime"), kPcTime,
+                        QStringLiteral("Click to hide or show the PC's clock"));
+    auto* lines = new QGridLayout(frame);
+    const auto caption = [frame](const QString& text) {
+        auto* label = new QLabel(text, frame);
+        label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        return label;
+    };
+    lines->addWidget(caption(QStringLiteral("Meter:")), 0, 0);
+    lines->addWidget(m_meterLine, 0, 1);
+    lines->addWidget(caption(QStringLiteral("PC:")), 1, 0);
+    lines->addWidget(m_pcLine, 1, 1);
+    lines->setColumnStretch(1, 1);
+
+    m_setButton = new QPushButton(QStringLiteral("Set Meter Time To System Time"), this);
+    m_setButton->setObjectName(QStringLiteral("CmdSetTime"));
+    m_setButton->setAutoDefault(false);
+    auto* exitButton = new QPushButton(QStringLiteral("Exit"), this);
+    exitButton->setObjectName(QStringLiteral("CmdExit"));
+    exitButton->setAutoDefault(false);
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(m_setButton, 1);
+    buttons->addWidget(exitButton);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(frame);
+    layout->addLayout(buttons);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+
+    connect(m_meterLine, &ClickLabel::clicked, this, [this] { m_meterRead = !m_meterRead; });
+    connect(m_pcLine, &ClickLabel::clicked, this, [this] { m_pcClock = !m_pcClock; });
+    connect(m_setButton, &QPushButton::clicked, this, &RTCSetup::setMeterTime);
+    connect(exitButton, &QPushButton::clicked, this, &QDialog::reject);
+
+    m_timer.setObjectName(QStringLiteral("Timer1"));
+    m_timer.setParent(this);
+    m_timer.setInterval(TickMs);
+    connect(&m_timer, &QTimer::timeout, this, &RTCSetup::tick);
+
+    place(mainWindow);
+    m_timer.start();
+}
+
+RTCSetup::~RTCSetup() = default;
+
+// Centred over the main window, 1000 twips below its top.
+void RTCSetup::place(QWidget* mainWindow)
+{
+    adjustSize();
+    if (!mainWindow)
+        return;
+    const QRect main = mainWindow->frameGeometry();
+    const TwipsScale scale = TwipsScale::forScreen(mainWindow->screen());
+    move(main.left() + (main.width() - width()) / 2, main.top() + scale.px(1000));
+}
+
+void RTCSetup::done(int result)
+{
+    if (m_closed)
+        return;
+    m_closed = true;
+    m_setPending = false;
+    m_timer.stop();
+    // The timers run again now, or when a running exchange releases its own pause.
+    m_pause.reset();
+    QDialog::done(result);
+    if (m_running == 0)
+        deleteLater();
+}
+
+void RTCSetup::tick()
+{
+    // The waits of a running read or set let this timer fire again: skip that firing.
+    if (m_running > 0 || m_closed)
+        return;
+    Running running(*this);
+    // The poll rests, so this is the flag of the last frame decoded before the window opened.
+    if (m_state.reading.MeterRecordingFlag) {
+        reject();
+        return;
+    }
+    if (m_meterRead)
+        readMeterClock();
+    else
+        m_meterLine->setText(kMeterTime);
+    if (m_closed)
+        return;
+    m_pcLine->setText(m_pcClock ? pcClockLine(m_clock.now()) : kPcTime);
+    runPendingSet();
+}
+
+void RTCSetup::readMeterClock()
+{
+    const auto goAhead = [this] { return !m_closed && m_meterRead && !waitsAbandoned(); };
+    m_channel.serial().discardInput();
+    for (int attempt = 0; attempt < ReadAttempts; ++attempt) {
+        const QByteArray answer = m_channel.requestCounted(Command::ReportClock, ClockAnswerLength,
+                                                           AnswerSeconds, {}, goAhead);
+        if (!goAhead())
+            return; // closed, the read switched off, or the program ending meanwhile
+        if (const auto line = meterClockLine(answer)) {
+            m_meterLine->setText(*line);
+            return;
+        }
+    }
+    m_meterRead = false;
+    m_meterLine->setText(kMeterTime);
+    m_prompts.message(QStringLiteral("The meter does not answer the clock request."),
+                      Prompts::Icon::Exclamation, {},
+                      QStringLiteral("Check the cable and that the meter is switched on, then "
+                                     "click \"Meter Time\" to read its clock again."));
+}
+
+void RTCSetup::setMeterTime()
+{
+    if (m_closed)
+        return;
+    // A set clicked during a read or another set runs when that has ended.
+    if (m_running > 0) {
+        m_setPending = true;
+        return;
+    }
+    Running running(*this);
+    sendClock();
+    runPendingSet();
+}
+
+void RTCSetup::sendClock()
+{
+    m_timer.stop();
+    // Day and time from one reading, so a set at midnight cannot pair the old day with 00:00.
+    const QByteArray bytes = clockSetBytes(m_clock.now());
+    m_channel.send(Command::SetClock, bytes, CommandChannel::ByteGapSeconds,
+                   [this] { return !m_closed && !waitsAbandoned(); });
+    if (!m_closed)
+        m_timer.start();
+}
+
+void RTCSetup::runPendingSet()
+{
+    while (m_setPending && !m_closed) {
+        m_setPending = false;
+        sendClock();
+    }
+}

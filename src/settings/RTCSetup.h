@@ -1,0 +1,75 @@
+#pragma once
+
+#include "PollTimers.h"
+
+#include <QDialog>
+#include <QTimer>
+
+#include <optional>
+
+class ClickLabel;
+class Clock;
+class CommandChannel;
+class Prompts;
+class QPushButton;
+struct AppState;
+
+/// The clock window: the meter's clock beside the PC's, refreshed every 350 ms, and one
+/// button that sets the meter's clock to the PC's. It keeps the live poll and the keep-alive
+/// paused for as long as it is open.
+class RTCSetup : public QDialog
+{
+    Q_OBJECT
+public:
+    /// Refresh period of the two lines.
+    static constexpr int TickMs = 350;
+    /// Clock requests per refresh before the meter is taken as not answering.
+    static constexpr int ReadAttempts = 10;
+    /// Longest wait for the 6-byte clock answer after "U" (behind a USB adapter 0.02 s is
+    /// too short; the wait ends as soon as the answer is in).
+    static constexpr double AnswerSeconds = 0.1;
+
+    /// The "TimeSet" command: refuses while the meter records into its own memory, otherwise
+    /// opens the window modally over `mainWindow`. The window deletes itself once closed and
+    /// its last exchange has ended. Returns it, or null when refused.
+    static RTCSetup* open(AppState& state, CommandChannel& channel, Clock& clock, Prompts& prompts,
+                          QWidget* mainWindow);
+
+    RTCSetup(AppState& state, CommandChannel& channel, Clock& clock, Prompts& prompts,
+             QWidget* mainWindow);
+    ~RTCSetup() override;
+
+    [[nodiscard]] bool meterReadOn() const { return m_meterRead; }
+    [[nodiscard]] bool pcClockOn() const { return m_pcClock; }
+    /// Closed by the user or by itself (it may still be finishing an exchange).
+    [[nodiscard]] bool isClosed() const { return m_closed; }
+
+    /// Timer1: one refresh of both lines.
+    void tick();
+    /// CmdSetTime: writes the PC's date and time into the meter.
+    void setMeterTime();
+
+    void done(int result) override;
+
+private:
+    class Running;
+    void place(QWidget* mainWindow);
+    void readMeterClock();
+    void sendClock();
+    void runPendingSet();
+
+    AppState& m_state;
+    CommandChannel& m_channel;
+    Clock& m_clock;
+    Prompts& m_prompts;
+    std::optional<TimerPause> m_pause;
+    QTimer m_timer;
+    ClickLabel* m_meterLine = nullptr;
+    ClickLabel* m_pcLine = nullptr;
+    QPushButton* m_setButton = nullptr;
+    bool m_meterRead = false;
+    bool m_pcClock = true;
+    bool m_closed = false;
+    bool m_setPending = false;
+    int m_running = 0; // nesting depth of the window's own code that waits on the meter
+};
