@@ -221,7 +221,7 @@ void TestClockSetup::unansweredClockRequest()
     QTRY_COMPARE_WITH_TIMEOUT(p.prompts.asked.size(), 1, 5000);
     QCOMPARE(p.prompts.asked[0].text, QString("The meter does not answer the clock request."));
     QCOMPARE(p.prompts.asked[0].icon, Prompts::Icon::Exclamation);
-    QCOMPARE(p.meter.sim.commands().count('U'), RTCSetup::ReadAttempts);
+    QCOMPARE(p.meter.sim.commands().count('U'), 10);
     QVERIFY(!w->meterReadOn());
     QCOMPARE(line(w, "LblMeterTime"), QString("Meter Time"));
     click(w, "LblPCTime");
