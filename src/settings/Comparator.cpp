@@ -241,7 +241,8 @@ void Comparator::readTable()
                               .arg(ComparatorReplyLength),
                           Prompts::Icon::Exclamation, {},
                           QStringLiteral("The sets were left as they were. Check that the meter "
-                                         "is on and connected, then press \"COMP\" again."));
+                                         "is on and connected, then press the Comparator "
+                                         "button again."));
     }
 }
 

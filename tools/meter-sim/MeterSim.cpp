@@ -34,6 +34,9 @@ constexpr qint64 kCatchUpNs = 1'000'000;
 // After a received byte, and after an answer has left, the display stays quiet this long, so
 // a frame never lands between a status answer and the answer of the command that follows it.
 constexpr qint64 kQuietNs = 150'000'000;
+// A meter that breaks off in the middle of an answer has hung: its display stays dark this
+// long after the last byte (longer than the program waits for a stream to go on).
+constexpr qint64 kStallNs = 3'000'000'000;
 // A command whose parameter bytes stop coming is dropped, so the meter listens for commands again.
 constexpr int kParamTimeoutMs = 1000;
 
@@ -459,8 +462,10 @@ void MeterSim::execute(char command, const QByteArray& params)
 
 void MeterSim::sendAnswer(char command, QByteArray answer)
 {
+    bool brokenOff = false;
     if (const auto shape = m_answerShapes.constFind(command); shape != m_answerShapes.cend()) {
         answer += shape->extra;
+        brokenOff = shape->cutAfter > 0 && shape->cutAfter < answer.size();
         if (shape->cutAfter >= 0)
             answer.truncate(shape->cutAfter);
         if (answer.isEmpty())
@@ -480,6 +485,7 @@ void MeterSim::sendAnswer(char command, QByteArray answer)
         break;
     }
     m_answers.enqueue(answer);
+    m_answerStalls.enqueue(brokenOff);
     pump();
 }
 
@@ -547,6 +553,7 @@ bool MeterSim::takeNextMessage()
 {
     if (!m_answers.isEmpty()) {
         beginMessage(m_answers.dequeue(), false);
+        m_txStalls = m_answerStalls.dequeue();
         return true;
     }
     if (m_framePending) {
@@ -616,7 +623,8 @@ void MeterSim::pump()
         if (m_txPos == m_tx.size()) {
             m_lineFreeNs = m_paced ? m_txStartNs + m_tx.size() * kByteNs : now;
             if (!m_txIsFrame)
-                m_quietUntilNs = std::max(m_quietUntilNs, m_lineFreeNs + kQuietNs);
+                m_quietUntilNs =
+                    std::max(m_quietUntilNs, m_lineFreeNs + (m_txStalls ? kStallNs : kQuietNs));
             m_tx.clear();
             m_txPos = 0;
             continue;

@@ -67,7 +67,8 @@ public:
     /// Makes the meter misbehave from now on.
     void setFault(Fault fault);
     /// Cuts the answer to `command` after `bytes` bytes from now on: 0 leaves it unanswered,
-    /// a negative count sends it whole again. The command itself is still carried out.
+    /// a negative count sends it whole again. The command itself is still carried out. A meter
+    /// that breaks off an answer has hung: no display frame follows for 3 s.
     void cutAnswer(char command, int bytes);
     /// Appends `extra` to every answer to `command` from now on (empty: nothing more).
     void extendAnswer(char command, const QByteArray& extra);
@@ -183,12 +184,14 @@ private:
     QTimer m_frameTimer;
     QTimer m_paceTimer;
     QQueue<QByteArray> m_answers;
+    QQueue<bool> m_answerStalls; // per queued answer: it breaks off and the meter hangs
     QQueue<QByteArray> m_scriptedStatusAnswers;
     bool m_framePending = false;
     qint64 m_lastFrameStartNs = 0;
     qint64 m_frameDueNs = 0;
     QByteArray m_tx;
     bool m_txIsFrame = false;
+    bool m_txStalls = false;
     qint64 m_quietUntilNs = 0;
     qsizetype m_txPos = 0;
     qint64 m_txStartNs = 0;
