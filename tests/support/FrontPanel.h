@@ -61,13 +61,6 @@ struct FrontPanel
         } while (meter.sim.commands() != last);
         return last;
     }
-    // The same with each status series written as one "A": a display frame that meets the
-    // first "A" of a series makes it write another.
-    QByteArray settledExchanges()
-    {
-        QByteArray commands = settledCommands();
-        while (commands.contains("AA"))
-            commands.replace("AA", "A");
-        return commands;
-    }
+    /// The same with each status series written as one "A".
+    QByteArray settledExchanges() { return withoutStatusRetries(settledCommands()); }
 };
