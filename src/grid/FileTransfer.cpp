@@ -139,6 +139,9 @@ bool FileTransfer::PrintGrid(QWidget& window, const TextGrid& grid)
             if (!m_prompts.choosePrinter(&window, printer))
                 return false;
         }
+        // A list closed while its print dialog was open has nothing left to print.
+        if (!rowsLeft || !owner)
+            return false;
         const int rows = grid.rows();
         const QString caption = window.windowTitle();
 

@@ -54,6 +54,20 @@ void drawPrint(QPainter& p)
     p.drawLine(QPointF(8.5, 19.5), QPointF(13.5, 19.5));
 }
 
+void drawPlot(QPainter& p)
+{
+    // A small chart: white paper, two axes and a rising trace.
+    p.setPen(QPen(kOutline, 1));
+    p.setBrush(Qt::white);
+    p.drawRect(QRectF(2.5, 2.5, 19, 19));
+    p.setPen(QPen(kOutline, 1.2));
+    p.drawLine(QPointF(5.5, 4.5), QPointF(5.5, 18.5));
+    p.drawLine(QPointF(5.5, 18.5), QPointF(19.5, 18.5));
+    p.setPen(QPen(QColor(0xd0, 0x30, 0x30), 1.6, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    const QPointF trace[] = {{6.5, 16}, {9.5, 12.5}, {12, 14}, {15, 8}, {18.5, 6}};
+    p.drawPolyline(trace, 5);
+}
+
 QPixmap draw(ListImage image, qreal dpr)
 {
     QPixmap pm(QSize(kSide, kSide) * dpr);
@@ -61,10 +75,17 @@ QPixmap draw(ListImage image, qreal dpr)
     pm.fill(Qt::transparent);
     QPainter p(&pm);
     p.setRenderHint(QPainter::Antialiasing);
-    if (image == ListImage::Save)
+    switch (image) {
+    case ListImage::Save:
         drawSave(p);
-    else
+        break;
+    case ListImage::Print:
         drawPrint(p);
+        break;
+    case ListImage::Plot:
+        drawPlot(p);
+        break;
+    }
     return pm;
 }
 

@@ -6,7 +6,8 @@
 enum class ListImage
 {
     Save,
-    Print
+    Print,
+    Plot
 };
 
 [[nodiscard]] QIcon listImage(ListImage image);

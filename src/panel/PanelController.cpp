@@ -5,6 +5,7 @@
 #include "Commands.h"
 #include "Comparator.h"
 #include "LiveList.h"
+#include "OpenFileCommand.h"
 #include "Panel.h"
 #include "Prompts.h"
 #include "RTCSetup.h"
@@ -30,6 +31,7 @@ PanelController::PanelController(AppState& state, Panel& window, QIODevice* port
                      {m_window.recLabel(), m_window.countLabel(), m_window.fileNameLabel()}, this);
     connect(m_recorder, &Recorder::recordingLookChanged, &m_window, &Panel::setRecordingLook);
     m_sampling = new SamplingCommand(state, m_session.channel(), prompts, &m_window, this);
+    m_openFile = new OpenFileCommand(state, prompts, m_fileTransfer, &m_window, this);
 
     connect(&m_session.poll(), &PollCycle::frameDecoded, this, &PanelController::showChangedCells);
 
@@ -117,6 +119,8 @@ void PanelController::runToolbarCommand(const QString& key)
         if (m_state.FileRecording) {
             m_prompts.message(QStringLiteral("Recording Mode!\n\rPlease stop recording!"),
                               Prompts::Icon::Critical);
+        } else {
+            m_openFile->run();
         }
     } else if (key == QLatin1String("List")) {
         m_liveList->runListCommand();

@@ -12,6 +12,7 @@
 class Clock;
 class Comparator;
 class LiveList;
+class OpenFileCommand;
 class Panel;
 class Prompts;
 class QIODevice;
@@ -42,6 +43,7 @@ public:
     [[nodiscard]] Recorder& recorder() { return *m_recorder; }
     [[nodiscard]] LiveList& liveList() { return *m_liveList; }
     [[nodiscard]] SamplingCommand& sampling() { return *m_sampling; }
+    [[nodiscard]] OpenFileCommand& openFile() { return *m_openFile; }
 
 private:
     void showChangedCells();
@@ -64,6 +66,7 @@ private:
     LiveList* m_liveList = nullptr;
     Recorder* m_recorder = nullptr;
     SamplingCommand* m_sampling = nullptr;
+    OpenFileCommand* m_openFile = nullptr;
     std::optional<qint64> m_pressMs; // when a key picture went down (shared by all keys)
     QPointer<RTCSetup> m_clockSetup; // until closed and done with its last exchange
     QPointer<Comparator> m_comparator;

@@ -1,0 +1,273 @@
+#include "FileList.h"
+
+#include "AppState.h"
+#include "ColumnPlot.h"
+#include "DataFileReader.h"
+#include "FileTransfer.h"
+#include "GraphWindow.h"
+#include "GridView.h"
+#include "ListImages.h"
+#include "PlotGridColumn.h"
+#include "Prompts.h"
+#include "TextGrid.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QDir>
+#include <QFileInfo>
+#include <QHeaderView>
+#include <QIODevice>
+#include <QToolBar>
+#include <QVBoxLayout>
+
+namespace {
+
+constexpr int kColumns = 9;
+constexpr int kRowsInView = 20;
+// Reading runs in slices of this length; events run between them, so the caption repaints
+// and the program answers the user while a long file loads.
+constexpr qint64 kSliceMs = 25;
+
+const QStringList kWidthTexts{
+    QStringLiteral(" 000000 "),    QStringLiteral("HH:NN:SS"),     QStringLiteral("999999"),
+    QStringLiteral("A400 mOhm"),   QStringLiteral("999999"),       QStringLiteral("AAA999999A"),
+    QStringLiteral("AOutCapUnit"), QStringLiteral("AAOutCapUnit"), QStringLiteral("AOutCapUnit")};
+
+} // namespace
+
+FileList::FileList(AppState& state, Prompts& prompts, FileTransfer& transfer,
+                   QPointer<GraphWindow>& plot, QWidget* mainWindow)
+    : QWidget(mainWindow, Qt::Window), m_state(state), m_prompts(prompts), m_transfer(transfer),
+      m_plot(plot)
+{
+    setObjectName(QStringLiteral("FileList"));
+    setWindowTitle(QStringLiteral("File List"));
+
+    m_toolbar = new QToolBar(this);
+    m_toolbar->setObjectName(QStringLiteral("Toolbar1"));
+    m_toolbar->setMovable(false);
+    m_toolbar->setFloatable(false);
+    m_toolbar->setIconSize(QSize(24, 24));
+    m_toolbar->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    m_toolbar->setContextMenuPolicy(Qt::PreventContextMenu);
+    const struct
+    {
+        ListImage image;
+        const char* key;
+    } buttons[] = {{ListImage::Plot, "Plot"}, {ListImage::Print, "Print"}};
+    for (const auto& b : buttons) {
+        const QString key = QString::fromLatin1(b.key);
+        QAction* action = m_toolbar->addAction(listImage(b.image), key);
+        action->setProperty("Key", key);
+        action->setToolTip(key);
+    }
+    connect(m_toolbar, &QToolBar::actionTriggered, this,
+            [this](QAction* action) { runToolbarCommand(action->property("Key").toString()); });
+
+    m_grid = new TextGrid(kColumns, this);
+    const QStringList titles{
+        QStringLiteral("No.s"),    QStringLiteral("Time"),    QStringLiteral("V"),
+        m_state.reading.RangeText, QStringLiteral("Amp"),     m_state.reading.TempUnitText,
+        QStringLiteral("In-Cap"),  QStringLiteral("Out-Cap"), QStringLiteral("T-Cap")};
+    for (int c = 0; c < kColumns; ++c)
+        m_grid->setTitle(c, titles[c]);
+    m_view = new GridView(this);
+    m_view->setGrid(m_grid);
+    m_view->setColumnWidthTexts(kWidthTexts);
+    // A click on a column title plots the column as a click on one of its cells does.
+    m_view->horizontalHeader()->setSectionsClickable(true);
+    connect(m_view, &QAbstractItemView::clicked, this,
+            [this](const QModelIndex& index) { plotColumn(index.column()); });
+    connect(m_view->horizontalHeader(), &QHeaderView::sectionClicked, this, &FileList::plotColumn);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(m_toolbar);
+    layout->addWidget(m_view);
+    const QSize gridSize = m_view->sizeForRecords(kRowsInView);
+    const int toolbarHeight = m_toolbar->sizeHint().height();
+    // As wide as the nine columns; as tall as the user likes.
+    setFixedWidth(gridSize.width());
+    setMinimumHeight(toolbarHeight + m_view->sizeForRecords(3).height());
+    resize(gridSize.width(), gridSize.height() + toolbarHeight);
+
+    if (mainWindow) {
+        const QRect main = mainWindow->frameGeometry();
+        move(main.x() + main.width(), main.y());
+    }
+
+    m_slice.setInterval(0);
+    connect(&m_slice, &QTimer::timeout, this, &FileList::readSlice);
+}
+
+FileList::~FileList()
+{
+    stopLoad();
+}
+
+void FileList::load(std::unique_ptr<QIODevice> device, const QString& path)
+{
+    stopLoad();
+    if (m_closed || !device)
+        return;
+    m_device = std::move(device);
+    m_path = path;
+    m_reader = std::make_unique<DataFileReader>(*m_device);
+    setCursor(Qt::BusyCursor);
+    m_slice.start();
+}
+
+void FileList::stopLoad()
+{
+    m_slice.stop();
+    m_reader.reset();
+    if (m_device)
+        m_device->close();
+    m_device.reset();
+    m_batch = QStringList();
+    unsetCursor();
+}
+
+void FileList::readSlice()
+{
+    if (!m_reader || !m_grid)
+        return;
+    QElapsedTimer clock;
+    clock.start();
+    DataFileReader::Result result;
+    do {
+        result = m_reader->next();
+        if (result == DataFileReader::Result::Header) {
+            QStringList titles;
+            for (int c = 0; c < kColumns; ++c)
+                titles << m_grid->cell(0, c);
+            titles = DataFileHeader::fromLine(m_reader->headerLine()).appliedTo(titles);
+            for (int c = 0; c < kColumns; ++c)
+                m_grid->setTitle(c, titles[c]);
+        } else if (result == DataFileReader::Result::Row) {
+            m_batch.append(m_reader->cells().join(QLatin1Char('\t')));
+        }
+    } while ((result == DataFileReader::Result::Header || result == DataFileReader::Result::Row) &&
+             clock.elapsed() < kSliceMs);
+
+    const qint64 lineNumber = m_reader->lineNumber();
+    const QString reason = m_reader->errorString();
+    if (!m_batch.isEmpty()) {
+        m_grid->appendRows(m_batch);
+        m_batch.clear();
+        if (!m_reader)
+            return; // closed by someone watching the rows
+        setWindowTitle(QString::number(m_grid->rows() - 1) + QLatin1String(" Records Completed"));
+        if (!m_reader)
+            return; // closed by someone watching the caption
+    }
+
+    const QString shownPath = QDir::toNativeSeparators(m_path);
+    switch (result) {
+    case DataFileReader::Result::Header:
+    case DataFileReader::Result::Row:
+        return; // more in the next slice
+    case DataFileReader::Result::End:
+        stopLoad();
+        setWindowTitle(QFileInfo(m_path).fileName());
+        emit loadFinished();
+        return;
+    case DataFileReader::Result::LineTooLong:
+        failLoad(QStringLiteral("%1 is not a data file.").arg(shownPath),
+                 QStringLiteral("Line %1 is longer than %2 characters.")
+                     .arg(lineNumber)
+                     .arg(DataFileReader::MaxLineBytes));
+        return;
+    case DataFileReader::Result::ReadError:
+        failLoad(QStringLiteral("Cannot read %1").arg(shownPath),
+                 QStringLiteral("%1\nOnly the first %2 records are listed.")
+                     .arg(reason)
+                     .arg(m_grid->rows() - 1));
+        return;
+    }
+}
+
+// The rows read so far stay, and the caption keeps its last count: the list is not whole.
+void FileList::failLoad(const QString& text, const QString& details)
+{
+    stopLoad();
+    emit loadFinished();
+    enterHandler();
+    m_prompts.message(text, Prompts::Icon::Critical, QString(), details);
+    leaveHandler();
+}
+
+void FileList::enterHandler()
+{
+    ++m_handlers;
+}
+
+void FileList::leaveHandler()
+{
+    if (--m_handlers == 0 && m_closed)
+        deleteLater();
+}
+
+void FileList::runToolbarCommand(const QString& key)
+{
+    if (key == QLatin1String("Plot")) {
+        enterHandler();
+        m_prompts.message(QStringLiteral("Move mouse pointer to the list data then click to plot."),
+                          Prompts::Icon::None);
+        leaveHandler();
+    } else if (key == QLatin1String("Print")) {
+        print();
+    }
+}
+
+void FileList::print()
+{
+    if (!m_grid || m_printing)
+        return; // one print at a time; the toolbar is greyed meanwhile
+    enterHandler();
+    m_printing = true;
+    m_toolbar->setEnabled(false);
+    m_transfer.PrintGrid(*this, *m_grid);
+    m_toolbar->setEnabled(true);
+    m_printing = false;
+    leaveHandler();
+}
+
+void FileList::plotColumn(int column)
+{
+    if (!m_grid)
+        return;
+    const std::optional<ColumnKind> kind = columnKind(column, m_grid->cell(0, column));
+    if (!kind) {
+        enterHandler();
+        m_prompts.message(QStringLiteral("Invalid, try again!"), Prompts::Icon::None);
+        leaveHandler();
+        return;
+    }
+    if (m_grid->rows() < 2)
+        return; // nothing to plot, and the request stays as it was
+    PlotGridColumn(*m_grid, column, *kind, m_state.plotRequest, m_plot, m_prompts);
+}
+
+void FileList::closeEvent(QCloseEvent* event)
+{
+    event->accept();
+    if (m_closed)
+        return;
+    m_closed = true;
+    const bool wasLoading = isLoading();
+    stopLoad();
+    if (wasLoading)
+        emit loadFinished();
+    if (m_handlers == 0) {
+        deleteLater();
+        return;
+    }
+    if (m_printing) {
+        // The print stops at its next line when the rows are gone.
+        m_view->setGrid(nullptr);
+        delete m_grid;
+        m_grid = nullptr;
+    }
+}
