@@ -2,6 +2,7 @@
 #include "Fetch.h"
 
 #include <QBuffer>
+#include <QFile>
 #include <QTest>
 
 namespace {
@@ -98,6 +99,8 @@ private slots:
     void readErrorKeepsRows();
     void headers_data();
     void headers();
+    void goldenFiles_data();
+    void goldenFiles();
 };
 
 void TestDataFileReader::lines_data()
@@ -244,6 +247,46 @@ void TestDataFileReader::headers()
     const QStringList loadTitles{"No.s", "Time",   "V",       "40 Ohm", "Amp",
                                  "",     "In-Cap", "Out-Cap", "T-Cap"};
     QCOMPARE(DataFileHeader::fromLine(fetched<QString>("line")).appliedTo(loadTitles),
+             fetched<QStringList>("titles"));
+}
+
+// The files this program writes read back cell for cell: the recorder's, and a grid save
+// with its trailing tab and a list titled in milliamperes.
+void TestDataFileReader::goldenFiles_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QStringList>("titles");
+    QTest::addColumn<Rows>("rows");
+    QTest::newRow("recording") << "recording.txt"
+                               << QStringList{"No.s",    "Time",   "V",       "400 mOhm", "Amp",
+                                              "Celsius", "In-Cap", "Out-Cap", "T-Cap"}
+                               << Rows{row({"1", "10:15:01", "12.53", " 41.2", "-0.511", " 25.3",
+                                            "105.0(m)", "0.0(m)", "105.0(m)"}),
+                                       row({"2", "10:15:02", "12.52", " 41.2", "-0.511", " 25.3",
+                                            "105.3(m)", "0.0(m)", "105.3(m)"}),
+                                       row({"3", "10:15:03", "12.52", " 41.3", "-0.510", " 25.4",
+                                            "105.6(m)", "0.000", "105.6(m)"})};
+    QTest::newRow("list save") << "list-save.txt"
+                               << QStringList{"No.s",    "Time",   "V",       "400 mOhm", "mAmp",
+                                              "Celsius", "In-Cap", "Out-Cap", "T-Cap"}
+                               << Rows{row({"1", "10:15:01", "12.53", " 41.2", "-511.0", " 25.3",
+                                            "105.0(m)", "0.0(m)", "105.0(m)"}),
+                                       row({"2", "10:15:02", "12.52", " 41.2", "-510.9", " 25.3",
+                                            "105.3(m)", "0.0(m)", "105.3(m)"}),
+                                       row({"3", "10:15:03", "12.52", " 41.3", "-510.8", " 25.4",
+                                            "105.6(m)", "0.000", "105.6(m)"})};
+}
+
+void TestDataFileReader::goldenFiles()
+{
+    QFile file(QStringLiteral(CELLDESK_TEST_DATA "/") + fetched<QString>("file"));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const ReadOut out = readAll(file);
+    QCOMPARE(out.end, DataFileReader::Result::End);
+    QCOMPARE(out.rows, fetched<Rows>("rows"));
+    const QStringList loadTitles{"No.s", "Time",   "V",       "4 Ohm", "Amp",
+                                 "",     "In-Cap", "Out-Cap", "T-Cap"};
+    QCOMPARE(DataFileHeader::fromLine(out.headerLine).appliedTo(loadTitles),
              fetched<QStringList>("titles"));
 }
 
