@@ -364,10 +364,10 @@ void GraphWindow::buildFrame()
     if (m_kind == Kind::Stored) {
         m_unit = new QLabel(m_frame);
         m_unit->setObjectName(QStringLiteral("LblUnit"));
-        m_unit->setMinimumWidth(40);
-        cursor->addWidget(m_unit, 2, 2);
+        // Under the Y read-out, where the longest titles ("Fahrenheit", "400 mOhm") fit.
+        cursor->addWidget(m_unit, 3, 1, 1, 2);
     }
-    cursor->setRowStretch(3, 1);
+    cursor->setRowStretch(4, 1);
     row->addLayout(cursor);
     row->addStretch(1);
 
