@@ -180,9 +180,8 @@ private slots:
     void closingDuringTheLoadStopsIt_data();
     void closingDuringTheLoadStopsIt();
     void closingDuringThePrintStopsIt();
-    void recordAndTimeColumnsAreRefused_data();
-    void recordAndTimeColumnsAreRefused();
-    void plotToolbarButtonOnlyHints();
+    void clicksThatOnlyAnswer_data();
+    void clicksThatOnlyAnswer();
     void clickPlotsTheColumn_data();
     void clickPlotsTheColumn();
     void listWithoutRowsPlotsNothing();
@@ -477,17 +476,22 @@ void TestFileList::closingDuringThePrintStopsIt()
     QVERIFY(!list);
 }
 
-void TestFileList::recordAndTimeColumnsAreRefused_data()
+void TestFileList::clicksThatOnlyAnswer_data()
 {
+    QTest::addColumn<QString>("click");
     QTest::addColumn<int>("column");
-    QTest::addColumn<bool>("onTitle");
-    QTest::newRow("record number cell") << 0 << false;
-    QTest::newRow("time cell") << 1 << false;
-    QTest::newRow("record number title") << 0 << true;
-    QTest::newRow("time title") << 1 << true;
+    QTest::addColumn<QString>("message");
+    const QString invalid = "Invalid, try again!";
+    QTest::newRow("record number cell") << "cell" << 0 << invalid;
+    QTest::newRow("time cell") << "cell" << 1 << invalid;
+    QTest::newRow("record number title") << "title" << 0 << invalid;
+    QTest::newRow("time title") << "title" << 1 << invalid;
+    QTest::newRow("toolbar Plot") << "Plot" << 0
+                                  << "Move mouse pointer to the list data then click to plot.";
 }
 
-void TestFileList::recordAndTimeColumnsAreRefused()
+// A message with OK only, no icon and no title; nothing plotted, the request untouched.
+void TestFileList::clicksThatOnlyAnswer()
 {
     FileRig rig;
     FileList* list = rig.load(QStringLiteral(CELLDESK_TEST_DATA "/recording.txt"));
@@ -495,34 +499,24 @@ void TestFileList::recordAndTimeColumnsAreRefused()
     list->show();
     QVERIFY(QTest::qWaitForWindowExposed(list));
     rig.state.plotRequest.Title = QStringLiteral("earlier");
-    if (fetched<bool>("onTitle"))
+    const QString click = fetched<QString>("click");
+    if (click == "title") {
         clickTitle(list->view(), fetched<int>("column"));
-    else
+    } else if (click == "cell") {
         clickCell(list->view(), 2, fetched<int>("column"));
+    } else {
+        for (QAction* a : list->findChild<QToolBar*>("Toolbar1")->actions()) {
+            if (a->property("Key").toString() == click)
+                a->trigger();
+        }
+    }
     const auto messages = rig.prompts.of(ScriptedPrompts::Kind::Message);
     QCOMPARE(messages.size(), 1);
-    QCOMPARE(messages[0].text, QString("Invalid, try again!"));
+    QCOMPARE(messages[0].text, fetched<QString>("message"));
     QCOMPARE(messages[0].icon, Prompts::Icon::None);
     QVERIFY(messages[0].title.isEmpty());
     QVERIFY(!rig.open.plotWindow());
     QCOMPARE(rig.state.plotRequest.Title, QString("earlier"));
-}
-
-void TestFileList::plotToolbarButtonOnlyHints()
-{
-    FileRig rig;
-    FileList* list = rig.load(QStringLiteral(CELLDESK_TEST_DATA "/recording.txt"));
-    QVERIFY(list);
-    for (QAction* a : list->findChild<QToolBar*>("Toolbar1")->actions()) {
-        if (a->property("Key").toString() == "Plot")
-            a->trigger();
-    }
-    const auto messages = rig.prompts.of(ScriptedPrompts::Kind::Message);
-    QCOMPARE(messages.size(), 1);
-    QCOMPARE(messages[0].text, QString("Move mouse pointer to the list data then click to plot."));
-    QCOMPARE(messages[0].icon, Prompts::Icon::None);
-    QVERIFY(messages[0].title.isEmpty());
-    QVERIFY(!rig.open.plotWindow());
 }
 
 void TestFileList::clickPlotsTheColumn_data()
