@@ -3,8 +3,10 @@
 #include "AppState.h"
 #include "CommandChannel.h"
 #include "Commands.h"
+#include "GridView.h"
 #include "ProgressText.h"
 #include "Prompts.h"
+#include "TextGrid.h"
 
 #include <QButtonGroup>
 #include <QCloseEvent>
@@ -12,13 +14,10 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
-#include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
-#include <QScrollBar>
-#include <QTableWidget>
 #include <QVBoxLayout>
 
 namespace {
@@ -61,34 +60,19 @@ Comparator::Comparator(AppState& state, CommandChannel& channel, MeterLink& link
     setObjectName(QStringLiteral("Comparator"));
     setWindowTitle(kCaption);
 
-    m_grid = new QTableWidget(0, int(kColumns.size()), this);
-    m_grid->setObjectName(QStringLiteral("Grid"));
-    m_grid->verticalHeader()->hide();
-    m_grid->verticalHeader()->setDefaultSectionSize(m_grid->fontMetrics().height() + 6);
-    m_grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    m_grid->setSelectionBehavior(QAbstractItemView::SelectRows);
-    m_grid->setSelectionMode(QAbstractItemView::SingleSelection);
-    m_grid->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    m_grid->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    m_grid->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    m_grid->horizontalHeader()->setHighlightSections(false);
-    QStringList headers;
-    int gridWidth = 0;
+    m_grid = new TextGrid(int(kColumns.size()), this);
+    QStringList widthTexts;
     for (int c = 0; c < int(kColumns.size()); ++c) {
-        headers.append(QString::fromLatin1(kColumns[c].header));
-        const int width =
-            m_grid->fontMetrics().horizontalAdvance(QString(kColumns[c].widthChars, u'A'));
-        m_grid->setColumnWidth(c, width);
-        gridWidth += width;
+        m_grid->setTitle(c, QString::fromLatin1(kColumns[c].header));
+        widthTexts.append(QString(kColumns[c].widthChars, u'A'));
     }
-    m_grid->setHorizontalHeaderLabels(headers);
-    m_grid->setMinimumWidth(gridWidth + m_grid->verticalScrollBar()->sizeHint().width() +
-                            2 * m_grid->frameWidth());
-    m_grid->setMinimumHeight(m_grid->horizontalHeader()->sizeHint().height() +
-                             12 * m_grid->verticalHeader()->defaultSectionSize() +
-                             2 * m_grid->frameWidth());
-    connect(m_grid, &QTableWidget::cellClicked, this,
-            [this](int row, int) { loadClickedRow(row); });
+    m_view = new GridView(this);
+    m_view->setGrid(m_grid);
+    m_view->setColumnWidthTexts(widthTexts);
+    m_view->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_view->setMinimumSize(m_view->sizeForRecords(12));
+    connect(m_view, &QAbstractItemView::clicked, this,
+            [this](const QModelIndex& index) { loadClickedRow(index.row() + 1); });
 
     auto* message = new QLabel(
         QStringLiteral("Select a set of the above comparaor data and complete the following "
@@ -131,7 +115,7 @@ Comparator::Comparator(AppState& state, CommandChannel& channel, MeterLink& link
     bottom->addStretch(1);
     bottom->addWidget(m_update);
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(m_grid, 1);
+    layout->addWidget(m_view, 1);
     layout->addWidget(message);
     layout->addLayout(limits);
     layout->addLayout(bottom);
@@ -226,7 +210,7 @@ void Comparator::readTable()
         m_tableRead = true;
         // Update before any click writes set 1 as it was read, not empty editors.
         loadSet(1);
-        m_grid->setCurrentCell(0, 0);
+        m_view->setCurrentRow(1);
     }
     m_state.DisplayFrozen = false;
     setWindowTitle(kCaption);
@@ -256,31 +240,25 @@ void Comparator::closeEvent(QCloseEvent* event)
 
 void Comparator::fillGrid()
 {
-    m_grid->setRowCount(0);
-    m_grid->setRowCount(ComparatorSetCount);
+    m_grid->clearRecords();
     for (int set = 1; set <= ComparatorSetCount; ++set)
-        showRow(set, comparatorGridRow(set, m_state.ComparatorTable[set]));
+        m_grid->appendRow(comparatorGridRow(set, m_state.ComparatorTable[set]).join(u'\t'));
 }
 
 void Comparator::showRow(int set, const QStringList& texts)
 {
-    const int row = set - 1;
-    if (row < 0 || row >= m_grid->rowCount())
+    if (set < 1 || set >= m_grid->rows())
         return;
-    for (int c = 0; c < int(kColumns.size()); ++c) {
-        auto* item = new QTableWidgetItem(c < texts.size() ? texts[c] : QString());
-        item->setTextAlignment(c == 0 ? Qt::AlignCenter : Qt::AlignVCenter | Qt::AlignRight);
-        m_grid->setItem(row, c, item);
-    }
+    for (int c = 0; c < int(kColumns.size()); ++c)
+        m_grid->setCell(set, c, texts.value(c));
 }
 
 void Comparator::loadClickedRow(int row)
 {
-    const QTableWidgetItem* number = m_grid->item(row, 0);
-    if (!number)
+    if (row < 1 || row >= m_grid->rows())
         return;
     bool ok = false;
-    const int set = number->text().toInt(&ok);
+    const int set = m_grid->cellView(row, 0).toInt(&ok);
     if (ok)
         loadSet(set);
 }

@@ -14,7 +14,8 @@ class QButtonGroup;
 class QComboBox;
 class QLabel;
 class QPushButton;
-class QTableWidget;
+class GridView;
+class TextGrid;
 struct AppState;
 
 /// The comparator window: the meter's 99 comparator sets in a grid, editors for the four
@@ -53,7 +54,7 @@ private:
     void place(QWidget* mainWindow);
     void fillGrid();
     void showRow(int set, const QStringList& texts);
-    /// Grid_Click: loads the set of the clicked row into the editors.
+    /// Grid_Click: loads the set of the clicked grid row (1 = the first set) into the editors.
     void loadClickedRow(int row);
     void loadSet(int set);
     void showEdit(const ComparatorEdit& edit);
@@ -65,7 +66,8 @@ private:
     CommandChannel& m_channel;
     Prompts& m_prompts;
     StreamReader m_reader;
-    QTableWidget* m_grid = nullptr;
+    TextGrid* m_grid = nullptr; // row 0 the titles, row n set n
+    GridView* m_view = nullptr;
     LimitEditors m_ohmHigh, m_ohmLow, m_voltHigh, m_voltLow;
     QPushButton* m_update = nullptr;
     int m_selectedSet = 0;

@@ -5,6 +5,8 @@
 #include "FrontPanel.h"
 #include "SimMemory.h"
 
+#include "GridView.h"
+#include "TextGrid.h"
 #include <QButtonGroup>
 #include <QComboBox>
 #include <QDialog>
@@ -13,7 +15,8 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QTableWidget>
+
+#include <QHeaderView>
 #include <QTest>
 
 #include <functional>
@@ -25,16 +28,16 @@ Comparator* comparatorWindow(const FrontPanel& p)
     return p.window.findChild<Comparator*>(QStringLiteral("Comparator"));
 }
 
-QTableWidget* grid(Comparator* w)
+GridView* grid(Comparator* w)
 {
-    return w->findChild<QTableWidget*>(QStringLiteral("Grid"));
+    return w->findChild<GridView*>(QStringLiteral("Grid"));
 }
 
 QStringList rowTexts(Comparator* w, int set)
 {
     QStringList texts;
     for (int c = 0; c < 5; ++c)
-        texts.append(grid(w)->item(set - 1, c)->text());
+        texts.append(grid(w)->grid()->cell(set, c));
     return texts;
 }
 
@@ -52,10 +55,10 @@ Comparator* readTable(FrontPanel& p)
 
 void clickRow(Comparator* w, int set)
 {
-    QTableWidget* g = grid(w);
-    g->scrollToItem(g->item(set - 1, 0));
+    GridView* g = grid(w);
+    g->scrollTo(g->grid()->index(set - 1, 0));
     QTest::mouseClick(g->viewport(), Qt::LeftButton, {},
-                      g->visualItemRect(g->item(set - 1, 1)).center());
+                      g->visualRect(g->grid()->index(set - 1, 1)).center());
 }
 
 void choose(Comparator* w, const QString& list, const QString& text)
@@ -134,7 +137,7 @@ void TestComparator::readShowsProgressThenTheSets()
     QCOMPARE(captions.last(), QString("Comparator"));
     QCOMPARE(p.settledExchanges(), QByteArray("AW"));
 
-    QCOMPARE(grid(w)->rowCount(), 99);
+    QCOMPARE(grid(w)->grid()->rows(), 100);
     QCOMPARE(rowTexts(w, 1),
              (QStringList{"1", "01.25 / 40 mOhm", "00.20 / 40 mOhm", "12.05", "10.02"}));
     QCOMPARE(rowTexts(w, 10),
@@ -157,13 +160,15 @@ void TestComparator::gridLayout()
     QVERIFY(p.start());
     p.clickToolbar(QStringLiteral("COMP"));
     Comparator* w = comparatorWindow(p);
-    QTableWidget* g = grid(w);
+    GridView* g = grid(w);
     const QList<int> widthChars{5, 17, 17, 16, 16};
     const QStringList headers{"No.s", "Ohm-H", "Ohm-L", "V-H", "V-L"};
     for (int c = 0; c < 5; ++c) {
-        QCOMPARE(g->horizontalHeaderItem(c)->text(), headers[c]);
+        QCOMPARE(g->grid()->cell(0, c), headers[c]);
+        QCOMPARE(g->model()->headerData(c, Qt::Horizontal, Qt::DisplayRole).toString(), headers[c]);
         QCOMPARE(g->columnWidth(c),
-                 g->fontMetrics().horizontalAdvance(QString(widthChars[c], 'A')));
+                 g->fontMetrics().horizontalAdvance(QString(widthChars[c], 'A')) +
+                     g->cellPadding());
     }
     QCOMPARE(w->findChild<QLabel*>("LblMessage")->text(),
              QString("Select a set of the above comparaor data and complete the following "
@@ -239,7 +244,7 @@ void TestComparator::updateRewritesTheSetItSent()
     grid(w)->setFocus();
     for (int i = 0; i < 5; ++i)
         QTest::keyClick(grid(w), Qt::Key_Down);
-    QCOMPARE(grid(w)->currentRow(), 7);
+    QCOMPARE(grid(w)->currentRow(), 8);
     w->findChild<QPushButton*>("CmdUpdate")->click();
     QTRY_VERIFY(p.meter.sim.received().contains('R'));
     QCOMPARE(p.settledCommands().right(1), QByteArray("R"));
@@ -256,15 +261,23 @@ void TestComparator::clicksOutsideASetChangeNothing()
     QVERIFY(w);
     clickRow(w, 2);
     const QString loaded = listed(w, "HighO");
-    QTableWidget* g = grid(w);
+    GridView* g = grid(w);
     // The header, a row numbered outside 1..99, a row with a damaged entry, empty space.
     QTest::mouseClick(g->horizontalHeader()->viewport(), Qt::LeftButton, {},
                       QPoint(g->columnWidth(0) + 5, 5));
-    g->item(3, 0)->setText("100");
+    g->grid()->setCell(4, 0, "100");
     clickRow(w, 4);
     p.state.ComparatorTable[5] = "A112";
     clickRow(w, 5);
-    g->setRowCount(6);
+    QStringList firstSix; // leaves empty space below the rows
+    for (int row = 1; row <= 6; ++row) {
+        QStringList cells;
+        for (int c = 0; c < 5; ++c)
+            cells.append(g->grid()->cell(row, c));
+        firstSix.append(cells.join('\t'));
+    }
+    g->grid()->clearRecords();
+    g->grid()->appendRows(firstSix);
     QTest::mouseClick(g->viewport(), Qt::LeftButton, {}, QPoint(20, g->viewport()->height() - 3));
     QCOMPARE(w->selectedSet(), 2);
     QCOMPARE(listed(w, "HighO"), loaded);
@@ -348,7 +361,7 @@ void TestComparator::shortReplyEndsTheRead()
     // "COMP" tries again.
     p.meter.sim.clearAnswerShapes();
     QVERIFY(readTable(p));
-    QCOMPARE(grid(w)->rowCount(), 99);
+    QCOMPARE(grid(w)->grid()->rows(), 100);
 }
 
 void TestComparator::closingDuringTheReadEndsIt()
