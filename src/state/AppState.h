@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ComparatorCodec.h"
+#include "AllChannelGraph.h"
 #include "CurrentReading.h"
 #include "MeterStatus.h"
 #include "PlotRequest.h"
@@ -42,4 +43,6 @@ struct AppState
     QString SaveFileName;        ///< the path the save dialog returned (also the recording file)
     bool SaveFileChosen = false; ///< a save dialog returned a file that is not written yet
     PlotRequest plotRequest;     ///< the column the stored-data graph windows show
+
+    AllChannelGraph allChannelGraph; ///< the live all-channel graph, its history and dialogs
 };
