@@ -1,18 +1,18 @@
 #include "GraphWindow.h"
 
 #include "AxisEdit.h"
+#include "ChannelColours.h"
 #include "GraphView.h"
 #include "Prompts.h"
 #include "ValueText.h"
+#include "WindowPrint.h"
 
 #include <QApplication>
 #include <QComboBox>
-#include <QFileInfo>
 #include <QFrame>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QPainter>
 #include <QPlainTextEdit>
 #include <QPrinter>
 #include <QPushButton>
@@ -66,7 +66,6 @@ constexpr int kLegendHeight = 420;
 constexpr int kPrintWidth = 11550;
 constexpr int kPrintGraphAt = 720;
 
-const QColor kTeal(0, 128, 128);
 const QColor kWhite(255, 255, 255);
 const QColor kStoredTrace(0, 220, 0);
 
@@ -76,16 +75,10 @@ struct DetailTrace
     QColor colour;
 };
 // In plot order: voltage, current, temperature, resistance, In-Cap, Out-Cap, T-Cap.
-const std::array<DetailTrace, 7> kDetailTraces{{
-    {GraphWindow::VoltageAxis, QColor(255, 215, 0)},
-    {GraphWindow::CurrentAxis, QColor(255, 85, 85)},
-    {GraphWindow::TemperatureAxis, QColor(60, 220, 60)},
-    {GraphWindow::ResistanceAxis, QColor(80, 160, 255)},
-    {GraphWindow::CapacityAxis, QColor(0, 220, 220)},
-    {GraphWindow::CapacityAxis, QColor(255, 140, 0)},
-    {GraphWindow::CapacityAxis, QColor(255, 100, 255)},
-}};
-const QColor kCapacityAxisColour(230, 230, 230);
+const std::array<GraphWindow::DetailAxis, 7> kDetailTraceAxes{
+    GraphWindow::VoltageAxis,    GraphWindow::CurrentAxis,  GraphWindow::TemperatureAxis,
+    GraphWindow::ResistanceAxis, GraphWindow::CapacityAxis, GraphWindow::CapacityAxis,
+    GraphWindow::CapacityAxis};
 
 struct DesignRange
 {
@@ -192,7 +185,7 @@ GraphWindow::GraphWindow(Kind kind, Prompts& prompts, QWidget* parent)
     setWindowTitle(stored ? QStringLiteral("Plot") : QStringLiteral("Real Time Graph"));
     setAttribute(Qt::WA_DeleteOnClose);
     setAutoFillBackground(true);
-    m_screenBackground = stored ? buttonFace() : kTeal;
+    m_screenBackground = stored ? buttonFace() : kGraphWindowTeal;
     m_yFormat = stored ? QStringLiteral("0.###") : QStringLiteral("0.00#");
 
     m_graph = new GraphView(this);
@@ -244,10 +237,10 @@ void GraphWindow::buildDetailGraph()
         const DesignRange r = kDetailRanges[static_cast<std::size_t>(axis - VoltageAxis)];
         m_graph->setAxisRange(axis, r.min, r.max);
     }
-    for (std::size_t i = 0; i < kDetailTraces.size(); ++i) {
-        m_graph->addPlot(kDetailTraces[i].axis, kDetailTraces[i].colour);
-        if (kDetailTraces[i].axis != CapacityAxis)
-            m_graph->setAxisColor(kDetailTraces[i].axis, kDetailTraces[i].colour);
+    for (std::size_t i = 0; i < kDetailTraceAxes.size(); ++i) {
+        m_graph->addPlot(kDetailTraceAxes[i], kChannelColours[i]);
+        if (kDetailTraceAxes[i] != CapacityAxis)
+            m_graph->setAxisColor(kDetailTraceAxes[i], kChannelColours[i]);
     }
     m_graph->setAxisColor(CapacityAxis, kCapacityAxisColour);
 }
@@ -271,7 +264,7 @@ void GraphWindow::buildLegend()
         l->setFont(font);
         QPalette p = l->palette();
         p.setColor(QPalette::WindowText,
-                   e.trace ? kDetailTraces[static_cast<std::size_t>(e.trace - 1)].colour
+                   e.trace ? kChannelColours[static_cast<std::size_t>(e.trace - 1)]
                            : kCapacityAxisColour);
         l->setPalette(p);
         row->addWidget(l);
@@ -536,22 +529,6 @@ void GraphWindow::onCursorChanged(int index, double x, double y)
     m_yPosition->setText(formatNumber(y, m_yFormat));
 }
 
-QImage GraphWindow::clientImage()
-{
-    // Drawn at three times the screen's density, so the page is sharp.
-    constexpr qreal ratio = 3.0;
-    const qreal screenRatio = m_graph->bufferDevicePixelRatio();
-    m_graph->setBufferDevicePixelRatio(ratio);
-    m_graph->replotNow();
-    QImage image(size() * ratio, QImage::Format_RGB32);
-    image.setDevicePixelRatio(ratio);
-    image.fill(palette().color(QPalette::Window));
-    render(&image, QPoint(), QRegion(), QWidget::DrawChildren);
-    m_graph->setBufferDevicePixelRatio(screenRatio);
-    m_graph->requestReplot();
-    return image;
-}
-
 void GraphWindow::print()
 {
     QPrinter printer(QPrinter::HighResolution);
@@ -561,26 +538,10 @@ void GraphWindow::print()
     bool printed = false;
     {
         const PrintLook look(*this);
-        const QImage image = clientImage();
-        QPainter painter;
-        if (painter.begin(&printer)) {
-            const QRect page = painter.viewport();
-            QSize target = image.size();
-            target.scale(page.size(), Qt::KeepAspectRatio);
-            painter.setRenderHint(QPainter::SmoothPixmapTransform);
-            painter.setRenderHint(QPainter::LosslessImageRendering);
-            painter.drawImage(QRect(page.topLeft(), target), image);
-            printed = painter.end() && printer.printerState() != QPrinter::Error;
-        }
+        printed = printOnePage(printer, windowImage(*this, *m_graph));
     }
     if (!printed) {
-        const QString where =
-            printer.outputFileName().isEmpty()
-                ? QStringLiteral("The printer \"%1\" did not accept the page.")
-                      .arg(printer.printerName())
-                : QStringLiteral("The file \"%1\" could not be written.")
-                      .arg(QFileInfo(printer.outputFileName()).absoluteFilePath());
         m_prompts.message(QStringLiteral("The graph could not be printed."),
-                          Prompts::Icon::Exclamation, windowTitle(), where);
+                          Prompts::Icon::Exclamation, windowTitle(), printFailureDetails(printer));
     }
 }

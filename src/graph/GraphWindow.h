@@ -115,7 +115,6 @@ private:
     void onBoxChanged();
     void onCursorChanged(int index, double x, double y);
     void setBackgroundColour(const QColor& colour);
-    [[nodiscard]] QImage clientImage();
 
     Kind m_kind;
     Prompts& m_prompts;
