@@ -4,6 +4,7 @@
 #include "Clock.h"
 #include "Commands.h"
 #include "Comparator.h"
+#include "LiveGraph.h"
 #include "LiveList.h"
 #include "OpenFileCommand.h"
 #include "Panel.h"
@@ -32,6 +33,7 @@ PanelController::PanelController(AppState& state, Panel& window, QIODevice* port
     connect(m_recorder, &Recorder::recordingLookChanged, &m_window, &Panel::setRecordingLook);
     m_sampling = new SamplingCommand(state, m_session.channel(), prompts, &m_window, this);
     m_openFile = new OpenFileCommand(state, prompts, m_fileTransfer, &m_window, this);
+    m_liveGraph = new LiveGraph(state, prompts, &m_window, this);
 
     connect(&m_session.poll(), &PollCycle::frameDecoded, this, &PanelController::showChangedCells);
 
@@ -124,6 +126,8 @@ void PanelController::runToolbarCommand(const QString& key)
         }
     } else if (key == QLatin1String("List")) {
         m_liveList->runListCommand();
+    } else if (key == QLatin1String("Graph")) {
+        m_liveGraph->runGraphCommand();
     } else if (key == QLatin1String("Sampling")) {
         m_sampling->run();
     } else if (key == QLatin1String("Erase")) {
@@ -133,7 +137,7 @@ void PanelController::runToolbarCommand(const QString& key)
     } else if (key == QLatin1String("COMP")) {
         readComparators();
     }
-    // "Graph" and "Memory" start windows of their own; "StopRec" has no command.
+    // "Memory" starts a window of its own; "StopRec" has no command.
 }
 
 bool PanelController::longReadRunning() const

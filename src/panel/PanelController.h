@@ -11,6 +11,7 @@
 
 class Clock;
 class Comparator;
+class LiveGraph;
 class LiveList;
 class OpenFileCommand;
 class Panel;
@@ -44,6 +45,7 @@ public:
     [[nodiscard]] LiveList& liveList() { return *m_liveList; }
     [[nodiscard]] SamplingCommand& sampling() { return *m_sampling; }
     [[nodiscard]] OpenFileCommand& openFile() { return *m_openFile; }
+    [[nodiscard]] LiveGraph& liveGraph() { return *m_liveGraph; }
 
 private:
     void showChangedCells();
@@ -67,6 +69,7 @@ private:
     Recorder* m_recorder = nullptr;
     SamplingCommand* m_sampling = nullptr;
     OpenFileCommand* m_openFile = nullptr;
+    LiveGraph* m_liveGraph = nullptr;
     std::optional<qint64> m_pressMs; // when a key picture went down (shared by all keys)
     QPointer<RTCSetup> m_clockSetup; // until closed and done with its last exchange
     QPointer<Comparator> m_comparator;

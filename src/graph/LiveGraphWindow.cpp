@@ -1,0 +1,337 @@
+#include "LiveGraphWindow.h"
+
+#include "ChannelColours.h"
+#include "CurrentReading.h"
+#include "GraphView.h"
+#include "ListImages.h"
+#include "Prompts.h"
+#include "WindowPrint.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPainter>
+#include <QPrinter>
+#include <QScreen>
+#include <QTimer>
+#include <QToolBar>
+#include <QVBoxLayout>
+
+namespace {
+
+// Window size in twips.
+constexpr int kWidth = 13500;
+constexpr int kHeight = 9000;
+constexpr int kMargin = 120;
+constexpr int kLegendHeight = 420;
+
+const QColor kWhite(255, 255, 255);
+
+// The channel of each trace (plot numbers 1..7), in LiveSeries order.
+constexpr std::array<GraphChannel, LiveSeriesCount> kTraceChannel{
+    GraphChannel::Voltage,    GraphChannel::Current,  GraphChannel::Temperature,
+    GraphChannel::Resistance, GraphChannel::Capacity, GraphChannel::Capacity,
+    GraphChannel::Capacity};
+
+struct LegendEntry
+{
+    const char* name;
+    GraphChannel channel;
+    int trace; // plot number whose colour the text takes, 0 for the capacity's plain parts
+};
+const std::array<LegendEntry, 10> kLegend{{
+    {"LblV", GraphChannel::Voltage, 1},
+    {"LblA", GraphChannel::Current, 2},
+    {"LblT", GraphChannel::Temperature, 3},
+    {"LblO", GraphChannel::Resistance, 4},
+    {"LblCap", GraphChannel::Capacity, 0},
+    {"LblSymbol1", GraphChannel::Capacity, 0},
+    {"LblIn", GraphChannel::Capacity, 5},
+    {"LblOut", GraphChannel::Capacity, 6},
+    {"LblTotal", GraphChannel::Capacity, 7},
+    {"LblSymbol2", GraphChannel::Capacity, 0},
+}};
+
+// "Resize": a small chart with arrows out of its corners.
+QIcon resizeImage()
+{
+    QPixmap pixmap(24, 24);
+    pixmap.fill(Qt::transparent);
+    QPainter p(&pixmap);
+    p.setRenderHint(QPainter::Antialiasing);
+    const QColor outline(0x2a, 0x2e, 0x35);
+    p.setPen(QPen(outline, 1));
+    p.setBrush(Qt::black);
+    p.drawRect(QRectF(6.5, 6.5, 11, 11));
+    p.setPen(QPen(QColor(255, 215, 0), 1.2));
+    p.drawPolyline(QPolygonF{{7.5, 15}, {10, 12}, {12.5, 13.5}, {16.5, 9}});
+    p.setPen(QPen(outline, 1.4));
+    const std::array<QPointF, 4> corners{{{2, 2}, {22, 2}, {2, 22}, {22, 22}}};
+    for (const QPointF& c : corners) {
+        const QPointF inward(c.x() < 12 ? 4.5 : -4.5, c.y() < 12 ? 4.5 : -4.5);
+        p.drawLine(c, c + inward);
+        p.drawLine(c, c + QPointF(inward.x() * 0.6, 0));
+        p.drawLine(c, c + QPointF(0, inward.y() * 0.6));
+    }
+    return QIcon(pixmap);
+}
+
+} // namespace
+
+// The window as it is printed, for as long as this lives: no toolbar, a white background and
+// a white plot area (traces drawn darker and wider, so they read on paper). Everything is put
+// back when it goes, on every path out of the print.
+class LiveGraphWindow::PrintLook
+{
+public:
+    explicit PrintLook(LiveGraphWindow& w) : m_window(w), m_plotArea(w.m_graph->plotAreaColor())
+    {
+        w.m_toolbar->hide();
+        w.setBackgroundColour(kWhite);
+        w.m_graph->setPlotAreaColor(kWhite);
+        w.layout()->activate();
+    }
+    ~PrintLook()
+    {
+        LiveGraphWindow& w = m_window;
+        w.setBackgroundColour(kGraphWindowTeal);
+        w.m_graph->setPlotAreaColor(m_plotArea);
+        w.m_toolbar->show();
+        w.layout()->activate();
+    }
+    PrintLook(const PrintLook&) = delete;
+    PrintLook& operator=(const PrintLook&) = delete;
+
+private:
+    LiveGraphWindow& m_window;
+    QColor m_plotArea;
+};
+
+LiveGraphWindow::LiveGraphWindow(AllChannelGraph& graph, const CurrentReading& reading,
+                                 Prompts& prompts, QWidget* mainWindow)
+    : QWidget(mainWindow, Qt::Window), m_state(graph), m_reading(reading), m_prompts(prompts),
+      m_scale(TwipsScale::forScreen(QApplication::primaryScreen()))
+{
+    setObjectName(QStringLiteral("RealTimeAll"));
+    setWindowTitle(QStringLiteral("Real Time Graph"));
+    setAutoFillBackground(true);
+
+    buildToolbar();
+    buildLegend(reading);
+    buildGraph();
+    setBackgroundColour(kGraphWindowTeal);
+
+    auto* layout = new QVBoxLayout(this);
+    const int margin = m_scale.px(kMargin);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(m_toolbar);
+    auto* body = new QVBoxLayout;
+    body->setContentsMargins(margin, margin, margin, margin);
+    body->setSpacing(margin / 2);
+    body->addWidget(m_legend);
+    body->addWidget(m_graph, 1);
+    layout->addLayout(body, 1);
+
+    m_timer = new QTimer(this);
+    m_timer->setObjectName(QStringLiteral("Timer1"));
+    m_timer->setInterval(1000);
+    connect(m_timer, &QTimer::timeout, this, &LiveGraphWindow::tick);
+    connect(m_graph, &GraphView::clicked, this, &LiveGraphWindow::graphClicked);
+
+    resize(m_scale.px(kWidth), m_scale.px(kHeight));
+    if (mainWindow) {
+        const QRect main = mainWindow->frameGeometry();
+        move(main.x() + main.width(), 0);
+    }
+}
+
+void LiveGraphWindow::buildToolbar()
+{
+    m_toolbar = new QToolBar(this);
+    m_toolbar->setObjectName(QStringLiteral("Toolbar1"));
+    m_toolbar->setMovable(false);
+    m_toolbar->setFloatable(false);
+    m_toolbar->setIconSize(QSize(24, 24));
+    m_toolbar->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    m_toolbar->setContextMenuPolicy(Qt::PreventContextMenu);
+    m_toolbar->setAutoFillBackground(true);
+    QPalette face = m_toolbar->palette();
+    face.setColor(QPalette::Window, QApplication::palette().color(QPalette::Button));
+    m_toolbar->setPalette(face);
+    const struct
+    {
+        QIcon image;
+        const char* key;
+    } buttons[] = {{resizeImage(), "Resize"}, {listImage(ListImage::Print), "Print"}};
+    for (const auto& b : buttons) {
+        QAction* action = m_toolbar->addAction(b.image, QString::fromLatin1(b.key));
+        action->setProperty("Key", QString::fromLatin1(b.key));
+        action->setToolTip(QString::fromLatin1(b.key));
+    }
+    connect(m_toolbar, &QToolBar::actionTriggered, this,
+            [this](QAction* action) { runToolbarCommand(action->property("Key").toString()); });
+}
+
+void LiveGraphWindow::buildLegend(const CurrentReading& reading)
+{
+    m_legend = new QWidget(this);
+    m_legend->setObjectName(QStringLiteral("Legend"));
+    m_legend->setAutoFillBackground(true);
+    m_legend->setFixedHeight(m_scale.px(kLegendHeight));
+    QPalette strip = m_legend->palette();
+    strip.setColor(QPalette::Window, Qt::black);
+    m_legend->setPalette(strip);
+    auto* row = new QHBoxLayout(m_legend);
+    row->setContentsMargins(10, 0, 10, 0);
+    row->setSpacing(6);
+    QFont font = m_legend->font();
+    font.setBold(true);
+
+    const QString texts[] = {
+        QStringLiteral("Voltage"),
+        m_state.MilliAmpAtOpen ? QStringLiteral("mAmpere") : QStringLiteral("Ampere"),
+        reading.celsius ? QStringLiteral("Celsius") : QStringLiteral("Fahrenheit"),
+        isMilliOhmRange(m_state.RangeAtOpen) ? QStringLiteral("mOhm") : QStringLiteral("Ohm"),
+        QStringLiteral("Capacity"),
+        QStringLiteral("("),
+        QStringLiteral("in"),
+        QStringLiteral("Out"),
+        QStringLiteral("Total"),
+        QStringLiteral(")"),
+    };
+    for (std::size_t i = 0; i < kLegend.size(); ++i) {
+        const LegendEntry& e = kLegend[i];
+        auto* l = new QLabel(texts[i], m_legend);
+        l->setObjectName(QString::fromLatin1(e.name));
+        l->setFont(font);
+        QPalette p = l->palette();
+        p.setColor(QPalette::WindowText,
+                   e.trace ? kChannelColours[std::size_t(e.trace - 1)] : kCapacityAxisColour);
+        l->setPalette(p);
+        l->setVisible(m_state.shows(e.channel));
+        row->addWidget(l);
+        // A gap after each channel's name, none inside the capacity's brackets.
+        if (e.channel != GraphChannel::Capacity)
+            row->addSpacing(14);
+    }
+    row->addStretch();
+}
+
+void LiveGraphWindow::buildGraph()
+{
+    m_graph = new GraphView(this);
+    m_graph->setAutoFillBackground(false);
+    for (int c = 0; c < GraphChannelCount; ++c) {
+        const int axis = graphAxisOf(GraphChannel(c));
+        if (axis > 2)
+            m_graph->addValueAxis();
+        const AxisPair r = m_state.ranges[std::size_t(c)];
+        m_graph->setAxisRange(axis, r.min, r.max);
+    }
+    for (std::size_t t = 0; t < kTraceChannel.size(); ++t) {
+        const int axis = graphAxisOf(kTraceChannel[t]);
+        m_graph->addPlot(axis, kChannelColours[t]);
+        if (kTraceChannel[t] != GraphChannel::Capacity)
+            m_graph->setAxisColor(axis, kChannelColours[t]);
+        // A live trace is a line through the samples; the points themselves are not marked.
+        m_graph->plot(int(t) + 1)->setAdaptiveSampling(true);
+    }
+    m_graph->setAxisColor(graphAxisOf(GraphChannel::Capacity), kCapacityAxisColour);
+    showRecordAxis();
+}
+
+QLabel* LiveGraphWindow::label(const QString& name) const
+{
+    return m_legend->findChild<QLabel*>(name);
+}
+
+void LiveGraphWindow::setBackgroundColour(const QColor& colour)
+{
+    QPalette p = palette();
+    p.setColor(QPalette::Window, colour);
+    setPalette(p);
+    m_graph->setBackgroundColor(colour);
+}
+
+void LiveGraphWindow::showRecordAxis()
+{
+    const qint64 first = qMax<qint64>(1, m_records - TraceWindow + 1);
+    const qint64 last = qMax<qint64>(m_records, first + MinimumSpan - 1);
+    m_graph->setAxisRange(1, double(first), double(last));
+}
+
+void LiveGraphWindow::tick()
+{
+    if (liveGraphMustClose(m_state, m_reading)) {
+        close();
+        return;
+    }
+    const LiveSample sample = graphSample(m_reading, m_state.RangeAtOpen, m_state.TempUnitAtOpen);
+    ++m_records;
+    const double x = double(m_records);
+    const double keepFrom = double(m_records - TraceWindow + 1);
+    for (std::size_t t = 0; t < sample.size(); ++t) {
+        if (!m_state.shows(kTraceChannel[t]))
+            continue;
+        if (QCPGraph* trace = m_graph->plot(int(t) + 1)) {
+            trace->addData(x, double(sample[t]));
+            if (keepFrom > 1)
+                trace->data()->removeBefore(keepFrom);
+        }
+    }
+    m_state.ChannelHistory.append(sample);
+    showRecordAxis();
+}
+
+void LiveGraphWindow::runToolbarCommand(const QString& key)
+{
+    if (key == QLatin1String("Resize")) {
+        emit resizeRequested();
+        close();
+    } else if (key == QLatin1String("Print")) {
+        print();
+    }
+}
+
+void LiveGraphWindow::print()
+{
+    if (m_printing)
+        return;
+    // The print dialog and the message run events, and a tick may close the window meanwhile:
+    // it is deleted only once the print is over.
+    m_printing = true;
+    QPrinter printer(QPrinter::HighResolution);
+    if (m_prompts.choosePrinter(this, printer)) {
+        bool printed = false;
+        {
+            const PrintLook look(*this);
+            printed = printOnePage(printer, windowImage(*this, *m_graph));
+        }
+        if (!printed) {
+            m_prompts.message(QStringLiteral("The graph could not be printed."),
+                              Prompts::Icon::Exclamation, windowTitle(),
+                              printFailureDetails(printer));
+        }
+    }
+    m_printing = false;
+    if (m_closed)
+        deleteLater();
+}
+
+void LiveGraphWindow::closeEvent(QCloseEvent* event)
+{
+    event->accept();
+    if (m_closed)
+        return;
+    // Unload. The history stays as collected: the detail graph still shows it, and the next
+    // opening starts it again.
+    m_closed = true;
+    m_timer->stop();
+    m_state.GraphActive = false;
+    emit closed();
+    if (!m_printing)
+        deleteLater();
+}

@@ -1,0 +1,86 @@
+#pragma once
+
+#include "AllChannelGraph.h"
+#include "TwipsScale.h"
+
+#include <QWidget>
+
+class GraphView;
+class Prompts;
+class QLabel;
+class QTimer;
+class QToolBar;
+struct CurrentReading;
+
+/// The live all-channel graph `RealTimeAll` ("Real Time Graph"): once a second (`Timer1`) it
+/// turns the front panel's seven value texts into numbers, appends the chosen channels to
+/// their traces and stores all seven in the five-day history. Its toolbar offers "Resize"
+/// (back to the channel dialog) and "Print"; a click on the graph asks for the detail graph.
+///
+/// The traces keep the latest TraceWindow samples and the record axis scrolls with them, so
+/// a tick costs the same after five days as after five seconds; the history keeps the rest.
+class LiveGraphWindow : public QWidget
+{
+    Q_OBJECT
+public:
+    /// Samples the traces keep: the latest hour.
+    static constexpr int TraceWindow = 3600;
+    /// The record axis shows at least this many samples, so the first minute fills it.
+    static constexpr int MinimumSpan = 60;
+
+    /// The load step: beside `mainWindow`, legends and value-axis ranges from `graph`, all
+    /// five value axes and seven traces in place, `Timer1` off.
+    LiveGraphWindow(AllChannelGraph& graph, const CurrentReading& reading, Prompts& prompts,
+                    QWidget* mainWindow);
+
+    /// `CWGraph1`.
+    [[nodiscard]] GraphView* graph() const { return m_graph; }
+    /// `Timer1`.
+    [[nodiscard]] QTimer* timer() const { return m_timer; }
+    /// `Toolbar1`.
+    [[nodiscard]] QToolBar* toolbar() const { return m_toolbar; }
+    /// A legend label by object name (`LblV`, `LblCap`, ...).
+    [[nodiscard]] QLabel* label(const QString& name) const;
+    /// Samples taken since the window opened (the record number of the latest point).
+    [[nodiscard]] qint64 records() const { return m_records; }
+
+    /// Timer1_Timer: the close check, then one sample.
+    void tick();
+    /// Toolbar1_ButtonClick: "Resize" or "Print".
+    void runToolbarCommand(const QString& key);
+    /// Asks for a printer and prints an image of the window on one page, without its toolbar
+    /// and on white; the window is restored on every path.
+    void print();
+
+signals:
+    /// "Resize": the channel dialog is wanted again (the window closes itself).
+    void resizeRequested();
+    /// A click on the graph: the detail dialog is wanted.
+    void graphClicked();
+    /// The window was closed (unloaded): it samples no more.
+    void closed();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    class PrintLook;
+
+    void buildToolbar();
+    void buildLegend(const CurrentReading& reading);
+    void buildGraph();
+    void showRecordAxis();
+    void setBackgroundColour(const QColor& colour);
+
+    AllChannelGraph& m_state;
+    const CurrentReading& m_reading;
+    Prompts& m_prompts;
+    TwipsScale m_scale;
+    QToolBar* m_toolbar = nullptr;
+    QWidget* m_legend = nullptr;
+    GraphView* m_graph = nullptr;
+    QTimer* m_timer = nullptr;
+    qint64 m_records = 0;
+    bool m_printing = false;
+    bool m_closed = false;
+};

@@ -1,0 +1,727 @@
+// The live all-channel graph, its channel dialog and its detail dialog, driven through the
+// windows' controls (found by object name) on a fresh AppState, without a meter.
+#include "AppState.h"
+#include "AxisEdit.h"
+#include "ChannelDialog.h"
+#include "Fetch.h"
+#include "GraphView.h"
+#include "GraphWindow.h"
+#include "LiveGraph.h"
+#include "LiveGraphWindow.h"
+#include "PrintedPdf.h"
+#include "ScriptedPrompts.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <QToolBar>
+
+using Choice = std::array<bool, GraphChannelCount>;
+Q_DECLARE_METATYPE(Choice)
+
+namespace {
+
+constexpr Choice kAll{true, true, true, true, true};
+const QColor kTeal(0, 128, 128);
+const char* const kChecks[] = {"CkV", "CkA", "CkTemp", "CkOhm", "CkCap"};
+const char* const kSuffix[] = {"V", "A", "T", "O", "C"};
+const char* const kFrames[] = {"VFrame", "AFrame", "TFrame", "OFrame", "CapFrame"};
+const QStringList kCapacityLabels{"LblCap", "LblSymbol1", "LblIn",
+                                  "LblOut", "LblTotal",   "LblSymbol2"};
+
+template <typename T> T* child(const QWidget* w, const QString& name)
+{
+    T* c = w->findChild<T*>(name);
+    if (!c)
+        qWarning("no %s", qPrintable(name));
+    return c;
+}
+
+AxisEdit* edit(const QWidget* d, const char* minMax, int channel)
+{
+    return child<AxisEdit>(d, QStringLiteral("Axis%1%2").arg(minMax, kSuffix[channel]));
+}
+
+QWidget* topLevel(const QString& name)
+{
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        if (w->objectName() == name && w->isVisible())
+            return w;
+    }
+    return nullptr;
+}
+
+struct Rig
+{
+    AppState state;
+    ScriptedPrompts prompts;
+    QWidget main;
+    LiveGraph graph{state, prompts, &main};
+
+    Rig()
+    {
+        main.setGeometry(40, 60, 320, 240);
+        main.show();
+        CurrentReading& r = state.reading;
+        r.valueTexts = {"12.53", " 41.2", "-0.511", " 25.3", "1500", "1.234", "0L"};
+        r.capMilli = {true, false, false};
+        r.pointPos[CurrentReading::Current] = 1;
+        r.RangeText = "400 mOhm";
+        r.TempUnitText = "Celsius";
+        r.celsius = true;
+    }
+
+    ChannelDialog* graphDialog() { return qobject_cast<ChannelDialog*>(topLevel("AllGraph")); }
+    ChannelDialog* detailDialog() { return qobject_cast<ChannelDialog*>(topLevel("GraphDetail")); }
+    LiveGraphWindow* live() const
+    {
+        for (LiveGraphWindow* w : main.findChildren<LiveGraphWindow*>("RealTimeAll")) {
+            if (w->isVisible())
+                return w;
+        }
+        return nullptr;
+    }
+    GraphWindow* detail() { return qobject_cast<GraphWindow*>(topLevel("RealTimeGraph")); }
+
+    static void check(QWidget* dialog, const Choice& choice)
+    {
+        for (int c = 0; c < GraphChannelCount; ++c)
+            child<QCheckBox>(dialog, kChecks[c])->setChecked(choice[std::size_t(c)]);
+    }
+    static void ok(QWidget* dialog) { child<QPushButton>(dialog, "CmdOK")->click(); }
+
+    // Toolbar "Graph", the boxes of `choice`, OK: the running live window.
+    LiveGraphWindow* start(const Choice& choice)
+    {
+        graph.runGraphCommand();
+        ChannelDialog* d = graphDialog();
+        if (!d)
+            return nullptr;
+        check(d, choice);
+        ok(d);
+        return live();
+    }
+    void ticks(int n)
+    {
+        for (int i = 0; i < n; ++i)
+            live()->tick();
+    }
+    void clickGraph() { emit live()->graph()->clicked(1, 0); }
+    // Waits for closed windows to be deleted.
+    static void settle()
+    {
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QCoreApplication::processEvents();
+    }
+};
+
+QCPRange range(GraphView* g, int axis)
+{
+    return g->axis(axis)->range();
+}
+
+QList<double> values(GraphView* g, int plot)
+{
+    QList<double> v;
+    if (QCPGraph* p = g->plot(plot)) {
+        for (auto it = p->data()->constBegin(); it != p->data()->constEnd(); ++it)
+            v << it->value;
+    }
+    return v;
+}
+
+QList<double> keys(GraphView* g, int plot)
+{
+    QList<double> k;
+    if (QCPGraph* p = g->plot(plot)) {
+        for (auto it = p->data()->constBegin(); it != p->data()->constEnd(); ++it)
+            k << it->key;
+    }
+    return k;
+}
+
+bool shown(const QWidget* w, const QString& name)
+{
+    const QLabel* l = w->findChild<QLabel*>(name);
+    return l && !l->isHidden();
+}
+
+} // namespace
+
+class TestLiveGraph : public QObject
+{
+    Q_OBJECT
+private slots:
+    void cleanup() { Rig::settle(); }
+    void graphDialogLoad();
+    void editsStoreAtOnce();
+    void noBoxCheckedStartsNothing();
+    void graphCommandWhileRunning();
+    void liveWindowLoad_data();
+    void liveWindowLoad();
+    void uncheckedAxesAreRemoved_data();
+    void uncheckedAxesAreRemoved();
+    void ticksFillTracesAndHistory();
+    void tracesKeepTheLatestHour();
+    void closeChecks_data();
+    void closeChecks();
+    void reopeningRestartsTheHistory();
+    void resizeReopensWithNewChoice();
+    void detailFromGraphClick_data();
+    void detailFromGraphClick();
+    void detailAfterTheWrap();
+    void detailResetAfterTheGraphClosed();
+    void print();
+    void printFailsOrIsCancelled_data();
+    void printFailsOrIsCancelled();
+    void closedWhilePrinting();
+};
+
+void TestLiveGraph::graphDialogLoad()
+{
+    Rig rig;
+    rig.state.reading.milliAmps = true;
+    rig.state.reading.pointPos[CurrentReading::Current] = 0;
+    rig.state.reading.RangeText = "40 mOhm";
+    rig.state.allChannelGraph.ShowTemperature = true;
+    rig.graph.runGraphCommand();
+    ChannelDialog* d = rig.graphDialog();
+    QVERIFY(d);
+    QCOMPARE(d->windowTitle(), QString("Graph"));
+    QVERIFY(!d->isModal());
+    QVERIFY(d->findChild<QLabel*>("LblHint")->text() ==
+            "Check the box and set up the maximum / mininum of YAxis for the Graphic Display.");
+    QCOMPARE(child<QGroupBox>(d, "AFrame")->title(), QString("mAmpere"));
+    QCOMPARE(child<QGroupBox>(d, "OFrame")->title(), QString("Resistance"));
+    QVERIFY(rig.state.allChannelGraph.MilliAmpAtOpen);
+
+    // Boxes from the choice; a channel's limits are shown exactly while its box is checked.
+    for (int c = 0; c < GraphChannelCount; ++c) {
+        const bool on = c == int(GraphChannel::Temperature);
+        QCOMPARE(child<QCheckBox>(d, kChecks[c])->isChecked(), on);
+        for (const char* prefix : {"AxisMin", "AxisMax", "LblMin", "LblMax"})
+            QCOMPARE(child<QWidget>(d, prefix + QString(kSuffix[c]))->isVisible(), on);
+    }
+    QCOMPARE(child<QLabel>(d, "LblMaxT")->text(), QString("Max"));
+    QCOMPARE(child<QLabel>(d, "LblMinT")->text(), QString("Min"));
+    child<QCheckBox>(d, "CkCap")->click();
+    QVERIFY(edit(d, "Min", 4)->isVisible());
+    child<QCheckBox>(d, "CkTemp")->click();
+    QVERIFY(!edit(d, "Max", 2)->isVisible());
+    QVERIFY(!child<QLabel>(d, "LblMaxT")->isVisible());
+
+    // The default ranges, whole (the current's 6500 and the capacity's -10000 included).
+    const double expected[5][2] = {{-60, 60}, {-6500, 6500}, {-20, 60}, {0, 40}, {-10000, 10000}};
+    for (int c = 0; c < GraphChannelCount; ++c) {
+        QCOMPARE(edit(d, "Min", c)->value(), expected[c][0]);
+        QCOMPARE(edit(d, "Max", c)->value(), expected[c][1]);
+    }
+    QCOMPARE(edit(d, "Max", 1)->text(), QString("6500"));
+    QCOMPARE(edit(d, "Min", 0)->singleStep(), 0.001);
+    QCOMPARE(edit(d, "Min", 2)->format(), QString("0.0"));
+    // The resistance edits follow the range shown now: 40 mOhm steps by 0.01, two decimals.
+    QCOMPARE(edit(d, "Max", 3)->singleStep(), 0.01);
+    QCOMPARE(edit(d, "Max", 3)->text(), QString("40.00"));
+}
+
+void TestLiveGraph::editsStoreAtOnce()
+{
+    Rig rig;
+    rig.graph.runGraphCommand();
+    ChannelDialog* d = rig.graphDialog();
+    edit(d, "Max", 1)->setValue(3.25);
+    edit(d, "Min", 4)->setValue(-99999);
+    QCOMPARE(rig.state.allChannelGraph.range(GraphChannel::Current), (AxisPair{3.25f, -6.5f}));
+    QCOMPARE(rig.state.allChannelGraph.range(GraphChannel::Capacity).min, -99999.0f);
+    // Typed, not only set by code.
+    AxisEdit* vmax = edit(d, "Max", 0);
+    vmax->selectAll();
+    QTest::keyClicks(vmax, "14.5");
+    QCOMPARE(rig.state.allChannelGraph.range(GraphChannel::Voltage).max, 14.5f);
+}
+
+void TestLiveGraph::noBoxCheckedStartsNothing()
+{
+    Rig rig;
+    rig.graph.runGraphCommand();
+    Rig::ok(rig.graphDialog());
+    QVERIFY(!rig.graphDialog());
+    QVERIFY(!rig.live());
+    const AllChannelGraph& g = rig.state.allChannelGraph;
+    QVERIFY(!g.GraphActive);
+    QVERIFY(g.RangeAtOpen.isEmpty());
+    QVERIFY(!g.ChannelHistory.allocated());
+}
+
+void TestLiveGraph::graphCommandWhileRunning()
+{
+    Rig rig;
+    QVERIFY(rig.start({true, false, false, false, false}));
+    AllChannelGraph& g = rig.state.allChannelGraph;
+    g.range(GraphChannel::Voltage) = {15, 10};
+    rig.state.reading.milliAmps = true;
+    rig.graph.runGraphCommand();
+    QVERIFY(!rig.graphDialog());
+    QCOMPARE(g.range(GraphChannel::Voltage), (AxisPair{15, 10}));
+    QVERIFY(!g.MilliAmpAtOpen);
+}
+
+void TestLiveGraph::liveWindowLoad_data()
+{
+    QTest::addColumn<bool>("celsius");
+    QTest::addColumn<QString>("range");
+    QTest::addColumn<bool>("milliAmps");
+    QTest::addColumn<QString>("lblT");
+    QTest::addColumn<QString>("lblO");
+    QTest::addColumn<QString>("lblA");
+    QTest::newRow("Celsius, mOhm, A") << true << "400 mOhm" << false << "Celsius"
+                                      << "mOhm"
+                                      << "Ampere";
+    QTest::newRow("Fahrenheit, Ohm, mA") << false << "4 Ohm" << true << "Fahrenheit"
+                                         << "Ohm"
+                                         << "mAmpere";
+}
+
+void TestLiveGraph::liveWindowLoad()
+{
+    Rig rig;
+    CurrentReading& r = rig.state.reading;
+    r.celsius = fetched<bool>("celsius");
+    r.RangeText = fetched<QString>("range");
+    r.milliAmps = fetched<bool>("milliAmps");
+    LiveGraphWindow* w = rig.start(kAll);
+    QVERIFY(w);
+    QCOMPARE(w->windowTitle(), QString("Real Time Graph"));
+    QCOMPARE(w->pos(), QPoint(rig.main.frameGeometry().right() + 1, 0));
+    QCOMPARE(w->palette().color(QPalette::Window), kTeal);
+    QCOMPARE(child<QLabel>(w, "LblT")->text(), fetched<QString>("lblT"));
+    QCOMPARE(child<QLabel>(w, "LblO")->text(), fetched<QString>("lblO"));
+    QCOMPARE(child<QLabel>(w, "LblA")->text(), fetched<QString>("lblA"));
+    QCOMPARE(child<QLabel>(w, "LblV")->text(), QString("Voltage"));
+    QStringList capacity;
+    for (const QString& name : kCapacityLabels)
+        capacity << child<QLabel>(w, name)->text();
+    QCOMPARE(capacity, (QStringList{"Capacity", "(", "in", "Out", "Total", ")"}));
+
+    auto* timer = child<QTimer>(w, "Timer1");
+    QCOMPARE(timer->interval(), 1000);
+    QVERIFY(timer->isActive());
+    QStringList keys;
+    for (QAction* a : child<QToolBar>(w, "Toolbar1")->actions())
+        keys << a->property("Key").toString();
+    QCOMPARE(keys, (QStringList{"Resize", "Print"}));
+    GraphView* g = w->graph();
+    QCOMPARE(g->objectName(), QString("CWGraph1"));
+    QCOMPARE(g->axisCount(), 6);
+    QCOMPARE(g->plotCount(), 7);
+    for (int p = 5; p <= 7; ++p)
+        QCOMPARE(g->plot(p)->valueAxis(), g->axis(6)); // the three charges share axis 6
+}
+
+void TestLiveGraph::uncheckedAxesAreRemoved_data()
+{
+    QTest::addColumn<Choice>("choice");
+    QTest::newRow("all") << kAll;
+    QTest::newRow("current unchecked") << Choice{true, false, true, true, true};
+    QTest::newRow("voltage only") << Choice{true, false, false, false, false};
+    QTest::newRow("capacity only") << Choice{false, false, false, false, true};
+    QTest::newRow("temperature and resistance") << Choice{false, false, true, true, false};
+}
+
+void TestLiveGraph::uncheckedAxesAreRemoved()
+{
+    const Choice choice = fetched<Choice>("choice");
+    Rig rig;
+    rig.graph.runGraphCommand();
+    ChannelDialog* d = rig.graphDialog();
+    const AxisPair ranges[] = {{15, 10}, {2, -2}, {45, 15}, {100, 0}, {3, -1}};
+    for (int c = 0; c < GraphChannelCount; ++c) {
+        edit(d, "Max", c)->setValue(ranges[c].max);
+        edit(d, "Min", c)->setValue(ranges[c].min);
+    }
+    Rig::check(d, choice);
+    Rig::ok(d);
+    LiveGraphWindow* w = rig.live();
+    QVERIFY(w);
+    QVERIFY(!rig.graphDialog());
+    QVERIFY(rig.state.allChannelGraph.GraphActive);
+    QCOMPARE(rig.state.allChannelGraph.choice(), choice);
+
+    // The axes left, in order, each with its own channel's range.
+    GraphView* g = w->graph();
+    int axis = 2;
+    for (int c = 0; c < GraphChannelCount; ++c) {
+        if (!choice[std::size_t(c)])
+            continue;
+        QCOMPARE(range(g, axis).lower, double(ranges[c].min));
+        QCOMPARE(range(g, axis).upper, double(ranges[c].max));
+        ++axis;
+    }
+    QCOMPARE(g->axisCount(), axis - 1);
+    const char* legend[] = {"LblV", "LblA", "LblT", "LblO"};
+    for (int c = 0; c < 4; ++c)
+        QCOMPARE(shown(w, legend[c]), choice[std::size_t(c)]);
+    for (const QString& name : kCapacityLabels)
+        QCOMPARE(shown(w, name), choice[4]);
+}
+
+void TestLiveGraph::ticksFillTracesAndHistory()
+{
+    Rig rig;
+    LiveGraphWindow* w = rig.start({true, false, false, false, false});
+    rig.ticks(2);
+    rig.state.reading.valueTexts[CurrentReading::Voltage] = "-0L";
+    rig.ticks(1);
+    GraphView* g = w->graph();
+    QCOMPARE(values(g, 1), (QList<double>{12.53f, 12.53f, -60}));
+    QCOMPARE(keys(g, 1), (QList<double>{1, 2, 3}));
+    for (int p = 2; p <= 7; ++p)
+        QVERIFY(!g->plot(p)); // their axes were removed with their traces
+
+    // All seven series advance, chosen or not.
+    const ChannelRing& h = rig.state.allChannelGraph.ChannelHistory;
+    QCOMPARE(h.historyIndex(), 3);
+    const LiveSample first{12.53f, -0.511f, 25.3f, 41.2f, 1.5f, 1.234f, 9999};
+    for (int s = 0; s < LiveSeriesCount; ++s)
+        QCOMPARE(h.at(LiveSeries(s), 0), first[std::size_t(s)]);
+    QCOMPARE(h.at(LiveSeries::Voltage, 2), -60.0f);
+}
+
+void TestLiveGraph::tracesKeepTheLatestHour()
+{
+    Rig rig;
+    LiveGraphWindow* w = rig.start(kAll);
+    GraphView* g = w->graph();
+    QCOMPARE(range(g, 1), QCPRange(1, LiveGraphWindow::MinimumSpan));
+    rig.ticks(LiveGraphWindow::MinimumSpan + 5);
+    QCOMPARE(range(g, 1), QCPRange(1, LiveGraphWindow::MinimumSpan + 5));
+    rig.ticks(LiveGraphWindow::TraceWindow - LiveGraphWindow::MinimumSpan + 5);
+    const double last = LiveGraphWindow::TraceWindow + 10;
+    QCOMPARE(w->records(), qint64(last));
+    for (int p = 1; p <= 7; ++p) {
+        QCOMPARE(g->plot(p)->dataCount(), LiveGraphWindow::TraceWindow);
+        QCOMPARE(g->plot(p)->data()->constBegin()->key, 11.0);
+        QCOMPARE((g->plot(p)->data()->constEnd() - 1)->key, last);
+    }
+    QCOMPARE(range(g, 1), QCPRange(11, last));
+    QCOMPARE(rig.state.allChannelGraph.ChannelHistory.held(), int(last));
+}
+
+void TestLiveGraph::closeChecks_data()
+{
+    QTest::addColumn<QString>("change");
+    QTest::addColumn<bool>("closes");
+    QTest::newRow("resistance range") << "range" << true;
+    QTest::newRow("current unit") << "milliAmps" << true;
+    QTest::newRow("graph no longer active") << "inactive" << true;
+    QTest::newRow("temperature unit") << "tempUnit" << false;
+}
+
+void TestLiveGraph::closeChecks()
+{
+    const QString change = fetched<QString>("change");
+    Rig rig;
+    LiveGraphWindow* w = rig.start(kAll);
+    rig.ticks(2);
+    CurrentReading& r = rig.state.reading;
+    if (change == "range")
+        r.RangeText = "4 Ohm";
+    else if (change == "milliAmps")
+        r.milliAmps = true;
+    else if (change == "inactive")
+        rig.state.allChannelGraph.GraphActive = false;
+    else
+        r.TempUnitText = "Fahrenheit";
+    QVERIFY(rig.live()); // nothing happens before the tick
+    w->tick();
+    const bool closes = fetched<bool>("closes");
+    const ChannelRing& h = rig.state.allChannelGraph.ChannelHistory;
+    QCOMPARE(!rig.live(), closes);
+    QCOMPARE(h.held(), closes ? 2 : 3); // a closing tick samples nothing
+    QCOMPARE(rig.state.allChannelGraph.GraphActive, !closes);
+    if (closes) {
+        QVERIFY(!w->timer()->isActive());
+        Rig::settle();
+        QVERIFY(!rig.graph.window());
+    }
+}
+
+void TestLiveGraph::reopeningRestartsTheHistory()
+{
+    Rig rig;
+    rig.start(kAll)->close();
+    QVERIFY(!rig.state.allChannelGraph.GraphActive);
+    LiveGraphWindow* w = rig.start(kAll);
+    rig.ticks(4);
+    w->close();
+    const ChannelRing& h = rig.state.allChannelGraph.ChannelHistory;
+    QCOMPARE(h.held(), 4); // kept after the close, for the detail graph
+    rig.start(kAll);
+    QCOMPARE(h.historyIndex(), 0);
+    QCOMPARE(h.held(), 0);
+    rig.ticks(1);
+    QCOMPARE(h.historyIndex(), 1);
+}
+
+void TestLiveGraph::resizeReopensWithNewChoice()
+{
+    Rig rig;
+    LiveGraphWindow* w = rig.start({true, true, false, false, false});
+    rig.state.allChannelGraph.range(GraphChannel::Capacity) = {5, -5};
+    child<QToolBar>(w, "Toolbar1")->actions().at(0)->trigger();
+    QVERIFY(!rig.live());
+    QVERIFY(!rig.state.allChannelGraph.GraphActive);
+    ChannelDialog* d = rig.graphDialog();
+    QVERIFY(d);
+    // Its load shows the choice and the ranges in force.
+    QVERIFY(child<QCheckBox>(d, "CkA")->isChecked());
+    QVERIFY(!child<QCheckBox>(d, "CkCap")->isChecked());
+    QCOMPARE(edit(d, "Max", 4)->value(), 5.0);
+    Rig::check(d, {false, false, false, false, true});
+    Rig::ok(d);
+    LiveGraphWindow* again = rig.live();
+    QVERIFY(again);
+    QVERIFY(again != w);
+    QCOMPARE(again->graph()->axisCount(), 2);
+    QCOMPARE(range(again->graph(), 2), QCPRange(-5, 5));
+    QVERIFY(!shown(again, "LblV"));
+    QVERIFY(shown(again, "LblTotal"));
+    rig.ticks(1);
+    QCOMPARE(values(again->graph(), 7), QList<double>{9999});
+}
+
+void TestLiveGraph::detailFromGraphClick_data()
+{
+    QTest::addColumn<int>("samples");
+    QTest::addColumn<Choice>("collected");
+    QTest::addColumn<Choice>("drawn");
+    QTest::newRow("empty") << 0 << kAll << kAll;
+    QTest::newRow("one sample") << 1 << kAll << Choice{true, true, true, true, false};
+    QTest::newRow("three, voltage and capacity")
+        << 3 << Choice{true, false, false, false, true} << Choice{true, false, false, false, true};
+    QTest::newRow("three, capacity left out")
+        << 3 << Choice{true, false, true, false, true} << Choice{false, false, true, false, false};
+}
+
+void TestLiveGraph::detailFromGraphClick()
+{
+    const int samples = fetched<int>("samples");
+    const Choice collected = fetched<Choice>("collected");
+    const Choice drawn = fetched<Choice>("drawn");
+    Rig rig;
+    rig.state.reading.TempUnitText = "Fahrenheih";
+    QVERIFY(rig.start(collected));
+    for (int i = 1; i <= samples; ++i) {
+        rig.state.reading.valueTexts[CurrentReading::Voltage] = QString::number(i);
+        rig.ticks(1);
+    }
+    rig.state.allChannelGraph.range(GraphChannel::Temperature) = {90, 10};
+    rig.clickGraph();
+    ChannelDialog* d = rig.detailDialog();
+    QVERIFY(d);
+    QCOMPARE(d->windowTitle(), QString("Graph Detail"));
+    for (int c = 0; c < GraphChannelCount; ++c) {
+        const bool on = collected[std::size_t(c)];
+        QCOMPARE(child<QGroupBox>(d, kFrames[c])->isEnabled(), on);
+        QCOMPARE(child<QCheckBox>(d, kChecks[c])->isChecked(), on);
+    }
+    QCOMPARE(edit(d, "Max", 2)->value(), 90.0); // the live pairs
+
+    Rig::check(d, drawn);
+    edit(d, "Max", 0)->setValue(20);
+    Rig::ok(d);
+    QVERIFY(!rig.detailDialog());
+    GraphWindow* w = rig.detail();
+    QVERIFY(w);
+    GraphView* g = w->graph();
+
+    // X 1..N; an empty or one-sample history shows 1 and 1.
+    const double n = qMax(1, samples);
+    QCOMPARE(w->axisMinBox(1)->value(), 1.0);
+    QCOMPARE(w->axisMaxBox(1)->value(), n);
+    QCOMPARE(range(g, 1), samples > 1 ? QCPRange(1, n) : QCPRange(0.5, 1.5));
+
+    int axis = 2;
+    for (int c = 0; c < GraphChannelCount; ++c)
+        axis += drawn[std::size_t(c)] ? 1 : 0;
+    QCOMPARE(g->axisCount(), axis - 1);
+    QCOMPARE(shown(w, "LblV"), drawn[0]);
+    QCOMPARE(shown(w, "LblT"), drawn[2]);
+    for (const QString& name : kCapacityLabels)
+        QCOMPARE(shown(w, name), drawn[4]);
+    QCOMPARE(child<QLabel>(w, "LblT")->text(), QString("Fahrenheih"));
+    QCOMPARE(child<QLabel>(w, "LblO")->text(), QString("mOhm"));
+    if (drawn[0]) {
+        QCOMPARE(range(g, 2).upper, 20.0);
+        QList<double> expected;
+        for (int i = 1; i <= samples; ++i)
+            expected << i;
+        QCOMPARE(values(g, GraphWindow::VoltagePlot), expected);
+    }
+    if (drawn[4]) {
+        QCOMPARE(values(g, GraphWindow::InCapPlot), QList<double>(samples, 1.5));
+        QCOMPARE(values(g, GraphWindow::TCapPlot), QList<double>(samples, 9999));
+    }
+    const AllChannelGraph& s = rig.state.allChannelGraph;
+    QCOMPARE(s.DetailShow, drawn);
+    QCOMPARE(s.DetailRanges[0].max, 20.0f);
+}
+
+// After five days and five seconds the detail shows every sample held, oldest first.
+void TestLiveGraph::detailAfterTheWrap()
+{
+    Rig rig;
+    QVERIFY(rig.start({true, false, false, false, false}));
+    ChannelRing& h = rig.state.allChannelGraph.ChannelHistory;
+    for (int i = 1; i <= ChannelRing::Capacity + 4; ++i) {
+        LiveSample s{};
+        s[0] = float(i);
+        h.append(s);
+    }
+    rig.state.reading.valueTexts[CurrentReading::Voltage] = "-5";
+    rig.ticks(1); // the newest sample, through the tick
+    rig.clickGraph();
+    Rig::ok(rig.detailDialog());
+    GraphWindow* w = rig.detail();
+    QVERIFY(w);
+    const QCPGraph* p = w->graph()->plot(GraphWindow::VoltagePlot);
+    QCOMPARE(p->dataCount(), ChannelRing::Capacity);
+    QCOMPARE(w->axisMaxBox(1)->value(), double(ChannelRing::Capacity));
+    QCOMPARE(p->data()->at(0)->value, 6.0);
+    QCOMPARE(p->data()->at(0)->key, 1.0);
+    QCOMPARE(p->data()->at(ChannelRing::Capacity - 2)->value, double(ChannelRing::Capacity + 4));
+    QCOMPARE(p->data()->at(ChannelRing::Capacity - 1)->value, -5.0);
+}
+
+// The history outlives the live window: the detail window's Reset, then OK, still shows it,
+// with the detail dialog's own last choice and ranges, on a complete graph again.
+void TestLiveGraph::detailResetAfterTheGraphClosed()
+{
+    Rig rig;
+    LiveGraphWindow* live = rig.start(kAll);
+    rig.ticks(3);
+    rig.clickGraph();
+    ChannelDialog* d = rig.detailDialog();
+    Rig::check(d, {true, true, false, true, true});
+    edit(d, "Min", 0)->setValue(-3);
+    Rig::ok(d);
+    QCOMPARE(rig.detail()->graph()->axisCount(), 5);
+    rig.state.reading.RangeText = "4 Ohm";
+    live->tick(); // the range changed: the live graph closes
+    QVERIFY(!rig.live());
+
+    child<QPushButton>(rig.detail(), "CmdReset")->click();
+    QVERIFY(!rig.detail());
+    d = rig.detailDialog();
+    QVERIFY(d);
+    QVERIFY(!child<QCheckBox>(d, "CkTemp")->isChecked());
+    QVERIFY(child<QCheckBox>(d, "CkOhm")->isChecked());
+    QCOMPARE(edit(d, "Min", 0)->value(), -3.0);
+    QCOMPARE(edit(d, "Max", 0)->value(), 60.0);
+    Rig::check(d, kAll);
+    Rig::ok(d);
+    GraphWindow* w = rig.detail();
+    QVERIFY(w);
+    QCOMPARE(w->graph()->axisCount(), 6);
+    QCOMPARE(values(w->graph(), GraphWindow::TemperaturePlot), QList<double>(3, 25.3f));
+    QCOMPARE(values(w->graph(), GraphWindow::ResistancePlot), QList<double>(3, 41.2f));
+
+    // A click on the live graph closes the detail window first.
+    rig.start(kAll)->tick();
+    rig.clickGraph();
+    QVERIFY(!rig.detail());
+    QVERIFY(rig.detailDialog());
+}
+
+void TestLiveGraph::print()
+{
+    Rig rig;
+    LiveGraphWindow* w = rig.start({true, false, false, false, true});
+    rig.ticks(5);
+    QTemporaryDir dir;
+    const QString pdf = dir.filePath("live.pdf");
+    rig.prompts.printAnswers = {true};
+    rig.prompts.setUpPrinter = [&](QPrinter& p) {
+        p.setOutputFormat(QPrinter::PdfFormat);
+        p.setOutputFileName(pdf);
+    };
+    QToolBar* toolbar = child<QToolBar>(w, "Toolbar1");
+    toolbar->actions().at(1)->trigger();
+    QCOMPARE(rig.prompts.of(ScriptedPrompts::Kind::Print).size(), 1);
+    QCOMPARE(pdfPages(pdf), 1);
+    const QImage page = pdfImage(pdf);
+    QVERIFY(!page.isNull());
+    QVERIFY(share(page, kTeal) < 0.001);
+    QVERIFY(share(page, Qt::white) > 0.6);
+    // The page shows the graph without its toolbar: the top rows are white.
+    QVERIFY(share(page.copy(0, 0, page.width(), page.height() / 100), Qt::white) > 0.99);
+    QVERIFY(!toolbar->isHidden());
+    QCOMPARE(w->palette().color(QPalette::Window), kTeal);
+    QCOMPARE(w->graph()->plotAreaColor(), QColor(Qt::black));
+    QVERIFY(rig.prompts.of(ScriptedPrompts::Kind::Message).isEmpty());
+}
+
+void TestLiveGraph::printFailsOrIsCancelled_data()
+{
+    QTest::addColumn<bool>("chosen");
+    QTest::newRow("printer fails") << true;
+    QTest::newRow("cancelled") << false;
+}
+
+void TestLiveGraph::printFailsOrIsCancelled()
+{
+    const bool chosen = fetched<bool>("chosen");
+    Rig rig;
+    LiveGraphWindow* w = rig.start(kAll);
+    rig.prompts.printAnswers = {chosen};
+    rig.prompts.setUpPrinter = [](QPrinter& p) {
+        p.setOutputFormat(QPrinter::PdfFormat);
+        p.setOutputFileName("/nonexistent-folder/live.pdf");
+    };
+    bool restoredBeforeMessage = false;
+    rig.prompts.whileAsking = [&](const ScriptedPrompts::Asked& a) {
+        if (a.kind == ScriptedPrompts::Kind::Message)
+            restoredBeforeMessage =
+                !w->toolbar()->isHidden() && w->palette().color(QPalette::Window) == kTeal;
+    };
+    w->runToolbarCommand("Print");
+    const auto messages = rig.prompts.of(ScriptedPrompts::Kind::Message);
+    QCOMPARE(messages.size(), chosen ? 1 : 0);
+    if (chosen) {
+        QCOMPARE(messages[0].text, QString("The graph could not be printed."));
+        QVERIFY(messages[0].details.contains("/nonexistent-folder/live.pdf"));
+        QVERIFY(restoredBeforeMessage);
+    }
+    QVERIFY(!w->toolbar()->isHidden());
+    QCOMPARE(w->palette().color(QPalette::Window), kTeal);
+    QCOMPARE(w->graph()->plotAreaColor(), QColor(Qt::black));
+    QVERIFY(w->timer()->isActive());
+}
+
+// A tick may close the window while the print dialog is open: the print ends on a window
+// that still exists, and the window goes afterwards.
+void TestLiveGraph::closedWhilePrinting()
+{
+    Rig rig;
+    QPointer<LiveGraphWindow> w = rig.start(kAll);
+    rig.prompts.printAnswers = {false};
+    rig.prompts.whileAsking = [&](const ScriptedPrompts::Asked&) {
+        rig.state.reading.milliAmps = true;
+        w->tick();
+        Rig::settle();
+        QVERIFY(w); // still there while the dialog is open
+    };
+    w->print();
+    QVERIFY(!rig.state.allChannelGraph.GraphActive);
+    Rig::settle();
+    QVERIFY(!w);
+}
+
+QTEST_MAIN(TestLiveGraph)
+#include "tst_livegraph.moc"
