@@ -1,0 +1,220 @@
+// The live all-channel graph over five days, in the whole program (main window, live poll on
+// the meter emulator, live graph and detail graph):
+//   (a) time per tick with seven traces, at tick 1000 of a fresh history and after the
+//       history has wrapped (goal <= 3 ms mean, no higher after the wrap);
+//   (b) resident memory: what the five-day history adds (goal <= 12.5 MB), growth over the
+//       hour after the wrap (goal <= 2 MB), the whole program with the live graph on a full
+//       history and the detail graph open on it (goal <= 150 MB);
+//   (c) the detail dialog's OK on a full history, to the first paint (goal <= 0.5 s);
+//   (d) a replot of the detail graph's seven full series after a pan and after a zoom.
+// Usage: bench_livegraph; runs offscreen unless a platform is chosen. Build it in Release.
+#include "ChannelDialog.h"
+#include "FrontPanel.h"
+#include "GraphView.h"
+#include "GraphWindow.h"
+#include "LiveGraph.h"
+#include "LiveGraphWindow.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QPushButton>
+
+#include <algorithm>
+#include <cstdio>
+#include <ctime>
+#include <functional>
+#include <vector>
+
+namespace {
+
+double residentMb()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray& line : status.readAll().split('\n')) {
+        if (line.startsWith("VmRSS:"))
+            return line.mid(6).trimmed().split(' ').value(0).toDouble() / 1024.0;
+    }
+    return -1;
+}
+
+double threadCpuMs()
+{
+    timespec t{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return double(t.tv_sec) * 1e3 + double(t.tv_nsec) / 1e6;
+}
+
+struct TickFigures
+{
+    double wallMs;
+    double cpuMs;
+};
+
+// `count` ticks of the live window, each drawn at once; the mean per tick.
+TickFigures runTicks(LiveGraphWindow& live, int count)
+{
+    QElapsedTimer wall;
+    wall.start();
+    const double cpu = threadCpuMs();
+    for (int i = 0; i < count; ++i) {
+        live.tick();
+        live.graph()->replotNow();
+    }
+    return {double(wall.nsecsElapsed()) / 1e6 / count, (threadCpuMs() - cpu) / count};
+}
+
+double medianMs(int repeats, const std::function<void()>& work)
+{
+    std::vector<double> ms;
+    for (int i = 0; i < repeats; ++i) {
+        QElapsedTimer t;
+        t.start();
+        work();
+        ms.push_back(double(t.nsecsElapsed()) / 1e6);
+    }
+    std::sort(ms.begin(), ms.end());
+    return ms[ms.size() / 2];
+}
+
+void report(const char* what, double value, const char* unit, double goal)
+{
+    if (goal > 0)
+        std::printf("%-62s %9.2f %s   (goal <= %g %s)%s\n", what, value, unit, goal, unit,
+                    value <= goal ? "" : "   OVER");
+    else
+        std::printf("%-62s %9.2f %s\n", what, value, unit);
+    std::fflush(stdout);
+}
+
+// Notes the first paint of a widget.
+class PaintWatch : public QObject
+{
+public:
+    bool painted = false;
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint)
+            painted = true;
+        return QObject::eventFilter(watched, event);
+    }
+};
+
+void check(QWidget* dialog)
+{
+    for (const char* name : {"CkV", "CkA", "CkTemp", "CkOhm", "CkCap"})
+        dialog->findChild<QCheckBox*>(name)->setChecked(true);
+}
+
+GraphWindow* detailWindow()
+{
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        if (w->objectName() == QLatin1String("RealTimeGraph") && w->isVisible())
+            return qobject_cast<GraphWindow*>(w);
+    }
+    return nullptr;
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+
+    FrontPanel p;
+    if (!p.start()) {
+        std::fprintf(stderr, "bench_livegraph: the meter emulator did not start\n");
+        return 1;
+    }
+    SimReading reading;
+    reading.inCap = QStringLiteral("1500");
+    reading.capMilli = {true, false, false};
+    p.meter.sim.setReading(reading);
+    QTest::qWait(500);
+    const double idleMb = residentMb();
+
+    p.clickToolbar(QStringLiteral("Graph"));
+    auto* dialog = p.find<ChannelDialog>(QStringLiteral("AllGraph"));
+    check(dialog);
+    dialog->findChild<QPushButton*>(QStringLiteral("CmdOK"))->click();
+    LiveGraphWindow* live = p.controller->liveGraph().window();
+    live->timer()->stop(); // the benchmark ticks by itself
+    QTest::qWait(200);
+    std::printf("traces keep the latest %d samples\n", LiveGraphWindow::TraceWindow);
+
+    // (a) at tick 1000 of a fresh history.
+    const TickFigures fresh = runTicks(*live, 1000);
+    for (int i = 1000; i < LiveGraphWindow::TraceWindow; ++i)
+        live->tick(); // the traces are full from here on
+    live->graph()->replotNow();
+
+    // (b) the history's memory: filled through its own append until it wraps.
+    ChannelRing& history = p.state.allChannelGraph.ChannelHistory;
+    const double beforeFillMb = residentMb();
+    LiveSample sample{12.5f, 1.25f, 25.0f, 3.45f, 1.5f, 0.0f, 1.5f};
+    while (history.held() < ChannelRing::Capacity) {
+        sample[0] = 12.0f + float(history.historyIndex() % 1000) / 1000.0f;
+        history.append(sample);
+    }
+    const double wrapMb = residentMb();
+
+    // (a) after the wrap, with full traces.
+    const TickFigures wrapped = runTicks(*live, 1000);
+    // (b) an hour later.
+    runTicks(*live, 3600);
+    const double hourLaterMb = residentMb();
+
+    // (c) the detail dialog's OK on the full history, to the first paint of the graph.
+    GraphView* g = live->graph();
+    QTest::mouseClick(g, Qt::LeftButton, {}, g->axisRect()->rect().center());
+    auto* detailDialog = p.find<ChannelDialog>(QStringLiteral("GraphDetail"));
+    check(detailDialog);
+    QTest::qWait(100);
+    QElapsedTimer okTime;
+    okTime.start();
+    detailDialog->findChild<QPushButton*>(QStringLiteral("CmdOK"))->click();
+    GraphWindow* detail = detailWindow();
+    PaintWatch watch;
+    detail->graph()->installEventFilter(&watch);
+    while (!watch.painted && okTime.elapsed() < 10000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    const double detailMs = double(okTime.nsecsElapsed()) / 1e6;
+    QTest::qWait(300);
+    const double wholeMb = residentMb();
+
+    // (d) pan and zoom replots of the detail graph.
+    GraphView* dg = detail->graph();
+    int step = 0;
+    const double pan = medianMs(20, [&] {
+        const double shift = (++step % 2 ? 1 : -1) * 43200.0;
+        const QCPRange x = dg->axis(1)->range();
+        dg->axis(1)->setRange(x.lower + shift, x.upper + shift);
+        dg->replotNow();
+    });
+    const double zoom = medianMs(20, [&] {
+        const QCPRange x = dg->axis(1)->range();
+        const double half = (++step % 2 ? 0.25 : 1.0) * x.size();
+        dg->axis(1)->setRange(x.center() - half, x.center() + half);
+        dg->axis(2)->setRange(dg->axis(2)->range().lower * 0.9, dg->axis(2)->range().upper * 0.9);
+        dg->replotNow();
+    });
+
+    report("(a) tick + replot, seven traces, ticks 1-1000 (wall)", fresh.wallMs, "ms", 3);
+    report("(a) tick + replot, seven traces, ticks 1-1000 (CPU)", fresh.cpuMs, "ms", 3);
+    report("(a) tick + replot, full traces, wrapped history (wall)", wrapped.wallMs, "ms", 3);
+    report("(a) tick + replot, full traces, wrapped history (CPU)", wrapped.cpuMs, "ms", 3);
+    report("(a) share of one core at one tick a second, wrapped", wrapped.cpuMs / 10.0, "%", 0.3);
+    report("(b) resident, program idle before the first opening", idleMb, "MB", 0);
+    report("(b) resident added by filling the five-day history", wrapMb - beforeFillMb, "MB", 12.5);
+    report("(b) resident growth over 3600 ticks after the wrap", hourLaterMb - wrapMb, "MB", 2);
+    report("(b) resident, live graph on full history + detail open", wholeMb, "MB", 150);
+    report("(c) detail OK on a full history to the first paint", detailMs, "ms", 500);
+    report("(d) detail replot after a pan, seven series of 432001", pan, "ms", 0);
+    report("(d) detail replot after a zoom, seven series of 432001", zoom, "ms", 0);
+    return 0;
+}
