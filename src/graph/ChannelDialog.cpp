@@ -70,7 +70,7 @@ ChannelDialog::ChannelDialog(Kind kind, QWidget* parent) : QDialog(parent), m_ki
 
     for (int c = 0; c < GraphChannelCount; ++c)
         showLimits(GraphChannel(c));
-    setFixedWidth(360);
+    setFixedWidth(400);
     setFixedHeight(sizeHint().height());
 }
 
@@ -102,6 +102,7 @@ void ChannelDialog::buildRow(GraphChannel c)
     auto* grid = new QGridLayout(row.frame);
     grid->setContentsMargins(10, 6, 10, 8);
     grid->setHorizontalSpacing(8);
+    grid->setColumnMinimumWidth(3, 34); // "Min" stands clear of the edit before it
     grid->addWidget(row.check, 0, 0);
     grid->addWidget(row.maxLabel, 0, 1);
     grid->addWidget(row.max, 0, 2);

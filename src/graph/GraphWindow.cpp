@@ -269,10 +269,11 @@ void GraphWindow::buildLegend()
         l->setPalette(p);
         row->addWidget(l);
         const QString name = l->objectName();
-        // A gap after each channel's name, none inside the capacity's brackets.
+        // A gap after each channel's name, none inside the capacity's brackets; part of the
+        // label, so a hidden channel leaves no gap.
         if (name == QLatin1String("LblV") || name == QLatin1String("LblA") ||
             name == QLatin1String("LblT") || name == QLatin1String("LblO"))
-            row->addSpacing(14);
+            l->setContentsMargins(0, 0, 14, 0);
     }
     row->addStretch();
 }
