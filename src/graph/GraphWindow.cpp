@@ -507,6 +507,10 @@ void GraphWindow::showColumn(const PlotRequest& request, std::span<const float> 
     m_graph->setAxisCaption(2, request.Title);
     if (m_unit)
         m_unit->setText(request.Title);
+    // A cursor left from the previous column would read out that column's position.
+    const TrackMode* mode = trackModeAt(m_kind, m_modes->currentIndex());
+    if (mode && mode->code == kCursorMode)
+        applyTrackMode(m_modes->currentIndex());
 }
 
 void GraphWindow::reset()
@@ -526,7 +530,8 @@ void GraphWindow::onCursorChanged(int index, double x, double y)
 {
     if (index != 1)
         return;
-    m_xPosition->setText(QString::number(x, 'g', 15));
+    // Record numbers; three decimals at most, so a panned cursor still fits its box.
+    m_xPosition->setText(formatNumber(x, u"0.###"));
     m_yPosition->setText(formatNumber(y, m_yFormat));
 }
 

@@ -275,6 +275,17 @@ void TestGraphWindow::cursorCoordinates()
     // The axes did not move.
     QCOMPARE(range(*w, 1).upper, 120.0);
     QCOMPARE(range(*w, 2).upper, 60.0);
+
+    // After a pan the cursor sits between records; its read-out still fits the box.
+    g->setCursorPosition(1, 100.0 / 3.0, 1);
+    QCOMPARE(text(*w, "XPosition"), QString("33.333"));
+
+    // A new column in cursor mode reads out the new cursor, not the old one.
+    PlotRequest request;
+    QStringList texts(40, QStringLiteral("1.00"));
+    w->showColumn(request, preparePlotRequest(request, *columnKind(2, "V"), texts));
+    QVERIFY(g->cursorVisible(1));
+    QCOMPARE(text(*w, "XPosition"), QString("20.5"));
 }
 
 void TestGraphWindow::readOutFormats_data()
