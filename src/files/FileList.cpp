@@ -2,6 +2,7 @@
 
 #include "AppState.h"
 #include "ColumnPlot.h"
+#include "DataFileColumns.h"
 #include "DataFileReader.h"
 #include "FileTransfer.h"
 #include "GraphWindow.h"
@@ -27,11 +28,6 @@ constexpr int kRowsInView = 20;
 // Reading runs in slices of this length; events run between them, so the caption repaints
 // and the program answers the user while a long file loads.
 constexpr qint64 kSliceMs = 25;
-
-const QStringList kWidthTexts{
-    QStringLiteral(" 000000 "),    QStringLiteral("HH:NN:SS"),     QStringLiteral("999999"),
-    QStringLiteral("A400 mOhm"),   QStringLiteral("999999"),       QStringLiteral("AAA999999A"),
-    QStringLiteral("AOutCapUnit"), QStringLiteral("AAOutCapUnit"), QStringLiteral("AOutCapUnit")};
 
 } // namespace
 
@@ -73,7 +69,7 @@ FileList::FileList(AppState& state, Prompts& prompts, FileTransfer& transfer,
         m_grid->setTitle(c, titles[c]);
     m_view = new GridView(this);
     m_view->setGrid(m_grid);
-    m_view->setColumnWidthTexts(kWidthTexts);
+    m_view->setColumnWidthTexts(dataFileWidthTexts());
     // A click on a column title plots the column as a click on one of its cells does.
     m_view->horizontalHeader()->setSectionsClickable(true);
     connect(m_view, &QAbstractItemView::clicked, this,

@@ -2,6 +2,7 @@
 
 #include "AppState.h"
 #include "BusyPointer.h"
+#include "DataFileColumns.h"
 #include "DataFileLines.h"
 #include "FileTransfer.h"
 #include "GridView.h"
@@ -20,11 +21,6 @@ constexpr int kColumns = 9;
 constexpr int kCurrentColumn = 4;
 // Rows in view below the titles; from the row after them on the list scrolls by itself.
 constexpr int kRowsInView = 15;
-
-const QStringList kWidthTexts{
-    QStringLiteral(" 000000 "),    QStringLiteral("HH:NN:SS"),     QStringLiteral("999999"),
-    QStringLiteral("A400 mOhm"),   QStringLiteral("999999"),       QStringLiteral("AAA999999A"),
-    QStringLiteral("AOutCapUnit"), QStringLiteral("AAOutCapUnit"), QStringLiteral("AOutCapUnit")};
 
 } // namespace
 
@@ -65,7 +61,7 @@ RealTimeList::RealTimeList(AppState& state, Prompts& prompts, FileTransfer& tran
         m_grid->setTitle(c, titles[c]);
     m_view = new GridView(this);
     m_view->setGrid(m_grid);
-    m_view->setColumnWidthTexts(kWidthTexts);
+    m_view->setColumnWidthTexts(dataFileWidthTexts());
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
