@@ -5,7 +5,10 @@
 #include "DemoBattery.h"
 #include "MeterSim.h"
 #include "PortDialog.h"
+#include "PortDiscovery.h"
+#include "PortMemory.h"
 #include "Prompts.h"
+#include "StartOptions.h"
 #include "Startup.h"
 
 #include <QApplication>
@@ -16,22 +19,21 @@
 int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
+    QApplication::setOrganizationName(QStringLiteral("CellDesk"));
     QApplication::setApplicationName(QStringLiteral("CellDesk"));
-    QApplication::setApplicationVersion(QStringLiteral("7.1"));
+    QApplication::setApplicationVersion(QStringLiteral(CELLDESK_VERSION));
+    QApplication::setDesktopFileName(QStringLiteral("celldesk"));
 
-    QCommandLineParser options;
-    options.setApplicationDescription(
-        QStringLiteral("Desktop companion of the battery test meter"));
-    options.addHelpOption();
-    const QCommandLineOption demo(QStringLiteral("demo"),
-                                  QStringLiteral("Run against a built-in demo meter."));
-    options.addOption(demo);
-    options.process(app);
+    QCommandLineParser parser;
+    describeStartOptions(parser);
+    parser.process(app);
+    const StartOptions options = startOptions(parser);
 
+    PortMemory portMemory;
     std::unique_ptr<MeterSim> demoMeter;
     std::unique_ptr<DemoBattery> demoBattery;
-    PortDialog dialog;
-    if (options.isSet(demo)) {
+    QList<SerialDevice> devices = systemSerialDevices();
+    if (options.demo) {
         demoMeter = std::make_unique<MeterSim>();
         if (!demoMeter->open()) {
             qCritical("celldesk: the demo meter could not open a pseudo-terminal");
@@ -41,13 +43,23 @@ int main(int argc, char* argv[])
         demoMeter->setFramePeriodMs(300);
         demoBattery = std::make_unique<DemoBattery>(*demoMeter);
         demoBattery->start();
-        dialog.setPortText(demoMeter->devicePath());
+        // Listed with the other devices, but gone at the next start: never remembered.
+        devices.append({demoMeter->devicePath(),
+                        QStringLiteral("CellDesk demo meter"),
+                        QStringLiteral("emulated on a pseudo-terminal"),
+                        {}});
+        portMemory.setPassingDevice(demoMeter->devicePath());
     }
+    PortDialog dialog;
+    dialog.setDevices(devices);
+    dialog.setPortText(initialPortText(options, demoMeter ? demoMeter->devicePath() : QString(),
+                                       portMemory.lastPort()));
 
     AppState state;
     SystemClock clock;
     MessageBoxPrompts prompts;
     Startup startup(state, clock, prompts);
+    startup.rememberPortsIn(&portMemory);
     int exitCode = 0;
     QObject::connect(&dialog, &PortDialog::portChosen, &startup, [&](const QString& text) {
         if (!startup.openMainWindow(text)) {

@@ -1,5 +1,8 @@
 #include "PortDialog.h"
 
+#include "PortDiscovery.h"
+
+#include <QAbstractItemView>
 #include <QComboBox>
 #include <QFontMetrics>
 #include <QPushButton>
@@ -17,9 +20,9 @@ int twips(const QWidget* w, int value)
     return qRound(value * (dpi > 0 ? dpi : 96.0) / 1440.0);
 }
 
-// The longest text the box should show whole: a Linux serial device such as a
-// pseudo-terminal of the meter emulator.
-const QString kWidestPort = QStringLiteral("/dev/pts/12");
+// The box always shows a short device path whole, such as a pseudo-terminal of the meter
+// emulator.
+const QString kShortestPathShown = QStringLiteral("/dev/pts/12");
 
 } // namespace
 
@@ -39,28 +42,11 @@ PortDialog::PortDialog(QWidget* parent) : QDialog(parent)
     serif.setStyleHint(QFont::Serif);
     serif.setPixelSize(twips(this, 210));
     m_combo->setFont(serif);
-    for (int n = 1; n <= 8; ++n)
-        m_combo->addItem(QStringLiteral("COM%1").arg(n));
-    m_combo->setCurrentText(QStringLiteral("COM1"));
+    m_combo->view()->setTextElideMode(Qt::ElideMiddle);
 
-    // The design width of 1095 twips holds "COM8" but not a device path; the box grows as much as
-    // such a path needs, and OK and the dialog move right with it.
-    QStyleOptionComboBox option;
-    option.initFrom(m_combo);
-    option.editable = true;
-    const QSize needed = style()->sizeFromContents(
-        QStyle::CT_ComboBox, &option,
-        QSize(QFontMetrics(serif).horizontalAdvance(kWidestPort), QFontMetrics(serif).height()),
-        m_combo);
-    const int comboWidth = qMax(twips(this, 1095), needed.width());
-    m_combo->setGeometry(twips(this, 120), twips(this, 120), comboWidth, twips(this, 345));
-
-    const int gap = twips(this, 1320) - twips(this, 120 + 1095);
     m_ok = new QPushButton(QStringLiteral("OK"), this);
     m_ok->setObjectName(QStringLiteral("CmdOK"));
     m_ok->setDefault(true);
-    m_ok->setGeometry(m_combo->geometry().right() + 1 + gap, twips(this, 120), twips(this, 615),
-                      twips(this, 375));
 
     // Direct choices kept below the visible part of the dialog.
     auto* port1 = new QPushButton(QStringLiteral("COM1"), this);
@@ -73,15 +59,30 @@ PortDialog::PortDialog(QWidget* parent) : QDialog(parent)
     connect(m_ok, &QPushButton::clicked, this, [this] { choose(m_combo->currentText()); });
     connect(port1, &QPushButton::clicked, this, [this] { choose(QStringLiteral("COM1")); });
     connect(port2, &QPushButton::clicked, this, [this] { choose(QStringLiteral("COM2")); });
+    connect(m_combo, &QComboBox::currentTextChanged, this, &PortDialog::showTextToolTip);
 
-    const int width = qMax(twips(this, 2040), m_ok->geometry().right() + 1 + twips(this, 105));
-    setFixedSize(width, twips(this, 615));
+    setDevices({});
+    m_combo->setCurrentText(QStringLiteral("COM1"));
     move(twips(this, 3700), twips(this, 2700));
+}
+
+void PortDialog::setDevices(const QList<SerialDevice>& devices)
+{
+    const QString text = m_combo->currentText();
+    m_combo->clear();
+    for (const PortEntry& entry : portEntries(devices)) {
+        m_combo->addItem(entry.text);
+        m_combo->setItemData(m_combo->count() - 1, entry.toolTip, Qt::ToolTipRole);
+    }
+    m_combo->setCurrentText(text);
+    fitWidth();
+    showTextToolTip();
 }
 
 void PortDialog::setPortText(const QString& text)
 {
     m_combo->setCurrentText(text);
+    fitWidth();
 }
 
 QString PortDialog::portText() const
@@ -93,4 +94,49 @@ void PortDialog::choose(const QString& text)
 {
     emit portChosen(text);
     accept();
+}
+
+// The design width of 1095 twips holds "COM8" but not a device path. The box grows as much as
+// the longest listed device or the pre-filled text needs, up to half the screen, and OK and
+// the dialog move right with it; the list that drops down shows every entry whole.
+void PortDialog::fitWidth()
+{
+    const QFontMetrics metrics(m_combo->font());
+    int widestText = metrics.horizontalAdvance(kShortestPathShown);
+    for (int i = 0; i < m_combo->count(); ++i)
+        widestText = qMax(widestText, metrics.horizontalAdvance(m_combo->itemText(i)));
+    const int listWidth = widestText;
+    widestText = qMax(widestText, metrics.horizontalAdvance(m_combo->currentText()));
+
+    const QScreen* screen = this->screen();
+    const int widthLimit = screen ? screen->availableGeometry().width() / 2 : 800;
+    QStyleOptionComboBox option;
+    option.initFrom(m_combo);
+    option.editable = true;
+    const auto boxWidthFor = [&](int textWidth) {
+        return style()
+            ->sizeFromContents(QStyle::CT_ComboBox, &option, QSize(textWidth, metrics.height()),
+                               m_combo)
+            .width();
+    };
+    const int comboWidth =
+        qBound(twips(this, 1095), boxWidthFor(widestText), qMax(twips(this, 1095), widthLimit));
+    m_combo->setGeometry(twips(this, 120), twips(this, 120), comboWidth, twips(this, 345));
+    m_combo->view()->setMinimumWidth(
+        qMin(boxWidthFor(listWidth), qMax(comboWidth, widthLimit * 3 / 2)));
+
+    const int gap = twips(this, 1320) - twips(this, 120 + 1095);
+    m_ok->setGeometry(m_combo->geometry().right() + 1 + gap, twips(this, 120), twips(this, 615),
+                      twips(this, 375));
+    const int width = qMax(twips(this, 2040), m_ok->geometry().right() + 1 + twips(this, 105));
+    setFixedSize(width, twips(this, 615));
+}
+
+// The box's tooltip says what the text names: a listed entry's device and maker, or the whole
+// path when it is longer than the box shows.
+void PortDialog::showTextToolTip()
+{
+    const QString text = m_combo->currentText();
+    const int index = m_combo->findText(text, Qt::MatchExactly | Qt::MatchCaseSensitive);
+    m_combo->setToolTip(index >= 0 ? m_combo->itemData(index, Qt::ToolTipRole).toString() : text);
 }

@@ -1,10 +1,12 @@
 #pragma once
 
 #include <QDialog>
+#include <QList>
 #include <QString>
 
 class QComboBox;
 class QPushButton;
+struct SerialDevice;
 
 /// The first window of the program: the user picks the meter's serial port. It only reports
 /// the chosen text; turning it into a port is the caller's business.
@@ -14,7 +16,10 @@ class PortDialog : public QDialog
 public:
     explicit PortDialog(QWidget* parent = nullptr);
 
-    /// Pre-fills the port text (for example the emulator's device in demo mode).
+    /// Lists the serial devices found on the system after "COM1".."COM8"; the text in the box
+    /// stays as it is.
+    void setDevices(const QList<SerialDevice>& devices);
+    /// Pre-fills the port text (the last port that opened, --port, the demo meter's device).
     void setPortText(const QString& text);
     /// The text the combo box holds now.
     [[nodiscard]] QString portText() const;
@@ -26,6 +31,9 @@ signals:
 
 private:
     void choose(const QString& text);
+    /// Sizes the box to show its longest entry and the pre-filled text whole, within reason.
+    void fitWidth();
+    void showTextToolTip();
 
     QComboBox* m_combo = nullptr;
     QPushButton* m_ok = nullptr;

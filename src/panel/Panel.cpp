@@ -1,5 +1,6 @@
 #include "Panel.h"
 
+#include "ElidedLabel.h"
 #include "KeyFace.h"
 #include "LcdFonts.h"
 #include "LcdPicture.h"
@@ -307,9 +308,11 @@ void Panel::buildKeys()
 }
 
 QLabel* Panel::createStatusLabel(const QString& name, const QString& text, const QRect& twips,
-                                 Qt::Alignment alignment)
+                                 Qt::Alignment alignment, QLabel* label)
 {
-    auto* label = new QLabel(text, this);
+    if (!label)
+        label = new QLabel(this);
+    label->setText(text);
     label->setObjectName(name);
     label->setTextFormat(Qt::PlainText);
     label->setAlignment(alignment);
@@ -328,8 +331,9 @@ void Panel::buildStatusLine()
         createStatusLabel(QStringLiteral("LblCount"), QString(), PanelLayout::CountLabel, left);
     m_fileNameLabel = createStatusLabel(QStringLiteral("LblFileName"), QString(),
                                         PanelLayout::FileNameLabel, left);
+    // A device path can be far longer than "COM1"; the label shortens it in the middle.
     m_linkLabel = createStatusLabel(QStringLiteral("LblCOM"), QStringLiteral("No COM"),
-                                    PanelLayout::LinkLabel, Qt::AlignCenter);
+                                    PanelLayout::LinkLabel, Qt::AlignCenter, new ElidedLabel(this));
     m_linkLabel->setCursor(Qt::PointingHandCursor);
     m_linkLabel->installEventFilter(this);
 }

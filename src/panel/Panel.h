@@ -84,8 +84,9 @@ private:
     void buildKeys();
     void buildStatusLine();
     QWidget* createCell(Cell cell);
+    /// Names, fills and places `label` (a plain QLabel when none is given) on the status line.
     QLabel* createStatusLabel(const QString& name, const QString& text, const QRect& twips,
-                              Qt::Alignment alignment);
+                              Qt::Alignment alignment, QLabel* label = nullptr);
     void showCell(int index, const CellState& state);
     void renderBody();
     /// A rectangle of the client area in twips, as pixels of this window (below the toolbar).

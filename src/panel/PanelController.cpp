@@ -76,6 +76,7 @@ void PanelController::load()
     m_state.PcSamplingSeconds = 2;
     m_state.SampleTimeStamp = m_clock.now().toString(QStringLiteral("hh:mm:ss"));
     m_window.linkLabel()->setText(m_session.link().upCaption());
+    m_window.linkLabel()->setToolTip(m_session.link().port().devicePath);
     m_window.showAllCells(m_session.panel());
     (void)m_session.panel().takeDirty();
     m_session.start();
@@ -99,16 +100,17 @@ void PanelController::notePressTime()
     m_pressMs = m_clock.monotonicMs();
 }
 
-// The hold time runs from the press to the end of the status exchange, as on the meter's
-// own keypad the long-press commands count from the moment the key went down.
+// The hold time is how long the user held the key: from the press to this release. It is
+// taken before the status exchange, which can last long (retries, or a wait for a meter
+// that fell silent) and must not turn a click into a long press.
 void PanelController::releaseKey(KeyRow row, int index)
 {
     if (longReadRunning())
         return;
-    TimerPause pause(m_session.timers(), PollTimers::Both);
-    m_session.channel().StatusQuery();
     const double holdSeconds = m_pressMs ? (m_clock.monotonicMs() - *m_pressMs) / 1000.0 : 0.0;
     m_pressMs.reset();
+    TimerPause pause(m_session.timers(), PollTimers::Both);
+    m_session.channel().StatusQuery();
     if (const char command = keyCommand(row, index, holdSeconds))
         m_session.serial().writeByte(static_cast<quint8>(command));
 }

@@ -4,6 +4,7 @@
 #include "OpenMeterPort.h"
 #include "Panel.h"
 #include "PanelController.h"
+#include "PortMemory.h"
 #include "PortName.h"
 #include "Prompts.h"
 
@@ -34,6 +35,8 @@ bool Startup::openMainWindow(const QString& portText)
         m_port.reset();
         return false;
     }
+    if (m_portMemory)
+        m_portMemory->remember(portText);
     m_panel = std::make_unique<Panel>();
     m_controller = std::make_unique<PanelController>(m_state, *m_panel, m_port.get(), choice,
                                                      m_clock, m_prompts);

@@ -7,6 +7,7 @@
 
 class Clock;
 class Panel;
+class PortMemory;
 class PanelController;
 class Prompts;
 class QSerialPort;
@@ -25,6 +26,9 @@ public:
     /// tells the user why and returns false; the program must then end.
     bool openMainWindow(const QString& portText);
 
+    /// Keeps each port that opens in `memory` (none by default).
+    void rememberPortsIn(PortMemory* memory) { m_portMemory = memory; }
+
     [[nodiscard]] Panel* panel() const { return m_panel.get(); }
     [[nodiscard]] PanelController* controller() const { return m_controller.get(); }
 
@@ -32,6 +36,7 @@ private:
     AppState& m_state;
     Clock& m_clock;
     Prompts& m_prompts;
+    PortMemory* m_portMemory = nullptr;
     std::unique_ptr<QSerialPort> m_port;
     std::unique_ptr<Panel> m_panel;
     std::unique_ptr<PanelController> m_controller;

@@ -52,39 +52,54 @@ int main(int argc, char* argv[])
 
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("celldesk-meter-sim"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(CELLDESK_VERSION));
 
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
-        "Emulates the battery test meter on a pseudo-terminal.\n"
+        "Emulates the battery test meter on a pseudo-terminal: it sends display frames and\n"
+        "answers every command with the meter's byte layouts. It prints the device to open\n"
+        "in CellDesk (celldesk --port <device>).\n"
         "\n"
         "Signals:\n"
-        "  SIGUSR1  pull the cable: the pseudo-terminal closes, the program's port hangs up\n"
-        "           and the device and the --link disappear (kill -USR1 <pid>)\n"
-        "  SIGUSR2  plug it in again: a new pseudo-terminal behind the same --link\n"
+        "  SIGUSR1  unplug: pull the cable; the pseudo-terminal closes, the program's port\n"
+        "           hangs up and the device and the --link disappear (kill -USR1 <pid>)\n"
+        "  SIGUSR2  replug: plug it in again; a new pseudo-terminal behind the same --link\n"
+        "           (kill -USR2 <pid>)\n"
         "  SIGINT, SIGTERM  end the emulator"));
     parser.addHelpOption();
-    const QCommandLineOption linkOption(QStringLiteral("link"),
-                                        QStringLiteral("Make a symbolic link to the device."),
-                                        QStringLiteral("path"));
+    parser.addVersionOption();
+    const QCommandLineOption linkOption(
+        QStringLiteral("link"),
+        QStringLiteral("Make a symbolic link <path> to the device, a stable name as a USB "
+                       "adapter has; unplug and replug keep it."),
+        QStringLiteral("path"));
     const QCommandLineOption periodOption(
         QStringLiteral("period"),
-        QStringLiteral("Milliseconds from one display frame to the next."), QStringLiteral("ms"),
-        QStringLiteral("250"));
-    const QCommandLineOption pacedOption(QStringLiteral("paced"),
-                                         QStringLiteral("Send at the pace of 19200 baud."));
+        QStringLiteral("Milliseconds from one display frame to the next (default 250)."),
+        QStringLiteral("ms"), QStringLiteral("250"));
+    const QCommandLineOption pacedOption(
+        QStringLiteral("paced"),
+        QStringLiteral("Send at the pace of 19200 baud instead of as fast as possible."));
     const QCommandLineOption faultOption(
-        QStringLiteral("fault"), QStringLiteral("none, silent, wrong-etx, short or garbage."),
+        QStringLiteral("fault"),
+        QStringLiteral("Misbehave: none (default); silent, send nothing; wrong-etx, frames "
+                       "end with 0x04; short, answers stop half-way; garbage, random bytes "
+                       "instead of frames and answers."),
         QStringLiteral("kind"), QStringLiteral("none"));
-    const QCommandLineOption demoOption(QStringLiteral("demo"),
-                                        QStringLiteral("Show a battery discharging."));
+    const QCommandLineOption demoOption(
+        QStringLiteral("demo"), QStringLiteral("Show a battery discharging on the display."));
     const QCommandLineOption logOption(QStringLiteral("log"),
                                        QStringLiteral("Print each received byte to stderr."));
-    const QCommandLineOption muteOption(QStringLiteral("mute"),
-                                        QStringLiteral("Leave these commands unanswered, e.g. VU."),
-                                        QStringLiteral("commands"));
+    const QCommandLineOption muteOption(
+        QStringLiteral("mute"),
+        QStringLiteral("Leave these command characters unanswered, e.g. VU; the command is "
+                       "still taken."),
+        QStringLiteral("commands"));
     const QCommandLineOption cutOption(
         QStringLiteral("cut"),
-        QStringLiteral("Cut the answer to a command after N bytes, e.g. W:500 (repeatable)."),
+        QStringLiteral(
+            "Cut the answer to a command after N bytes, then send no frame for 3 s, e.g. W:500 "
+            "(repeatable)."),
         QStringLiteral("command:bytes"));
     const QCommandLineOption extendOption(
         QStringLiteral("extend"),

@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QLabel>
+
+/// A one-line label that keeps its whole text but, where the text is wider than the label,
+/// shows it shortened in the middle ("serial/by-id/usb-FT…-port0"), so both ends of a long
+/// device name stay readable; the tooltip gives it whole.
+class ElidedLabel : public QLabel
+{
+    Q_OBJECT
+public:
+    using QLabel::QLabel;
+
+    /// The text as the label shows it now.
+    [[nodiscard]] QString shownText() const;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+};

@@ -1,0 +1,47 @@
+#include "StartOptions.h"
+
+#include <QCommandLineParser>
+
+namespace {
+
+const QString kDemo = QStringLiteral("demo");
+const QString kPort = QStringLiteral("port");
+
+} // namespace
+
+void describeStartOptions(QCommandLineParser& parser)
+{
+    parser.setApplicationDescription(QStringLiteral(
+        "Desktop companion of the battery test meter on a serial line (19200,n,8,1).\n"
+        "The port dialog comes first; it offers COM1 to COM8 (/dev/ttyS0 to /dev/ttyS7), the\n"
+        "serial devices found now, and the last port that opened."));
+    parser.addHelpOption();
+    parser.addVersionOption();
+    parser.addOption(QCommandLineOption(
+        kDemo, QStringLiteral("Run against a built-in demo meter on a pseudo-terminal.")));
+    parser.addOption(QCommandLineOption(
+        kPort,
+        QStringLiteral("Pre-fill the port dialog with <path> (a device such as /dev/ttyUSB0, "
+                       "or COM1 to COM8); the dialog is still shown."),
+        QStringLiteral("path")));
+}
+
+StartOptions startOptions(const QCommandLineParser& parser)
+{
+    StartOptions options;
+    options.demo = parser.isSet(kDemo);
+    options.port = parser.value(kPort);
+    return options;
+}
+
+QString initialPortText(const StartOptions& options, const QString& demoDevice,
+                        const QString& lastPort)
+{
+    if (!options.port.isEmpty())
+        return options.port;
+    if (options.demo && !demoDevice.isEmpty())
+        return demoDevice;
+    if (!lastPort.isEmpty())
+        return lastPort;
+    return QStringLiteral("COM1");
+}
