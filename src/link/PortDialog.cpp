@@ -97,8 +97,8 @@ void PortDialog::choose(const QString& text)
 }
 
 // The design width of 1095 twips holds "COM8" but not a device path. The box grows as much as
-// the longest listed device or the pre-filled text needs, up to half the screen, and OK and
-// the dialog move right with it; the list that drops down shows every entry whole.
+// the longest listed device or the pre-filled text needs, up to two thirds of the screen, and OK
+// and the dialog move right with it; the list that drops down shows every entry whole.
 void PortDialog::fitWidth()
 {
     const QFontMetrics metrics(m_combo->font());
@@ -109,7 +109,7 @@ void PortDialog::fitWidth()
     widestText = qMax(widestText, metrics.horizontalAdvance(m_combo->currentText()));
 
     const QScreen* screen = this->screen();
-    const int widthLimit = screen ? screen->availableGeometry().width() / 2 : 800;
+    const int widthLimit = screen ? screen->availableGeometry().width() * 2 / 3 : 800;
     QStyleOptionComboBox option;
     option.initFrom(m_combo);
     option.editable = true;
@@ -123,7 +123,7 @@ void PortDialog::fitWidth()
         qBound(twips(this, 1095), boxWidthFor(widestText), qMax(twips(this, 1095), widthLimit));
     m_combo->setGeometry(twips(this, 120), twips(this, 120), comboWidth, twips(this, 345));
     m_combo->view()->setMinimumWidth(
-        qMin(boxWidthFor(listWidth), qMax(comboWidth, widthLimit * 3 / 2)));
+        qMin(boxWidthFor(listWidth), qMax(comboWidth, widthLimit * 4 / 3)));
 
     const int gap = twips(this, 1320) - twips(this, 120 + 1095);
     m_ok->setGeometry(m_combo->geometry().right() + 1 + gap, twips(this, 120), twips(this, 615),

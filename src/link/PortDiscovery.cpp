@@ -10,9 +10,13 @@
 
 namespace {
 
-QString describe(const SerialDevice& device, const QString& path)
+// The tooltip of `name`, the device's node or one of its stable names: the name, the node it
+// leads to, what the device says it is and its maker.
+QString describe(const SerialDevice& device, const QString& name)
 {
-    QStringList lines{path};
+    QStringList lines{name};
+    if (name != device.path)
+        lines << device.path;
     if (!device.description.isEmpty())
         lines << device.description;
     if (!device.manufacturer.isEmpty())

@@ -18,6 +18,8 @@ private slots:
     void editedCellBlinks();
     void keysSendTheirCommands_data();
     void keysSendTheirCommands();
+    void holdEndsAtTheRelease_data();
+    void holdEndsAtTheRelease();
     void rangeButtonAndCaption();
     void eraseAsksFirst_data();
     void eraseAsksFirst();
@@ -140,6 +142,35 @@ void TestFrontPanel::keysSendTheirCommands()
     p.meter.sim.clearReceived();
     QTest::mousePress(key, Qt::LeftButton);
     p.clock.advanceMs(fetched<int>("heldMs"));
+    QTest::mouseRelease(key, Qt::LeftButton);
+    QCOMPARE(p.settledExchanges(), QByteArray("A") + fetched<char>("command"));
+}
+
+void TestFrontPanel::holdEndsAtTheRelease_data()
+{
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<int>("heldMs");
+    QTest::addColumn<int>("exchangeMs"); // how long the status exchange after the release takes
+    QTest::addColumn<char>("command");
+    QTest::newRow("click, exchange as long as a lost link") << "CmdArrow_0" << 100 << 8000 << 'E';
+    QTest::newRow("click, slow exchange") << "CmdGray_0" << 0 << 2500 << 'H';
+    QTest::newRow("held 3 s, slow exchange") << "CmdArrow_0" << 3000 << 4000 << 'K';
+    QTest::newRow("held 6 s, quick exchange") << "CmdGray_2" << 6000 << 0 << 'X';
+}
+
+// The time the status exchange takes after the release is not the user's: a click whose
+// exchange ended in a wait for the meter is still a click.
+void TestFrontPanel::holdEndsAtTheRelease()
+{
+    FrontPanel p;
+    QVERIFY(p.start());
+    QWidget* key = p.find(fetched<QString>("key"));
+    p.settledCommands();
+    p.meter.sim.clearReceived();
+    QTest::mousePress(key, Qt::LeftButton);
+    p.clock.advanceMs(fetched<int>("heldMs"));
+    // Runs inside the exchange's first wait.
+    QTimer::singleShot(0, this, [&p] { p.clock.advanceMs(fetched<int>("exchangeMs")); });
     QTest::mouseRelease(key, Qt::LeftButton);
     QCOMPARE(p.settledExchanges(), QByteArray("A") + fetched<char>("command"));
 }

@@ -92,8 +92,10 @@ void TestLinkFaults::unplugAndReplugTwice()
             QTest::mousePress(p.find("CmdArrow_0"), Qt::LeftButton);
             QTest::mouseRelease(p.find("CmdArrow_0"), Qt::LeftButton);
         });
-        // Plugged in again behind the same path, with a new reading on its display.
+        // Plugged in again behind the same path, with a new reading on its display, after an
+        // outage that the program's clock counts as 6 s.
         at(2700, [&] {
+            p.clock.advanceMs(6000);
             cpu = processCpuSeconds() - cpuBefore;
             reading.voltage = voltage;
             p.meter.sim.setReading(reading);
@@ -124,8 +126,8 @@ void TestLinkFaults::unplugAndReplugTwice()
         p.controller->session().timers().keepAlive().setInterval(300);
         QTRY_VERIFY(p.meter.sim.commands().contains('a'));
         p.controller->session().timers().keepAlive().setInterval(10000);
-        // The key reaches the meter once it is back, as after a silent meter; nothing else
-        // was held back.
+        // The key reaches the meter once it is back, as after a silent meter, and as the
+        // click it was, not a long press; nothing else was held back.
         const QByteArray received = p.meter.sim.received();
         QCOMPARE(received.count('E'), 1);
         QVERIFY2(std::all_of(received.cbegin(), received.cend(),
