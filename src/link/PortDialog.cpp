@@ -62,7 +62,7 @@ PortDialog::PortDialog(QWidget* parent) : QDialog(parent)
     connect(m_combo, &QComboBox::currentTextChanged, this, &PortDialog::showTextToolTip);
 
     setDevices({});
-    m_combo->setCurrentText(QStringLiteral("COM1"));
+    showText(QStringLiteral("COM1"));
     move(twips(this, 3700), twips(this, 2700));
 }
 
@@ -74,15 +74,24 @@ void PortDialog::setDevices(const QList<SerialDevice>& devices)
         m_combo->addItem(entry.text);
         m_combo->setItemData(m_combo->count() - 1, entry.toolTip, Qt::ToolTipRole);
     }
-    m_combo->setCurrentText(text);
+    showText(text);
     fitWidth();
     showTextToolTip();
 }
 
 void PortDialog::setPortText(const QString& text)
 {
-    m_combo->setCurrentText(text);
+    showText(text);
     fitWidth();
+}
+
+// A listed text is also selected, so the list that drops down opens on it.
+void PortDialog::showText(const QString& text)
+{
+    const int index = m_combo->findText(text, Qt::MatchExactly | Qt::MatchCaseSensitive);
+    if (index >= 0)
+        m_combo->setCurrentIndex(index);
+    m_combo->setEditText(text);
 }
 
 QString PortDialog::portText() const

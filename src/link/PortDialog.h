@@ -33,6 +33,7 @@ private:
     void choose(const QString& text);
     /// Sizes the box to show its longest entry and the pre-filled text whole, within reason.
     void fitWidth();
+    void showText(const QString& text);
     void showTextToolTip();
 
     QComboBox* m_combo = nullptr;

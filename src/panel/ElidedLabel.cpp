@@ -5,12 +5,20 @@
 
 QString ElidedLabel::shownText() const
 {
-    return fontMetrics().elidedText(text(), Qt::ElideMiddle, contentsRect().width());
+    const QFontMetrics metrics = fontMetrics();
+    const int width = contentsRect().width();
+    if (metrics.horizontalAdvance(text()) <= width)
+        return text();
+    // Of a path, the last name says most (a USB adapter's maker, serial number and port);
+    // its folders give way first.
+    const QString name = text().section(QLatin1Char('/'), -1);
+    return metrics.elidedText(name.isEmpty() ? text() : name, Qt::ElideMiddle, width);
 }
 
 void ElidedLabel::paintEvent(QPaintEvent* event)
 {
-    if (fontMetrics().horizontalAdvance(text()) <= contentsRect().width()) {
+    const QString shown = shownText();
+    if (shown == text()) {
         QLabel::paintEvent(event);
         return;
     }

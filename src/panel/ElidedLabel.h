@@ -3,8 +3,9 @@
 #include <QLabel>
 
 /// A one-line label that keeps its whole text but, where the text is wider than the label,
-/// shows it shortened in the middle ("serial/by-id/usb-FT…-port0"), so both ends of a long
-/// device name stay readable; the tooltip gives it whole.
+/// shows it shortened: of a path only the last name, shortened in the middle
+/// ("usb-FTDI…-port0"), so both ends of a long device name stay readable. The tooltip gives
+/// it whole.
 class ElidedLabel : public QLabel
 {
     Q_OBJECT
