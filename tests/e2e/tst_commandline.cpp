@@ -49,10 +49,8 @@ void TestCommandLine::answersAndEnds_data()
                                                      "--mute <commands>",
                                                      "--cut <command:bytes>",
                                                      "--extend <command:bytes>",
-                                                     "SIGUSR1",
-                                                     "unplug",
-                                                     "SIGUSR2",
-                                                     "replug",
+                                                     "SIGUSR1  unplug",
+                                                     "SIGUSR2  replug",
                                                      "SIGTERM"};
     QTest::newRow("meter-sim --version")
         << sim << QStringList{"--version"} << 0
