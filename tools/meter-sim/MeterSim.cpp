@@ -151,6 +151,9 @@ void MeterSim::unplug()
     m_tx.clear();
     m_txPos = 0;
     m_answers.clear();
+    m_answerStalls.clear();
+    m_delayedAnswers = 0;
+    ++m_plugGeneration;
     m_framePending = false;
     m_blocked = false;
     m_pendingCommand = 0;
@@ -270,6 +273,11 @@ void MeterSim::cutAnswer(char command, int bytes)
 void MeterSim::extendAnswer(char command, const QByteArray& extra)
 {
     m_answerShapes[command].extra = extra;
+}
+
+void MeterSim::delayAnswer(char command, int ms)
+{
+    m_answerShapes[command].delayMs = std::max(0, ms);
 }
 
 void MeterSim::muteAnswers(const QByteArray& commands)
@@ -407,10 +415,10 @@ void MeterSim::execute(char command, const QByteArray& params)
         break;
     }
     case 'I':
-        sendAnswer(command, kStx + m_autoMemory + kEtx);
+        sendAnswer(command, m_framingFirst + m_autoMemory + m_framingLast);
         break;
     case 'T':
-        sendAnswer(command, kStx + m_manualRecords.join() + kEtx);
+        sendAnswer(command, m_framingFirst + m_manualRecords.join() + m_framingLast);
         break;
     case 'Y':
         m_autoMemory.clear();
@@ -463,11 +471,13 @@ void MeterSim::execute(char command, const QByteArray& params)
 void MeterSim::sendAnswer(char command, QByteArray answer)
 {
     bool brokenOff = false;
+    int delayMs = 0;
     if (const auto shape = m_answerShapes.constFind(command); shape != m_answerShapes.cend()) {
         answer += shape->extra;
         brokenOff = shape->cutAfter > 0 && shape->cutAfter < answer.size();
         if (shape->cutAfter >= 0)
             answer.truncate(shape->cutAfter);
+        delayMs = shape->delayMs;
         if (answer.isEmpty())
             return;
     }
@@ -484,7 +494,23 @@ void MeterSim::sendAnswer(char command, QByteArray answer)
     case Fault::WrongEtx:
         break;
     }
-    m_answers.enqueue(answer);
+    if (delayMs == 0) {
+        queueAnswer(std::move(answer), brokenOff);
+        return;
+    }
+    ++m_delayedAnswers;
+    QTimer::singleShot(delayMs, this,
+                       [this, answer = std::move(answer), brokenOff, plug = m_plugGeneration] {
+                           if (plug != m_plugGeneration)
+                               return;
+                           --m_delayedAnswers;
+                           queueAnswer(answer, brokenOff);
+                       });
+}
+
+void MeterSim::queueAnswer(QByteArray answer, bool brokenOff)
+{
+    m_answers.enqueue(std::move(answer));
     m_answerStalls.enqueue(brokenOff);
     pump();
 }
@@ -514,7 +540,7 @@ QByteArray MeterSim::garbage(qsizetype size)
 
 bool MeterSim::lineBusy() const
 {
-    return !m_tx.isEmpty() || !m_answers.isEmpty() || m_blocked;
+    return !m_tx.isEmpty() || !m_answers.isEmpty() || m_blocked || m_delayedAnswers > 0;
 }
 
 void MeterSim::frameDue()

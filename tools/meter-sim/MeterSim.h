@@ -13,6 +13,8 @@
 #include <QString>
 #include <QTimer>
 
+#include <algorithm>
+
 class QSocketNotifier;
 
 /// Emulates the battery test meter on the master side of a pseudo-terminal.
@@ -76,6 +78,15 @@ public:
     void muteAnswers(const QByteArray& commands);
     /// Every command gets its whole answer again.
     void clearAnswerShapes();
+    /// The answer to `command` starts `ms` after the command from now on (0: at once), as a
+    /// slow meter or a USB adapter makes it; the display stays quiet meanwhile.
+    void delayAnswer(char command, int ms);
+    /// The bytes that open and close the answers to "I" and "T" (STX and ETX unless set).
+    void setFramingBytes(char first, char last)
+    {
+        m_framingFirst = first;
+        m_framingLast = last;
+    }
 
     /// Memory size code reported by the status answer (1 = 64 K).
     void setSizeCode(quint8 code);
@@ -127,6 +138,7 @@ private:
     void handleByte(quint8 byte);
     void execute(char command, const QByteArray& params);
     void sendAnswer(char command, QByteArray answer);
+    void queueAnswer(QByteArray answer, bool brokenOff);
     [[nodiscard]] QByteArray frameBytes();
     [[nodiscard]] QByteArray garbage(qsizetype size);
 
@@ -175,8 +187,13 @@ private:
     {
         int cutAfter = -1;
         QByteArray extra;
+        int delayMs = 0;
     };
     QHash<char, AnswerShape> m_answerShapes;
+    int m_delayedAnswers = 0; // answers waiting for their delay to pass
+    quint64 m_plugGeneration = 0; // a delayed answer is lost when the cable is pulled
+    char m_framingFirst = 0x02;
+    char m_framingLast = 0x03;
     bool m_streaming = true;
     bool m_paced = false;
     int m_periodMs = 250;

@@ -142,6 +142,58 @@ QByteArray encodeComparatorSet(quint8 resistanceFormat, quint8 voltageFormat,
     return set;
 }
 
+QByteArray generatedAutoMemory(qsizetype bytes, int recordsPerSet)
+{
+    constexpr qsizetype header = 10;
+    constexpr qsizetype record = 16;
+    recordsPerSet = qMax(1, recordsPerSet);
+    if (bytes < header + record)
+        return {};
+    // The fewest sets of about recordsPerSet readings whose headers leave whole records.
+    qsizetype sets = qMax<qsizetype>(1, (bytes + header + record * recordsPerSet - 1) /
+                                            (header + record * recordsPerSet));
+    while (sets * (header + record) <= bytes && (bytes - header * sets) % record != 0)
+        ++sets;
+    if (sets * (header + record) > bytes || (bytes - header * sets) % record != 0) {
+        sets = qMax<qsizetype>(1, bytes / (header + record * recordsPerSet));
+        bytes -= (bytes - header * sets) % record;
+    }
+    const qsizetype records = (bytes - header * sets) / record;
+    const qsizetype perSet = records / sets;
+    const qsizetype longer = records % sets; // the first sets take one reading more
+
+    // One run of readings, cut for every set: encoding each reading anew would take seconds
+    // for a large memory.
+    QList<SimReading> readings;
+    for (qsizetype i = 0; i <= perSet; ++i) {
+        SimReading r;
+        r.voltage = QString::number(12.70 - 0.01 * double(i % 500), 'f', 2);
+        r.current = QStringLiteral("1.250");
+        r.resistance = QStringLiteral("03.45");
+        r.temperature = QString::number(25.0 + 0.1 * double(i % 50), 'f', 1);
+        const QString charge = QString::number(double(i % 1000) * 0.694, 'f', 1)
+                                   .rightJustified(5, QLatin1Char('0'))
+                                   .right(5);
+        r.outCap = charge;
+        r.tCap = charge;
+        r.capMilli = {false, true, true};
+        readings.append(r);
+    }
+    const QByteArray run = encodeAutoSet(2, QTime(0, 0), readings).mid(header);
+    const quint8 format = setFormatByte(readings.first());
+
+    QByteArray memory;
+    memory.reserve(bytes);
+    QTime start(8, 0, 0);
+    for (qsizetype s = 0; s < sets; ++s) {
+        const qsizetype count = perSet + (s < longer ? 1 : 0);
+        memory.append(encodeSetHeader(2, start, format));
+        memory.append(run.left(count * record));
+        start = start.addSecs(int(2 * count));
+    }
+    return memory;
+}
+
 QByteArray demoAutoMemory()
 {
     // A 12 V battery logged every 2 s in the 40 mOhm range ...

@@ -35,6 +35,11 @@
                                              const QString& resistanceLow,
                                              const QString& voltageHigh, const QString& voltageLow);
 
+/// Automatic memory of exactly `bytes` bytes where whole sets allow it (otherwise the largest
+/// size below that they fill): sets of about `recordsPerSet` readings of a discharging battery,
+/// each starting where the one before ended. Less than one set's worth gives nothing.
+[[nodiscard]] QByteArray generatedAutoMemory(qsizetype bytes, int recordsPerSet = 100);
+
 /// The automatic memory a fresh emulator holds: two well-formed sets.
 [[nodiscard]] QByteArray demoAutoMemory();
 

@@ -2,6 +2,7 @@
 
 #include "DemoBattery.h"
 #include "MeterSim.h"
+#include "SimMemory.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -105,8 +106,25 @@ int main(int argc, char* argv[])
         QStringLiteral("extend"),
         QStringLiteral("Append N bytes to the answer to a command, e.g. W:20 (repeatable)."),
         QStringLiteral("command:bytes"));
+    const QCommandLineOption delayOption(
+        QStringLiteral("delay"),
+        QStringLiteral("Start the answer to a command N ms late, e.g. I:100 (repeatable)."),
+        QStringLiteral("command:ms"));
+    const QCommandLineOption sizeOption(QStringLiteral("size-code"),
+                                        QStringLiteral("Memory size in units of 64 K (default 1)."),
+                                        QStringLiteral("code"), QStringLiteral("1"));
+    const QCommandLineOption memoryOption(
+        QStringLiteral("memory-bytes"),
+        QStringLiteral("Fill the automatic memory with N bytes of generated sets."),
+        QStringLiteral("bytes"));
+    const QCommandLineOption framingOption(
+        QStringLiteral("framing"),
+        QStringLiteral("First and last byte of the memory answers in hex, e.g. ff:00 "
+                       "(default 02:03)."),
+        QStringLiteral("first:last"));
     parser.addOptions({linkOption, periodOption, pacedOption, faultOption, demoOption, logOption,
-                       muteOption, cutOption, extendOption});
+                       muteOption, cutOption, extendOption, delayOption, sizeOption, memoryOption,
+                       framingOption});
     parser.process(app);
 
     bool periodOk = false;
@@ -132,6 +150,37 @@ int main(int argc, char* argv[])
         if (extend.size() < 3 || extend.at(1) != QLatin1Char(':') || !ok || bytes < 0)
             return fail(QStringLiteral("--extend wants a command and a byte count, e.g. W:20"));
         meter.extendAnswer(extend.at(0).toLatin1(), QByteArray(bytes, '\x55'));
+    }
+    for (const QString& delay : parser.values(delayOption)) {
+        bool ok = false;
+        const int ms = delay.section(QLatin1Char(':'), 1).toInt(&ok);
+        if (delay.size() < 3 || delay.at(1) != QLatin1Char(':') || !ok || ms < 0)
+            return fail(QStringLiteral("--delay wants a command and milliseconds, e.g. I:100"));
+        meter.delayAnswer(delay.at(0).toLatin1(), ms);
+    }
+    bool sizeOk = false;
+    const uint sizeCode = parser.value(sizeOption).toUInt(&sizeOk);
+    if (!sizeOk || sizeCode > 255)
+        return fail(QStringLiteral("--size-code wants a number from 0 to 255"));
+    meter.setSizeCode(quint8(sizeCode));
+    if (parser.isSet(memoryOption)) {
+        bool ok = false;
+        const qlonglong bytes = parser.value(memoryOption).toLongLong(&ok);
+        // The meter's pointer has 24 bits and starts at 32967.
+        if (!ok || bytes < 0 || bytes > 0xFFFFFF - 32967)
+            return fail(QStringLiteral("--memory-bytes wants a number from 0 to %1")
+                            .arg(0xFFFFFF - 32967));
+        meter.setAutoMemory(generatedAutoMemory(bytes));
+    }
+    if (parser.isSet(framingOption)) {
+        const QStringList bytes = parser.value(framingOption).split(QLatin1Char(':'));
+        bool firstOk = false;
+        bool lastOk = false;
+        const uint first = bytes.value(0).toUInt(&firstOk, 16);
+        const uint last = bytes.value(1).toUInt(&lastOk, 16);
+        if (bytes.size() != 2 || !firstOk || !lastOk || first > 255 || last > 255)
+            return fail(QStringLiteral("--framing wants two hex bytes, e.g. ff:00"));
+        meter.setFramingBytes(char(first), char(last));
     }
     meter.setFramePeriodMs(period);
     meter.setPaced(parser.isSet(pacedOption));
