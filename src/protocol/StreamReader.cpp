@@ -16,12 +16,18 @@ StreamReader::StreamReader(CommandChannel& channel, MeterLink& link, QObject* pa
 
 StreamReader::Result StreamReader::read(char command, qsizetype expected, const Limits& limits)
 {
-    return read(
-        command, [expected](const MeterStatus&) { return expected; }, limits);
+    return run(
+        command, [expected](const MeterStatus&) { return expected; }, limits, false);
 }
 
 StreamReader::Result StreamReader::read(char command, const ExpectedCount& expectedCount,
                                         const Limits& limits)
+{
+    return run(command, expectedCount, limits, true);
+}
+
+StreamReader::Result StreamReader::run(char command, const ExpectedCount& expectedCount,
+                                       const Limits& limits, bool countFromStatus)
 {
     TimerPause pause(m_channel.timers(), PollTimers::Both);
     m_cancelled = false;
@@ -40,6 +46,8 @@ StreamReader::Result StreamReader::read(char command, const ExpectedCount& expec
         return ended(result, Outcome::ProgramClosing);
     if (m_cancelled)
         return ended(result, Outcome::Cancelled);
+    if (countFromStatus && !result.statusAnswered)
+        return ended(result, Outcome::NoReply);
     result.expected = expectedCount(m_channel.status());
     if (result.expected <= 0)
         return ended(result, Outcome::Complete);

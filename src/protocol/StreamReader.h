@@ -61,7 +61,9 @@ public:
     /// ignored. Window events keep running meanwhile.
     Result read(char command, qsizetype expected, const Limits& limits);
     /// The same with a count taken from the fresh status answer; a count of 0 or less sends
-    /// no command and completes at once.
+    /// no command and completes at once. When the status exchange fails (the link was lost and
+    /// came back) no command is sent either: the counts it would take are stale. The outcome
+    /// is then NoReply with `statusAnswered` false.
     Result read(char command, const ExpectedCount& expected, const Limits& limits);
 
     /// Ends a running read at its next wake (within CancelCheckSeconds), outcome Cancelled.
@@ -73,6 +75,9 @@ signals:
     void progress(qsizetype received, qsizetype expected);
 
 private:
+    Result run(char command, const ExpectedCount& expected, const Limits& limits,
+               bool countFromStatus);
+
     CommandChannel& m_channel;
     MeterLink& m_link;
     bool m_cancelled = false;
