@@ -77,6 +77,9 @@ std::optional<quint8> SamplingCommand::readMeterInterval()
 
 void SamplingCommand::setMeterInterval()
 {
+    // A long answer on its way would take these bytes for its own.
+    if (m_state.longReadRunning())
+        return;
     // The display stays frozen from the first request until the new interval is sent.
     TimerPause pause(m_channel.timers(), PollTimers::Both);
     const std::optional<quint8> current = readMeterInterval();

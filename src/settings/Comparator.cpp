@@ -188,7 +188,7 @@ void Comparator::place(QWidget* mainWindow)
 
 void Comparator::readTable()
 {
-    if (isVisible() || m_state.ComparatorBusy || m_sending)
+    if (isVisible() || m_state.longReadRunning() || m_sending)
         return;
     m_state.DisplayFrozen = true;
     m_state.ComparatorBusy = true;
@@ -305,7 +305,7 @@ ComparatorEdit Comparator::editorState() const
 
 void Comparator::updateSet()
 {
-    if (m_sending || m_state.ComparatorBusy)
+    if (m_sending || m_state.longReadRunning())
         return;
     const int set = m_selectedSet == 0 ? 1 : m_selectedSet;
     const auto update = comparatorUpdate(editorState(), set);

@@ -165,8 +165,9 @@ void RTCSetup::done(int result)
 
 void RTCSetup::tick()
 {
-    // The waits of a running read or set let this timer fire again: skip that firing.
-    if (m_running > 0 || m_closed)
+    // The waits of a running read or set let this timer fire again: skip that firing. A long
+    // read of another window (memory, comparators) must not get a clock request in its answer.
+    if (m_running > 0 || m_closed || m_state.longReadRunning())
         return;
     Running running(*this);
     // The poll rests, so this is the flag of the last frame decoded before the window opened.
@@ -208,7 +209,7 @@ void RTCSetup::readMeterClock()
 
 void RTCSetup::setMeterTime()
 {
-    if (m_closed)
+    if (m_closed || m_state.longReadRunning())
         return;
     // A set clicked during a read or another set runs when that has ended.
     if (m_running > 0) {

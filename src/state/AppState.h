@@ -6,6 +6,8 @@
 #include "MeterStatus.h"
 #include "PlotRequest.h"
 
+#include <QByteArray>
+#include <QList>
 #include <QString>
 
 /// The program-wide records: one object for the whole run, passed to every window by
@@ -18,6 +20,15 @@ struct AppState
     bool DisplayFrozen = false; ///< stored data is being decoded: leave the panel's points alone
     int PortNumber = 0;         ///< the COM number chosen at start, 0 for none or a typed path
     bool ComparatorBusy = false;
+    bool MemoryBusy = false; ///< a memory download runs
+
+    /// A long read from the meter runs (comparator table, memory download): any other
+    /// exchange would write into its answer, so every other command does nothing meanwhile.
+    [[nodiscard]] bool longReadRunning() const { return ComparatorBusy || MemoryBusy; }
+
+    // The meter's memory as last downloaded; each download replaces both.
+    QList<QByteArray> StoredSets; ///< every set, header included, in memory order (set n at n - 1)
+    QByteArray ManualBuffer;      ///< the reply to "T": framing byte, 33-byte records, framing byte
 
     // The meter's comparator sets as last read or written.
     ComparatorTexts ComparatorTable; ///< sets 1..99, 20 hex digits each (0 unused)
