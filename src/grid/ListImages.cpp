@@ -68,6 +68,23 @@ void drawPlot(QPainter& p)
     p.drawPolyline(trace, 5);
 }
 
+void drawLimit(QPainter& p)
+{
+    // Two limit lines on a chart with a double arrow between them.
+    p.setPen(QPen(kOutline, 1));
+    p.setBrush(Qt::white);
+    p.drawRect(QRectF(2.5, 2.5, 19, 19));
+    p.setPen(QPen(QColor(0xd0, 0x30, 0x30), 1.4, Qt::DashLine));
+    p.drawLine(QPointF(4.5, 6.5), QPointF(19.5, 6.5));
+    p.drawLine(QPointF(4.5, 17.5), QPointF(19.5, 17.5));
+    p.setPen(QPen(QColor(0x2f, 0x5d, 0xa8), 1.4, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    p.drawLine(QPointF(12, 8.5), QPointF(12, 15.5));
+    const QPointF up[] = {{9.5, 11}, {12, 8.5}, {14.5, 11}};
+    const QPointF down[] = {{9.5, 13}, {12, 15.5}, {14.5, 13}};
+    p.drawPolyline(up, 3);
+    p.drawPolyline(down, 3);
+}
+
 QPixmap draw(ListImage image, qreal dpr)
 {
     QPixmap pm(QSize(kSide, kSide) * dpr);
@@ -84,6 +101,9 @@ QPixmap draw(ListImage image, qreal dpr)
         break;
     case ListImage::Plot:
         drawPlot(p);
+        break;
+    case ListImage::Limit:
+        drawLimit(p);
         break;
     }
     return pm;

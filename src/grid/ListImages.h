@@ -7,7 +7,8 @@ enum class ListImage
 {
     Save,
     Print,
-    Plot
+    Plot,
+    Limit ///< a range between two limits
 };
 
 [[nodiscard]] QIcon listImage(ListImage image);

@@ -1,0 +1,107 @@
+#pragma once
+
+#include "TwipsScale.h"
+
+#include <QColor>
+#include <QImage>
+#include <QPointer>
+#include <QTimer>
+#include <QWidget>
+
+#include <array>
+
+class Prompts;
+class QToolBar;
+class TextGrid;
+struct PlotRequest;
+
+/// One trace of the list plot: a grid column, drawn when on.
+struct ListPlotSeries
+{
+    bool on = false;
+    int column = 0;
+};
+
+/// The list plot window ("Plot Data/File "): the listed records of a grid as up to three line
+/// traces, record numbers across and values up, drawn straight onto the window without a graph
+/// control. Its toolbar opens the range dialog ("Limit", via limitClicked) and prints the
+/// window ("Print").
+///
+/// Every resize draws the whole plot anew into an image that the window shows, from the
+/// window's size and the shared plot request: frame, value ticks and labels, legend, then the
+/// records one by one with their grid, traces, record marks and time labels. A resize during
+/// a drawing starts it again. While the records are drawn the caption counts them and the
+/// grid's current row follows (both about 20 times a second). Closing the window ends a
+/// drawing; the object is deleted once its own handlers have ended.
+class ListPlot : public QWidget
+{
+    Q_OBJECT
+public:
+    /// Left offset of the plot area, in pixels of the client area.
+    static constexpr int LeftOffset = 60;
+    /// Outer size below which nothing is drawn, in twips (400 × 391 px at 96 dpi).
+    static constexpr int MinWidthTwips = 6000;
+    static constexpr int MinHeightTwips = 5865;
+    /// Colours of series 1, 2 and 3: blue, black, red.
+    static const std::array<QColor, 3> SeriesColours;
+    /// Least time between two progress steps (caption, events, row selection).
+    static constexpr int ProgressIntervalMs = 50;
+
+    /// The load step: placed at the main window's right edge, top 0. Draws `grid`'s column of
+    /// each series that is on, over the ranges of `request`.
+    ListPlot(const PlotRequest& request, const TextGrid& grid,
+             const std::array<ListPlotSeries, 3>& series, Prompts& prompts, QWidget* mainWindow);
+    ~ListPlot() override;
+
+    /// The window's caption while it is not drawing.
+    [[nodiscard]] static QString caption() { return QStringLiteral("Plot Data/File "); }
+
+    /// What the window shows: the last drawing, or the one in progress.
+    [[nodiscard]] const QImage& surface() const { return m_surface; }
+    [[nodiscard]] bool isDrawing() const { return m_drawing; }
+    /// The Y coordinate of the baseline and the plot height for the current size.
+    [[nodiscard]] int baseline() const { return height() - 27; }
+    [[nodiscard]] int plotHeight() const { return height() - 100; }
+    /// The plot width for the current size: (width - 60) rounded down to a multiple of 30.
+    [[nodiscard]] int plotWidth() const;
+
+    /// Toolbar1_ButtonClick: "Limit" or "Print".
+    void runToolbarCommand(const QString& key);
+    /// Asks for a printer and prints the window's image without its toolbar; the toolbar
+    /// shows again on every path.
+    void print();
+
+signals:
+    /// The toolbar's Limit: the opener shows the range dialog.
+    void limitClicked();
+    /// Record `row` of the grid is being drawn (the grid selects it).
+    void recordReached(int row);
+    /// A whole drawing has ended (also one that stopped on a record beyond the list).
+    void drawn();
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    /// Draws until a drawing ends without being restarted.
+    void redraw();
+    /// One drawing; false when it was cut short (closed, restarted or the list gone).
+    bool drawOnce();
+    void enterHandler();
+    void leaveHandler();
+
+    const PlotRequest& m_request;
+    QPointer<const TextGrid> m_grid;
+    std::array<ListPlotSeries, 3> m_series;
+    Prompts& m_prompts;
+    TwipsScale m_scale;
+    QToolBar* m_toolbar = nullptr;
+    QImage m_surface;
+    QTimer m_redrawDue;
+    int m_handlers = 0; // drawings and prints running: they run events
+    bool m_drawing = false;
+    bool m_restart = false;
+    bool m_closed = false;
+};
