@@ -1,0 +1,144 @@
+#include "DataList.h"
+
+#include "AppState.h"
+#include "BusyPointer.h"
+#include "ColumnPlot.h"
+#include "FileTransfer.h"
+#include "GridView.h"
+#include "ListPlot.h"
+#include "PlotRange.h"
+#include "Prompts.h"
+#include "StatusPanel.h"
+#include "TextGrid.h"
+
+namespace {
+
+constexpr int kVoltageColumn = 2;
+
+const QStringList kWidthTexts{
+    QStringLiteral(" 000000 "),    QStringLiteral("HH:NN:SS"),     QStringLiteral("999999"),
+    QStringLiteral("A400 mOhm"),   QStringLiteral("999999"),       QStringLiteral("AAA999999A"),
+    QStringLiteral("AOutCapUnit"), QStringLiteral("AAOutCapUnit"), QStringLiteral("AOutCapUnit")};
+
+QStringList titles(const AppState& state)
+{
+    return {QStringLiteral("No.s"),    QStringLiteral("Time"),     QStringLiteral("V"),
+            state.reading.RangeText,   QStringLiteral("Amp"),      state.reading.TempUnitText,
+            QStringLiteral("In-Cap "), QStringLiteral("Out-Cap "), QStringLiteral("T-Cap ")};
+}
+
+} // namespace
+
+DataList::DataList(AppState& state, Prompts& prompts, FileTransfer& transfer, QWidget* mainWindow)
+    : MemoryList(QStringLiteral("DataList"), QStringLiteral("Data List"), titles(state),
+                 kWidthTexts,
+                 {{ListImage::Save, QStringLiteral("Save"), QStringLiteral("Save As")},
+                  {ListImage::Plot, QStringLiteral("Plot"), QStringLiteral("Plot")},
+                  {ListImage::Print, QStringLiteral("Print"), QStringLiteral("Print")}},
+                 state, transfer, mainWindow),
+      m_prompts(prompts), m_mainWindow(mainWindow)
+{
+    m_panel = new StatusPanel(this);
+    m_panel->setObjectName(QStringLiteral("LblMessage"));
+    addBelowGrid(m_panel);
+}
+
+ListPlot* DataList::plot() const
+{
+    return m_plot;
+}
+
+PlotRange* DataList::range() const
+{
+    return m_range;
+}
+
+void DataList::runToolbarCommand(const QString& key)
+{
+    if (handlerRunning() || isClosed())
+        return; // one save or print at a time; the toolbar is greyed meanwhile
+    if (key == QLatin1String("Save"))
+        save();
+    else if (key == QLatin1String("Plot"))
+        plotVoltage();
+    else if (key == QLatin1String("Print"))
+        print();
+}
+
+void DataList::save()
+{
+    if (m_state.FileRecording) {
+        enterHandler();
+        m_prompts.message(QStringLiteral("Aready in recording mode, close it and try again !"),
+                          Prompts::Icon::Critical);
+        leaveHandler();
+        return;
+    }
+    enterHandler();
+    {
+        BusyPointer busy;
+        m_transfer.ChooseSaveFile(this);
+        if (m_state.SaveFileChosen)
+            m_transfer.SaveGridToFile(*this, grid());
+    }
+    leaveHandler();
+}
+
+void DataList::plotVoltage()
+{
+    const int rows = dataRows();
+    if (rows < 1)
+        return; // nothing to draw, and the request stays as it was
+    const QString title = grid().cell(0, kVoltageColumn);
+    const std::optional<ColumnKind> kind = columnKind(kVoltageColumn, title);
+    if (!kind)
+        return;
+    PlotRequest& q = m_state.plotRequest;
+    q.Title = kind->title;
+    q.FullScaleMax = kind->fullScaleMax;
+    q.FullScaleMin = kind->fullScaleMin;
+    q.ValueMax = kind->fullScaleMax;
+    q.ValueMin = kind->fullScaleMin;
+    q.ValueFormat = kind->valueFormat;
+    q.ValueStep = kind->valueStep;
+    q.RecordCount = float(rows);
+    q.RecordAxisMax = float(rows);
+    q.RecordTo = float(rows);
+    q.RecordFrom = 1;
+    openPlot();
+}
+
+void DataList::openPlot()
+{
+    if (m_plot)
+        m_plot->close();
+    const std::array<ListPlotSeries, 3> series{{{true, kVoltageColumn}, {}, {}}};
+    m_plot = new ListPlot(m_state.plotRequest, grid(), series, m_prompts, m_mainWindow);
+    connect(m_plot, &ListPlot::recordReached, this, [this](int row) { view().setCurrentRow(row); });
+    connect(m_plot, &ListPlot::limitClicked, this, &DataList::openRange);
+    m_plot->show();
+    m_plot->raise();
+}
+
+void DataList::openRange()
+{
+    if (!m_range) {
+        m_range = new PlotRange(m_state.plotRequest, m_prompts, m_mainWindow);
+        connect(m_range, &PlotRange::rangeChosen, this, [this] {
+            if (!isClosed())
+                openPlot();
+        });
+    }
+    m_range->setPlotTitle(m_state.plotRequest.Title);
+    m_range->show();
+    m_range->raise();
+    m_range->activateWindow();
+}
+
+void DataList::closing()
+{
+    if (m_range)
+        m_range->close();
+    if (m_plot)
+        m_plot->close();
+}

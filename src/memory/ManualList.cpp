@@ -1,0 +1,30 @@
+#include "ManualList.h"
+
+namespace {
+
+const QStringList kTitles{
+    QStringLiteral("No.s"),        QStringLiteral("Time"),         QStringLiteral("V"),
+    QStringLiteral("(m)Ohm"),      QStringLiteral("Amp"),          QStringLiteral("Temp"),
+    QStringLiteral("In-Cap(m)Ah"), QStringLiteral("Out-Cap(m)Ah"), QStringLiteral("T-Cap(m)Ah")};
+
+const QStringList kWidthTexts{QStringLiteral(" 000000 "),     QStringLiteral("HH:NN:SS"),
+                              QStringLiteral("999999A"),      QStringLiteral("AAAAAAA400 mOhm"),
+                              QStringLiteral("AAAAAAAA"),     QStringLiteral("AAAAAA"),
+                              QStringLiteral("AOutCapUnitA"), QStringLiteral("AAOutCapUnitA"),
+                              QStringLiteral("AOutCapUnitA")};
+
+} // namespace
+
+ManualList::ManualList(AppState& state, FileTransfer& transfer, QWidget* mainWindow)
+    : MemoryList(QStringLiteral("ManualList"), QStringLiteral("Manual List"), kTitles, kWidthTexts,
+                 {{ListImage::Print, QStringLiteral("Print"), QStringLiteral("Print")}}, state,
+                 transfer, mainWindow)
+{
+}
+
+void ManualList::runToolbarCommand(const QString&)
+{
+    if (handlerRunning() || isClosed())
+        return;
+    print();
+}

@@ -1,0 +1,62 @@
+#pragma once
+
+#include "StreamReader.h"
+
+#include <QObject>
+#include <QPointer>
+
+class CommandChannel;
+class FileTransfer;
+class MemoryManager;
+class MeterLink;
+class Prompts;
+class QWidget;
+struct AppState;
+
+/// The toolbar's "Memory" command: downloads the meter's automatic and manual memory into the
+/// memory window, its set grid and the program's stored sets and manual buffer.
+///
+/// Both timers rest for the whole run; the window updates while the data arrive. Each stream
+/// is collected by the long-answer reader after its own status exchange, whose counts give its
+/// length. A stream that never starts is asked for once more; one that stops short, a status
+/// exchange that fails, and a second silence end the download with a message naming the
+/// stream and the bytes that came. Closing the memory window cancels the download, closing the
+/// program ends it at once; neither says anything. While it runs, every other command that
+/// talks to the meter does nothing, and a second download never starts.
+class MemoryDownload : public QObject
+{
+    Q_OBJECT
+public:
+    MemoryDownload(AppState& state, CommandChannel& channel, MeterLink& link, Prompts& prompts,
+                   FileTransfer& transfer, QWidget* mainWindow, QObject* parent = nullptr);
+    ~MemoryDownload() override;
+
+    /// Runs the command (toolbar "Memory").
+    void run();
+    [[nodiscard]] bool isRunning() const { return m_running; }
+    [[nodiscard]] MemoryManager* window() const;
+
+private:
+    enum class Stream
+    {
+        Auto,
+        Manual
+    };
+    /// Reads one stream, asking once more when it never starts. False when the download
+    /// must end (the failure has been told, unless it was a cancel or the program closing).
+    bool readStream(Stream stream, QByteArray& bytes);
+    void tell(const QString& text, const QString& details);
+    /// Lets the rest of a cancelled stream pass unread, so the poll does not take it for
+    /// broken frames.
+    void drain(qsizetype remaining);
+
+    AppState& m_state;
+    CommandChannel& m_channel;
+    Prompts& m_prompts;
+    QWidget* m_mainWindow;
+    StreamReader m_reader;
+    QPointer<MemoryManager> m_window;
+    char m_progressPrefix = 'A';
+    bool m_running = false;
+    bool m_windowClosed = false; // the user closed the window during this run
+};

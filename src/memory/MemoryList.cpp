@@ -1,0 +1,108 @@
+#include "MemoryList.h"
+
+#include "FileTransfer.h"
+#include "GridView.h"
+#include "TextGrid.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QToolBar>
+#include <QVBoxLayout>
+
+namespace {
+
+constexpr int kRowsInView = 18;
+
+} // namespace
+
+MemoryList::MemoryList(const QString& name, const QString& caption, const QStringList& titles,
+                       const QStringList& widthTexts, std::initializer_list<Button> buttons,
+                       AppState& state, FileTransfer& transfer, QWidget* mainWindow)
+    : QWidget(mainWindow, Qt::Window), m_state(state), m_transfer(transfer)
+{
+    setObjectName(name);
+    setWindowTitle(caption);
+
+    m_toolbar = new QToolBar(this);
+    m_toolbar->setObjectName(QStringLiteral("Toolbar1"));
+    m_toolbar->setMovable(false);
+    m_toolbar->setFloatable(false);
+    m_toolbar->setIconSize(QSize(24, 24));
+    m_toolbar->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    m_toolbar->setContextMenuPolicy(Qt::PreventContextMenu);
+    for (const Button& b : buttons) {
+        QAction* action = m_toolbar->addAction(listImage(b.image), b.toolTip);
+        action->setProperty("Key", b.key);
+        action->setToolTip(b.toolTip);
+    }
+    connect(m_toolbar, &QToolBar::actionTriggered, this,
+            [this](QAction* action) { runToolbarCommand(action->property("Key").toString()); });
+
+    m_grid = new TextGrid(int(titles.size()), this);
+    for (int c = 0; c < titles.size(); ++c)
+        m_grid->setTitle(c, titles[c]);
+    m_view = new GridView(this);
+    m_view->setGrid(m_grid);
+    m_view->setColumnWidthTexts(widthTexts);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(m_toolbar);
+    layout->addWidget(m_view, 1);
+    const QSize gridSize = m_view->sizeForRecords(kRowsInView);
+    // As wide as the nine columns; as tall as the user likes.
+    setFixedWidth(gridSize.width());
+    setMinimumHeight(m_toolbar->sizeHint().height() + m_view->sizeForRecords(3).height());
+    resize(gridSize.width(), gridSize.height() + m_toolbar->sizeHint().height());
+}
+
+int MemoryList::dataRows() const
+{
+    return m_grid->rows() - 1;
+}
+
+void MemoryList::appendRows(const QStringList& lines)
+{
+    m_grid->appendRows(lines);
+}
+
+void MemoryList::addBelowGrid(QWidget* widget)
+{
+    static_cast<QVBoxLayout*>(layout())->addWidget(widget);
+    resize(width(), height() + widget->sizeHint().height());
+}
+
+void MemoryList::print()
+{
+    enterHandler();
+    m_transfer.PrintGrid(*this, *m_grid);
+    leaveHandler();
+}
+
+void MemoryList::enterHandler()
+{
+    ++m_handlers;
+    m_toolbar->setEnabled(false);
+}
+
+void MemoryList::leaveHandler()
+{
+    if (--m_handlers > 0)
+        return;
+    m_toolbar->setEnabled(true);
+    if (m_closed)
+        deleteLater();
+}
+
+void MemoryList::closeEvent(QCloseEvent* event)
+{
+    event->accept();
+    if (m_closed)
+        return;
+    m_closed = true;
+    closing();
+    emit closed();
+    if (m_handlers == 0)
+        deleteLater();
+}

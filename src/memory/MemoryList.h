@@ -1,0 +1,77 @@
+#pragma once
+
+#include "ListImages.h"
+
+#include <QStringList>
+#include <QWidget>
+
+#include <initializer_list>
+
+class FileTransfer;
+class GridView;
+class QToolBar;
+class TextGrid;
+struct AppState;
+
+/// What the two lists of downloaded readings share: a toolbar of image buttons, a nine-column
+/// grid under it with its titles and width texts, and printing through the save and print
+/// helpers. Closing the window stops taking rows; the object is deleted once a save, print or
+/// question of its own has ended, so those never lose their window or rows.
+class MemoryList : public QWidget
+{
+    Q_OBJECT
+public:
+    /// A toolbar button: its image, key and tooltip.
+    struct Button
+    {
+        ListImage image;
+        QString key;
+        QString toolTip;
+    };
+
+    [[nodiscard]] TextGrid& grid() { return *m_grid; }
+    [[nodiscard]] GridView& view() { return *m_view; }
+    [[nodiscard]] QToolBar* toolbar() const { return m_toolbar; }
+    /// Data rows (the title row not counted).
+    [[nodiscard]] int dataRows() const;
+    [[nodiscard]] bool isClosed() const { return m_closed; }
+
+    /// Appends rows (tab-separated lines) below those there are.
+    void appendRows(const QStringList& lines);
+
+    /// Toolbar1_ButtonClick.
+    virtual void runToolbarCommand(const QString& key) = 0;
+
+signals:
+    /// The window was closed.
+    void closed();
+
+protected:
+    MemoryList(const QString& name, const QString& caption, const QStringList& titles,
+               const QStringList& widthTexts, std::initializer_list<Button> buttons,
+               AppState& state, FileTransfer& transfer, QWidget* mainWindow);
+
+    void closeEvent(QCloseEvent* event) override;
+    /// Runs when the window closes, before it may be deleted.
+    virtual void closing() {}
+
+    /// Prints the grid through the print helper.
+    void print();
+    /// A handler that runs events (a dialog, a save, a print): the toolbar is greyed and the
+    /// object kept until every one has ended.
+    void enterHandler();
+    void leaveHandler();
+    [[nodiscard]] bool handlerRunning() const { return m_handlers > 0; }
+    /// Adds a widget below the grid.
+    void addBelowGrid(QWidget* widget);
+
+    AppState& m_state;
+    FileTransfer& m_transfer;
+
+private:
+    QToolBar* m_toolbar = nullptr;
+    TextGrid* m_grid = nullptr;
+    GridView* m_view = nullptr;
+    int m_handlers = 0;
+    bool m_closed = false;
+};
