@@ -6,6 +6,7 @@
 #include "Comparator.h"
 #include "LiveGraph.h"
 #include "LiveList.h"
+#include "MemoryDownload.h"
 #include "OpenFileCommand.h"
 #include "Panel.h"
 #include "Prompts.h"
@@ -34,6 +35,8 @@ PanelController::PanelController(AppState& state, Panel& window, QIODevice* port
     m_sampling = new SamplingCommand(state, m_session.channel(), prompts, &m_window, this);
     m_openFile = new OpenFileCommand(state, prompts, m_fileTransfer, &m_window, this);
     m_liveGraph = new LiveGraph(state, prompts, &m_window, this);
+    m_memory = new MemoryDownload(state, m_session.channel(), m_session.link(), prompts,
+                                  m_fileTransfer, &m_window, this);
 
     connect(&m_session.poll(), &PollCycle::frameDecoded, this, &PanelController::showChangedCells);
 
@@ -67,6 +70,7 @@ PanelController::~PanelController()
 {
     delete m_clockSetup.data();
     delete m_comparator.data();
+    delete m_memory;
 }
 
 void PanelController::load()
@@ -117,6 +121,10 @@ void PanelController::releaseKey(KeyRow row, int index)
 
 void PanelController::runToolbarCommand(const QString& key)
 {
+    // A long answer on its way (memory, comparator table) owns the line: a command would write
+    // into it, and a dialog would hold the reader under its own event loop. None starts.
+    if (longReadRunning())
+        return;
     if (key == QLatin1String("Save")) {
         m_recorder->runSaveCommand();
     } else if (key == QLatin1String("Open")) {
@@ -138,13 +146,15 @@ void PanelController::runToolbarCommand(const QString& key)
         openClockSetup();
     } else if (key == QLatin1String("COMP")) {
         readComparators();
+    } else if (key == QLatin1String("Memory")) {
+        m_memory->run();
     }
-    // "Memory" starts a window of its own; "StopRec" has no command.
+    // "StopRec" has no command.
 }
 
 bool PanelController::longReadRunning() const
 {
-    return m_state.ComparatorBusy;
+    return m_state.longReadRunning();
 }
 
 void PanelController::openClockSetup()
@@ -157,6 +167,8 @@ void PanelController::openClockSetup()
 
 void PanelController::readComparators()
 {
+    if (longReadRunning())
+        return;
     if (!m_comparator) {
         m_comparator =
             new Comparator(m_state, m_session.channel(), m_session.link(), m_prompts, &m_window);
@@ -170,7 +182,8 @@ void PanelController::eraseAutoMemory()
         return;
     if (m_prompts.confirm(
             QStringLiteral("All the automatically recorded data in memory will be deleted!"),
-            Prompts::Icon::Exclamation))
+            Prompts::Icon::Exclamation) &&
+        !longReadRunning())
         m_session.channel().send(Command::EraseAutoMemory);
 }
 

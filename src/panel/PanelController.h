@@ -13,6 +13,7 @@ class Clock;
 class Comparator;
 class LiveGraph;
 class LiveList;
+class MemoryDownload;
 class OpenFileCommand;
 class Panel;
 class Prompts;
@@ -46,6 +47,7 @@ public:
     [[nodiscard]] SamplingCommand& sampling() { return *m_sampling; }
     [[nodiscard]] OpenFileCommand& openFile() { return *m_openFile; }
     [[nodiscard]] LiveGraph& liveGraph() { return *m_liveGraph; }
+    [[nodiscard]] MemoryDownload& memory() { return *m_memory; }
 
 private:
     void showChangedCells();
@@ -70,6 +72,7 @@ private:
     SamplingCommand* m_sampling = nullptr;
     OpenFileCommand* m_openFile = nullptr;
     LiveGraph* m_liveGraph = nullptr;
+    MemoryDownload* m_memory = nullptr;
     std::optional<qint64> m_pressMs; // when a key picture went down (shared by all keys)
     QPointer<RTCSetup> m_clockSetup; // until closed and done with its last exchange
     QPointer<Comparator> m_comparator;
