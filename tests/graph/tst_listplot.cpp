@@ -1,0 +1,329 @@
+// The list plot's picture at the places its geometry fixes, and the range dialog's checks,
+// key filter and Enter chain.
+#include "Fetch.h"
+#include "ListPlot.h"
+#include "PlotRange.h"
+#include "PlotRequest.h"
+#include "ScriptedPrompts.h"
+#include "TextGrid.h"
+
+#include <QApplication>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolBar>
+
+namespace {
+
+// 660 × 500 px of client area: X0 60, Y0 473, H 400, W 600.
+constexpr int kWidth = 660;
+constexpr int kHeight = 500;
+constexpr int X0 = 60;
+constexpr int Y0 = kHeight - 27;
+constexpr int H = kHeight - 100;
+constexpr int W = 600;
+
+// A grid of `values` (column 2) with times 00:00:01, 00:00:02 ... (column 1).
+void fill(TextGrid& grid, const QStringList& values)
+{
+    QStringList rows;
+    for (int i = 0; i < values.size(); ++i)
+        rows << QStringLiteral("%1\t%2\t%3")
+                    .arg(i + 1)
+                    .arg(QTime(0, 0).addSecs(i + 1).toString("hh:mm:ss"), values[i]);
+    grid.appendRows(rows);
+}
+
+PlotRequest request(int records, float valueMin = 0, float valueMax = 16)
+{
+    PlotRequest q;
+    q.Title = QStringLiteral("V");
+    q.FullScaleMin = -60;
+    q.FullScaleMax = 60;
+    q.ValueMin = valueMin;
+    q.ValueMax = valueMax;
+    q.RecordCount = float(records);
+    q.RecordAxisMax = float(records);
+    q.RecordFrom = 1;
+    q.RecordTo = float(records);
+    return q;
+}
+
+bool isBlue(QRgb c)
+{
+    return qBlue(c) > 200 && qRed(c) < 80 && qGreen(c) < 80;
+}
+
+bool isDark(QRgb c)
+{
+    return qRed(c) < 100 && qGreen(c) < 100 && qBlue(c) < 100;
+}
+
+// Whether any pixel of `rect` passes `test`.
+template <typename Test> bool anyIn(const QImage& image, const QRect& rect, Test test)
+{
+    for (int y = rect.top(); y <= rect.bottom(); ++y)
+        for (int x = rect.left(); x <= rect.right(); ++x)
+            if (image.rect().contains(x, y) && test(image.pixel(x, y)))
+                return true;
+    return false;
+}
+
+struct Plot
+{
+    TextGrid grid{3};
+    PlotRequest q;
+    ScriptedPrompts prompts;
+    std::unique_ptr<ListPlot> window;
+
+    Plot(const QStringList& values, const PlotRequest& r, QSize size = {kWidth, kHeight}) : q(r)
+    {
+        fill(grid, values);
+        window = std::make_unique<ListPlot>(
+            q, grid, std::array<ListPlotSeries, 3>{{{true, 2}, {}, {}}}, prompts, nullptr);
+        window->resize(size);
+        window->show();
+    }
+    bool drawn()
+    {
+        QSignalSpy spy(window.get(), &ListPlot::drawn);
+        return spy.wait(5000) || !window->isDrawing();
+    }
+    // X of record n of the range.
+    [[nodiscard]] double x(int n) const { return X0 + (n - 1) * double(W) / q.RecordAxisMax; }
+};
+
+} // namespace
+
+class TestListPlot : public QObject
+{
+    Q_OBJECT
+private slots:
+    void frameAndFirstSegment();
+    void overloadsAtTheEdges_data();
+    void overloadsAtTheEdges();
+    void recordMarksAndLabels();
+    void nothingBelowTheSizeLimit();
+    void recordBeyondTheListEndsTheDrawing();
+    void printsWithoutItsToolbar();
+    void rangeChecks_data();
+    void rangeChecks();
+    void keyFilterAndEnterChain();
+};
+
+void TestListPlot::frameAndFirstSegment()
+{
+    Plot p({"4", "8", "12", "8"}, request(4));
+    QVERIFY(p.drawn());
+    const QImage& s = p.window->surface();
+    QCOMPARE(s.size(), QSize(kWidth, kHeight));
+    // The value axis at X0 - 2 from below the baseline to above the top; the record axis.
+    for (const int y : {Y0 + 1, Y0 - H / 3, Y0 - H - 1})
+        QVERIFY2(isDark(s.pixel(X0 - 2, y)), qPrintable(QString::number(y)));
+    for (const int x : {X0, X0 + W / 2, X0 + W + 1})
+        QVERIFY(isDark(s.pixel(x, Y0 + 2)));
+    QVERIFY(!isDark(s.pixel(X0 - 6, Y0 + 2)));
+    // Long ticks at the eighths reach X0 - 10, short ones at the sixteenths X0 - 7.
+    QVERIFY(isDark(s.pixel(X0 - 9, Y0 - H / 8)));
+    QVERIFY(!isDark(s.pixel(X0 - 9, Y0 - H / 16)));
+    QVERIFY(isDark(s.pixel(X0 - 6, Y0 - H / 16)));
+    // The first record draws no line; the first joins records 1 (4 → y 100) and 2 (8 → 200).
+    QVERIFY(!anyIn(s, QRect(X0 - 12, Y0 - 110, 10, 20), isBlue));
+    const double midX = (p.x(1) + p.x(2)) / 2;
+    QVERIFY(anyIn(s, QRect(int(midX) - 1, Y0 - 150 - 2, 3, 5), isBlue));
+    QVERIFY(anyIn(s, QRect(int(p.x(3)) - 1, Y0 - 300 - 2, 3, 5), isBlue));
+    // The legend: the title in blue at (X0 - 30, Y0 - H - 20).
+    QVERIFY(anyIn(s, QRect(X0 - 30, Y0 - H - 20, 12, 16), isBlue));
+    QCOMPARE(p.window->windowTitle(), QString("Plot Data/File "));
+}
+
+// An overload 5 above the top, a negative overload (however written) 3 below the baseline.
+void TestListPlot::overloadsAtTheEdges_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("y");
+    QTest::newRow("OL") << " OL " << Y0 - H - 5;
+    QTest::newRow("-OL with its blank") << "-OL " << Y0 + 3;
+    QTest::newRow("minus before digits with L") << "-0.0L" << Y0 + 3;
+    QTest::newRow("above the range") << "17" << Y0 - H - 5;
+    QTest::newRow("below the range") << "-1" << Y0 + 3;
+}
+
+void TestListPlot::overloadsAtTheEdges()
+{
+    Plot p({"8", fetched<QString>("text"), "8"}, request(3));
+    QVERIFY(p.drawn());
+    const int x = int(p.x(2) + 0.5);
+    const int y = fetched<int>("y");
+    QVERIFY(anyIn(p.window->surface(), QRect(x - 1, y - 1, 3, 3), isBlue));
+    // And not at the other edge.
+    const int other = y < Y0 - H / 2 ? Y0 + 3 : Y0 - H - 5;
+    QVERIFY(!anyIn(p.window->surface(), QRect(x - 1, other - 1, 3, 3), isBlue));
+}
+
+// Of 50 records, dotted lines and time labels at 1, 10, 20, 30, 40 and 50, short marks at the
+// other tenths, nothing at the rest.
+void TestListPlot::recordMarksAndLabels()
+{
+    QStringList values;
+    for (int i = 0; i < 50; ++i)
+        values << "2";
+    Plot p(values, request(50));
+    QVERIFY(p.drawn());
+    const QImage& s = p.window->surface();
+    const auto column = [&](int n, int top, int bottom) {
+        const int x = int(p.x(n) + 0.5);
+        return anyIn(s, QRect(x, top, 1, bottom - top + 1), isDark);
+    };
+    for (const int n : {1, 10, 20, 30, 40, 50}) {
+        QVERIFY2(column(n, Y0 - H + 10, Y0 - H / 2 - 30), qPrintable(QString::number(n)));
+        // The time label below the baseline.
+        const int x = int(p.x(n));
+        QVERIFY2(anyIn(s, QRect(x - 40, Y0 + 11, 60, 14), isDark), qPrintable(QString::number(n)));
+    }
+    const int shortTop = int(Y0 - H * 4.2 / 8) + 1;
+    const int shortBottom = int(Y0 - H * 4.0 / 8) - 2;
+    for (const int n : {5, 15, 25, 35, 45}) {
+        QVERIFY2(column(n, shortTop, shortBottom), qPrintable(QString::number(n)));
+        QVERIFY(!column(n, Y0 - H + 10, Y0 - H / 2 - 30));
+    }
+    for (const int n : {7, 13, 22})
+        QVERIFY2(!column(n, shortTop, shortBottom), qPrintable(QString::number(n)));
+}
+
+void TestListPlot::nothingBelowTheSizeLimit()
+{
+    // 400 × 391 px of outer size at 96 dpi; the client area is smaller still.
+    Plot p({"4", "8"}, request(2), QSize(380, 360));
+    QVERIFY(p.drawn());
+    const QImage& s = p.window->surface();
+    QVERIFY(!anyIn(s, s.rect(), isDark));
+    QVERIFY(!anyIn(s, s.rect(), isBlue));
+}
+
+// A range past the listed rows ends the drawing and hides the window, without a crash.
+void TestListPlot::recordBeyondTheListEndsTheDrawing()
+{
+    PlotRequest q = request(5);
+    Plot p({"4", "8", "12"}, q);
+    QVERIFY(p.drawn());
+    QVERIFY(p.window->isHidden());
+    QVERIFY(!p.window->isDrawing());
+}
+
+void TestListPlot::printsWithoutItsToolbar()
+{
+    Plot p({"4", "8", "12"}, request(3));
+    QVERIFY(p.drawn());
+    QTemporaryDir dir;
+    const QString pdf = dir.filePath("plot.pdf");
+    p.prompts.printAnswers << true;
+    p.prompts.setUpPrinter = [&](QPrinter& printer) {
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(pdf);
+    };
+    auto* toolbar = p.window->findChild<QToolBar*>("Toolbar1");
+    p.window->runToolbarCommand("Print");
+    QVERIFY(!toolbar->isHidden());
+    QVERIFY(QFileInfo(pdf).size() > 1000);
+    QVERIFY(p.prompts.of(ScriptedPrompts::Kind::Message).isEmpty());
+}
+
+void TestListPlot::rangeChecks_data()
+{
+    QTest::addColumn<QStringList>("boxes"); // Min, Max, From, To
+    QTest::addColumn<QString>("message");
+    const QString values = QStringLiteral("Invalid, -60 <= Value <= 60");
+    const QString records = QStringLiteral("Invalid, 0 <= Records <= 25");
+    QTest::newRow("Min below the full scale") << QStringList{"-70", "10", "1", "25"} << values;
+    QTest::newRow("Min equals Max") << QStringList{"10", "10", "1", "25"} << values;
+    QTest::newRow("Max above the full scale") << QStringList{"0", "60.5", "1", "25"} << values;
+    QTest::newRow("From 0") << QStringList{"0", "10", "0", "25"} << records;
+    QTest::newRow("To 26") << QStringList{"0", "10", "1", "26"} << records;
+    QTest::newRow("From equals To") << QStringList{"0", "10", "5", "5"} << records;
+    QTest::newRow("empty boxes read as 0") << QStringList{"", "", "", ""} << values;
+    QTest::newRow("whole ranges") << QStringList{"-60", "60", "1", "25"} << QString();
+    QTest::newRow("narrowed") << QStringList{"-1.5", "2", "5", "9"} << QString();
+}
+
+void TestListPlot::rangeChecks()
+{
+    PlotRequest q = request(25, -60, 60);
+    ScriptedPrompts prompts;
+    auto* dialog = new PlotRange(q, prompts, nullptr);
+    QPointer<PlotRange> alive = dialog;
+    dialog->setPlotTitle("V");
+    QCOMPARE(dialog->windowTitle(), QString("Plot Range ( V )"));
+    QCOMPARE(dialog->findChild<QLineEdit*>("TxtT1")->text(), QString("-60"));
+    QCOMPARE(dialog->findChild<QLineEdit*>("TxtR2")->text(), QString("25"));
+    dialog->show();
+    const QStringList boxes = fetched<QStringList>("boxes");
+    const char* names[] = {"TxtT1", "TxtT2", "TxtR1", "TxtR2"};
+    for (int i = 0; i < 4; ++i)
+        dialog->findChild<QLineEdit*>(names[i])->setText(boxes[i]);
+    QSignalSpy chosen(dialog, &PlotRange::rangeChosen);
+    dialog->accept();
+    const QString message = fetched<QString>("message");
+    if (message.isEmpty()) {
+        QCOMPARE(chosen.size(), 1);
+        QCOMPARE(q.ValueMin, boxes[0].toFloat());
+        QCOMPARE(q.ValueMax, boxes[1].toFloat());
+        QCOMPARE(q.RecordFrom, boxes[2].toFloat());
+        QCOMPARE(q.RecordTo, boxes[3].toFloat());
+        QCOMPARE(q.RecordAxisMax, boxes[3].toFloat() - boxes[2].toFloat() + 1);
+        QTRY_VERIFY(!alive);
+    } else {
+        QCOMPARE(chosen.size(), 0);
+        QCOMPARE(prompts.asked.size(), 1);
+        QCOMPARE(prompts.asked[0].text, message);
+        QCOMPARE(prompts.asked[0].icon, Prompts::Icon::Critical);
+        QVERIFY(dialog->isVisible());
+        QCOMPARE(q.ValueMin, -60.0f);
+        QCOMPARE(q.RecordTo, 25.0f);
+        delete dialog;
+    }
+}
+
+void TestListPlot::keyFilterAndEnterChain()
+{
+    PlotRequest q = request(25, -60, 60);
+    ScriptedPrompts prompts;
+    auto* dialog = new PlotRange(q, prompts, nullptr);
+    QPointer<PlotRange> alive = dialog;
+    dialog->show();
+    QApplication::setActiveWindow(dialog);
+    QVERIFY(QTest::qWaitForWindowActive(dialog));
+    auto* t1 = dialog->findChild<QLineEdit*>("TxtT1");
+    auto* t2 = dialog->findChild<QLineEdit*>("TxtT2");
+    auto* r1 = dialog->findChild<QLineEdit*>("TxtR1");
+    auto* r2 = dialog->findChild<QLineEdit*>("TxtR2");
+    for (QLineEdit* box : {t1, t2, r1, r2})
+        box->clear();
+    t1->setFocus();
+    QTest::keyClicks(t1, "a-1x.5 ");
+    QCOMPARE(t1->text(), QString("-1.5"));
+    QTest::keyClick(t1, Qt::Key_Return);
+    QCOMPARE(QApplication::focusWidget(), t2);
+    QTest::keyClicks(t2, "2e0");
+    QTest::keyClick(t2, Qt::Key_Enter);
+    QCOMPARE(QApplication::focusWidget(), r1);
+    QTest::keyClicks(r1, "-3.");
+    QCOMPARE(r1->text(), QString("3"));
+    QTest::keyClick(r1, Qt::Key_Return);
+    QCOMPARE(QApplication::focusWidget(), r2);
+    // Pasted text is filtered as typed text is.
+    r2->insert("1a-2");
+    QCOMPARE(r2->text(), QString("12"));
+    QSignalSpy chosen(dialog, &PlotRange::rangeChosen);
+    QTest::keyClick(r2, Qt::Key_Return);
+    QCOMPARE(chosen.size(), 1);
+    QCOMPARE(q.ValueMin, -1.5f);
+    QCOMPARE(q.ValueMax, 20.0f);
+    QCOMPARE(q.RecordAxisMax, 10.0f);
+    QTRY_VERIFY(!alive);
+}
+
+QTEST_MAIN(TestListPlot)
+#include "tst_listplot.moc"
