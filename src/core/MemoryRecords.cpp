@@ -4,6 +4,8 @@
 #include "MeterMemory.h"
 
 #include <array>
+#include <charconv>
+#include <cstring>
 
 namespace {
 
@@ -65,11 +67,6 @@ int secondsOfDay(const QString& text)
     return parts[0] * 3600 + parts[1] * 60 + parts[2];
 }
 
-QString timeText(int seconds)
-{
-    return QString::asprintf("%02d:%02d:%02d", seconds / 3600, seconds / 60 % 60, seconds % 60);
-}
-
 QString rangeTextOf(int rangeCode)
 {
     return rangeTextFor(rangeCode).value_or(UnknownRangeText);
@@ -93,7 +90,8 @@ SetFormat decodeSetFormat(quint8 formatByte)
     format.rangeCode = (formatByte >> 4) & 7;
     format.rangeText = rangeTextOf(format.rangeCode);
     format.resistancePoint = rangePoint(format.rangeCode);
-    format.tempUnitText = bit(formatByte, 7) ? QStringLiteral("Celsius") : QStringLiteral("Fahrenheit");
+    format.tempUnitText =
+        bit(formatByte, 7) ? QStringLiteral("Celsius") : QStringLiteral("Fahrenheit");
     return format;
 }
 
@@ -126,42 +124,151 @@ SetDecoder::SetDecoder(QByteArrayView set, const QString& startText, int interva
     m_format = decodeSetFormat(m_hasHeader ? quint8(set[SetHeaderLength - 1]) : 0);
 }
 
+namespace {
+
+// The characters of a display nibble, as DecodeDigitPair writes them.
+constexpr char kDisplayChars[] = "0123456789 FLUC-";
+
+// One list row built in place: a set of 65535 readings is listed in a blink only when a row
+// costs no more than one allocation.
+class RowText
+{
+public:
+    void put(char c)
+    {
+        if (m_size < sizeof m_text)
+            m_text[m_size++] = c;
+    }
+    void put(const char* text)
+    {
+        while (*text)
+            put(*text++);
+    }
+    void put(const RowText& other)
+    {
+        for (std::size_t i = 0; i < other.m_size; ++i)
+            put(other.m_text[i]);
+    }
+    void number(qint64 value)
+    {
+        char digits[24];
+        const auto [end, error] = std::to_chars(digits, digits + sizeof digits, value);
+        for (const char* c = digits; error == std::errc() && c != end; ++c)
+            put(*c);
+    }
+    void twoDigits(int value)
+    {
+        put(char('0' + value / 10 % 10));
+        put(char('0' + value % 10));
+    }
+    // A digit pair's four display characters with a point after `point` of them; no point
+    // for 0 or an overload ("L").
+    void digits(quint8 first, quint8 second, int point)
+    {
+        const char d[4] = {kDisplayChars[first >> 4], kDisplayChars[first & 15],
+                           kDisplayChars[second >> 4], kDisplayChars[second & 15]};
+        if (point <= 0 || std::memchr(d, 'L', 4) != nullptr)
+            point = -1;
+        for (int i = 0; i < 4; ++i) {
+            if (i == point)
+                put('.');
+            put(d[i]);
+        }
+        if (point == 4)
+            put('.');
+    }
+    void clear() { m_size = 0; }
+    [[nodiscard]] QString text() const { return QString::fromLatin1(m_text, qsizetype(m_size)); }
+
+private:
+    char m_text[160];
+    std::size_t m_size = 0;
+};
+
+// The stored voltage word as storedVoltageText writes it; false for mode 6 and up (repeat).
+bool voltageText(quint16 word, RowText& out)
+{
+    const int mode = word / 10000;
+    const int value = word % 10000;
+    const quint8 high = quint8((value / 1000) << 4 | (value / 100 % 10));
+    const quint8 low = quint8((value / 10 % 10) << 4 | (value % 10));
+    out.clear();
+    switch (mode) {
+    case 0:
+    case 1:
+        out.digits(high, low, mode + 1);
+        return true;
+    case 2:
+    case 3:
+        out.put('-');
+        out.digits(high, low, mode - 1);
+        return true;
+    case 4:
+        out.put(" OL ");
+        return true;
+    case 5:
+        out.put("-OL ");
+        return true;
+    default:
+        return false;
+    }
+}
+
+} // namespace
+
 QString SetDecoder::row(int k)
 {
     if (k < 1 || k > m_count)
         return {};
-    const QByteArrayView r = m_set.sliced(SetHeaderLength + AutoRecordLength * (k - 1),
-                                          AutoRecordLength);
+    const QByteArrayView r =
+        m_set.sliced(SetHeaderLength + AutoRecordLength * (k - 1), AutoRecordLength);
     const auto b = [&](int offset) { return quint8(r[offset]); };
-    const auto digits = [&](int offset) { return DecodeDigitPair(b(offset), b(offset + 1)); };
     const quint8 flagsA = b(14);
     const quint8 flagsB = b(15);
 
-    QString time;
+    RowText line;
+    line.number(k);
+    line.put('\t');
     if (k == 1) {
-        time = m_startText;
+        line.put(m_startText.toLatin1().constData());
     } else if (m_startSeconds >= 0) {
-        const qint64 seconds = m_startSeconds + qint64(k - 1) * m_interval;
-        time = timeText(int(seconds % SecondsPerDay));
+        const int seconds = int((m_startSeconds + qint64(k - 1) * m_interval) % SecondsPerDay);
+        line.twoDigits(seconds / 3600);
+        line.put(':');
+        line.twoDigits(seconds / 60 % 60);
+        line.put(':');
+        line.twoDigits(seconds % 60);
     }
-    m_previousVoltage = storedVoltageText(quint16((b(0) << 8) | b(1)), m_previousVoltage);
-
-    QString line = QString::number(k);
-    line.reserve(80);
-    line += Tab + time;
-    line += Tab + m_previousVoltage;
-    line += Tab + withStoredPoint(digits(2), m_format.resistancePoint);
-    line += Tab + signedText(withStoredPoint(digits(4), m_format.currentPoint), bit(flagsA, 5));
-    line += Tab + signedText(withStoredPoint(digits(6), 3), bit(flagsA, 4));
-    const QLatin1StringView milli("(m)");
-    line += Tab + milliText(withStoredPoint(digits(8), storedCapacityPoint((flagsB >> 1) & 7)),
-                            bit(flagsB, 0), milli);
-    line += Tab + milliText(withStoredPoint(digits(10), storedCapacityPoint((flagsB >> 5) & 7)),
-                            bit(flagsB, 4), milli);
-    line += Tab + milliText(signedText(withStoredPoint(digits(12), (flagsA >> 2) & 3),
-                                       bit(flagsA, 1)),
-                            bit(flagsA, 0), milli);
-    return line;
+    line.put('\t');
+    RowText voltage;
+    if (voltageText(quint16((b(0) << 8) | b(1)), voltage))
+        m_previousVoltage = voltage.text();
+    line.put(m_previousVoltage.toLatin1().constData());
+    line.put('\t');
+    line.digits(b(2), b(3), m_format.resistancePoint);
+    line.put('\t');
+    if (bit(flagsA, 5))
+        line.put('-');
+    line.digits(b(4), b(5), m_format.currentPoint);
+    line.put('\t');
+    if (bit(flagsA, 4))
+        line.put('-');
+    line.digits(b(6), b(7), 3);
+    line.put('\t');
+    line.digits(b(8), b(9), storedCapacityPoint((flagsB >> 1) & 7));
+    if (bit(flagsB, 0))
+        line.put("(m)");
+    line.put('\t');
+    line.digits(b(10), b(11), storedCapacityPoint((flagsB >> 5) & 7));
+    if (bit(flagsB, 4))
+        line.put("(m)");
+    line.put('\t');
+    if (bit(flagsA, 1))
+        line.put('-');
+    line.digits(b(12), b(13), (flagsA >> 2) & 3);
+    if (bit(flagsA, 0))
+        line.put("(m)");
+    return line.text();
 }
 
 QString ManualDecoder::row(int k, QByteArrayView record)
@@ -186,7 +293,8 @@ QString ManualDecoder::row(int k, QByteArrayView record)
     line += Tab + value(CurrentReading::Voltage, 0);
     line += Tab + withStoredPoint(digits(2), r.pointPos[CurrentReading::Resistance]) +
             QLatin1String(" / ") + range;
-    line += Tab + milliText(value(CurrentReading::Current, 4), r.milliAmps, QLatin1StringView("(m)"));
+    line +=
+        Tab + milliText(value(CurrentReading::Current, 4), r.milliAmps, QLatin1StringView("(m)"));
     // A blank temperature field shows nothing, not a unit after blanks.
     const QString degrees = digits(6);
     if (degrees == QLatin1String("    "))
