@@ -20,6 +20,8 @@ namespace {
 
 // The line is taken to be quiet again after this long without a byte.
 constexpr double kQuietSeconds = 0.3;
+// Least time between two progress texts.
+constexpr qint64 kProgressStepMs = 200;
 // Seconds one byte takes at 19200 baud, start and stop bit included.
 constexpr double kByteSeconds = 10.0 / 19200.0;
 
@@ -59,9 +61,14 @@ MemoryDownload::MemoryDownload(AppState& state, CommandChannel& channel, MeterLi
     });
     connect(&m_reader, &StreamReader::progress, this,
             [this](qsizetype received, qsizetype expected) {
-                if (m_window)
-                    m_window->messageLabel()->setText(
-                        memoryProgressText(m_progressPrefix, received, expected));
+                // A few steps a second read as smoothly, and cost less than a repaint at
+                // every wake of the reader.
+                if (!m_window || (received < expected && m_sinceProgress.isValid() &&
+                                  m_sinceProgress.elapsed() < kProgressStepMs))
+                    return;
+                m_sinceProgress.start();
+                m_window->messageLabel()->setText(
+                    memoryProgressText(m_progressPrefix, received, expected));
             });
 }
 
@@ -193,6 +200,7 @@ bool MemoryDownload::readStream(Stream stream, QByteArray& bytes)
     const char command = automatic ? Command::SendAutoMemory : Command::SendManualMemory;
     const StreamReader::ExpectedCount length = automatic ? autoReplyLength : manualReplyLength;
     m_progressPrefix = automatic ? 'A' : 'M';
+    m_sinceProgress.invalidate();
 
     StreamReader::Result result;
     for (int attempt = 0; attempt < 2; ++attempt) {

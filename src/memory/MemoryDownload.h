@@ -2,6 +2,7 @@
 
 #include "StreamReader.h"
 
+#include <QElapsedTimer>
 #include <QObject>
 #include <QPointer>
 
@@ -57,6 +58,7 @@ private:
     StreamReader m_reader;
     QPointer<MemoryManager> m_window;
     char m_progressPrefix = 'A';
+    QElapsedTimer m_sinceProgress;
     bool m_running = false;
     bool m_windowClosed = false; // the user closed the window during this run
 };
