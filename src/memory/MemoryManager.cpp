@@ -33,8 +33,6 @@ const QStringList kSetWidthTexts{QStringLiteral(" No.S "), QStringLiteral("00:00
 constexpr int kSetRowsInView = 12;
 // Rows are added and the fill redrawn this often while a large set is listed.
 constexpr qint64 kFillStepMs = 50;
-// The manual list opens this much lower than the data list, so both can be seen.
-constexpr int kManualListDrop = 48;
 
 // Raised for as long as stored readings are decoded; lowered on every way out.
 class FrozenDisplay
@@ -149,9 +147,11 @@ void MemoryManager::showForDownload()
     raise();
 }
 
-void MemoryManager::placeList(QWidget* list, int down) const
+void MemoryManager::placeList(QWidget* list, ListPlace place) const
 {
-    QPoint at(frameGeometry().right() + 1, frameGeometry().top() + down);
+    const QRect here = frameGeometry();
+    QPoint at = place == ListPlace::Right ? QPoint(here.right() + 1, here.top())
+                                          : QPoint(here.left(), here.bottom() + 1);
     if (const QScreen* s = screen()) {
         const QRect room = s->availableGeometry();
         const QSize size = list->frameGeometry().size();
@@ -181,7 +181,7 @@ void MemoryManager::showSet(int row)
 
     auto* list = new DataList(m_state, m_prompts, m_transfer, m_mainWindow);
     m_dataList = list;
-    placeList(list, 0);
+    placeList(list, ListPlace::Right);
     list->show();
     list->raise();
     StatusPanel* panel = list->statusPanel();
@@ -220,7 +220,7 @@ void MemoryManager::readManual()
         return;
     if (!m_manualList || m_manualList->isClosed()) {
         m_manualList = new ManualList(m_state, m_transfer, m_mainWindow);
-        placeList(m_manualList, kManualListDrop);
+        placeList(m_manualList, ListPlace::Below);
     }
     ManualList* list = m_manualList;
     list->show();

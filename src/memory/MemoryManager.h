@@ -62,8 +62,14 @@ protected:
 
 private:
     void erase(const QString& question, char command);
-    /// Where a list opens: right of this window, `down` pixels lower, kept on the screen.
-    void placeList(QWidget* list, int down) const;
+    /// Where a list opens, kept on the screen: the data list right of this window, the manual
+    /// list below it, so that both can be seen.
+    enum class ListPlace
+    {
+        Right,
+        Below
+    };
+    void placeList(QWidget* list, ListPlace place) const;
 
     AppState& m_state;
     CommandChannel& m_channel;
