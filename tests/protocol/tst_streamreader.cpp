@@ -49,7 +49,22 @@ private slots:
     void countFromTheStatusAnswer();
     void endsOnRequest_data();
     void endsOnRequest();
+    void staleCountsDriveNoRead();
 };
+
+// A status exchange that fails leaves the last counts standing; no stream is asked for on them.
+void TestStreamReader::staleCountsDriveNoRead()
+{
+    Reader r;
+    QVERIFY(r.meter.open(true));
+    r.meter.sim.muteAnswers("A");
+    const auto result = r.reader.read(Command::SendAutoMemory,
+                                      [](const MeterStatus&) { return qsizetype(102); }, {});
+    QCOMPARE(result.outcome, StreamReader::Outcome::NoReply);
+    QVERIFY(!result.statusAnswered);
+    QVERIFY(result.bytes.isEmpty());
+    QVERIFY(!r.meter.sim.commands().contains('I'));
+}
 
 void TestStreamReader::outcomes_data()
 {
@@ -69,6 +84,10 @@ void TestStreamReader::outcomes_data()
     QTest::newRow("too long: the rest ignored")
         << Setup([](Reader& r) { r.meter.sim.extendAnswer('W', QByteArray(40, '\x55')); }) << 0.0
         << O::Complete << 992 << 992 << 0 << 1000;
+    // A slow meter or a USB adapter: the stream is waited for, not asked for again.
+    QTest::newRow("first byte after 100 ms")
+        << Setup([](Reader& r) { r.meter.sim.delayAnswer('W', 100); }) << 0.0 << O::Complete << 992
+        << 992 << 100 << 1200;
     QTest::newRow("silence: first-byte time-out")
         << Setup([](Reader& r) { r.meter.sim.muteAnswers("W"); }) << 0.0 << O::NoReply << 0 << 0
         << 1900 << 3000;
@@ -136,6 +155,10 @@ void TestStreamReader::countFromTheStatusAnswer()
     auto result = r.reader.read(Command::SendAutoMemory, autoLength, {});
     QCOMPARE(result.outcome, StreamReader::Outcome::Complete);
     QCOMPARE(result.bytes, '\x02' + demoAutoMemory() + '\x03');
+    // Framing bytes of any value are taken as they come.
+    r.meter.sim.setFramingBytes('\xFF', '\x00');
+    result = r.reader.read(Command::SendAutoMemory, autoLength, {});
+    QCOMPARE(result.bytes, '\xFF' + demoAutoMemory() + '\x00');
 
     r.meter.sim.setAutoMemory({});
     r.meter.sim.clearReceived();
