@@ -6,10 +6,12 @@
 #include "Fetch.h"
 #include "FrontPanel.h"
 #include "GridView.h"
+#include "ListPlot.h"
 #include "ManualList.h"
 #include "MemoryDownload.h"
 #include "MemoryManager.h"
 #include "MeterMemory.h"
+#include "PlotRange.h"
 #include "SimMemory.h"
 #include "StatusPanel.h"
 #include "TextGrid.h"
@@ -101,6 +103,7 @@ private slots:
     void refused();
     void setToDataListToSave();
     void saveRefusedWhileRecording();
+    void plotFromTheDataList();
     void readManualTwice();
     void erase_data();
     void erase();
@@ -259,6 +262,49 @@ void TestMemory::saveRefusedWhileRecording()
     QCOMPARE(p.prompts.asked[0].text,
              QString("Aready in recording mode, close it and try again !"));
     QCOMPARE(p.prompts.asked[0].icon, Icon::Critical);
+}
+
+// Plot draws the listed voltages over their full scale; the plot and its range dialog close
+// with their list; an empty list plots nothing.
+void TestMemory::plotFromTheDataList()
+{
+    FrontPanel p;
+    QVERIFY(p.start());
+    download(p);
+    MemoryManager* w = memoryWindow(p);
+    w->showSet(1);
+    DataList* list = w->dataList();
+    list->runToolbarCommand("Plot");
+    QPointer<ListPlot> plot = list->plot();
+    QVERIFY(plot && plot->isVisible());
+    const PlotRequest& q = p.state.plotRequest;
+    QCOMPARE(q.Title, QString("V"));
+    QCOMPARE(q.RecordCount, 3.0f);
+    QCOMPARE(q.RecordAxisMax, 3.0f);
+    QCOMPARE(q.RecordFrom, 1.0f);
+    QCOMPARE(q.RecordTo, 3.0f);
+    QVERIFY(q.ValueMax > q.ValueMin);
+    QCOMPARE(q.FullScaleMin, -60.0f);
+    QCOMPARE(q.FullScaleMax, 60.0f);
+    plot->runToolbarCommand("Limit");
+    QPointer<PlotRange> range = list->range();
+    QVERIFY(range && range->isVisible());
+    QCOMPARE(range->windowTitle(), QString("Plot Range ( V )"));
+
+    list->close();
+    QTRY_VERIFY(!plot && !range);
+
+    // A set without readings: an empty list, and Plot leaves the request alone.
+    p.state.StoredSets = {encodeSetHeader(2, QTime(1, 0), 0x90)};
+    w->setGrid().clearRecords();
+    w->setGrid().appendRows({QStringLiteral("1\t01:00:00\t2\t0")});
+    w->showSet(1);
+    QCOMPARE(w->dataList()->dataRows(), 0);
+    QCOMPARE(w->dataList()->statusPanel()->text(), QString("0 in No.1 Set"));
+    w->dataList()->runToolbarCommand("Plot");
+    QVERIFY(!w->dataList()->plot());
+    QCOMPARE(q.RecordCount, 3.0f);
+    QVERIFY(!p.state.DisplayFrozen);
 }
 
 // Read Manual lists the records of the last download, numbered from 1 each time, below the

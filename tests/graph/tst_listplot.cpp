@@ -108,6 +108,7 @@ private slots:
     void nothingBelowTheSizeLimit();
     void recordBeyondTheListEndsTheDrawing();
     void printsWithoutItsToolbar();
+    void resizeWhileDrawingRestarts();
     void rangeChecks_data();
     void rangeChecks();
     void keyFilterAndEnterChain();
@@ -229,6 +230,25 @@ void TestListPlot::printsWithoutItsToolbar()
     QVERIFY(!toolbar->isHidden());
     QVERIFY(QFileInfo(pdf).size() > 1000);
     QVERIFY(p.prompts.of(ScriptedPrompts::Kind::Message).isEmpty());
+}
+
+// A resize in the middle of a drawing starts it again at the new size instead of nesting one.
+void TestListPlot::resizeWhileDrawingRestarts()
+{
+    QStringList values;
+    for (int i = 0; i < 50; ++i)
+        values << "2";
+    Plot p(values, request(50));
+    int reached = 0;
+    QObject::connect(p.window.get(), &ListPlot::recordReached, p.window.get(), [&](int) {
+        if (++reached == 1)
+            p.window->resize(kWidth + 60, kHeight + 20);
+    });
+    QTRY_VERIFY(reached > 1 && !p.window->isDrawing());
+    QCOMPARE(p.window->surface().size(), QSize(kWidth + 60, kHeight + 20));
+    // The baseline of the new size carries the record axis.
+    QVERIFY(isDark(p.window->surface().pixel(X0 + 100, kHeight + 20 - 27 + 2)));
+    QCOMPARE(p.window->windowTitle(), QString("Plot Data/File "));
 }
 
 void TestListPlot::rangeChecks_data()
