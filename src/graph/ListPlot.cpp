@@ -54,7 +54,8 @@ ListPlot::ListPlot(const PlotRequest& request, const TextGrid& grid,
                    const std::array<ListPlotSeries, 3>& series, Prompts& prompts,
                    QWidget* mainWindow)
     : QWidget(mainWindow, Qt::Window), m_request(request), m_grid(&grid), m_series(series),
-      m_prompts(prompts), m_scale(TwipsScale::forScreen(mainWindow ? mainWindow->screen() : nullptr))
+      m_prompts(prompts),
+      m_scale(TwipsScale::forScreen(mainWindow ? mainWindow->screen() : nullptr))
 {
     setObjectName(QStringLiteral("ListPlot"));
     setWindowTitle(caption());

@@ -80,10 +80,18 @@ void TestMemoryRecords::setFormat_data()
     QTest::addColumn<QString>("current");
     QTest::addColumn<QString>("range");
     QTest::addColumn<QString>("unit");
-    QTest::newRow("0x90") << quint8(0x90) << "mAmp" << "40 mOhm" << "Celsius";
-    QTest::newRow("Amp, range 0, Fahrenheit") << quint8(0x0C) << "Amp" << "? Ohm" << "Fahrenheit";
-    QTest::newRow("range 2 is unknown too") << quint8(0xA4) << "Amp" << "? Ohm" << "Celsius";
-    QTest::newRow("400 Ohm") << quint8(0xF8) << "Amp" << "400 Ohm" << "Celsius";
+    QTest::newRow("0x90") << quint8(0x90) << "mAmp"
+                          << "40 mOhm"
+                          << "Celsius";
+    QTest::newRow("Amp, range 0, Fahrenheit") << quint8(0x0C) << "Amp"
+                                              << "? Ohm"
+                                              << "Fahrenheit";
+    QTest::newRow("range 2 is unknown too") << quint8(0xA4) << "Amp"
+                                            << "? Ohm"
+                                            << "Celsius";
+    QTest::newRow("400 Ohm") << quint8(0xF8) << "Amp"
+                             << "400 Ohm"
+                             << "Celsius";
 }
 
 void TestMemoryRecords::setFormat()
@@ -128,8 +136,8 @@ void TestMemoryRecords::setCells_data()
     for (const auto& s : scales)
         QTest::addRow("current, scale %d", (s.format >> 2) & 3)
             << s.format << one << "09:30:05" << 2 << 4 << QStringList{s.text};
-    QTest::newRow("current minus") << quint8(0x94) << L{reading(1270, 0x20)} << "09:30:05" << 2
-                                   << 4 << QStringList{"-1.234"};
+    QTest::newRow("current minus")
+        << quint8(0x94) << L{reading(1270, 0x20)} << "09:30:05" << 2 << 4 << QStringList{"-1.234"};
     QTest::newRow("temperature, point after 3, minus")
         << quint8(0x90) << L{reading(1270), reading(1270, 0x10)} << "09:30:05" << 2 << 5
         << QStringList{"025.0", "-025.0"};
@@ -137,11 +145,10 @@ void TestMemoryRecords::setCells_data()
     // Voltage modes; mode 6 repeats the text before it.
     QTest::newRow("voltage modes")
         << quint8(0x90)
-        << L{reading(345), reading(12345), reading(20345), reading(31234), reading(40000),
+        << L{reading(345),   reading(12345), reading(20345), reading(31234), reading(40000),
              reading(60000), reading(50000), reading(65535), reading(9)}
-        << "09:30:05" << 2 << 2
-        << QStringList{"0.345", "23.45",  "-0.345", "-12.34", " OL ",
-                       " OL ",  "-OL ", "-OL ",  "0.009"};
+        << "09:30:05" << 2 << 2 << QStringList{"0.345", "23.45", "-0.345", "-12.34", " OL ",
+                                               " OL ",  "-OL ",  "-OL ",   "0.009"};
     QTest::newRow("mode 6 on the first reading is empty")
         << quint8(0x90) << L{reading(60000), reading(1270)} << "09:30:05" << 2 << 2
         << QStringList{"", "1.270"};
@@ -166,17 +173,17 @@ void TestMemoryRecords::setCells_data()
         << "09:30:05" << 2 << 8 << QStringList{"0789", "0.789", "07.89", "078.9", "-078.9(m)"};
 
     // Times.
-    QTest::newRow("across midnight") << quint8(0x90) << L{reading(1), reading(1), reading(1)}
-                                     << "23:59:55" << 10 << 1
-                                     << QStringList{"23:59:55", "00:00:05", "00:00:15"};
+    QTest::newRow("across midnight")
+        << quint8(0x90) << L{reading(1), reading(1), reading(1)} << "23:59:55" << 10 << 1
+        << QStringList{"23:59:55", "00:00:05", "00:00:15"};
     QTest::newRow("interval 0 repeats the time")
         << quint8(0x90) << L{reading(1), reading(1)} << "12:00:00" << 0 << 1
         << QStringList{"12:00:00", "12:00:00"};
     QTest::newRow("a start that is no time of day")
         << quint8(0x90) << L{reading(1), reading(1), reading(1)} << "25:00:00" << 10 << 1
         << QStringList{"25:00:00", "", ""};
-    QTest::newRow("BCD gone wrong") << quint8(0x90) << L{reading(1), reading(1)} << "AB:0F:FF"
-                                    << 10 << 1 << QStringList{"AB:0F:FF", ""};
+    QTest::newRow("BCD gone wrong") << quint8(0x90) << L{reading(1), reading(1)} << "AB:0F:FF" << 10
+                                    << 1 << QStringList{"AB:0F:FF", ""};
 }
 
 void TestMemoryRecords::setCells()
@@ -216,18 +223,17 @@ void TestMemoryRecords::manualCells_data()
         ranges.append(record([code](SimReading& r) { r.rangeCode = quint8(code); }));
     QTest::newRow("every range code")
         << ranges << 3
-        << QStringList{"3.450 / ? Ohm",   "3.450 / 40 mOhm", "3.450 / ? Ohm",  "3.450 / 400 mOhm",
+        << QStringList{"3.450 / ? Ohm",  "3.450 / 40 mOhm", "3.450 / ? Ohm",  "3.450 / 400 mOhm",
                        "3.450 / 4 mOhm", "3.450 / 4 Ohm",   "3.450 / 40 Ohm", "3.450 / 400 Ohm"};
-    QTest::newRow("mA, then A again")
-        << L{record([](SimReading& r) {
-                 r.milliAmps = true;
-                 r.current = QStringLiteral("120.5");
-             }),
-             record({})}
-        << 4 << QStringList{"120.5(m)", "1.250"};
-    QTest::newRow("negative current") << L{record([](SimReading& r) {
-        r.current = QStringLiteral("-01.25");
-    })} << 4 << QStringList{"-01.25"};
+    QTest::newRow("mA, then A again") << L{record([](SimReading& r) {
+                                               r.milliAmps = true;
+                                               r.current = QStringLiteral("120.5");
+                                           }),
+                                           record({})}
+                                      << 4 << QStringList{"120.5(m)", "1.250"};
+    QTest::newRow("negative current")
+        << L{record([](SimReading& r) { r.current = QStringLiteral("-01.25"); })} << 4
+        << QStringList{"-01.25"};
     QTest::newRow("Celsius, Fahrenheit, four blanks, minus")
         << L{record({}), record([](SimReading& r) {
                  r.tempUnit = SimReading::TempUnit::Fahrenheit;
@@ -236,13 +242,11 @@ void TestMemoryRecords::manualCells_data()
              record([](SimReading& r) { r.temperature = QStringLiteral("    "); }),
              record([](SimReading& r) { r.temperature = QStringLiteral("-025.0"); })}
         << 5 << QStringList{" 25.0 C", " 77.0 F", "    ", "-025.0 C"};
-    QTest::newRow("capacities in mAh take a blank before (m)")
-        << L{record([](SimReading& r) {
-                 r.inCap = QStringLiteral("125.0");
-                 r.outCap = QStringLiteral("-12.50");
-                 r.capMilli = {true, true, false};
-             })}
-        << 6 << QStringList{"125.0 (m)"};
+    QTest::newRow("capacities in mAh take a blank before (m)") << L{record([](SimReading& r) {
+        r.inCap = QStringLiteral("125.0");
+        r.outCap = QStringLiteral("-12.50");
+        r.capMilli = {true, true, false};
+    })} << 6 << QStringList{"125.0 (m)"};
     QTest::newRow("an unmapped capacity code keeps the point before it")
         << L{record([](SimReading& r) { r.inCap = QStringLiteral("12.50"); }),
              withInCapPointField(record([](SimReading& r) { r.inCap = QStringLiteral("34.56"); }),
@@ -260,7 +264,8 @@ void TestMemoryRecords::manualCells()
     QStringList cells;
     int k = 0;
     for (const QByteArray& record : fetched<QList<QByteArray>>("records"))
-        cells.append(decoder.row(++k, record).split(QLatin1Char('\t')).value(fetched<int>("column")));
+        cells.append(
+            decoder.row(++k, record).split(QLatin1Char('\t')).value(fetched<int>("column")));
     QCOMPARE(cells, fetched<QStringList>("cells"));
 }
 

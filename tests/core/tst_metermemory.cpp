@@ -58,8 +58,8 @@ void TestMeterMemory::replyLengths_data()
         << quint32(32967 + 42) << quint16(3) << qsizetype(44) << qsizetype(101);
     QTest::newRow("garbled pointer below the start")
         << quint32(100) << quint16(1) << qsizetype(0) << qsizetype(35);
-    QTest::newRow("one byte past the start") << quint32(32968) << quint16(0) << qsizetype(3)
-                                             << qsizetype(0);
+    QTest::newRow("one byte past the start")
+        << quint32(32968) << quint16(0) << qsizetype(3) << qsizetype(0);
     QTest::newRow("most manual records")
         << quint32(0xFFFFFF) << quint16(65535) << qsizetype(0xFFFFFF - 32965)
         << qsizetype(65535 * 33 + 2);
@@ -114,8 +114,8 @@ void TestMeterMemory::split_data()
     QTest::newRow("a marker off the grid ends nothing")
         << framed(a + b.left(42) + QByteArray(5, '\x01') + set(1)) << QList<int>{42}
         << qsizetype(42 + 5 + 26);
-    QTest::newRow("a partial reading at the end") << framed(a + b + QByteArray(7, '\x01'))
-                                                  << QList<int>{42} << qsizetype(58 + 7);
+    QTest::newRow("a partial reading at the end")
+        << framed(a + b + QByteArray(7, '\x01')) << QList<int>{42} << qsizetype(58 + 7);
     QTest::newRow("a header without readings at the end")
         << framed(a + a.left(10)) << QList<int>{42} << qsizetype(10);
     QTest::newRow("only the framing bytes") << framed({}) << QList<int>{} << qsizetype(0);
@@ -151,10 +151,10 @@ void TestMeterMemory::gridRows_data()
     QTest::addColumn<QString>("row");
     QTest::newRow("BCD time as two hex digits each")
         << 1 << set(2, 2, 0x09, 0x30, 0x05) << "1\t09:30:05\t2\t2";
-    QTest::newRow("interval 255, late set") << 300 << set(7, 255, 0x23, 0x59, 0x59)
-                                            << "300\t23:59:59\t255\t7";
-    QTest::newRow("time bytes that are no BCD") << 2 << set(1, 0, 0xAB, 0x0F, 0xFF)
-                                                << "2\tAB:0F:FF\t0\t1";
+    QTest::newRow("interval 255, late set")
+        << 300 << set(7, 255, 0x23, 0x59, 0x59) << "300\t23:59:59\t255\t7";
+    QTest::newRow("time bytes that are no BCD")
+        << 2 << set(1, 0, 0xAB, 0x0F, 0xFF) << "2\tAB:0F:FF\t0\t1";
     QTest::newRow("a short header lists no time") << 3 << QByteArray(4, '\0') << "3\t\t\t0";
 }
 
@@ -172,22 +172,32 @@ void TestMeterMemory::labels_data()
     QTest::addColumn<QString>("size");
     QTest::addColumn<QString>("remain");
     QTest::addColumn<QString>("manualOnly");
-    QTest::newRow("64 K, 42967 used") << quint16(1) << quint32(42967) << false << "64 K" << "22.0 K"
+    QTest::newRow("64 K, 42967 used") << quint16(1) << quint32(42967) << false << "64 K"
+                                      << "22.0 K"
                                       << "22.0 K";
-    QTest::newRow("memory-full flag") << quint16(1) << quint32(42967) << true << "64 K" << "0 K"
+    QTest::newRow("memory-full flag") << quint16(1) << quint32(42967) << true << "64 K"
+                                      << "0 K"
                                       << "22.0 K";
-    QTest::newRow("empty automatic memory")
-        << quint16(1) << quint32(32967) << false << "64 K" << "31.8 K" << "64 K";
+    QTest::newRow("empty automatic memory") << quint16(1) << quint32(32967) << false << "64 K"
+                                            << "31.8 K"
+                                            << "64 K";
     QTest::newRow("a half rounds up: 0.25 K")
-        << quint16(1) << quint32(65536 - 256) << false << "64 K" << "0.3 K" << "0 K";
+        << quint16(1) << quint32(65536 - 256) << false << "64 K"
+        << "0.3 K"
+        << "0 K";
     QTest::newRow("a negative half rounds away from zero")
-        << quint16(1) << quint32(65536 + 256) << false << "64 K" << "-0.3 K" << "0 K";
-    QTest::newRow("128 K") << quint16(2) << quint32(32967) << false << "128 K" << "95.8 K"
+        << quint16(1) << quint32(65536 + 256) << false << "64 K"
+        << "-0.3 K"
+        << "0 K";
+    QTest::newRow("128 K") << quint16(2) << quint32(32967) << false << "128 K"
+                           << "95.8 K"
                            << "128 K";
     QTest::newRow("end of a 64 K memory") << quint16(1) << quint32(64456) << false << "64 K"
-                                          << "1.1 K" << "0 K";
+                                          << "1.1 K"
+                                          << "0 K";
     QTest::newRow("just before the end") << quint16(1) << quint32(64455) << false << "64 K"
-                                         << "1.1 K" << "1.1 K";
+                                         << "1.1 K"
+                                         << "1.1 K";
 }
 
 void TestMeterMemory::labels()

@@ -190,7 +190,7 @@ private:
         int delayMs = 0;
     };
     QHash<char, AnswerShape> m_answerShapes;
-    int m_delayedAnswers = 0; // answers waiting for their delay to pass
+    int m_delayedAnswers = 0;     // answers waiting for their delay to pass
     quint64 m_plugGeneration = 0; // a delayed answer is lost when the cable is pulled
     char m_framingFirst = 0x02;
     char m_framingLast = 0x03;

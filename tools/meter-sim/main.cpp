@@ -168,8 +168,8 @@ int main(int argc, char* argv[])
         const qlonglong bytes = parser.value(memoryOption).toLongLong(&ok);
         // The meter's pointer has 24 bits and starts at 32967.
         if (!ok || bytes < 0 || bytes > 0xFFFFFF - 32967)
-            return fail(QStringLiteral("--memory-bytes wants a number from 0 to %1")
-                            .arg(0xFFFFFF - 32967));
+            return fail(
+                QStringLiteral("--memory-bytes wants a number from 0 to %1").arg(0xFFFFFF - 32967));
         meter.setAutoMemory(generatedAutoMemory(bytes));
     }
     if (parser.isSet(framingOption)) {
