@@ -150,8 +150,12 @@ void MemoryManager::showForDownload()
 void MemoryManager::placeList(QWidget* list, ListPlace place) const
 {
     const QRect here = frameGeometry();
+    // Below means below the data list too when it is open: it is taller than this window.
+    int bottom = here.bottom();
+    if (m_dataList && m_dataList->isVisible())
+        bottom = qMax(bottom, m_dataList->frameGeometry().bottom());
     QPoint at = place == ListPlace::Right ? QPoint(here.right() + 1, here.top())
-                                          : QPoint(here.left(), here.bottom() + 1);
+                                          : QPoint(here.left(), bottom + 1);
     if (const QScreen* s = screen()) {
         const QRect room = s->availableGeometry();
         const QSize size = list->frameGeometry().size();
