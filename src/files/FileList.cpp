@@ -11,8 +11,8 @@
 #include "PlotGridColumn.h"
 #include "Prompts.h"
 #include "TextGrid.h"
+#include "WindowToolbar.h"
 
-#include <QAction>
 #include <QCloseEvent>
 #include <QDir>
 #include <QFileInfo>
@@ -39,26 +39,10 @@ FileList::FileList(AppState& state, Prompts& prompts, FileTransfer& transfer,
     setObjectName(QStringLiteral("FileList"));
     setWindowTitle(QStringLiteral("File List"));
 
-    m_toolbar = new QToolBar(this);
-    m_toolbar->setObjectName(QStringLiteral("Toolbar1"));
-    m_toolbar->setMovable(false);
-    m_toolbar->setFloatable(false);
-    m_toolbar->setIconSize(QSize(24, 24));
-    m_toolbar->setToolButtonStyle(Qt::ToolButtonIconOnly);
-    m_toolbar->setContextMenuPolicy(Qt::PreventContextMenu);
-    const struct
-    {
-        ListImage image;
-        const char* key;
-    } buttons[] = {{ListImage::Plot, "Plot"}, {ListImage::Print, "Print"}};
-    for (const auto& b : buttons) {
-        const QString key = QString::fromLatin1(b.key);
-        QAction* action = m_toolbar->addAction(listImage(b.image), key);
-        action->setProperty("Key", key);
-        action->setToolTip(key);
-    }
-    connect(m_toolbar, &QToolBar::actionTriggered, this,
-            [this](QAction* action) { runToolbarCommand(action->property("Key").toString()); });
+    m_toolbar = windowToolbar(this,
+                              {{listImage(ListImage::Plot), QStringLiteral("Plot")},
+                               {listImage(ListImage::Print), QStringLiteral("Print")}},
+                              [this](const QString& key) { runToolbarCommand(key); });
 
     m_grid = new TextGrid(kColumns, this);
     const QStringList titles{

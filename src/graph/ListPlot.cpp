@@ -5,8 +5,8 @@
 #include "Prompts.h"
 #include "TextGrid.h"
 #include "ValueText.h"
+#include "WindowToolbar.h"
 
-#include <QAction>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -62,28 +62,13 @@ ListPlot::ListPlot(const PlotRequest& request, const TextGrid& grid,
     setAttribute(Qt::WA_OpaquePaintEvent);
 
     // The toolbar lies over the top of the drawing surface, which leaves room for it.
-    m_toolbar = new QToolBar(this);
-    m_toolbar->setObjectName(QStringLiteral("Toolbar1"));
-    m_toolbar->setMovable(false);
-    m_toolbar->setFloatable(false);
-    m_toolbar->setIconSize(QSize(20, 20));
-    m_toolbar->setToolButtonStyle(Qt::ToolButtonIconOnly);
-    m_toolbar->setContextMenuPolicy(Qt::PreventContextMenu);
+    m_toolbar = windowToolbar(
+        this,
+        {{listImage(ListImage::Limit), QStringLiteral("Limit"), QStringLiteral("Plot Range")},
+         {listImage(ListImage::Print), QStringLiteral("Print")}},
+        [this](const QString& key) { runToolbarCommand(key); }, 20);
     m_toolbar->setAutoFillBackground(true);
-    const struct
-    {
-        ListImage image;
-        const char* key;
-        const char* toolTip;
-    } buttons[] = {{ListImage::Limit, "Limit", "Plot Range"}, {ListImage::Print, "Print", "Print"}};
-    for (const auto& b : buttons) {
-        QAction* action = m_toolbar->addAction(listImage(b.image), QString::fromLatin1(b.key));
-        action->setProperty("Key", QString::fromLatin1(b.key));
-        action->setToolTip(QString::fromLatin1(b.toolTip));
-    }
     m_toolbar->adjustSize();
-    connect(m_toolbar, &QToolBar::actionTriggered, this,
-            [this](QAction* action) { runToolbarCommand(action->property("Key").toString()); });
 
     m_redrawDue.setSingleShot(true);
     m_redrawDue.setInterval(0);

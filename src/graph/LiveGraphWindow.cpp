@@ -6,8 +6,8 @@
 #include "ListImages.h"
 #include "Prompts.h"
 #include "WindowPrint.h"
+#include "WindowToolbar.h"
 
-#include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QHBoxLayout>
@@ -150,29 +150,14 @@ LiveGraphWindow::LiveGraphWindow(AllChannelGraph& graph, const CurrentReading& r
 
 void LiveGraphWindow::buildToolbar()
 {
-    m_toolbar = new QToolBar(this);
-    m_toolbar->setObjectName(QStringLiteral("Toolbar1"));
-    m_toolbar->setMovable(false);
-    m_toolbar->setFloatable(false);
-    m_toolbar->setIconSize(QSize(24, 24));
-    m_toolbar->setToolButtonStyle(Qt::ToolButtonIconOnly);
-    m_toolbar->setContextMenuPolicy(Qt::PreventContextMenu);
+    m_toolbar = windowToolbar(this,
+                              {{resizeImage(), QStringLiteral("Resize")},
+                               {listImage(ListImage::Print), QStringLiteral("Print")}},
+                              [this](const QString& key) { runToolbarCommand(key); });
     m_toolbar->setAutoFillBackground(true);
     QPalette face = m_toolbar->palette();
     face.setColor(QPalette::Window, QApplication::palette().color(QPalette::Button));
     m_toolbar->setPalette(face);
-    const struct
-    {
-        QIcon image;
-        const char* key;
-    } buttons[] = {{resizeImage(), "Resize"}, {listImage(ListImage::Print), "Print"}};
-    for (const auto& b : buttons) {
-        QAction* action = m_toolbar->addAction(b.image, QString::fromLatin1(b.key));
-        action->setProperty("Key", QString::fromLatin1(b.key));
-        action->setToolTip(QString::fromLatin1(b.key));
-    }
-    connect(m_toolbar, &QToolBar::actionTriggered, this,
-            [this](QAction* action) { runToolbarCommand(action->property("Key").toString()); });
 }
 
 void LiveGraphWindow::buildLegend(const CurrentReading& reading)

@@ -32,9 +32,9 @@ QStringList titles(const AppState& state)
 DataList::DataList(AppState& state, Prompts& prompts, FileTransfer& transfer, QWidget* mainWindow)
     : MemoryList(QStringLiteral("DataList"), QStringLiteral("Data List"), titles(state),
                  kWidthTexts,
-                 {{ListImage::Save, QStringLiteral("Save"), QStringLiteral("Save As")},
-                  {ListImage::Plot, QStringLiteral("Plot"), QStringLiteral("Plot")},
-                  {ListImage::Print, QStringLiteral("Print"), QStringLiteral("Print")}},
+                 {{listImage(ListImage::Save), QStringLiteral("Save"), QStringLiteral("Save As")},
+                  {listImage(ListImage::Plot), QStringLiteral("Plot"), QStringLiteral("Plot")},
+                  {listImage(ListImage::Print), QStringLiteral("Print"), QStringLiteral("Print")}},
                  state, transfer, mainWindow),
       m_prompts(prompts), m_mainWindow(mainWindow)
 {

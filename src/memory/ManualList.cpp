@@ -17,8 +17,8 @@ const QStringList kWidthTexts{QStringLiteral(" 000000 "),     QStringLiteral("HH
 
 ManualList::ManualList(AppState& state, FileTransfer& transfer, QWidget* mainWindow)
     : MemoryList(QStringLiteral("ManualList"), QStringLiteral("Manual List"), kTitles, kWidthTexts,
-                 {{ListImage::Print, QStringLiteral("Print"), QStringLiteral("Print")}}, state,
-                 transfer, mainWindow)
+                 {{listImage(ListImage::Print), QStringLiteral("Print"), QStringLiteral("Print")}},
+                 state, transfer, mainWindow)
 {
 }
 

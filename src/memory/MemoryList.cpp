@@ -4,7 +4,6 @@
 #include "GridView.h"
 #include "TextGrid.h"
 
-#include <QAction>
 #include <QCloseEvent>
 #include <QToolBar>
 #include <QVBoxLayout>
@@ -16,27 +15,15 @@ constexpr int kRowsInView = 18;
 } // namespace
 
 MemoryList::MemoryList(const QString& name, const QString& caption, const QStringList& titles,
-                       const QStringList& widthTexts, std::initializer_list<Button> buttons,
+                       const QStringList& widthTexts, std::initializer_list<ToolbarButton> buttons,
                        AppState& state, FileTransfer& transfer, QWidget* mainWindow)
     : QWidget(mainWindow, Qt::Window), m_state(state), m_transfer(transfer)
 {
     setObjectName(name);
     setWindowTitle(caption);
 
-    m_toolbar = new QToolBar(this);
-    m_toolbar->setObjectName(QStringLiteral("Toolbar1"));
-    m_toolbar->setMovable(false);
-    m_toolbar->setFloatable(false);
-    m_toolbar->setIconSize(QSize(24, 24));
-    m_toolbar->setToolButtonStyle(Qt::ToolButtonIconOnly);
-    m_toolbar->setContextMenuPolicy(Qt::PreventContextMenu);
-    for (const Button& b : buttons) {
-        QAction* action = m_toolbar->addAction(listImage(b.image), b.toolTip);
-        action->setProperty("Key", b.key);
-        action->setToolTip(b.toolTip);
-    }
-    connect(m_toolbar, &QToolBar::actionTriggered, this,
-            [this](QAction* action) { runToolbarCommand(action->property("Key").toString()); });
+    m_toolbar =
+        windowToolbar(this, buttons, [this](const QString& key) { runToolbarCommand(key); });
 
     m_grid = new TextGrid(int(titles.size()), this);
     for (int c = 0; c < titles.size(); ++c)

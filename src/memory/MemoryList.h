@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ListImages.h"
+#include "WindowToolbar.h"
 
 #include <QStringList>
 #include <QWidget>
@@ -21,14 +22,6 @@ class MemoryList : public QWidget
 {
     Q_OBJECT
 public:
-    /// A toolbar button: its image, key and tooltip.
-    struct Button
-    {
-        ListImage image;
-        QString key;
-        QString toolTip;
-    };
-
     [[nodiscard]] TextGrid& grid() { return *m_grid; }
     [[nodiscard]] GridView& view() { return *m_view; }
     [[nodiscard]] QToolBar* toolbar() const { return m_toolbar; }
@@ -48,7 +41,7 @@ signals:
 
 protected:
     MemoryList(const QString& name, const QString& caption, const QStringList& titles,
-               const QStringList& widthTexts, std::initializer_list<Button> buttons,
+               const QStringList& widthTexts, std::initializer_list<ToolbarButton> buttons,
                AppState& state, FileTransfer& transfer, QWidget* mainWindow);
 
     void closeEvent(QCloseEvent* event) override;

@@ -9,8 +9,8 @@
 #include "ListImages.h"
 #include "Prompts.h"
 #include "TextGrid.h"
+#include "WindowToolbar.h"
 
-#include <QAction>
 #include <QCloseEvent>
 #include <QToolBar>
 #include <QVBoxLayout>
@@ -31,26 +31,11 @@ RealTimeList::RealTimeList(AppState& state, Prompts& prompts, FileTransfer& tran
     setObjectName(QStringLiteral("RealTimeList"));
     setWindowTitle(QStringLiteral("Real Time List"));
 
-    m_toolbar = new QToolBar(this);
-    m_toolbar->setObjectName(QStringLiteral("Toolbar1"));
-    m_toolbar->setMovable(false);
-    m_toolbar->setFloatable(false);
-    m_toolbar->setIconSize(QSize(24, 24));
-    m_toolbar->setToolButtonStyle(Qt::ToolButtonIconOnly);
-    m_toolbar->setContextMenuPolicy(Qt::PreventContextMenu);
-    const struct
-    {
-        ListImage image;
-        const char* key;
-        const char* toolTip;
-    } buttons[] = {{ListImage::Save, "Save", "Save As"}, {ListImage::Print, "Print", "Print"}};
-    for (const auto& b : buttons) {
-        QAction* action = m_toolbar->addAction(listImage(b.image), QString::fromLatin1(b.toolTip));
-        action->setProperty("Key", QString::fromLatin1(b.key));
-        action->setToolTip(QString::fromLatin1(b.toolTip));
-    }
-    connect(m_toolbar, &QToolBar::actionTriggered, this,
-            [this](QAction* action) { runToolbarCommand(action->property("Key").toString()); });
+    m_toolbar = windowToolbar(
+        this,
+        {{listImage(ListImage::Save), QStringLiteral("Save"), QStringLiteral("Save As")},
+         {listImage(ListImage::Print), QStringLiteral("Print")}},
+        [this](const QString& key) { runToolbarCommand(key); });
 
     m_grid = new TextGrid(kColumns, this);
     const QStringList titles{

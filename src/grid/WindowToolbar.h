@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QIcon>
+#include <QString>
+
+#include <functional>
+#include <initializer_list>
+#include <utility>
+
+class QToolBar;
+class QWidget;
+
+/// A button of a window's own toolbar: its image, the key its command goes by, and the
+/// tooltip (the key when empty).
+struct ToolbarButton
+{
+    ToolbarButton(QIcon image, QString key, QString toolTip = {})
+        : image(std::move(image)), key(std::move(key)), toolTip(std::move(toolTip))
+    {
+    }
+    QIcon image;
+    QString key;
+    QString toolTip;
+};
+
+/// The toolbar `Toolbar1` that list and graph windows carry: fixed, images only, no context
+/// menu; each button keeps its key in the "Key" property, and a click runs `run(key)`.
+[[nodiscard]] QToolBar* windowToolbar(QWidget* window, std::initializer_list<ToolbarButton> buttons,
+                                      std::function<void(const QString& key)> run,
+                                      int iconSize = 24);
