@@ -10,6 +10,7 @@
 #include "GraphWindow.h"
 #include "OpenFileCommand.h"
 #include "PollTimers.h"
+#include "ProcessFigures.h"
 #include "ScriptedPrompts.h"
 #include "TextGrid.h"
 
@@ -27,19 +28,16 @@
 
 namespace {
 
+// Resident memory after freed heap went back to the system, so growth shows what is held.
+double trimmedResidentMb()
+{
+    malloc_trim(0);
+    return residentMb();
+}
+
 constexpr int kRecords = 36001;
 
 // Resident memory after the allocator handed back what it no longer uses.
-double residentMb()
-{
-    malloc_trim(0);
-    QFile statm(QStringLiteral("/proc/self/statm"));
-    if (!statm.open(QIODevice::ReadOnly))
-        return 0;
-    const QList<QByteArray> fields = statm.readAll().split(' ');
-    return fields.value(1).toDouble() * double(sysconf(_SC_PAGESIZE)) / (1024.0 * 1024.0);
-}
-
 // Ten hours of one-second samples of a discharging cell, as the recorder writes them.
 QByteArray recorderFile()
 {
@@ -104,7 +102,7 @@ int main(int argc, char* argv[])
         if (FileList* before = open.window())
             before->close();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        const double mbBefore = residentMb();
+        const double mbBefore = trimmedResidentMb();
 
         prompts.fileAnswers << path;
         QElapsedTimer clock;
@@ -120,7 +118,7 @@ int main(int argc, char* argv[])
         loadMs.push_back(double(clock.nsecsElapsed()) / 1e6);
         rows = list->grid().rows() - 1;
         if (run == 0) // later runs reuse the heap the closed lists gave back
-            listMb = residentMb() - mbBefore;
+            listMb = trimmedResidentMb() - mbBefore;
 
         clock.restart();
         list->plotColumn(2);

@@ -15,6 +15,7 @@
 #include "GraphWindow.h"
 #include "LiveGraph.h"
 #include "LiveGraphWindow.h"
+#include "ProcessFigures.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -29,18 +30,6 @@
 #include <vector>
 
 namespace {
-
-double residentMb()
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray& line : status.readAll().split('\n')) {
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').value(0).toDouble() / 1024.0;
-    }
-    return -1;
-}
 
 double threadCpuMs()
 {

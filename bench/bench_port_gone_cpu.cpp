@@ -8,6 +8,7 @@
 #include "Panel.h"
 #include "PanelController.h"
 #include "PortName.h"
+#include "ProcessFigures.h"
 #include "ScriptedPrompts.h"
 
 #include <QApplication>
@@ -21,18 +22,6 @@
 #include <csignal>
 #include <cstdio>
 #include <sys/resource.h>
-
-namespace {
-
-double cpuSeconds()
-{
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec +
-           (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-}
-
-} // namespace
 
 int main(int argc, char* argv[])
 {

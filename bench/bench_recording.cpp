@@ -6,6 +6,7 @@
 #include "GridView.h"
 #include "LiveList.h"
 #include "PollTimers.h"
+#include "ProcessFigures.h"
 #include "RealTimeList.h"
 #include "Recorder.h"
 #include "ScriptedPrompts.h"
@@ -22,15 +23,6 @@
 namespace {
 
 constexpr int kSamples = 36001;
-
-double residentMb()
-{
-    QFile statm(QStringLiteral("/proc/self/statm"));
-    if (!statm.open(QIODevice::ReadOnly))
-        return 0;
-    const QList<QByteArray> fields = statm.readAll().split(' ');
-    return fields.value(1).toDouble() * double(sysconf(_SC_PAGESIZE)) / (1024.0 * 1024.0);
-}
 
 struct Rig
 {
