@@ -1,5 +1,7 @@
 #pragma once
 
+#include "CurrentReading.h"
+
 #include <QStringList>
 
 /// The width texts of the nine columns of a data file (count, time, the seven values), as
@@ -12,4 +14,13 @@ inline const QStringList& dataFileWidthTexts()
                                    QStringLiteral("AOutCapUnit"), QStringLiteral("AAOutCapUnit"),
                                    QStringLiteral("AOutCapUnit")};
     return texts;
+}
+
+/// The titles of a list of readings under the units in force: the live reading's range and
+/// temperature unit, and each capacity followed by the blank the recorder's header has.
+inline QStringList readingListTitles(const CurrentReading& reading)
+{
+    return {QStringLiteral("No.s"),    QStringLiteral("Time"),     QStringLiteral("V"),
+            reading.RangeText,         QStringLiteral("Amp"),      reading.TempUnitText,
+            QStringLiteral("In-Cap "), QStringLiteral("Out-Cap "), QStringLiteral("T-Cap ")};
 }

@@ -3,6 +3,7 @@
 #include "AppState.h"
 #include "BusyPointer.h"
 #include "ColumnPlot.h"
+#include "DataFileColumns.h"
 #include "FileTransfer.h"
 #include "GridView.h"
 #include "ListPlot.h"
@@ -15,23 +16,11 @@ namespace {
 
 constexpr int kVoltageColumn = 2;
 
-const QStringList kWidthTexts{
-    QStringLiteral(" 000000 "),    QStringLiteral("HH:NN:SS"),     QStringLiteral("999999"),
-    QStringLiteral("A400 mOhm"),   QStringLiteral("999999"),       QStringLiteral("AAA999999A"),
-    QStringLiteral("AOutCapUnit"), QStringLiteral("AAOutCapUnit"), QStringLiteral("AOutCapUnit")};
-
-QStringList titles(const AppState& state)
-{
-    return {QStringLiteral("No.s"),    QStringLiteral("Time"),     QStringLiteral("V"),
-            state.reading.RangeText,   QStringLiteral("Amp"),      state.reading.TempUnitText,
-            QStringLiteral("In-Cap "), QStringLiteral("Out-Cap "), QStringLiteral("T-Cap ")};
-}
-
 } // namespace
 
 DataList::DataList(AppState& state, Prompts& prompts, FileTransfer& transfer, QWidget* mainWindow)
-    : MemoryList(QStringLiteral("DataList"), QStringLiteral("Data List"), titles(state),
-                 kWidthTexts,
+    : MemoryList(QStringLiteral("DataList"), QStringLiteral("Data List"),
+                 readingListTitles(state.reading), dataFileWidthTexts(),
                  {{listImage(ListImage::Save), QStringLiteral("Save"), QStringLiteral("Save As")},
                   {listImage(ListImage::Plot), QStringLiteral("Plot"), QStringLiteral("Plot")},
                   {listImage(ListImage::Print), QStringLiteral("Print"), QStringLiteral("Print")}},

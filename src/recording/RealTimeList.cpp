@@ -38,10 +38,7 @@ RealTimeList::RealTimeList(AppState& state, Prompts& prompts, FileTransfer& tran
         [this](const QString& key) { runToolbarCommand(key); });
 
     m_grid = new TextGrid(kColumns, this);
-    const QStringList titles{
-        QStringLiteral("No.s"),    QStringLiteral("Time"),     QStringLiteral("V"),
-        m_state.reading.RangeText, QStringLiteral("Amp"),      m_state.reading.TempUnitText,
-        QStringLiteral("In-Cap "), QStringLiteral("Out-Cap "), QStringLiteral("T-Cap ")};
+    const QStringList titles = readingListTitles(m_state.reading);
     for (int c = 0; c < kColumns; ++c)
         m_grid->setTitle(c, titles[c]);
     m_view = new GridView(this);
