@@ -3,6 +3,7 @@
 #include "Fetch.h"
 #include "MeterLink.h"
 #include "SerialLink.h"
+#include "SimChannel.h"
 #include "SimPort.h"
 
 #include <QElapsedTimer>
@@ -13,16 +14,7 @@
 namespace {
 
 // The program's side of one status exchange, over the emulator's pty.
-struct Exchange
-{
-    SimPort meter;
-    SerialLink serial{&meter.port};
-    MeterLink link{serial, choosePort(QStringLiteral("COM1"))};
-    PollTimers timers;
-    MeterStatus status;
-    QString linkTag;
-    CommandChannel channel{serial, link, timers, status, linkTag};
-};
+using Exchange = SimChannel;
 
 const QByteArray validAnswer = QByteArray::fromHex("02dd0101020303ff03");
 

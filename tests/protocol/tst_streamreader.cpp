@@ -5,6 +5,7 @@
 #include "Fetch.h"
 #include "MeterLink.h"
 #include "SerialLink.h"
+#include "SimChannel.h"
 #include "SimMemory.h"
 #include "SimPort.h"
 #include "StreamReader.h"
@@ -18,15 +19,8 @@
 
 namespace {
 
-struct Reader
+struct Reader : SimChannel
 {
-    SimPort meter;
-    SerialLink serial{&meter.port};
-    MeterLink link{serial, choosePort(QStringLiteral("COM1"))};
-    PollTimers timers;
-    MeterStatus status;
-    QString linkTag;
-    CommandChannel channel{serial, link, timers, status, linkTag};
     StreamReader reader{channel, link};
 };
 
