@@ -206,6 +206,9 @@ void TestClockSetup::waysOutResumeTheTimers()
     fetched<WayOut>("wayOut")(p, w);
     QTRY_VERIFY(w.isNull());
     QVERIFY(timersRun(p));
+    // The next decoded frame says the meter is not recording (the window refuses to open
+    // while it is).
+    QTRY_VERIFY(!p.state.reading.MeterRecordingFlag);
     p.clickToolbar(QStringLiteral("TimeSet")); // and it opens again
     QVERIFY(clockWindow(p));
 }
