@@ -47,7 +47,7 @@ void TestCommandLine::answersAndEnds_data()
                                                      "--demo",
                                                      "--log",
                                                      "--mute <commands>",
-                                                     "--cut <command:bytes>",
+                                                     "--cut <command:bytes[:frames]>",
                                                      "--extend <command:bytes>",
                                                      "SIGUSR1  unplug",
                                                      "SIGUSR2  replug",

@@ -457,21 +457,26 @@ using Shape = std::function<void(MeterSim&)>;
 Q_DECLARE_METATYPE(Shape)
 
 // A shaped answer changes only its own command: the status exchange before it stays whole.
+// An unanswered command, and a cut that lets the display go on, are followed by frames at once.
 void TestMeterSim::answerShapes_data()
 {
     QTest::addColumn<Shape>("shape");
     QTest::addColumn<QByteArray>("command");
     QTest::addColumn<int>("answerSize");
+    QTest::addColumn<bool>("framesFollow");
     QTest::newRow("muted V") << Shape([](MeterSim& m) { m.muteAnswers("V"); }) << QByteArray("V")
-                             << 0;
+                             << 0 << true;
     QTest::newRow("W cut at 500") << Shape([](MeterSim& m) { m.cutAnswer('W', 500); })
-                                  << QByteArray("W") << 500;
+                                  << QByteArray("W") << 500 << false;
+    QTest::newRow("W cut at 500, then frames")
+        << Shape([](MeterSim& m) { m.cutAnswer('W', 500, MeterSim::AfterCut::Frames); })
+        << QByteArray("W") << 500 << true;
     QTest::newRow("U extended by 2")
-        << Shape([](MeterSim& m) { m.extendAnswer('U', "xy"); }) << QByteArray("U") << 8;
+        << Shape([](MeterSim& m) { m.extendAnswer('U', "xy"); }) << QByteArray("U") << 8 << false;
     QTest::newRow("cleared again") << Shape([](MeterSim& m) {
         m.muteAnswers("U");
         m.clearAnswerShapes();
-    }) << QByteArray("U") << 6;
+    }) << QByteArray("U") << 6 << false;
 }
 
 void TestMeterSim::answerShapes()
@@ -479,15 +484,23 @@ void TestMeterSim::answerShapes()
     QFETCH(Shape, shape);
     QFETCH(QByteArray, command);
     QFETCH(int, answerSize);
+    QFETCH(bool, framesFollow);
 
     Bench bench;
     QVERIFY(bench.start());
     shape(bench.sim);
     bench.send("A" + command);
-    const QByteArray reply = bench.read(9 + answerSize);
+    QByteArray reply = bench.read(9 + answerSize);
     idle(150);
-    QCOMPARE(reply.size() + bench.port.readAll().size(), 9 + answerSize);
+    reply += bench.port.readAll();
+    QCOMPARE(reply.size(), 9 + answerSize);
     QCOMPARE(reply.left(2), QByteArray("\x02\xDD"));
+    if (framesFollow) {
+        // A hung meter would keep its display dark for 3 s, longer than this wait.
+        bench.sim.setStreaming(true);
+        const QByteArray frame = bench.read(36).left(36);
+        QCOMPARE(frame, encodeDisplayFrame(bench.sim.reading()));
+    }
 }
 
 void TestMeterSim::linkReplacesOnlyLinks()

@@ -265,9 +265,11 @@ void MeterSim::setFault(Fault fault)
     m_fault = fault;
 }
 
-void MeterSim::cutAnswer(char command, int bytes)
+void MeterSim::cutAnswer(char command, int bytes, AfterCut after)
 {
-    m_answerShapes[command].cutAfter = bytes;
+    AnswerShape& shape = m_answerShapes[command];
+    shape.cutAfter = bytes;
+    shape.afterCut = after;
 }
 
 void MeterSim::extendAnswer(char command, const QByteArray& extra)
@@ -474,7 +476,8 @@ void MeterSim::sendAnswer(char command, QByteArray answer)
     int delayMs = 0;
     if (const auto shape = m_answerShapes.constFind(command); shape != m_answerShapes.cend()) {
         answer += shape->extra;
-        brokenOff = shape->cutAfter > 0 && shape->cutAfter < answer.size();
+        brokenOff = shape->cutAfter > 0 && shape->cutAfter < answer.size() &&
+                    shape->afterCut == AfterCut::Hang;
         if (shape->cutAfter >= 0)
             answer.truncate(shape->cutAfter);
         delayMs = shape->delayMs;

@@ -68,13 +68,19 @@ public:
     void setPaced(bool on);
     /// Makes the meter misbehave from now on.
     void setFault(Fault fault);
-    /// Cuts the answer to `command` after `bytes` bytes from now on: 0 leaves it unanswered,
-    /// a negative count sends it whole again. The command itself is still carried out. A meter
-    /// that breaks off an answer has hung: no display frame follows for 3 s.
-    void cutAnswer(char command, int bytes);
+    /// What the meter does after it broke off an answer.
+    enum class AfterCut
+    {
+        Hang,  // it has hung: no display frame follows for 3 s
+        Frames // it goes back to its display at once, as if the answer were done
+    };
+    /// Cuts the answer to `command` after `bytes` bytes from now on: 0 leaves it unanswered
+    /// (the display frames go on), a negative count sends it whole again. The command itself
+    /// is still carried out.
+    void cutAnswer(char command, int bytes, AfterCut after = AfterCut::Hang);
     /// Appends `extra` to every answer to `command` from now on (empty: nothing more).
     void extendAnswer(char command, const QByteArray& extra);
-    /// Leaves every command of `commands` unanswered from now on.
+    /// Leaves every command of `commands` unanswered from now on; the display frames go on.
     void muteAnswers(const QByteArray& commands);
     /// Every command gets its whole answer again.
     void clearAnswerShapes();
@@ -186,6 +192,7 @@ private:
     struct AnswerShape
     {
         int cutAfter = -1;
+        AfterCut afterCut = AfterCut::Hang;
         QByteArray extra;
         int delayMs = 0;
     };

@@ -94,14 +94,14 @@ int main(int argc, char* argv[])
     const QCommandLineOption muteOption(
         QStringLiteral("mute"),
         QStringLiteral("Leave these command characters unanswered, e.g. VU; the command is "
-                       "still taken."),
+                       "still taken and the display frames go on."),
         QStringLiteral("commands"));
     const QCommandLineOption cutOption(
         QStringLiteral("cut"),
-        QStringLiteral(
-            "Cut the answer to a command after N bytes, then send no frame for 3 s, e.g. W:500 "
-            "(repeatable)."),
-        QStringLiteral("command:bytes"));
+        QStringLiteral("Cut the answer to a command after N bytes, then send no frame for 3 s, "
+                       "e.g. W:500; with :frames the display frames follow at once instead, "
+                       "e.g. W:500:frames (repeatable)."),
+        QStringLiteral("command:bytes[:frames]"));
     const QCommandLineOption extendOption(
         QStringLiteral("extend"),
         QStringLiteral("Append N bytes to the answer to a command, e.g. W:20 (repeatable)."),
@@ -139,10 +139,14 @@ int main(int argc, char* argv[])
     meter.muteAnswers(parser.value(muteOption).toLatin1());
     for (const QString& cut : parser.values(cutOption)) {
         bool ok = false;
-        const int bytes = cut.section(QLatin1Char(':'), 1).toInt(&ok);
-        if (cut.size() < 3 || cut.at(1) != QLatin1Char(':') || !ok)
-            return fail(QStringLiteral("--cut wants a command and a byte count, e.g. W:500"));
-        meter.cutAnswer(cut.at(0).toLatin1(), bytes);
+        const int bytes = cut.section(QLatin1Char(':'), 1, 1).toInt(&ok);
+        const QString after = cut.section(QLatin1Char(':'), 2);
+        if (cut.size() < 3 || cut.at(1) != QLatin1Char(':') || !ok ||
+            (!after.isEmpty() && after != u"frames"))
+            return fail(QStringLiteral(
+                "--cut wants a command and a byte count, e.g. W:500 or W:500:frames"));
+        meter.cutAnswer(cut.at(0).toLatin1(), bytes,
+                        after.isEmpty() ? MeterSim::AfterCut::Hang : MeterSim::AfterCut::Frames);
     }
     for (const QString& extend : parser.values(extendOption)) {
         bool ok = false;
