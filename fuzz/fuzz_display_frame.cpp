@@ -12,6 +12,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     static CurrentReading reading;
     const QByteArrayView bytes(data, static_cast<qsizetype>(size));
     (void)findDisplayFrame(bytes);
+    (void)findDisplayFrameRun(bytes);
     decodeIndicatorBytes(bytes, reading, size % 2 == 0);
     if (size >= 36)
         panel.applyFrame(bytes, reading, false);

@@ -1,5 +1,7 @@
 #include "DisplayDecoder.h"
 
+#include <algorithm>
+
 namespace {
 
 constexpr bool bit(quint8 byte, int n)
@@ -335,6 +337,19 @@ qsizetype findDisplayFrame(QByteArrayView bytes)
     for (qsizetype i = bytes.size() - DisplayFrameLength; i > 0; --i) {
         const qsizetype next = i + DisplayFrameLength;
         if (frameAt(bytes, i) && (next == bytes.size() || bytes[next] == Stx))
+            return i;
+    }
+    return -1;
+}
+
+qsizetype findDisplayFrameRun(QByteArrayView bytes, qsizetype from)
+{
+    const qsizetype last = bytes.size() - DisplayFrameRunLength;
+    for (qsizetype i = std::max<qsizetype>(from, 0); i <= last; ++i) {
+        bool run = true;
+        for (int k = 0; k < DisplayFrameRunCount && run; ++k)
+            run = frameAt(bytes, i + qsizetype(k) * DisplayFrameLength);
+        if (run)
             return i;
     }
     return -1;

@@ -68,3 +68,14 @@ PointCellUpdates decodeDisplayFrame(QByteArrayView frame, CurrentReading& r, boo
 /// later when the bytes began in the middle of a frame of a back-to-back stream.
 /// Returns the offset of the newest complete frame, or -1.
 [[nodiscard]] qsizetype findDisplayFrame(QByteArrayView bytes);
+
+/// How many display frames back to back make a stream the meter's display rather than an
+/// answer, and the bytes they take.
+inline constexpr int DisplayFrameRunCount = 3;
+inline constexpr int DisplayFrameRunLength = DisplayFrameRunCount * DisplayFrameLength;
+
+/// Where the first run of DisplayFrameRunCount whole display frames back to back (STX ... ETX
+/// at 36-byte steps) starts in `bytes`, trying the starts from `from` on; -1 when none does.
+/// The meter's long answers are binary and hold STX and ETX bytes here and there, but not in
+/// this pattern: a long answer that contains it has turned into the display stream.
+[[nodiscard]] qsizetype findDisplayFrameRun(QByteArrayView bytes, qsizetype from = 0);

@@ -222,6 +222,8 @@ bool MemoryDownload::readStream(Stream stream, QByteArray& bytes)
         return false;
     case StreamReader::Outcome::NoReply:
     case StreamReader::Outcome::StoppedShort:
+    case StreamReader::Outcome::DisplayFrames: // the meter went back to its display
+    case StreamReader::Outcome::LinkBroken:
         break;
     }
     const QString what = automatic ? QStringLiteral("automatically recorded data")

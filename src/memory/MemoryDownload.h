@@ -19,11 +19,12 @@ struct AppState;
 ///
 /// Both timers rest for the whole run; the window updates while the data arrive. Each stream
 /// is collected by the long-answer reader after its own status exchange, whose counts give its
-/// length. A stream that never starts is asked for once more; one that stops short, a status
-/// exchange that fails, and a second silence end the download with a message naming the
-/// stream and the bytes that came. Closing the memory window cancels the download, closing the
-/// program ends it at once; neither says anything. While it runs, every other command that
-/// talks to the meter does nothing, and a second download never starts.
+/// length. A stream that never starts is asked for once more; one that stops short, one that
+/// turns into display frames or outlives the link it started on, a status exchange that fails,
+/// and a second silence end the download at once with a message naming the stream and the
+/// bytes that came; nothing is decoded from such a stream. Closing the memory window cancels the
+/// download, closing the program ends it at once; neither says anything. While it runs, every other
+/// command that talks to the meter does nothing, and a second download never starts.
 class MemoryDownload : public QObject
 {
     Q_OBJECT

@@ -1,6 +1,7 @@
 #include "StreamReader.h"
 
 #include "CommandChannel.h"
+#include "DisplayDecoder.h"
 #include "MeterLink.h"
 #include "SerialLink.h"
 #include "Waits.h"
@@ -8,6 +9,38 @@
 #include <QElapsedTimer>
 
 #include <algorithm>
+#include <array>
+
+namespace {
+
+// Notes, while it lives, whether the port went or came back, or the link was taken for lost.
+class LinkWatch
+{
+public:
+    LinkWatch(SerialLink& serial, MeterLink& link)
+    {
+        const auto broke = [this] { m_broken = true; };
+        m_connections = {QObject::connect(&serial, &SerialLink::gone, broke),
+                         QObject::connect(&serial, &SerialLink::back, broke),
+                         QObject::connect(&link, &MeterLink::linkLost, broke),
+                         QObject::connect(&link, &MeterLink::portReopened, broke)};
+    }
+    ~LinkWatch()
+    {
+        for (const QMetaObject::Connection& connection : m_connections)
+            QObject::disconnect(connection);
+    }
+    LinkWatch(const LinkWatch&) = delete;
+    LinkWatch& operator=(const LinkWatch&) = delete;
+
+    [[nodiscard]] bool broken() const { return m_broken; }
+
+private:
+    std::array<QMetaObject::Connection, 4> m_connections;
+    bool m_broken = false;
+};
+
+} // namespace
 
 StreamReader::StreamReader(CommandChannel& channel, MeterLink& link, QObject* parent)
     : QObject(parent), m_channel(channel), m_link(link)
@@ -54,6 +87,7 @@ StreamReader::Result StreamReader::run(char command, const ExpectedCount& expect
 
     // A display frame that came in behind the status answer is not part of this answer.
     serial.discardInput();
+    const LinkWatch link(serial, m_link);
     serial.writeByte(static_cast<quint8>(command));
     QElapsedTimer sinceCommand;
     QElapsedTimer sinceByte;
@@ -66,10 +100,21 @@ StreamReader::Result StreamReader::run(char command, const ExpectedCount& expect
             return ended(result, Outcome::ProgramClosing);
         if (m_cancelled)
             return ended(result, Outcome::Cancelled);
+        if (link.broken() || serial.isGone())
+            return ended(result, Outcome::LinkBroken);
         const qsizetype missing = result.expected - result.bytes.size();
         const QByteArray arrived = serial.readAll();
         if (!arrived.isEmpty()) {
+            // Only the new bytes and the start of a run they may complete are looked at, so a
+            // download of megabytes costs one look at each byte.
+            const qsizetype from =
+                std::max<qsizetype>(0, result.bytes.size() - (DisplayFrameRunLength - 1));
             result.bytes.append(arrived.first(std::min(arrived.size(), missing)));
+            result.received = result.bytes.size();
+            if (const qsizetype run = findDisplayFrameRun(result.bytes, from); run >= 0) {
+                result.bytes.truncate(run);
+                return ended(result, Outcome::DisplayFrames);
+            }
             sinceByte.restart();
             emit progress(result.bytes.size(), result.expected);
             continue;

@@ -14,6 +14,11 @@ struct MeterStatus;
 /// count gathered through the port's byte-count waits. It sleeps until the driver holds the
 /// next block (at most 255 bytes, about seven wakes a second at line rate), returns the moment
 /// the last byte is in, and gives up on silence instead of waiting for ever.
+///
+/// An answer counts only when it came as one piece: the read ends at once, as failed, when
+/// the bytes turn into the meter's display stream (a meter that ignored the command or broke
+/// off its answer goes on showing its display), or when the port went or was opened anew
+/// after the command (what comes then is no continuation of the answer).
 class StreamReader : public QObject
 {
     Q_OBJECT
@@ -32,6 +37,8 @@ public:
         Complete,      ///< every expected byte arrived
         NoReply,       ///< not one byte came within the first-byte time-out
         StoppedShort,  ///< the answer broke off (gap or overall time-out)
+        DisplayFrames, ///< display frames came instead of the answer or the rest of it
+        LinkBroken,    ///< the port went or came back after the command
         Cancelled,     ///< cancel() was called
         ProgramClosing ///< the program is ending
     };
@@ -44,10 +51,24 @@ public:
         double totalSeconds = 0;
     };
 
+    /// True when the answer did not come whole for a reason the user is to be told: no reply,
+    /// broken off, display frames instead, or the link broken. A cancel and the program's end
+    /// are not failures to tell.
+    [[nodiscard]] static constexpr bool failed(Outcome outcome)
+    {
+        return outcome == Outcome::NoReply || outcome == Outcome::StoppedShort ||
+               outcome == Outcome::DisplayFrames || outcome == Outcome::LinkBroken;
+    }
+
     struct Result
     {
         Outcome outcome = Outcome::NoReply;
-        QByteArray bytes;            ///< what arrived, never more than `expected`
+        /// What arrived of the answer, never more than `expected`; with DisplayFrames only the
+        /// bytes before the frames.
+        QByteArray bytes;
+        /// Bytes taken from the line after the command, display frames included (at most
+        /// `expected`).
+        qsizetype received = 0;
         qsizetype expected = 0;      ///< the count that was asked for
         bool statusAnswered = false; ///< the status exchange before the command succeeded
     };

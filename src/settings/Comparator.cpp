@@ -218,8 +218,8 @@ void Comparator::readTable()
     if (complete)
         return;
     hide();
-    if (result.outcome == StreamReader::Outcome::NoReply ||
-        result.outcome == StreamReader::Outcome::StoppedShort) {
+    // Display frames or a broken link instead of the table: nothing of it is shown or loaded.
+    if (StreamReader::failed(result.outcome)) {
         m_prompts.message(QStringLiteral("The comparator table did not arrive (%1 of %2 bytes).")
                               .arg(result.bytes.size())
                               .arg(ComparatorReplyLength),

@@ -32,7 +32,9 @@ public:
                QWidget* mainWindow);
 
     /// The "COMP" command: shows the window and reads every set from the meter, unless the
-    /// window is already open or a read runs.
+    /// window is already open or a read runs. A read that fails (no reply, broken off, display
+    /// frames instead of the table, the link broken meanwhile) says so and changes nothing:
+    /// the sets, the grid and the editors stay as they were.
     void readTable();
     /// The set the editors hold (0 before any).
     [[nodiscard]] int selectedSet() const { return m_selectedSet; }

@@ -438,37 +438,56 @@ void TestMemory::closingTheWindowCancels()
     QVERIFY(pollBack(p));
 }
 
-// A stream that never starts is asked for once more; one that stops short ends the download.
-// The message names the stream and the bytes; a completed stream stays.
+// A stream that never starts is asked for once more; one that stops short, or turns into the
+// display stream, ends the download. The message names the stream and the bytes; a completed
+// stream stays.
 void TestMemory::failedStreams_data()
 {
     QTest::addColumn<char>("command");
     QTest::addColumn<int>("cutAfter");
+    QTest::addColumn<bool>("framesGoOn"); // the meter shows its display instead of answering
+    QTest::addColumn<int>("autoBytes");   // 0: the demo memory
     QTest::addColumn<QByteArray>("exchanges");
     QTest::addColumn<QString>("message");
     QTest::addColumn<int>("setRows");
-    // A meter that does not answer at all also sends no display frames meanwhile: the reader
-    // cannot tell a frame from the start of a stream.
+    QTest::addColumn<double>("mostShown"); // percentage the progress may have reached
+    // A meter that sends nothing at all may have missed the command: it is asked once more.
     QTest::newRow("no automatic stream")
-        << 'I' << 0 << QByteArray("AIAI")
-        << "The download of the automatically recorded data stopped: 0 of 102 bytes received." << 0;
+        << 'I' << 0 << false << 0 << QByteArray("AIAI")
+        << "The download of the automatically recorded data stopped: 0 of 102 bytes received." << 0
+        << 100.0;
     QTest::newRow("automatic stream stops short")
-        << 'I' << 40 << QByteArray("AI")
-        << "The download of the automatically recorded data stopped: 40 of 102 bytes received."
-        << 0;
+        << 'I' << 40 << false << 0 << QByteArray("AI")
+        << "The download of the automatically recorded data stopped: 40 of 102 bytes received." << 0
+        << 100.0;
     QTest::newRow("manual stream stops short")
-        << 'T' << 50 << QByteArray("AIAT")
-        << "The download of the manually recorded data stopped: 50 of 101 bytes received." << 2;
+        << 'T' << 50 << false << 0 << QByteArray("AIAT")
+        << "The download of the manually recorded data stopped: 50 of 101 bytes received." << 2
+        << 100.0;
+    // "I" ignored on a 64 KiB memory: the frames end it at once, not after 64 KiB of them.
+    const qsizetype expected = generatedAutoMemory(64 << 10).size() + 2;
+    QTest::newRow("automatic stream is display frames")
+        << 'I' << 0 << true << (64 << 10) << QByteArray("AI")
+        << QString("The download of the automatically recorded data stopped: 0 of %1 bytes "
+                   "received.")
+               .arg(expected)
+        << 0 << 1.0;
 }
 
 void TestMemory::failedStreams()
 {
     FrontPanel p;
     QVERIFY(p.start());
-    p.meter.sim.cutAnswer(fetched<char>("command"), fetched<int>("cutAfter"));
+    const bool framesGoOn = fetched<bool>("framesGoOn");
+    if (fetched<int>("autoBytes") > 0) {
+        p.meter.sim.setAutoMemory(generatedAutoMemory(fetched<int>("autoBytes")));
+        p.meter.sim.setSizeCode(2);
+    }
+    p.meter.sim.cutAnswer(fetched<char>("command"), fetched<int>("cutAfter"),
+                          framesGoOn ? MeterSim::AfterCut::Frames : MeterSim::AfterCut::Hang);
     p.settledCommands();
     p.meter.sim.clearReceived();
-    p.meter.sim.setStreaming(fetched<int>("cutAfter") > 0);
+    p.meter.sim.setStreaming(fetched<int>("cutAfter") > 0 || framesGoOn);
     p.clickToolbar(QStringLiteral("Memory"));
     p.meter.sim.setStreaming(true);
     QCOMPARE(p.settledExchanges(), fetched<QByteArray>("exchanges"));
@@ -476,6 +495,10 @@ void TestMemory::failedStreams()
     QCOMPARE(p.prompts.asked[0].icon, Icon::Critical);
     QCOMPARE(memoryWindow(p)->setGrid().rows() - 1, fetched<int>("setRows"));
     QCOMPARE(p.state.ManualBuffer.size(), 0);
+    // "A 0.1% Completed": how far the read went before it ended.
+    const QString shown = memoryWindow(p)->messageLabel()->text();
+    QVERIFY2(shown.section(' ', 1, 1).chopped(1).toDouble() <= fetched<double>("mostShown"),
+             qPrintable(shown));
     p.meter.sim.clearAnswerShapes();
     QVERIFY(pollBack(p));
 }

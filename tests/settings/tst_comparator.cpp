@@ -20,6 +20,8 @@
 #include <QTest>
 
 #include <functional>
+#include <memory>
+#include <utility>
 
 namespace {
 
@@ -87,7 +89,27 @@ QByteArray afterStatus(const QByteArray& received)
     return received.mid(received.indexOf('R'));
 }
 
+// What every editor shows: the digits and units chosen, the decimal options checked.
+QStringList editorTexts(Comparator* w)
+{
+    QStringList texts;
+    for (const QComboBox* box : w->findChildren<QComboBox*>())
+        texts.append(box->objectName() + '=' + box->currentText());
+    for (const QRadioButton* option : w->findChildren<QRadioButton*>())
+        texts.append(option->objectName() + (option->isChecked() ? "+" : "-"));
+    return texts;
+}
+
+QStringList gridTexts(Comparator* w)
+{
+    QStringList texts;
+    for (int set = 1; set < grid(w)->grid()->rows(); ++set)
+        texts.append(rowTexts(w, set).join('\t'));
+    return texts;
+}
+
 using Busy = std::function<void(FrontPanel&)>;
+using Fault = std::function<void(FrontPanel&)>;
 
 } // namespace
 
@@ -106,7 +128,8 @@ private slots:
     void nonDigitsAreNotSent();
     void nothingElseTalksDuringARead_data();
     void nothingElseTalksDuringARead();
-    void shortReplyEndsTheRead();
+    void failedReadsChangeNothing_data();
+    void failedReadsChangeNothing();
     void closingDuringTheReadEndsIt();
 };
 
@@ -340,27 +363,83 @@ void TestComparator::nothingElseTalksDuringARead()
     QCOMPARE(p.settledCommands(), read);
 }
 
-void TestComparator::shortReplyEndsTheRead()
+// A read that brings no whole table says so and leaves the sets, the grid and the editors as
+// they were, whether it is the first read or a later one; "COMP" then tries again.
+void TestComparator::failedReadsChangeNothing_data()
+{
+    QTest::addColumn<Fault>("fault");
+    QTest::addColumn<bool>("readBefore");
+    QTest::addColumn<QString>("message"); // or how it starts
+    // The meter breaks off after 500 bytes, and its display stays dark for a while.
+    QTest::newRow("cut at 500, the meter hangs")
+        << Fault([](FrontPanel& p) { p.meter.sim.cutAnswer('W', 500); }) << false
+        << "The comparator table did not arrive (500 of 992 bytes).";
+    // A meter that ignores "W" goes on with its display: frames are no table.
+    QTest::newRow("W unanswered, frames go on")
+        << Fault([](FrontPanel& p) { p.meter.sim.muteAnswers("W"); }) << true
+        << "The comparator table did not arrive (0 of 992 bytes).";
+    QTest::newRow("cut at 500, then frames")
+        << Fault([](FrontPanel& p) { p.meter.sim.cutAnswer('W', 500, MeterSim::AfterCut::Frames); })
+        << true << "The comparator table did not arrive (500 of 992 bytes).";
+    // Pulled out 0.15 s into the answer and plugged in 0.3 s later: what the meter sends on
+    // the reopened port is its display, not the rest of the table.
+    QTest::newRow("unplugged during the answer, plugged in again") << Fault([](FrontPanel& p) {
+        p.meter.sim.setPaced(true);
+        auto pulled = std::make_shared<bool>(false); // once: the next read goes through
+        QObject::connect(&p.meter.sim, &MeterSim::commandReceived, &p.window, [&p, pulled](char c) {
+            if (c != 'W' || std::exchange(*pulled, true))
+                return;
+            QTimer::singleShot(150, &p.window, [&p] {
+                p.meter.sim.unplug();
+                QTimer::singleShot(300, &p.window, [&p] { p.meter.sim.replug(); });
+            });
+        });
+    }) << true << "The comparator table did not arrive (";
+}
+
+void TestComparator::failedReadsChangeNothing()
 {
     FrontPanel p;
-    QVERIFY(p.start());
-    // The meter breaks off after 500 bytes, and its display stays dark for a while.
-    p.meter.sim.cutAnswer('W', 500);
+    QVERIFY(p.start(true));
+    const bool readBefore = fetched<bool>("readBefore");
+    Comparator* w = nullptr; // made by the first "COMP"
+    if (readBefore) {
+        w = readTable(p);
+        QVERIFY(w);
+        clickRow(w, 3);
+        choose(w, "HighO_1", "9");
+        w->close();
+    }
+    const ComparatorTexts table = p.state.ComparatorTable;
+    const QStringList rows = w ? gridTexts(w) : QStringList();
+    const QStringList editors = w ? editorTexts(w) : QStringList();
+    const int selected = w ? w->selectedSet() : 0;
+
+    fetched<Fault>("fault")(p);
     p.clickToolbar(QStringLiteral("COMP"));
-    Comparator* w = comparatorWindow(p);
+    w = comparatorWindow(p);
+    QVERIFY(w);
     QCOMPARE(p.prompts.asked.size(), 1);
-    QCOMPARE(p.prompts.asked[0].text,
-             QString("The comparator table did not arrive (500 of 992 bytes)."));
+    QVERIFY2(p.prompts.asked[0].text.startsWith(fetched<QString>("message")),
+             qPrintable(p.prompts.asked[0].text));
     QCOMPARE(p.prompts.asked[0].icon, Prompts::Icon::Exclamation);
     QVERIFY(!w->isVisible());
     QCOMPARE(w->windowTitle(), QString("Comparator"));
     QVERIFY(!p.state.DisplayFrozen && !p.state.ComparatorBusy);
     QVERIFY(timersRun(p));
-    QVERIFY(p.state.ComparatorTable[1].isEmpty()); // nothing decoded from the part
-    QVERIFY(!w->findChild<QPushButton*>("CmdUpdate")->isEnabled());
-    // "COMP" tries again.
+    // Nothing decoded from what came: sets, grid and editors as they were.
+    QVERIFY(p.state.ComparatorTable == table);
+    QCOMPARE(gridTexts(w), rows);
+    if (readBefore)
+        QCOMPARE(editorTexts(w), editors);
+    QCOMPARE(w->selectedSet(), selected);
+    QCOMPARE(w->findChild<QPushButton*>("CmdUpdate")->isEnabled(), readBefore);
+    // "COMP" tries again once the meter answers and the link is up.
     p.meter.sim.clearAnswerShapes();
+    QTRY_VERIFY_WITH_TIMEOUT(p.meter.port.isOpen() && p.text("LblCOM") == "COM1", 5000);
+    p.prompts.asked.clear();
     QVERIFY(readTable(p));
+    QVERIFY(p.prompts.asked.isEmpty());
     QCOMPARE(grid(w)->grid()->rows(), 100);
 }
 
