@@ -206,13 +206,19 @@ void TestStreamReader::countFromTheStatusAnswer()
 void TestStreamReader::endsOnRequest_data()
 {
     QTest::addColumn<bool>("silent");
-    QTest::addColumn<bool>("closing");
+    QTest::addColumn<Setup>("end");
     QTest::addColumn<StreamReader::Outcome>("outcome");
+    const Setup cancel = [](Reader& r) { r.reader.cancel(); };
     QTest::newRow("cancelled while bytes come")
-        << false << false << StreamReader::Outcome::Cancelled;
-    QTest::newRow("cancelled in silence") << true << false << StreamReader::Outcome::Cancelled;
+        << false << cancel << StreamReader::Outcome::Cancelled;
+    QTest::newRow("cancelled in silence") << true << cancel << StreamReader::Outcome::Cancelled;
     QTest::newRow("program closing in silence")
-        << true << true << StreamReader::Outcome::ProgramClosing;
+        << true << Setup([](Reader& r) { r.link.shutDown(); })
+        << StreamReader::Outcome::ProgramClosing;
+    // Whatever comes once the port is back is no part of the answer begun before.
+    QTest::newRow("unplugged while bytes come")
+        << false << Setup([](Reader& r) { r.meter.sim.unplug(); })
+        << StreamReader::Outcome::LinkBroken;
 }
 
 void TestStreamReader::endsOnRequest()
@@ -228,12 +234,7 @@ void TestStreamReader::endsOnRequest()
         if (c != Command::SendComparators)
             return;
         clock.start();
-        QTimer::singleShot(150, this, [&] {
-            if (fetched<bool>("closing"))
-                r.link.shutDown();
-            else
-                r.reader.cancel();
-        });
+        QTimer::singleShot(150, this, [&] { fetched<Setup>("end")(r); });
     });
     const auto result = r.reader.read(Command::SendComparators, 992, {});
     QCOMPARE(result.outcome, fetched<StreamReader::Outcome>("outcome"));
