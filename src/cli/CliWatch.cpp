@@ -99,7 +99,9 @@ int runWatch(const QStringList& arguments)
                  .arg(meter.port().devicePath));
     });
     QObject::connect(&link, &MeterLink::linkRestored, &meter, [&] {
-        tell(QStringLiteral("the meter on %1 sends again").arg(meter.port().devicePath));
+        // The link-lost wait also ends when the run stops: that is no sign of the meter.
+        if (!link.closing())
+            tell(QStringLiteral("the meter on %1 sends again").arg(meter.port().devicePath));
     });
     QObject::connect(&stop, &StopSignals::stopRequested, &meter, [&] {
         meter.shutDown();
