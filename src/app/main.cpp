@@ -3,11 +3,11 @@
 #include "AppState.h"
 #include "Clock.h"
 #include "DemoBattery.h"
+#include "MessageBoxPrompts.h"
 #include "MeterSim.h"
 #include "PortDialog.h"
 #include "PortDiscovery.h"
 #include "PortMemory.h"
-#include "Prompts.h"
 #include "StartOptions.h"
 #include "Startup.h"
 

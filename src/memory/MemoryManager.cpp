@@ -2,7 +2,6 @@
 
 #include "AppState.h"
 #include "CommandChannel.h"
-#include "Commands.h"
 #include "DataList.h"
 #include "GridView.h"
 #include "ManualList.h"
@@ -240,26 +239,24 @@ void MemoryManager::readManual()
 
 void MemoryManager::clearManual()
 {
-    erase(QStringLiteral("All the manually recorded data in memory will be deleted!"),
-          Command::EraseManualMemory);
+    erase(MemoryKind::Manual);
 }
 
 void MemoryManager::clearAuto()
 {
-    erase(QStringLiteral("All the automatically recorded data in memory will be deleted!"),
-          Command::EraseAutoMemory);
+    erase(MemoryKind::Automatic);
 }
 
-void MemoryManager::erase(const QString& question, char command)
+void MemoryManager::erase(MemoryKind kind)
 {
     // Nothing may write into a long answer that is on its way.
     if (m_state.longReadRunning())
         return;
-    if (!m_prompts.confirm(question, Prompts::Icon::Exclamation))
+    if (!m_prompts.confirm(eraseQuestion(kind), Prompts::Icon::Exclamation))
         return;
     if (m_state.longReadRunning())
         return; // a download started while the question was open
-    m_channel.send(command);
+    eraseMeterMemory(m_channel, kind);
 }
 
 bool MemoryManager::eventFilter(QObject* watched, QEvent* event)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "EraseMemory.h"
+
 #include <QPointer>
 #include <QWidget>
 
@@ -61,7 +63,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void erase(const QString& question, char command);
+    void erase(MemoryKind kind);
     /// Where a list opens, kept on the screen: the data list right of this window, the manual
     /// list below it, so that both can be seen.
     enum class ListPlace

@@ -4,6 +4,7 @@
 #include "Clock.h"
 #include "Commands.h"
 #include "Comparator.h"
+#include "EraseMemory.h"
 #include "LiveGraph.h"
 #include "LiveList.h"
 #include "MemoryDownload.h"
@@ -180,11 +181,9 @@ void PanelController::eraseAutoMemory()
 {
     if (longReadRunning())
         return;
-    if (m_prompts.confirm(
-            QStringLiteral("All the automatically recorded data in memory will be deleted!"),
-            Prompts::Icon::Exclamation) &&
+    if (m_prompts.confirm(eraseQuestion(MemoryKind::Automatic), Prompts::Icon::Exclamation) &&
         !longReadRunning())
-        m_session.channel().send(Command::EraseAutoMemory);
+        eraseMeterMemory(m_session.channel(), MemoryKind::Automatic);
 }
 
 void PanelController::closeProgram()

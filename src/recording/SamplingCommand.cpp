@@ -2,15 +2,12 @@
 
 #include "AppState.h"
 #include "CommandChannel.h"
-#include "Commands.h"
-#include "DisplayDecoder.h"
 #include "Prompts.h"
 #include "SampleSchedule.h"
 #include "SamplingChoice.h"
+#include "SamplingExchange.h"
 
 namespace {
-
-constexpr qsizetype kIntervalAnswerLength = 3;
 
 QString intervalPrompt(int maximum)
 {
@@ -64,17 +61,6 @@ void SamplingCommand::setPcInterval()
     m_state.SampleTickCount = 0;
 }
 
-std::optional<quint8> SamplingCommand::readMeterInterval()
-{
-    for (int request = 0; request < IntervalRequests; ++request) {
-        const QByteArray answer = m_channel.requestCounted(
-            Command::ReportInterval, kIntervalAnswerLength, IntervalAnswerSeconds);
-        if (answer.size() >= kIntervalAnswerLength && answer.at(0) == Stx && answer.at(2) == Etx)
-            return static_cast<quint8>(answer.at(1));
-    }
-    return std::nullopt;
-}
-
 void SamplingCommand::setMeterInterval()
 {
     // A long answer on its way would take these bytes for its own.
@@ -82,9 +68,9 @@ void SamplingCommand::setMeterInterval()
         return;
     // The display stays frozen from the first request until the new interval is sent.
     TimerPause pause(m_channel.timers(), PollTimers::Both);
-    const std::optional<quint8> current = readMeterInterval();
+    const std::optional<quint8> current = readMeterInterval(m_channel);
     if (!current) {
-        m_prompts.message(QStringLiteral("No answer from the meter !"), Prompts::Icon::Critical);
+        m_prompts.message(SamplingNoAnswer, Prompts::Icon::Critical);
         return;
     }
     m_state.MeterSamplingSeconds = *current;
@@ -92,6 +78,6 @@ void SamplingCommand::setMeterInterval()
         askInterval(MaxMeterSamplingSeconds, QString::number(m_state.MeterSamplingSeconds));
     if (!seconds)
         return;
-    m_channel.send(Command::SetInterval, QByteArray(1, static_cast<char>(*seconds)));
+    sendMeterInterval(m_channel, *seconds);
     m_state.MeterSamplingSeconds = static_cast<quint16>(*seconds);
 }

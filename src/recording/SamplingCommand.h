@@ -17,10 +17,6 @@ class SamplingCommand : public QObject
 {
     Q_OBJECT
 public:
-    /// Longest wait for the meter's 3-byte interval answer, and how often it is asked.
-    static constexpr double IntervalAnswerSeconds = 0.5;
-    static constexpr int IntervalRequests = 3;
-
     SamplingCommand(AppState& state, CommandChannel& channel, Prompts& prompts, QWidget* mainWindow,
                     QObject* parent = nullptr);
 
@@ -30,8 +26,6 @@ public:
 private:
     void setPcInterval();
     void setMeterInterval();
-    /// The meter's interval from a good "V" answer, or nothing after three requests.
-    std::optional<quint8> readMeterInterval();
     /// Asks for an interval in 1..`maximum`; nothing for Cancel or a non-number (told).
     std::optional<int> askInterval(int maximum, const QString& defaultText);
 

@@ -2,7 +2,7 @@
 
 #include "AppState.h"
 #include "CommandChannel.h"
-#include "Commands.h"
+#include "ComparatorExchange.h"
 #include "GridView.h"
 #include "ProgressText.h"
 #include "Prompts.h"
@@ -199,8 +199,7 @@ void Comparator::readTable()
     StreamReader::Result result;
     {
         TimerPause pause(m_channel.timers(), PollTimers::Both);
-        result = m_reader.read(Command::SendComparators, ComparatorReplyLength,
-                               {.totalSeconds = ReadSeconds});
+        result = readComparatorReply(m_reader);
         m_state.ComparatorBusy = false;
     }
     const bool complete = result.outcome == StreamReader::Outcome::Complete;
@@ -321,7 +320,7 @@ void Comparator::updateSet()
     showEdit(update->edit); // a clamped voltage shows what is sent
     m_sending = true;
     m_update->setEnabled(false);
-    m_channel.send(Command::WriteComparator, update->message);
+    writeComparatorSet(m_channel, *update);
     m_sending = false;
     m_update->setEnabled(m_tableRead);
     showRow(update->set, update->row);

@@ -25,9 +25,6 @@ class Comparator : public QWidget
 {
     Q_OBJECT
 public:
-    /// Longest time from "W" to the last byte of the table (it takes about 0.5 s).
-    static constexpr double ReadSeconds = 10.0;
-
     Comparator(AppState& state, CommandChannel& channel, MeterLink& link, Prompts& prompts,
                QWidget* mainWindow);
 

@@ -3,11 +3,10 @@
 #include "AppState.h"
 #include "ClickLabel.h"
 #include "Clock.h"
+#include "ClockExchange.h"
 #include "CommandChannel.h"
-#include "Commands.h"
 #include "MeterClock.h"
 #include "Prompts.h"
-#include "SerialLink.h"
 #include "TwipsScale.h"
 #include "Waits.h"
 
@@ -47,8 +46,7 @@ RTCSetup* RTCSetup::open(AppState& state, CommandChannel& channel, Clock& clock,
                          QWidget* mainWindow)
 {
     if (state.reading.MeterRecordingFlag) {
-        prompts.message(QStringLiteral("Recording mode, stop record then try again !"),
-                        Prompts::Icon::Critical);
+        prompts.message(RecordingModeRefusal, Prompts::Icon::Critical);
         return nullptr;
     }
     auto* window = new RTCSetup(state, channel, clock, prompts, mainWindow);
@@ -188,16 +186,12 @@ void RTCSetup::tick()
 void RTCSetup::readMeterClock()
 {
     const auto goAhead = [this] { return !m_closed && m_meterRead && !waitsAbandoned(); };
-    m_channel.serial().discardInput();
-    for (int attempt = 0; attempt < ReadAttempts; ++attempt) {
-        const QByteArray answer = m_channel.requestCounted(Command::ReportClock, ClockAnswerLength,
-                                                           AnswerSeconds, {}, goAhead);
-        if (!goAhead())
-            return; // closed, the read switched off, or the program ending meanwhile
-        if (const auto line = meterClockLine(answer)) {
-            m_meterLine->setText(*line);
-            return;
-        }
+    const std::optional<QByteArray> answer = ::readMeterClock(m_channel, goAhead);
+    if (!goAhead())
+        return; // closed, the read switched off, or the program ending meanwhile
+    if (const auto line = answer ? meterClockLine(*answer) : std::nullopt) {
+        m_meterLine->setText(*line);
+        return;
     }
     m_meterRead = false;
     m_meterLine->setText(kMeterTime);
@@ -224,10 +218,7 @@ void RTCSetup::setMeterTime()
 void RTCSetup::sendClock()
 {
     m_timer.stop();
-    // Day and time from one reading, so a set at midnight cannot pair the old day with 00:00.
-    const QByteArray bytes = clockSetBytes(m_clock.now());
-    m_channel.send(Command::SetClock, bytes, CommandChannel::ByteGapSeconds,
-                   [this] { return !m_closed && !waitsAbandoned(); });
+    setMeterClock(m_channel, m_clock.now(), [this] { return !m_closed && !waitsAbandoned(); });
     if (!m_closed)
         m_timer.start();
 }

@@ -23,11 +23,6 @@ class RTCSetup : public QDialog
 public:
     /// Refresh period of the two lines.
     static constexpr int TickMs = 350;
-    /// Clock requests per refresh before the meter is taken as not answering.
-    static constexpr int ReadAttempts = 10;
-    /// Longest wait for the 6-byte clock answer after "U" (behind a USB adapter 0.02 s is
-    /// too short; the wait ends as soon as the answer is in).
-    static constexpr double AnswerSeconds = 0.1;
 
     /// The "TimeSet" command: refuses while the meter records into its own memory, otherwise
     /// opens the window modally over `mainWindow`. The window deletes itself once closed and

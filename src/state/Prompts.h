@@ -39,25 +39,3 @@ public:
     /// The print dialog for `printer` (printer, copies, orientation); false for Cancel.
     virtual bool choosePrinter(QWidget* parent, QPrinter& printer) = 0;
 };
-
-/// Prompts shown as real, application-modal dialogs. The file dialogs start in the folder of
-/// the last file chosen in either of them, as one shared file dialog would.
-class MessageBoxPrompts final : public Prompts
-{
-public:
-    void message(const QString& text, Icon icon, const QString& title,
-                 const QString& details) override;
-    bool confirm(const QString& text, Icon icon, const QString& title) override;
-    QString input(const QString& prompt, const QString& title, const QString& defaultText) override;
-    QString saveFileName(QWidget* parent, const QStringList& filters) override;
-    QString openFileName(QWidget* parent, const QString& title,
-                         const QStringList& filters) override;
-    bool choosePrinter(QWidget* parent, QPrinter& printer) override;
-
-private:
-    QString m_folder;
-};
-
-/// The program's texts break lines with CR LF, LF CR or a lone CR; a dialog shows each as
-/// one line break.
-[[nodiscard]] QString withLineBreaks(QString text);

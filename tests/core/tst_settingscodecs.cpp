@@ -1,5 +1,6 @@
 // The clock and comparator byte layouts: what goes to the meter, what its answers show.
 #include "ComparatorCodec.h"
+#include "ComparatorCsv.h"
 #include "Fetch.h"
 #include "MeterClock.h"
 #include "ProgressText.h"
@@ -58,6 +59,8 @@ private slots:
     void updateRefusesNonDigits();
     void progressCaption_data();
     void progressCaption();
+    void comparatorFile_data();
+    void comparatorFile();
 };
 
 void TestSettingsCodecs::clockSetBytes_data()
@@ -275,6 +278,77 @@ void TestSettingsCodecs::progressCaption_data()
 void TestSettingsCodecs::progressCaption()
 {
     QCOMPARE(percentCompleted(fetched<int>("done"), 992), fetched<QString>("caption"));
+}
+
+void TestSettingsCodecs::comparatorFile_data()
+{
+    QTest::addColumn<QString>("held");  // the meter's entry of set 5
+    QTest::addColumn<QString>("file");  // "%HELD" stands for set 5's row as read from the meter
+    QTest::addColumn<QString>("error"); // part of the error; empty for a good file
+    QTest::addColumn<QString>("sent");  // the entry written into set 5; empty for none
+    const QString header = ComparatorCsvHeader + u'\n';
+    const QString held = QStringLiteral("A1120123005075001000");
+    QTest::newRow("a changed limit") << held << header + "5,01.23,mOhm,0.050,Ohm,7.600,10.00\n"
+                                     << ""
+                                     << "A1120123005076001000";
+    QTest::newRow("the row as read") << held << header + "%HELD\n"
+                                     << ""
+                                     << "";
+    QTest::newRow("blanks, quotes, CR LF, blank lines")
+        << held << header + "\r\n5, \"01.23\" ,mOhm,0.050,Ohm,7.500,10.00\r\n\n"
+        << ""
+        << "";
+    QTest::newRow("a garbled set as read is left alone")
+        << "1111A250000000000000" << header + "%HELD\n"
+        << ""
+        << "";
+    QTest::newRow("a garbled set changed is refused")
+        << "1111A250000000000000" << header + "5, .250,Ohm,0.000,Ohm,1.000,0.000\n"
+        << "line 2 (set 5): resistance high \".250\""
+        << "";
+    QTest::newRow("a voltage with three digits before the point")
+        << held << header + "5,01.23,mOhm,0.050,Ohm,750.0,10.00\n"
+        << "voltage high \"750.0\""
+        << "";
+    QTest::newRow("a voltage the meter holds at 60.00 V")
+        << held << header + "5,01.23,mOhm,0.050,Ohm,7.500,60.01\n"
+        << "above 60.00 V"
+        << "";
+    QTest::newRow("no header") << held << QStringLiteral("5,01.23,mOhm,0.050,Ohm,7.600,10.00\n")
+                               << "line 1: the header must read"
+                               << "";
+    QTest::newRow("a set twice") << held << header + "%HELD\n%HELD\n"
+                                 << "line 3: set 5 is there twice"
+                                 << "";
+    QTest::newRow("a cell missing") << held << header + "5,01.23,mOhm,0.050,Ohm,7.600\n"
+                                    << "line 2: 6 cells where a set has 7"
+                                    << "";
+    QTest::newRow("empty") << held << QString() << "the file is empty"
+                           << "";
+}
+
+// A comparator file against the meter's table: what is sent, and what is refused before
+// anything is sent.
+void TestSettingsCodecs::comparatorFile()
+{
+    ComparatorTexts meter;
+    meter.fill(QStringLiteral("11110000000000000000"));
+    meter[5] = fetched<QString>("held");
+    const QString heldRow = comparatorCsvCells(5, meter[5]).join(u',');
+    const QString text = fetched<QString>("file").replace(QStringLiteral("%HELD"), heldRow);
+    const ComparatorCsvFile file = parseComparatorCsv(text.toUtf8());
+    const ComparatorChanges changes =
+        file.error.isEmpty() ? comparatorChanges(meter, file.rows) : ComparatorChanges{};
+    const QString error = file.error.isEmpty() ? changes.error : file.error;
+    const QString expectedError = fetched<QString>("error");
+    QVERIFY2(expectedError.isEmpty() ? error.isEmpty() : error.contains(expectedError),
+             qPrintable(error));
+    const QString sent = fetched<QString>("sent");
+    QCOMPARE(changes.updates.size(), sent.isEmpty() ? 0 : 1);
+    if (!sent.isEmpty()) {
+        QCOMPARE(changes.updates[0].set, 5);
+        QCOMPARE(changes.updates[0].entry, sent);
+    }
 }
 
 QTEST_APPLESS_MAIN(TestSettingsCodecs)

@@ -1,5 +1,10 @@
 #include "Fetch.h"
+#include "ReadingJson.h"
 #include "ValueText.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 
 #include <QTest>
 
@@ -14,6 +19,8 @@ private slots:
     void leadingNumbers();
     void formats_data();
     void formats();
+    void jsonLines_data();
+    void jsonLines();
 };
 
 void TestValueText::leadingNumbers_data()
@@ -102,6 +109,69 @@ void TestValueText::formats()
 {
     QCOMPARE(formatNumber(fetched<double>("value"), fetched<QString>("format")),
              fetched<QString>("text"));
+}
+
+void TestValueText::jsonLines_data()
+{
+    QTest::addColumn<int>("channel");
+    QTest::addColumn<QString>("text");  // the channel's value text as decoded
+    QTest::addColumn<QString>("value"); // in the line
+    QTest::addColumn<QString>("flag");  // in "flags"; empty for none
+    QTest::addColumn<int>("offsetSeconds");
+    QTest::addColumn<QString>("time");
+    const QString at = QStringLiteral("2026-12-08T10:49:33");
+    QTest::newRow("a value, east of UTC") << int(CurrentReading::Voltage) << "12.34"
+                                          << "12.34"
+                                          << "" << 3600 << at + "+01:00";
+    QTest::newRow("UTC written as an offset") << int(CurrentReading::Voltage) << "12.34"
+                                              << "12.34"
+                                              << "" << 0 << at + "+00:00";
+    QTest::newRow("west of UTC") << int(CurrentReading::Voltage) << "1.000"
+                                 << "1"
+                                 << "" << -(3 * 3600 + 1800) << at + "-03:30";
+    QTest::newRow("a sign before blanks") << int(CurrentReading::Current) << "- 1.25"
+                                          << "-1.25"
+                                          << "" << 0 << at + "+00:00";
+    QTest::newRow("overload") << int(CurrentReading::Voltage) << "  OL"
+                              << "null"
+                              << "OL:voltage" << 0 << at + "+00:00";
+    QTest::newRow("negative overload") << int(CurrentReading::Current) << "- OL"
+                                       << "null"
+                                       << "-OL:current" << 0 << at + "+00:00";
+    QTest::newRow("a capacity in mAh") << int(CurrentReading::TCap) << "-3.471"
+                                       << "-3.471"
+                                       << "" << 0 << at + "+00:00";
+    QTest::newRow("nothing shown") << int(CurrentReading::Temperature) << "    "
+                                   << "null"
+                                   << "" << 0 << at + "+00:00";
+}
+
+// Each channel's value text becomes the number the display shows, or null with the overload
+// named; the time carries its offset.
+void TestValueText::jsonLines()
+{
+    static const char* const names[] = {"voltage",       "resistance",  "current",
+                                        "temperature",   "in_capacity", "out_capacity",
+                                        "total_capacity"};
+    CurrentReading reading;
+    reading.valueTexts.fill(QStringLiteral("0.000"));
+    const int channel = fetched<int>("channel");
+    reading.valueTexts[channel] = fetched<QString>("text");
+    const QDateTime time(QDate(2026, 12, 8), QTime(10, 49, 33), Qt::OffsetFromUTC,
+                         fetched<int>("offsetSeconds"));
+    const QByteArray line = readingJsonLine(reading, time);
+    QJsonParseError error{};
+    const QJsonObject object = QJsonDocument::fromJson(line, &error).object();
+    QVERIFY2(error.error == QJsonParseError::NoError, line.constData());
+    QCOMPARE(object["time"].toString(), fetched<QString>("time"));
+    const QJsonValue value = object[QLatin1String(names[channel])];
+    const QString expected = fetched<QString>("value");
+    if (expected == u"null")
+        QVERIFY2(value.isNull(), line.constData());
+    else
+        QCOMPARE(value.toDouble(), expected.toDouble());
+    const QString flag = fetched<QString>("flag");
+    QCOMPARE(object["flags"].toArray(), flag.isEmpty() ? QJsonArray() : QJsonArray{flag});
 }
 
 QTEST_APPLESS_MAIN(TestValueText)

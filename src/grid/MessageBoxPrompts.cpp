@@ -1,4 +1,4 @@
-#include "Prompts.h"
+#include "MessageBoxPrompts.h"
 
 #include <QApplication>
 #include <QFileDialog>

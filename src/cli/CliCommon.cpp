@@ -1,0 +1,130 @@
+#include "CliCommon.h"
+
+#include "MeterConnection.h"
+#include "PortMemory.h"
+#include "StatusLine.h"
+
+#include <cstdio>
+
+QString exitStatusHelp()
+{
+    return QStringLiteral(
+        "Exit status:\n"
+        "  0  done\n"
+        "  1  usage: unknown command or option, a missing or wrong value, --yes missing\n"
+        "  2  the port could not be opened\n"
+        "  3  the meter did not answer (or did not take what was sent)\n"
+        "  4  file error: a file could not be read or written, or its content is not valid\n"
+        "  5  refused: the meter records into its own memory\n");
+}
+
+QString portHelp()
+{
+    return QStringLiteral(
+        "Port (--port PATH): COM1 to COM8 (/dev/ttyS0 to /dev/ttyS7), Auto (COM1), or a\n"
+        "device path such as /dev/ttyUSB0 or /dev/serial/by-id/... Default: the last port\n"
+        "that opened in CellDesk's window (~/.config/CellDesk/CellDesk.conf), else COM1.\n");
+}
+
+void printLine(const QByteArray& line)
+{
+    std::fwrite(line.constData(), 1, size_t(line.size()), stdout);
+    std::fputc('\n', stdout);
+    std::fflush(stdout);
+}
+
+void printLine(const QString& line)
+{
+    printLine(line.toUtf8());
+}
+
+void tell(const QString& message)
+{
+    StatusLine::clearShown();
+    std::fprintf(stderr, "celldesk-cli: %s\n", qUtf8Printable(message));
+    std::fflush(stderr);
+}
+
+int fail(int status, const QString& message)
+{
+    tell(message);
+    return status;
+}
+
+SubcommandLine::SubcommandLine(const QString& name, const QString& synopsis,
+                               const QString& description, bool withPort)
+    : m_name(name), m_synopsis(synopsis), m_description(description),
+      m_help({QStringLiteral("h"), QStringLiteral("help")},
+             QStringLiteral("Show this help and end.")),
+      m_port(QStringLiteral("port"),
+             QStringLiteral("The meter's serial port: COM1 to COM8, Auto, or a device path."),
+             QStringLiteral("PATH")),
+      m_withPort(withPort)
+{
+    m_parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    m_parser.addOption(m_help);
+    if (m_withPort)
+        m_parser.addOption(m_port);
+}
+
+std::optional<int> SubcommandLine::parse(const QStringList& arguments)
+{
+    // The parser takes the first argument for the program's name.
+    if (!m_parser.parse(QStringList{QStringLiteral("celldesk-cli ") + m_name} + arguments))
+        return usageError(m_parser.errorText());
+    if (m_parser.isSet(m_help)) {
+        std::fputs(qUtf8Printable(helpText()), stdout);
+        std::fflush(stdout);
+        return Exit::Done;
+    }
+    return std::nullopt;
+}
+
+QString SubcommandLine::portText() const
+{
+    if (m_parser.isSet(m_port))
+        return m_parser.value(m_port);
+    const QString last = PortMemory().lastPort();
+    return last.isEmpty() ? QStringLiteral("COM1") : last;
+}
+
+int SubcommandLine::usageError(const QString& message) const
+{
+    return fail(Exit::Usage,
+                QStringLiteral("%1: %2 (see celldesk-cli %1 --help)")
+                    .arg(m_name, message.endsWith(u'.') ? message.chopped(1) : message));
+}
+
+QString SubcommandLine::helpText() const
+{
+    // The parser's own text without its usage line, which would name no subcommand.
+    QString options = m_parser.helpText();
+    options = options.mid(options.indexOf(QStringLiteral("Options:")));
+    QString text = QStringLiteral("Usage: celldesk-cli %1 %2\n\n%3\n\n")
+                       .arg(m_name, m_synopsis, m_description) +
+                   options;
+    if (!text.endsWith(u'\n'))
+        text += u'\n';
+    if (m_withPort)
+        text += u'\n' + portHelp();
+    return text + u'\n' + exitStatusHelp();
+}
+
+std::optional<int> openMeter(MeterConnection& meter, const QString& portText, bool waitForReading)
+{
+    const PortOpenResult opened = meter.open(portText);
+    if (!opened.ok)
+        return fail(Exit::PortNotOpened, QStringLiteral("No device available ! ") + opened.reason);
+    if (!waitForReading) {
+        meter.session().start();
+        return std::nullopt;
+    }
+    meter.giveUpWhenSilentFor(SilenceSeconds);
+    if (!meter.start(FirstReadingSeconds)) {
+        return fail(Exit::NoAnswer,
+                    QStringLiteral("the meter on %1 sends no display; check the cable and that "
+                                   "the meter is switched on")
+                        .arg(meter.port().devicePath));
+    }
+    return std::nullopt;
+}

@@ -1,0 +1,25 @@
+#include "Subcommands.h"
+
+#include <array>
+
+namespace {
+
+// A new subcommand is one row here and one run function in its own file.
+constexpr std::array<Subcommand, 5> kSubcommands{{
+    {"watch", "every reading to stdout as it arrives (jsonl or csv), until stopped", runWatch},
+    {"clock", "print the meter's clock, or set it to the PC's (--set)", runClock},
+    {"sampling", "print the meter's own sampling interval, or set it (--set SECONDS)", runSampling},
+    {"comparator",
+     "the 99 comparator sets into a CSV file (get), or the changed ones from one "
+     "into the meter (set)",
+     runComparator},
+    {"erase", "erase the meter's automatic or manual memory (--auto or --manual, and --yes)",
+     runErase},
+}};
+
+} // namespace
+
+std::span<const Subcommand> subcommands()
+{
+    return kSubcommands;
+}

@@ -1,0 +1,298 @@
+// celldesk-cli as a user runs it: the real program, with no display at all, against the
+// emulated meter on a pseudo-terminal in this process.
+#include "Fetch.h"
+#include "MeterSim.h"
+
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <csignal>
+#include <memory>
+
+namespace {
+
+constexpr int kEndsWithinMs = 60000; // a run hangs only when this passes
+
+struct CliRun
+{
+    int exitCode = -1;
+    QString out;
+    QString err;
+};
+
+} // namespace
+
+class TestCli : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup() { m_sim.reset(); }
+    void answers_data();
+    void answers();
+    void watchWritesReadingsUntilStopped_data();
+    void watchWritesReadingsUntilStopped();
+    void comparatorSetSendsOnlyChangedSets_data();
+    void comparatorSetSendsOnlyChangedSets();
+
+private:
+    void startCli(QProcess& cli, const QStringList& arguments);
+    CliRun runCli(const QStringList& arguments);
+    [[nodiscard]] QStringList withPort(QStringList arguments) const;
+
+    std::unique_ptr<MeterSim> m_sim;
+    QTemporaryDir m_dir;
+};
+
+void TestCli::init()
+{
+    m_sim = std::make_unique<MeterSim>();
+    QVERIFY(m_sim->open());
+    m_sim->setClock(6, 12, 0, 0);
+}
+
+// No DISPLAY, no WAYLAND_DISPLAY, no QT_QPA_PLATFORM: as over ssh or from a service. The
+// settings live in a folder of their own, so no default port of this machine's user counts.
+void TestCli::startCli(QProcess& cli, const QStringList& arguments)
+{
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+        environment.remove(QLatin1String(name));
+    environment.insert(QStringLiteral("XDG_CONFIG_HOME"), m_dir.path());
+    cli.setProcessEnvironment(environment);
+    cli.start(QStringLiteral(CELLDESK_CLI), arguments);
+    QVERIFY(cli.waitForStarted());
+}
+
+// The emulator answers from this event loop, so the run is waited for with a spy, never
+// with a blocking wait.
+CliRun TestCli::runCli(const QStringList& arguments)
+{
+    QProcess cli;
+    startCli(cli, arguments);
+    QSignalSpy ended(&cli, &QProcess::finished);
+    if (!ended.wait(kEndsWithinMs)) {
+        cli.kill();
+        cli.waitForFinished();
+        return {};
+    }
+    return {cli.exitStatus() == QProcess::NormalExit ? cli.exitCode() : -1,
+            QString::fromUtf8(cli.readAllStandardOutput()),
+            QString::fromUtf8(cli.readAllStandardError())};
+}
+
+QStringList TestCli::withPort(QStringList arguments) const
+{
+    arguments.replaceInStrings(QStringLiteral("%PORT"), m_sim->devicePath());
+    return arguments;
+}
+
+void TestCli::answers_data()
+{
+    QTest::addColumn<QStringList>("arguments"); // %PORT is the emulator's device
+    QTest::addColumn<QByteArray>("muted");      // commands the meter leaves unanswered
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QStringList>("says"); // on stdout, or on stderr when it fails
+    QTest::addColumn<QByteArray>("sent");  // commands the meter must have received
+    QTest::addColumn<QByteArray>("notSent");
+
+    QTest::newRow("--help without a display") << QStringList{"--help"} << QByteArray() << 0
+                                              << QStringList{"watch",
+                                                             "clock",
+                                                             "sampling",
+                                                             "comparator",
+                                                             "erase",
+                                                             "--port PATH",
+                                                             "COM1 to COM8",
+                                                             "0  done",
+                                                             "1  usage",
+                                                             "2  the port could not be opened",
+                                                             "3  the meter did not answer",
+                                                             "4  file error"}
+                                              << QByteArray() << QByteArray();
+    QTest::newRow("a command's --help")
+        << QStringList{"comparator", "--help"} << QByteArray() << 0
+        << QStringList{"Usage: celldesk-cli comparator", "--port", "Exit status"} << QByteArray()
+        << QByteArray();
+    QTest::newRow("no command") << QStringList{} << QByteArray() << 1
+                                << QStringList{"a command is missing"} << QByteArray()
+                                << QByteArray();
+    QTest::newRow("unknown command")
+        << QStringList{"clocks"} << QByteArray() << 1 << QStringList{"unknown command 'clocks'"}
+        << QByteArray() << QByteArray();
+    QTest::newRow("unknown option")
+        << QStringList{"clock", "--sett", "--port", "%PORT"} << QByteArray() << 1
+        << QStringList{"Unknown option 'sett'", "celldesk-cli clock --help"} << QByteArray()
+        << QByteArray("QU");
+    QTest::newRow("interval out of range")
+        << QStringList{"sampling", "--set", "256", "--port", "%PORT"} << QByteArray() << 1
+        << QStringList{"from 1 to 255"} << QByteArray() << QByteArray("S");
+    QTest::newRow("watch in an unknown format")
+        << QStringList{"watch", "--format", "xml", "--port", "%PORT"} << QByteArray() << 1
+        << QStringList{"jsonl or csv"} << QByteArray() << QByteArray();
+    QTest::newRow("erase without --yes")
+        << QStringList{"erase", "--auto", "--port", "%PORT"} << QByteArray() << 1
+        << QStringList{"All the automatically recorded data in memory will be deleted!", "--yes"}
+        << QByteArray() << QByteArray("Y");
+    QTest::newRow("erase of both kinds at once")
+        << QStringList{"erase", "--auto", "--manual", "--yes", "--port", "%PORT"} << QByteArray()
+        << 1 << QStringList{"--auto or --manual"} << QByteArray() << QByteArray("YZ");
+    QTest::newRow("erase --manual --yes")
+        << QStringList{"erase", "--manual", "--yes", "--port", "%PORT"} << QByteArray() << 0
+        << QStringList{"manually recorded data"} << QByteArray("Z") << QByteArray("Y");
+    QTest::newRow("a port that does not exist")
+        << QStringList{"clock", "--port", "/dev/celldesk-no-such-tty"} << QByteArray() << 2
+        << QStringList{"No device available !", "/dev/celldesk-no-such-tty does not exist"}
+        << QByteArray() << QByteArray();
+    QTest::newRow("clock read") << QStringList{"clock", "--port", "%PORT"} << QByteArray() << 0
+                                << QStringList{"Meter: 06:12:00:", "PC:    "} << QByteArray("U")
+                                << QByteArray("Q");
+    QTest::newRow("clock of a meter that does not answer it")
+        << QStringList{"clock", "--port", "%PORT"} << QByteArray("U") << 3
+        << QStringList{"does not answer the clock request"} << QByteArray("U") << QByteArray("Q");
+    QTest::newRow("sampling read")
+        << QStringList{"sampling", "--port", "%PORT"} << QByteArray() << 0
+        << QStringList{"Meter sampling interval: 2 s"} << QByteArray("V") << QByteArray("S");
+    // The interval printed is the one read back from the meter after the set.
+    QTest::newRow("sampling --set, read back")
+        << QStringList{"sampling", "--set", "7", "--port", "%PORT"} << QByteArray() << 0
+        << QStringList{"Meter sampling interval: 7 s"} << QByteArray("SV") << QByteArray();
+    QTest::newRow("comparator set of a file that is not there")
+        << QStringList{"comparator", "set", "/nonexistent/limits.csv", "--port", "%PORT"}
+        << QByteArray() << 4 << QStringList{"/nonexistent/limits.csv could not be read"}
+        << QByteArray() << QByteArray("WR");
+}
+
+void TestCli::answers()
+{
+    m_sim->muteAnswers(fetched<QByteArray>("muted"));
+    const CliRun run = runCli(withPort(fetched<QStringList>("arguments")));
+    const int exitCode = fetched<int>("exitCode");
+    QCOMPARE(run.exitCode, exitCode);
+    const QString& said = exitCode == 0 ? run.out : run.err;
+    for (const QString& text : fetched<QStringList>("says"))
+        QVERIFY2(said.contains(text), qPrintable(text + " missing from:\n" + said));
+    if (exitCode != 0)
+        QVERIFY2(run.err.count(u'\n') == 1, qPrintable("not one line:\n" + run.err));
+    const QByteArray commands = m_sim->commands();
+    for (const char command : fetched<QByteArray>("sent"))
+        QVERIFY2(commands.contains(command), commands.constData());
+    for (const char command : fetched<QByteArray>("notSent"))
+        QVERIFY2(!commands.contains(command), commands.constData());
+}
+
+void TestCli::watchWritesReadingsUntilStopped_data()
+{
+    QTest::addColumn<int>("signal");
+    QTest::newRow("SIGTERM") << int(SIGTERM);
+    QTest::newRow("SIGINT") << int(SIGINT);
+}
+
+// Each line is one whole JSON reading of what the meter shows; a stop ends the run with
+// status 0 and nothing cut off.
+void TestCli::watchWritesReadingsUntilStopped()
+{
+    SimReading shown;
+    shown.voltage = QStringLiteral("OL");
+    shown.current = QStringLiteral("-1.250");
+    shown.resistance = QStringLiteral("12.34");
+    m_sim->setReading(shown);
+
+    QProcess cli;
+    startCli(cli, withPort({"watch", "--format", "jsonl", "--port", "%PORT"}));
+    QByteArray out;
+    QSignalSpy ended(&cli, &QProcess::finished);
+    while (out.count('\n') < 3 && ended.isEmpty()) {
+        QSignalSpy more(&cli, &QProcess::readyReadStandardOutput);
+        QVERIFY(more.wait(kEndsWithinMs));
+        out += cli.readAllStandardOutput();
+    }
+    QVERIFY2(ended.isEmpty(), cli.readAllStandardError().constData());
+    ::kill(pid_t(cli.processId()), fetched<int>("signal"));
+    QVERIFY(ended.wait(kEndsWithinMs));
+    QCOMPARE(cli.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(cli.exitCode(), 0);
+    out += cli.readAllStandardOutput();
+
+    QVERIFY(out.endsWith('\n'));
+    const QList<QByteArray> lines = out.trimmed().split('\n');
+    for (const QByteArray& line : lines) {
+        QJsonParseError error{};
+        const QJsonObject reading = QJsonDocument::fromJson(line, &error).object();
+        QVERIFY2(error.error == QJsonParseError::NoError, line.constData());
+        QVERIFY2(QDateTime::fromString(reading["time"].toString(), Qt::ISODate).isValid(),
+                 line.constData());
+        QVERIFY(reading["voltage"].isNull());
+        QCOMPARE(reading["flags"].toArray(), QJsonArray{QStringLiteral("OL:voltage")});
+        QCOMPARE(reading["current"].toDouble(), -1.25);
+        QCOMPARE(reading["current_unit"].toString(), QStringLiteral("A"));
+        QCOMPARE(reading["resistance"].toDouble(), 12.34);
+        QCOMPARE(reading["resistance_unit"].toString(), QStringLiteral("mOhm"));
+        QCOMPARE(reading["temperature_unit"].toString(), QStringLiteral("C"));
+    }
+}
+
+void TestCli::comparatorSetSendsOnlyChangedSets_data()
+{
+    QTest::addColumn<QString>("row"); // set 5's row replaced by this ("" leaves the file)
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<int>("setsWritten");
+    QTest::addColumn<QString>("says");
+
+    QTest::newRow("one changed set")
+        << "5,02.25,mOhm,01.00,Ohm,11.11,10.10" << 0 << 1 << "Wrote and read back 1 set(s): 5";
+    QTest::newRow("the file as read") << "" << 0 << 0 << "nothing was sent";
+    QTest::newRow("a voltage above 60.00 V")
+        << "5,02.25,mOhm,01.00,mOhm,75.00,10.10" << 4 << 0 << "line 6 (set 5)";
+    QTest::newRow("a limit without its leading zero")
+        << "5,2.25,mOhm,01.00,mOhm,12.25,10.10" << 4 << 0 << "resistance high \"2.25\"";
+    QTest::newRow("an unknown unit")
+        << "5,02.25,MOhm,01.00,mOhm,12.25,10.10" << 4 << 0 << "neither Ohm nor mOhm";
+    QTest::newRow("a set out of range")
+        << "100,02.25,mOhm,01.00,mOhm,12.25,10.10" << 4 << 0 << "not a number from 1 to 99";
+}
+
+// get, change a row, set, get: only the changed set goes to the meter, and the meter then
+// holds exactly the file.
+void TestCli::comparatorSetSendsOnlyChangedSets()
+{
+    const QString path = m_dir.filePath(QStringLiteral("limits.csv"));
+    const CliRun get = runCli(withPort({"comparator", "get", path, "--port", "%PORT"}));
+    QCOMPARE(get.exitCode, 0);
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QList<QByteArray> lines = file.readAll().split('\n');
+    file.close();
+    QCOMPARE(lines.size(), 1 + 99 + 1); // header, sets, the end of the last line
+    QVERIFY(lines[5].startsWith("5,"));
+    if (const QString row = fetched<QString>("row"); !row.isEmpty())
+        lines[5] = row.toUtf8();
+    const QByteArray edited = lines.join('\n');
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(edited);
+    file.close();
+    const QByteArray tableBefore = m_sim->comparatorEntry(9);
+
+    m_sim->clearReceived();
+    const CliRun set = runCli(withPort({"comparator", "set", path, "--port", "%PORT"}));
+    QCOMPARE(set.exitCode, fetched<int>("exitCode"));
+    QVERIFY2((set.exitCode == 0 ? set.out : set.err).contains(fetched<QString>("says")),
+             qPrintable(set.out + set.err));
+    QCOMPARE(m_sim->commands().count('R'), fetched<int>("setsWritten"));
+    QCOMPARE(m_sim->comparatorEntry(9), tableBefore);
+    if (set.exitCode != 0)
+        return;
+
+    const CliRun again = runCli(withPort({"comparator", "get", "-", "--port", "%PORT"}));
+    QCOMPARE(again.exitCode, 0);
+    QCOMPARE(again.out.toUtf8(), edited);
+}
+
+QTEST_GUILESS_MAIN(TestCli)
+#include "tst_cli.moc"
