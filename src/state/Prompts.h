@@ -30,8 +30,10 @@ public:
     virtual QString input(const QString& prompt, const QString& title,
                           const QString& defaultText) = 0;
     /// The save-file dialog: the chosen path, or empty for Cancel. The first of `filters` is
-    /// selected, no suffix is added, and replacing an existing file is confirmed first.
-    virtual QString saveFileName(QWidget* parent, const QStringList& filters) = 0;
+    /// selected; `suffix` (such as "csv") is added to a name typed without one, else none is;
+    /// replacing an existing file is confirmed first.
+    virtual QString saveFileName(QWidget* parent, const QStringList& filters,
+                                 const QString& suffix = {}) = 0;
     /// The open-file dialog with `title`: the chosen path, or empty for Cancel. The first of
     /// `filters` is selected.
     virtual QString openFileName(QWidget* parent, const QString& title,
@@ -49,7 +51,8 @@ public:
                  const QString& details) override;
     bool confirm(const QString& text, Icon icon, const QString& title) override;
     QString input(const QString& prompt, const QString& title, const QString& defaultText) override;
-    QString saveFileName(QWidget* parent, const QStringList& filters) override;
+    QString saveFileName(QWidget* parent, const QStringList& filters,
+                         const QString& suffix = {}) override;
     QString openFileName(QWidget* parent, const QString& title,
                          const QStringList& filters) override;
     bool choosePrinter(QWidget* parent, QPrinter& printer) override;
