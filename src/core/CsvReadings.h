@@ -129,8 +129,13 @@ private:
     void appendValues(QString& line, QString& flags, std::span<const QStringView> values,
                       const CsvSource& source) const;
 
+    /// The offset from UTC of a local date and time.
+    int localOffset(QDate date, QTime time);
+
     TemperatureUnit m_unit;
     QDate m_firstDate;
+    QDate m_offsetDay;              // the day of the offset held
+    std::optional<int> m_dayOffset; // its offset all day long; none on a day it changes
     TimeOfDayRun m_run;
     std::optional<qint64> m_firstSeconds; // of the first row with a time, on the run's axis
     std::optional<QDateTime> m_firstLive; // of the first live row
