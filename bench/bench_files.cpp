@@ -4,6 +4,7 @@
 // stored-data graph (goal 0.1 s). Usage: bench_files [repeats] (default 5); runs offscreen
 // unless a platform is chosen.
 #include "AppState.h"
+#include "Clock.h"
 #include "FileList.h"
 #include "FileTransfer.h"
 #include "GraphView.h"
@@ -83,7 +84,8 @@ int main(int argc, char* argv[])
     state.reading.TempUnitText = QStringLiteral("Celsius");
     ScriptedPrompts prompts;
     PollTimers timers;
-    FileTransfer transfer(state, prompts, timers);
+    SystemClock systemClock;
+    FileTransfer transfer(state, prompts, timers, systemClock);
     QWidget mainWindow;
     mainWindow.setGeometry(0, 0, 400, 500);
     mainWindow.show();

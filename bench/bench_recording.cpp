@@ -2,6 +2,7 @@
 // sample tick into a file (each line flushed) and into the real-time list, then a save and a
 // print of the full list. Usage: bench_recording [folder for the files] (default /tmp).
 #include "AppState.h"
+#include "Clock.h"
 #include "FileTransfer.h"
 #include "GridView.h"
 #include "LiveList.h"
@@ -29,7 +30,8 @@ struct Rig
     AppState state;
     ScriptedPrompts prompts;
     PollTimers timers;
-    FileTransfer transfer{state, prompts, timers};
+    SystemClock systemClock;
+    FileTransfer transfer{state, prompts, timers, systemClock};
     QWidget mainWindow;
     QLabel rec{&mainWindow}, count{&mainWindow}, fileName{&mainWindow};
     LiveList list{state, prompts, transfer, &mainWindow};

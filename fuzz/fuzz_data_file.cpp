@@ -1,6 +1,8 @@
 // Any bytes as a data file opened into a list and plotted column by column: read to its end or
-// refused, nine cells a row, and every plotted value finite and inside the widened range.
+// refused, nine cells a row, and every plotted value finite and inside the widened range. The
+// same bytes converted to CSV: refused with a reason, or one line per row of eleven fields.
 #include "ColumnPlot.h"
+#include "CsvReadings.h"
 #include "DataFileReader.h"
 #include "ValueText.h"
 
@@ -52,6 +54,28 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
                 __builtin_trap();
             if (formatNumber(v, kind->valueFormat).isEmpty())
                 __builtin_trap();
+        }
+    }
+
+    const CsvConversion csv = convertDataFile(bytes, QDate(2026, 12, 31));
+    if (!csv.error.isEmpty()) {
+        if (!csv.csv.isEmpty() || csv.rows != 0)
+            __builtin_trap();
+        return 0;
+    }
+    if (csv.csv.count('\n') != csv.rows + 1 || !csv.csv.endsWith('\n'))
+        __builtin_trap();
+    int fields = 1;
+    bool quoted = false;
+    for (const char c : csv.csv) {
+        if (c == '"')
+            quoted = !quoted;
+        else if (c == ',' && !quoted)
+            ++fields;
+        else if (c == '\n' && !quoted) {
+            if (fields != 11)
+                __builtin_trap();
+            fields = 1;
         }
     }
     return 0;

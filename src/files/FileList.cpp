@@ -1,6 +1,7 @@
 #include "FileList.h"
 
 #include "AppState.h"
+#include "Clock.h"
 #include "ColumnPlot.h"
 #include "DataFileColumns.h"
 #include "DataFileReader.h"
@@ -40,7 +41,8 @@ FileList::FileList(AppState& state, Prompts& prompts, FileTransfer& transfer,
     setWindowTitle(QStringLiteral("File List"));
 
     m_toolbar = windowToolbar(this,
-                              {{listImage(ListImage::Plot), QStringLiteral("Plot")},
+                              {csvExportButton(),
+                               {listImage(ListImage::Plot), QStringLiteral("Plot")},
                                {listImage(ListImage::Print), QStringLiteral("Print")}},
                               [this](const QString& key) { runToolbarCommand(key); });
 
@@ -93,6 +95,7 @@ void FileList::load(std::unique_ptr<QIODevice> device, const QString& path)
         return;
     m_device = std::move(device);
     m_path = path;
+    m_lastWritten = QFileInfo(path).lastModified();
     m_reader = std::make_unique<DataFileReader>(*m_device);
     setCursor(Qt::BusyCursor);
     m_slice.start();
@@ -123,6 +126,9 @@ void FileList::readSlice()
             for (int c = 0; c < kColumns; ++c)
                 titles << m_grid->cell(0, c);
             titles = DataFileHeader::fromLine(m_reader->headerLine()).appliedTo(titles);
+            // The export reads the values under the file's own units: the titles keep the
+            // live reading's range where the file names none.
+            m_csvSource = CsvSource::fromHeader(m_reader->headerLine());
             for (int c = 0; c < kColumns; ++c)
                 m_grid->setTitle(c, titles[c]);
         } else if (result == DataFileReader::Result::Row) {
@@ -198,7 +204,28 @@ void FileList::runToolbarCommand(const QString& key)
         leaveHandler();
     } else if (key == QLatin1String("Print")) {
         print();
+    } else if (key == CsvExportKey) {
+        exportCsv();
     }
+}
+
+void FileList::exportCsv()
+{
+    // One prompt at a time; a file still loading is exported once it is whole.
+    if (!m_grid || m_handlers > 0 || isLoading())
+        return;
+    const CsvSource source = m_path.isEmpty() ? FileTransfer::csvSourceOf(*m_grid) : m_csvSource;
+    TimeOfDayRun run;
+    for (int r = 1; r < m_grid->rows(); ++r)
+        (void)run.next(m_grid->cellView(r, 1));
+    // The file's date, counted back to its first row; today for a list of no file.
+    const QDate offered =
+        m_lastWritten.isValid() ? run.firstDate(m_lastWritten) : m_transfer.clock().now().date();
+    enterHandler();
+    m_toolbar->setEnabled(false);
+    m_transfer.ExportCsv(*this, *m_grid, source, {.date = offered, .ask = true});
+    m_toolbar->setEnabled(true);
+    leaveHandler();
 }
 
 void FileList::print()

@@ -1,7 +1,9 @@
 #pragma once
 
+#include "CsvReadings.h"
 #include "GraphWindow.h"
 
+#include <QDateTime>
 #include <QElapsedTimer>
 #include <QPointer>
 #include <QStringList>
@@ -20,8 +22,8 @@ class TextGrid;
 struct AppState;
 
 /// The file list window ("File List"): one grid row per record of a data file opened from
-/// disk. A click on a value column plots it in the stored-data graph; the toolbar prints the
-/// list.
+/// disk. A click on a value column plots it in the stored-data graph; the toolbar exports the
+/// list as CSV and prints it.
 ///
 /// The file is read in slices while events run, so the caption counts the records and the
 /// program stays usable. Closing the window - by the user, a new Open or the main window
@@ -47,7 +49,7 @@ public:
     void load(std::unique_ptr<QIODevice> device, const QString& path);
     [[nodiscard]] bool isLoading() const { return m_reader != nullptr; }
 
-    /// Toolbar1_ButtonClick: "Plot" or "Print".
+    /// Toolbar1_ButtonClick: "Export CSV", "Plot" or "Print".
     void runToolbarCommand(const QString& key);
     /// Grid_Click on `column` (a cell or a column title): plots a value column.
     void plotColumn(int column);
@@ -64,6 +66,7 @@ private:
     void stopLoad();
     void failLoad(const QString& text, const QString& details);
     void print();
+    void exportCsv();
     void enterHandler();
     void leaveHandler();
 
@@ -78,6 +81,8 @@ private:
     std::unique_ptr<QIODevice> m_device;
     std::unique_ptr<DataFileReader> m_reader;
     QString m_path;
+    QDateTime m_lastWritten; // the file's modification time when it was opened
+    CsvSource m_csvSource;   // the units its header line names, for the CSV export
     QTimer m_slice;
     QStringList m_batch;
 

@@ -2,18 +2,21 @@
 
 #include "AppState.h"
 #include "BusyPointer.h"
+#include "Clock.h"
 #include "DataFileLines.h"
 #include "PollTimers.h"
 #include "Prompts.h"
 #include "TextGrid.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 #include <QFontDatabase>
 #include <QFontMetricsF>
 #include <QPainter>
 #include <QPointer>
 #include <QPrinter>
+#include <QSaveFile>
 #include <QWidget>
 
 #include <algorithm>
@@ -57,14 +60,30 @@ QString printTarget(const QPrinter& printer)
 
 } // namespace
 
-FileTransfer::FileTransfer(AppState& state, Prompts& prompts, PollTimers& timers)
-    : m_state(state), m_prompts(prompts), m_timers(timers)
+FileTransfer::FileTransfer(AppState& state, Prompts& prompts, PollTimers& timers,
+                           const Clock& clock)
+    : m_state(state), m_prompts(prompts), m_timers(timers), m_clock(clock)
 {
 }
 
 QStringList FileTransfer::saveFilters()
 {
     return {QStringLiteral("Data Files (*.txt)"), QStringLiteral("All Files (*.*)")};
+}
+
+QStringList FileTransfer::csvFilters()
+{
+    return {QStringLiteral("CSV Files (*.csv)"), QStringLiteral("All Files (*.*)")};
+}
+
+CsvSource FileTransfer::csvSourceOf(const TextGrid& grid)
+{
+    QString titles;
+    for (int c = 0; c < grid.columns(); ++c) {
+        titles += grid.cellView(0, c);
+        titles += QLatin1Char('\t');
+    }
+    return CsvSource::fromHeader(titles);
 }
 
 void FileTransfer::tellFailure(const QString& what, const QString& reason)
@@ -193,5 +212,80 @@ bool FileTransfer::PrintGrid(QWidget& window, const TextGrid& grid)
     }
     if (!failure.isEmpty())
         tellFailure(QStringLiteral("Cannot print to %1").arg(printTarget(printer)), failure);
+    return failure.isEmpty();
+}
+
+QDate FileTransfer::askFirstDate(QDate offered)
+{
+    QString entry = offered.toString(Qt::ISODate);
+    for (;;) {
+        {
+            NormalPointer normal;
+            entry = m_prompts.input(
+                QStringLiteral("Enter the DATE of the first record\r\n(YYYY-MM-DD) "),
+                QStringLiteral("Export CSV"), entry);
+        }
+        if (entry.isEmpty())
+            return {};
+        const QDate date = QDate::fromString(entry.trimmed(), QStringLiteral("yyyy-MM-dd"));
+        if (date.isValid())
+            return date;
+        m_prompts.message(QStringLiteral("%1 is no date: enter it as YYYY-MM-DD, for example "
+                                         "%2.")
+                              .arg(entry, m_clock.now().date().toString(Qt::ISODate)),
+                          Prompts::Icon::Exclamation);
+    }
+}
+
+bool FileTransfer::ExportCsv(QWidget& window, const TextGrid& grid, const CsvSource& source,
+                             CsvFirstDate firstDate)
+{
+    const QPointer<TextGrid> rowsLeft(const_cast<TextGrid*>(&grid));
+    QDate date = firstDate.date;
+    if (firstDate.ask) {
+        date = askFirstDate(date.isValid() ? date : m_clock.now().date());
+        if (!date.isValid())
+            return false;
+    }
+    QString path;
+    {
+        NormalPointer normal;
+        path = m_prompts.saveFileName(&window, csvFilters(), QStringLiteral("csv"));
+    }
+    // A list closed while its dialogs were open has nothing left to write.
+    if (path.isEmpty() || !rowsLeft)
+        return false;
+
+    QString failure;
+    {
+        BusyPointer busy;
+        const int rows = grid.rows();
+        const TemperatureUnit unit = temperatureColumnUnit(
+            source, rows - 1, [&](qsizetype r) { return grid.cellView(int(r) + 1, 5); });
+        CsvReadings csv(unit, date);
+        // Written whole or not at all: the file appears (or replaces the old one) on commit.
+        QSaveFile file(path);
+        if (file.open(QIODevice::WriteOnly)) {
+            QString text = csv.header() + QLatin1Char('\n');
+            std::vector<QStringView> cells;
+            for (int r = 1; r < rows; ++r) {
+                grid.rowCells(r, cells);
+                text += csv.row(cells, source);
+                text += QLatin1Char('\n');
+                if (text.size() > 64 * 1024) {
+                    file.write(text.toUtf8());
+                    text.clear();
+                }
+            }
+            if (!text.isEmpty())
+                file.write(text.toUtf8());
+            if (!file.commit())
+                failure = file.errorString();
+        } else {
+            failure = file.errorString();
+        }
+    }
+    if (!failure.isEmpty())
+        tellFailure(QStringLiteral("Cannot save %1").arg(QDir::toNativeSeparators(path)), failure);
     return failure.isEmpty();
 }

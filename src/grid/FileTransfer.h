@@ -1,25 +1,42 @@
 #pragma once
 
+#include "CsvReadings.h"
+
+#include <QDate>
 #include <QString>
 #include <QStringList>
 
+class Clock;
 class PollTimers;
 class Prompts;
 class QWidget;
 class TextGrid;
 struct AppState;
 
+/// The date of a list's first row in its CSV export.
+struct CsvFirstDate
+{
+    QDate date;      ///< the date known, or the one offered; invalid: today's is offered
+    bool ask = true; ///< the user confirms or changes it (lists that know no date)
+};
+
 /// The save and print helpers of every list window and of the recorder: choosing a data
 /// file, writing a grid to it, and printing a grid as fixed-width lines. They keep no state
 /// of their own besides the program's `SaveFileName` and `SaveFileChosen`, and show their
-/// progress in the calling window's caption.
+/// progress in the calling window's caption. The lists' CSV export is here too.
 class FileTransfer
 {
 public:
-    FileTransfer(AppState& state, Prompts& prompts, PollTimers& timers);
+    FileTransfer(AppState& state, Prompts& prompts, PollTimers& timers, const Clock& clock);
 
     /// The filters of the save dialog, the data files first.
     [[nodiscard]] static QStringList saveFilters();
+    /// The filters of the CSV export's dialog, the CSV files first.
+    [[nodiscard]] static QStringList csvFilters();
+    /// The units of the values in `grid`, as its titles name them.
+    [[nodiscard]] static CsvSource csvSourceOf(const TextGrid& grid);
+    /// The program's clock (the time of day, today's date).
+    [[nodiscard]] const Clock& clock() const { return m_clock; }
 
     /// Asks for a file to write. `SaveFileChosen` is false from the start and true only
     /// when a name came back, which is then in `SaveFileName`. Returns `SaveFileChosen`.
@@ -30,11 +47,23 @@ public:
     /// Asks for a printer, then prints columns 0-8 of the rows `grid` has at that moment.
     /// The live poll is paused meanwhile; events run after each line. True when printed.
     bool PrintGrid(QWidget& window, const TextGrid& grid);
+    /// Export CSV: asks for the date of the first row when `firstDate.ask`, then for a file
+    /// (".csv" added to a name without a suffix), and writes the rows `grid` has then as CSV,
+    /// its values read under `source`. The file is written whole or not at all, and a failure
+    /// is told. `SaveFileName` and `SaveFileChosen` stay as they are (a recording may hold
+    /// them), so it also runs while a recording does. True when written.
+    bool ExportCsv(QWidget& window, const TextGrid& grid, const CsvSource& source,
+                   CsvFirstDate firstDate);
 
 private:
+    /// Asks for the first row's date, offering `offered`, until one is given: invalid for
+    /// Cancel.
+    QDate askFirstDate(QDate offered);
+
     void tellFailure(const QString& what, const QString& reason);
 
     AppState& m_state;
     Prompts& m_prompts;
     PollTimers& m_timers;
+    const Clock& m_clock;
 };

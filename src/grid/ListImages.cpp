@@ -85,6 +85,30 @@ void drawLimit(QPainter& p)
     p.drawPolyline(down, 3);
 }
 
+void drawCsv(QPainter& p)
+{
+    // A sheet of comma-separated cells with a green arrow leading out of it.
+    QPainterPath sheet;
+    sheet.moveTo(3.5, 2.5);
+    sheet.lineTo(14.5, 2.5);
+    sheet.lineTo(18.5, 6.5);
+    sheet.lineTo(18.5, 21.5);
+    sheet.lineTo(3.5, 21.5);
+    sheet.closeSubpath();
+    p.setPen(QPen(kOutline, 1));
+    p.setBrush(Qt::white);
+    p.drawPath(sheet);
+    p.setPen(QPen(QColor(0x9a, 0xa3, 0xb0), 0.8));
+    for (const qreal y : {8.5, 12.0, 15.5, 19.0})
+        p.drawLine(QPointF(5.5, y), QPointF(16.5, y));
+    p.drawLine(QPointF(9.5, 7), QPointF(9.5, 20));
+    p.drawLine(QPointF(13, 7), QPointF(13, 20));
+    p.setPen(QPen(QColor(0x2e, 0x8b, 0x3a), 2.2, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    p.drawLine(QPointF(12, 16), QPointF(21, 16));
+    const QPointF head[] = {{18, 13}, {21.5, 16}, {18, 19}};
+    p.drawPolyline(head, 3);
+}
+
 QPixmap draw(ListImage image, qreal dpr)
 {
     QPixmap pm(QSize(kSide, kSide) * dpr);
@@ -104,6 +128,9 @@ QPixmap draw(ListImage image, qreal dpr)
         break;
     case ListImage::Limit:
         drawLimit(p);
+        break;
+    case ListImage::Csv:
+        drawCsv(p);
         break;
     }
     return pm;

@@ -8,7 +8,8 @@ enum class ListImage
     Save,
     Print,
     Plot,
-    Limit ///< a range between two limits
+    Limit, ///< a range between two limits
+    Csv    ///< a table leaving as a file
 };
 
 [[nodiscard]] QIcon listImage(ListImage image);

@@ -66,10 +66,12 @@ QString MessageBoxPrompts::input(const QString& prompt, const QString& title,
     return box.exec() == QDialog::Accepted ? box.textValue() : QString();
 }
 
-QString MessageBoxPrompts::saveFileName(QWidget* parent, const QStringList& filters)
+QString MessageBoxPrompts::saveFileName(QWidget* parent, const QStringList& filters,
+                                        const QString& suffix)
 {
     QFileDialog dialog(ownerOr(parent), QString(), m_folder);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setDefaultSuffix(suffix);
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setWindowModality(Qt::ApplicationModal);
     dialog.setNameFilters(filters);

@@ -11,7 +11,8 @@ public:
                  const QString& details) override;
     bool confirm(const QString& text, Icon icon, const QString& title) override;
     QString input(const QString& prompt, const QString& title, const QString& defaultText) override;
-    QString saveFileName(QWidget* parent, const QStringList& filters) override;
+    QString saveFileName(QWidget* parent, const QStringList& filters,
+                         const QString& suffix = {}) override;
     QString openFileName(QWidget* parent, const QString& title,
                          const QStringList& filters) override;
     bool choosePrinter(QWidget* parent, QPrinter& printer) override;

@@ -1,5 +1,7 @@
 #include "WindowToolbar.h"
 
+#include "ListImages.h"
+
 #include <QAction>
 #include <QToolBar>
 
@@ -23,4 +25,9 @@ QToolBar* windowToolbar(QWidget* window, std::initializer_list<ToolbarButton> bu
         toolbar, &QToolBar::actionTriggered, window,
         [run = std::move(run)](QAction* action) { run(action->property("Key").toString()); });
     return toolbar;
+}
+
+ToolbarButton csvExportButton()
+{
+    return {listImage(ListImage::Csv), CsvExportKey};
 }

@@ -28,3 +28,9 @@ struct ToolbarButton
 [[nodiscard]] QToolBar* windowToolbar(QWidget* window, std::initializer_list<ToolbarButton> buttons,
                                       std::function<void(const QString& key)> run,
                                       int iconSize = 24);
+
+/// The key and tooltip of the button that exports a list's rows as CSV.
+inline const QString CsvExportKey = QStringLiteral("Export CSV");
+
+/// The "Export CSV" button every list of readings carries, beside its Save.
+[[nodiscard]] ToolbarButton csvExportButton();

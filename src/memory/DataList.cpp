@@ -22,6 +22,7 @@ DataList::DataList(AppState& state, Prompts& prompts, FileTransfer& transfer, QW
     : MemoryList(QStringLiteral("DataList"), QStringLiteral("Data List"),
                  readingListTitles(state.reading), dataFileWidthTexts(),
                  {{listImage(ListImage::Save), QStringLiteral("Save"), QStringLiteral("Save As")},
+                  csvExportButton(),
                   {listImage(ListImage::Plot), QStringLiteral("Plot"), QStringLiteral("Plot")},
                   {listImage(ListImage::Print), QStringLiteral("Print"), QStringLiteral("Print")}},
                  state, transfer, mainWindow),
@@ -48,6 +49,8 @@ void DataList::runToolbarCommand(const QString& key)
         return; // one save or print at a time; the toolbar is greyed meanwhile
     if (key == QLatin1String("Save"))
         save();
+    else if (key == CsvExportKey)
+        exportCsv();
     else if (key == QLatin1String("Plot"))
         plotVoltage();
     else if (key == QLatin1String("Print"))

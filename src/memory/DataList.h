@@ -11,8 +11,9 @@ class StatusPanel;
 
 /// The automatic data list ("Data List"): the readings of one set from the meter's memory,
 /// with a status panel (`LblMessage`) that shows the fill progress and then which set it
-/// holds. Its toolbar saves the list to a data file ("Save"), plots its voltage in the list
-/// plot ("Plot") and prints it ("Print"). The list plot and its range dialog close with it.
+/// holds. Its toolbar saves the list to a data file ("Save"), exports it as CSV ("Export
+/// CSV"), plots its voltage in the list plot ("Plot") and prints it ("Print"). The list plot and
+/// its range dialog close with it.
 class DataList : public MemoryList
 {
     Q_OBJECT

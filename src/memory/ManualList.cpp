@@ -17,14 +17,18 @@ const QStringList kWidthTexts{QStringLiteral(" 000000 "),     QStringLiteral("HH
 
 ManualList::ManualList(AppState& state, FileTransfer& transfer, QWidget* mainWindow)
     : MemoryList(QStringLiteral("ManualList"), QStringLiteral("Manual List"), kTitles, kWidthTexts,
-                 {{listImage(ListImage::Print), QStringLiteral("Print"), QStringLiteral("Print")}},
+                 {csvExportButton(),
+                  {listImage(ListImage::Print), QStringLiteral("Print"), QStringLiteral("Print")}},
                  state, transfer, mainWindow)
 {
 }
 
-void ManualList::runToolbarCommand(const QString&)
+void ManualList::runToolbarCommand(const QString& key)
 {
     if (handlerRunning() || isClosed())
         return;
-    print();
+    if (key == CsvExportKey)
+        exportCsv();
+    else
+        print();
 }

@@ -67,6 +67,13 @@ void MemoryList::print()
     leaveHandler();
 }
 
+void MemoryList::exportCsv()
+{
+    enterHandler();
+    m_transfer.ExportCsv(*this, *m_grid, FileTransfer::csvSourceOf(*m_grid), {});
+    leaveHandler();
+}
+
 void MemoryList::enterHandler()
 {
     ++m_handlers;

@@ -15,9 +15,9 @@ class TextGrid;
 struct AppState;
 
 /// What the two lists of downloaded readings share: a toolbar of image buttons, a nine-column
-/// grid under it with its titles and width texts, and printing through the save and print
-/// helpers. Closing the window stops taking rows; the object is deleted once a save, print or
-/// question of its own has ended, so those never lose their window or rows.
+/// grid under it with its titles and width texts, and printing and CSV export through the
+/// save and print helpers. Closing the window stops taking rows; the object is deleted once a save,
+/// print or question of its own has ended, so those never lose their window or rows.
 class MemoryList : public QWidget
 {
     Q_OBJECT
@@ -50,6 +50,8 @@ protected:
 
     /// Prints the grid through the print helper.
     void print();
+    /// Exports the grid as CSV, its first row on a date the user gives (today offered).
+    void exportCsv();
     /// A handler that runs events (a dialog, a save, a print): the toolbar is greyed and the
     /// object kept until every one has ended.
     void enterHandler();

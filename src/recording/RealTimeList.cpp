@@ -2,6 +2,8 @@
 
 #include "AppState.h"
 #include "BusyPointer.h"
+#include "Clock.h"
+#include "CsvReadings.h"
 #include "DataFileColumns.h"
 #include "DataFileLines.h"
 #include "FileTransfer.h"
@@ -34,6 +36,7 @@ RealTimeList::RealTimeList(AppState& state, Prompts& prompts, FileTransfer& tran
     m_toolbar = windowToolbar(
         this,
         {{listImage(ListImage::Save), QStringLiteral("Save"), QStringLiteral("Save As")},
+         csvExportButton(),
          {listImage(ListImage::Print), QStringLiteral("Print")}},
         [this](const QString& key) { runToolbarCommand(key); });
 
@@ -69,6 +72,13 @@ void RealTimeList::addRow(QStringView line)
 {
     m_grid->appendRow(line);
     const int row = m_grid->rows() - 1;
+    if (row == 1) {
+        // The stamps carry no date: the clock gives the first one's, and the export counts
+        // the midnights from there.
+        const QDateTime now = m_transfer.clock().now();
+        const std::optional<QTime> stamp = timeOfDay(m_grid->cellView(1, 1));
+        m_firstDate = stamp ? dateNearest(*stamp, now) : now.date();
+    }
     m_view->setCurrentRow(row);
     if (row > kRowsInView)
         m_view->setTopRow(m_view->topRow() + 1);
@@ -80,6 +90,8 @@ void RealTimeList::runToolbarCommand(const QString& key)
         return; // one save or print at a time; the toolbar is greyed meanwhile
     if (key == QLatin1String("Save"))
         save();
+    else if (key == CsvExportKey)
+        exportCsv();
     else if (key == QLatin1String("Print"))
         print();
 }
@@ -113,6 +125,14 @@ void RealTimeList::save()
         if (m_state.SaveFileChosen)
             m_transfer.SaveGridToFile(*this, *m_grid);
     }
+    leaveHandler();
+}
+
+void RealTimeList::exportCsv()
+{
+    enterHandler();
+    m_transfer.ExportCsv(*this, *m_grid, FileTransfer::csvSourceOf(*m_grid),
+                         {.date = m_firstDate, .ask = false});
     leaveHandler();
 }
 

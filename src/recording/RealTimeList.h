@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDate>
 #include <QWidget>
 
 class FileTransfer;
@@ -10,7 +11,7 @@ class TextGrid;
 struct AppState;
 
 /// The real-time list window ("Real Time List"): one grid row per PC sample while it is
-/// open, with a toolbar to save the rows to a data file or print them.
+/// open, with a toolbar to save the rows to a data file, export them as CSV or print them.
 ///
 /// Closing it (by the user or by the rows' stop check) hides it and stops its rows at once;
 /// the object itself is deleted only after any save or print of its own has ended, so those
@@ -30,7 +31,7 @@ public:
     /// Appends a row from a tab-separated line, makes it current, and from row 16 on moves
     /// the top row down by one so the newest row stays in view.
     void addRow(QStringView line);
-    /// Toolbar1_ButtonClick: "Save" or "Print".
+    /// Toolbar1_ButtonClick: "Save", "Export CSV" or "Print".
     void runToolbarCommand(const QString& key);
 
 signals:
@@ -42,6 +43,7 @@ protected:
 
 private:
     void save();
+    void exportCsv();
     void print();
     void enterHandler();
     void leaveHandler();
@@ -52,6 +54,7 @@ private:
     QToolBar* m_toolbar = nullptr;
     TextGrid* m_grid = nullptr;
     GridView* m_view = nullptr;
+    QDate m_firstDate;  // of the first row's stamp, from the clock when it came
     int m_handlers = 0; // save or print handlers running
     bool m_closed = false;
 };

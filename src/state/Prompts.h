@@ -30,8 +30,10 @@ public:
     virtual QString input(const QString& prompt, const QString& title,
                           const QString& defaultText) = 0;
     /// The save-file dialog: the chosen path, or empty for Cancel. The first of `filters` is
-    /// selected, no suffix is added, and replacing an existing file is confirmed first.
-    virtual QString saveFileName(QWidget* parent, const QStringList& filters) = 0;
+    /// selected; `suffix` (such as "csv") is added to a name typed without one, else none is;
+    /// replacing an existing file is confirmed first.
+    virtual QString saveFileName(QWidget* parent, const QStringList& filters,
+                                 const QString& suffix = {}) = 0;
     /// The open-file dialog with `title`: the chosen path, or empty for Cancel. The first of
     /// `filters` is selected.
     virtual QString openFileName(QWidget* parent, const QString& title,

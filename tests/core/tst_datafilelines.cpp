@@ -1,9 +1,12 @@
-// The data-file lines byte for byte, and the sample tick's decisions.
+// The data-file lines byte for byte, the sample tick's decisions, and readings as CSV.
+#include "CsvReadings.h"
 #include "DataFileLines.h"
 #include "Fetch.h"
 #include "SampleSchedule.h"
 
 #include <QTest>
+
+#include <ctime>
 
 namespace {
 
@@ -27,6 +30,7 @@ class TestDataFileLines : public QObject
 {
     Q_OBJECT
 private slots:
+    void initTestCase();
     void recorderHeader_data();
     void recorderHeader();
     void recorderLine_data();
@@ -43,7 +47,20 @@ private slots:
     void stopCheck();
     void intervalEntries_data();
     void intervalEntries();
+    void csvRows_data();
+    void csvRows();
+    void csvLiveRows();
+    void csvFirstDates_data();
+    void csvFirstDates();
 };
+
+// Central European time, given as a rule so that no time zone database is needed: +01:00 in
+// winter, +02:00 in summer.
+void TestDataFileLines::initTestCase()
+{
+    qputenv("TZ", "CET-1CEST,M3.5.0,M10.5.0/3");
+    tzset();
+}
 
 void TestDataFileLines::recorderHeader_data()
 {
@@ -268,6 +285,180 @@ void TestDataFileLines::intervalEntries()
     const std::optional<int> seconds =
         intervalFromEntry(fetched<QString>("entry"), 1, fetched<int>("maximum"));
     QCOMPARE(seconds.value_or(-1), fetched<int>("seconds"));
+}
+
+// The CSV rules over the value texts of the files and lists: the titles (a header line) name
+// the units, each line is a row of a file or list, and `csv` is the header and the rows made.
+void TestDataFileLines::csvRows_data()
+{
+    QTest::addColumn<QString>("titles");
+    QTest::addColumn<QDate>("date");
+    QTest::addColumn<QStringList>("lines");
+    QTest::addColumn<QStringList>("csv");
+    const QString recorder = ::recorderHeader("400 mOhm", true, "Celsius");
+    const QString manual =
+        "No.s\tTime\tV\t(m)Ohm\tAmp\tTemp\tIn-Cap(m)Ah\tOut-Cap(m)Ah\tT-Cap(m)Ah\t";
+    const QString headC = csvHeader(TemperatureUnit::Celsius);
+    const QString headF = csvHeader(TemperatureUnit::Fahrenheit);
+    const QDate dec8(2026, 12, 8);
+
+    QTest::newRow("mOhm, mA and mAh move three places, resolution kept")
+        << recorder << dec8
+        << QStringList{"1\t10:49:33\t12.53\t 41.2\t-511.0\t 25.3\t105.0(m)\t0.0(m)\t6.597(m)"}
+        << QStringList{headC, "1,2026-12-08T10:49:33+01:00,0,12.53,0.0412,-0.5110,25.3,0.1050,"
+                              "0.0000,0.006597,"};
+    QTest::newRow("Ohm, A and Ah as shown, leading zeros dropped")
+        << ::recorderHeader("4 Ohm", false, "Celsius") << dec8
+        << QStringList{"7\t09:30:05\t03.91\t1.250\t0.045\t 25.0\t0.694\t000.1\t.5"}
+        << QStringList{headC, "7,2026-12-08T09:30:05+01:00,0,3.91,1.250,0.045,25.0,0.694,0.1,0.5,"};
+    QTest::newRow("a grid save: its trailing tab, a summer date")
+        << recorder + "\t" << QDate(2026, 7, 1)
+        << QStringList{"1\t10:15:01\t12.53\t 41.2\t-511.0\t 25.3\t105.0(m)\t0.0(m)\t105.0(m)\t"}
+        << QStringList{headC, "1,2026-07-01T10:15:01+02:00,0,12.53,0.0412,-0.5110,25.3,0.1050,"
+                              "0.0000,0.1050,"};
+    QTest::newRow("overloads of every kind: empty cells, named in flags")
+        << recorder << dec8
+        << QStringList{"1\t10:00:00\t OL \t0.0L\t-OL \t  0L\t0L(m)\t-0L\t12.5(m)"}
+        << QStringList{headC, "1,2026-12-08T10:00:00+01:00,0,,,,,,,0.0125,OL:voltage "
+                              "OL:resistance -OL:current OL:temperature OL:in_capacity "
+                              "-OL:out_capacity"};
+    QTest::newRow("negative values, padded signs, no negative zero")
+        << recorder << dec8
+        << QStringList{"1\t10:00:00\t-12.34\t 0.000\t- 1.2\t-05.5\t-0.000\t-1.5(m)\t0"}
+        << QStringList{headC, "1,2026-12-08T10:00:00+01:00,0,-12.34,0.000000,-0.0012,-5.5,"
+                              "0.000,-0.0015,0,"};
+    QTest::newRow("blank values are empty cells alone; texts that are no number are flagged")
+        << recorder << dec8 << QStringList{"1\t10:00:00\t    \t-\t----\t12.3.4\tU\t\t 1C"}
+        << QStringList{headC, "1,2026-12-08T10:00:00+01:00,0,,,,,,,,?:current ?:temperature "
+                              "?:in_capacity ?:total_capacity"};
+    QTest::newRow("Fahrenheit as the recorder spells it")
+        << ::recorderHeader("40 mOhm", false, "Fahrenheih") << dec8
+        << QStringList{"1\t10:00:00\t12.00\t03.45\t1.250\t 77.2\t0.000\t0.000\t0.000"}
+        << QStringList{headF, "1,2026-12-08T10:00:00+01:00,0,12.00,0.00345,1.250,77.2,0.000,"
+                              "0.000,0.000,"};
+    QTest::newRow("no unit named: temperature and resistance flagged")
+        << ::recorderHeader("? Ohm", false, "") << dec8
+        << QStringList{"1\t10:00:00\t12.00\t1234\t1.250\t 25.0\t0.000\t0.000\t0.000",
+                       "2\t10:00:02\t12.00\t    \t1.250\t    \t0.000\t0.000\t0.000"}
+        << QStringList{headC,
+                       "1,2026-12-08T10:00:00+01:00,0,12.00,,1.250,,0.000,0.000,0.000,"
+                       "?:resistance ?:temperature",
+                       "2,2026-12-08T10:00:02+01:00,2,12.00,,1.250,,0.000,0.000,0.000,"};
+    QTest::newRow("the date rolls over at midnight, elapsed runs on")
+        << recorder << dec8
+        << QStringList{"1\t23:59:58\t1\t\t\t\t\t\t", "2\t00:00:01\t1\t\t\t\t\t\t",
+                       "3\t23:00:00\t1\t\t\t\t\t\t", "4\t23:00:00\t1\t\t\t\t\t\t",
+                       "5\t01:00:00\t1\t\t\t\t\t\t"}
+        << QStringList{headC,
+                       "1,2026-12-08T23:59:58+01:00,0,1,,,,,,,",
+                       "2,2026-12-09T00:00:01+01:00,3,1,,,,,,,",
+                       "3,2026-12-09T23:00:00+01:00,82802,1,,,,,,,",
+                       "4,2026-12-09T23:00:00+01:00,82802,1,,,,,,,",
+                       "5,2026-12-10T01:00:00+01:00,90002,1,,,,,,,"};
+    QTest::newRow("no date: the time of day alone, elapsed across midnight")
+        << recorder << QDate()
+        << QStringList{"1\t23:59:59\t1\t\t\t\t\t\t", "2\t00:00:01\t1\t\t\t\t\t\t"}
+        << QStringList{headC, "1,23:59:59,0,1,,,,,,,", "2,00:00:01,2,1,,,,,,,"};
+    QTest::newRow("a row without a time of day is flagged and counts no midnight")
+        << recorder << dec8
+        << QStringList{"1\t12:00:00\t1", "2\t\t1", "3\t1U:--:5 \t1", "4\t11:00:00\t1"}
+        << QStringList{headC, "1,2026-12-08T12:00:00+01:00,0,1,,,,,,,", "2,,,1,,,,,,,?:time",
+                       "3,,,1,,,,,,,?:time", "4,2026-12-09T11:00:00+01:00,82800,1,,,,,,,"};
+    QTest::newRow("manual list: units in each cell, the first unit heads the column")
+        << manual << dec8
+        << QStringList{"1\t10:45:12\t12.64\t03.47 / 40 mOhm\t1.250\t 77.2 F\t125.0 (m)\t0.000\t"
+                       "1.5 (m)",
+                       "2\t14:02:30\t1.298\t0.210 / 400 mOhm\t120.5(m)\t 23.9 C\t15.62 (m)\t"
+                       "0.000\t0.000",
+                       "3\t14:03:00\t0.0L\t0.000 / ? Ohm\t0.0L(m)\t    \t0.000\t0.000\t0.000"}
+        << QStringList{headF,
+                       "1,2026-12-08T10:45:12+01:00,0,12.64,0.00347,1.250,77.2,0.1250,0.000,"
+                       "0.0015,",
+                       "2,2026-12-08T14:02:30+01:00,11838,1.298,0.000210,0.1205,75.02,0.01562,"
+                       "0.000,0.000,",
+                       "3,2026-12-08T14:03:00+01:00,11868,,,,,0.000,0.000,0.000,OL:voltage "
+                       "?:resistance OL:current"};
+    QTest::newRow("manual list: Celsius heads, Fahrenheit converted")
+        << manual << dec8
+        << QStringList{"1\t10:00:00\t1\t\t\t-05.0 C\t\t\t", "2\t10:00:01\t1\t\t\t 77.2 F\t\t\t"}
+        << QStringList{headC, "1,2026-12-08T10:00:00+01:00,0,1,,,-5.0,,,,",
+                       "2,2026-12-08T10:00:01+01:00,1,1,,,25.11,,,,"};
+    QTest::newRow("record cells quoted as RFC 4180 has it")
+        << recorder << QDate()
+        << QStringList{"1,5\t10:00:00", "say \"2\"\t10:00:01", " 3 \t10:00:02"}
+        << QStringList{headC, "\"1,5\",10:00:00,0,,,,,,,,", "\"say \"\"2\"\"\",10:00:01,1,,,,,,,,",
+                       "3,10:00:02,2,,,,,,,,"};
+}
+
+void TestDataFileLines::csvRows()
+{
+    const CsvSource source = CsvSource::fromHeader(fetched<QString>("titles"));
+    const QStringList lines = fetched<QStringList>("lines");
+    QList<QStringList> rows;
+    for (const QString& line : lines)
+        rows << line.split(QLatin1Char('\t'));
+    const TemperatureUnit unit = temperatureColumnUnit(
+        source, rows.size(), [&](qsizetype r) { return QStringView(rows[r].value(5)); });
+    CsvReadings csv(unit, fetched<QDate>("date"));
+    QStringList made{csv.header()};
+    for (const QStringList& cells : rows)
+        made << csv.row(views(cells), source);
+    QCOMPARE(made, fetched<QStringList>("csv"));
+}
+
+// A live reading carries its own units and its date; elapsed_s keeps the milliseconds.
+void TestDataFileLines::csvLiveRows()
+{
+    CurrentReading r = readingWith({"3.912", "500.0", "045.0", " 77.2", "1.389", "0.0L", "2.777"},
+                                   {true, false, true});
+    r.milliAmps = true;
+    r.RangeText = QStringLiteral("4 Ohm");
+    r.TempUnitText = QStringLiteral("Fahrenheih");
+    const QDateTime first(QDate(2026, 12, 8), QTime(23, 59, 59));
+    CsvReadings csv(TemperatureUnit::Celsius);
+    QCOMPARE(csv.row(1, first, r), QString("1,2026-12-08T23:59:59+01:00,0,3.912,500.0,0.0450,25.11,"
+                                           "0.001389,,0.002777,OL:out_capacity"));
+    r.milliAmps = false;
+    r.RangeText = QStringLiteral("40 mOhm");
+    r.TempUnitText = QStringLiteral("Celsius");
+    QCOMPARE(csv.row(2, first.addMSecs(1500), r),
+             QString("2,2026-12-09T00:00:00+01:00,1.5,3.912,0.5000,45.0,77.2,0.001389,,0.002777,"
+                     "OL:out_capacity"));
+    QCOMPARE(csvBytes(u"a,b"), QByteArray("a,b\n"));
+}
+
+// The date offered for a file's first row, from when the file was last written; and the date
+// of a live stamp near midnight.
+void TestDataFileLines::csvFirstDates_data()
+{
+    QTest::addColumn<QStringList>("times");
+    QTest::addColumn<QDateTime>("lastWritten");
+    QTest::addColumn<QDate>("first");
+    const QDateTime dec8(QDate(2026, 12, 8), QTime(12, 0));
+    QTest::newRow("written after its last row")
+        << QStringList{"10:00:00", "11:59:00"} << dec8 << QDate(2026, 12, 8);
+    QTest::newRow("a stamp a little ahead of the clock")
+        << QStringList{"11:59:00", "12:05:00"} << dec8 << QDate(2026, 12, 8);
+    QTest::newRow("last row before midnight, written after")
+        << QStringList{"23:59:58"} << QDateTime(QDate(2026, 12, 9), QTime(0, 0, 3))
+        << QDate(2026, 12, 8);
+    QTest::newRow("two midnights passed")
+        << QStringList{"22:00:00", "02:00:00", "23:00:00", "01:00:00", "bad"} << dec8
+        << QDate(2026, 12, 6);
+    QTest::newRow("no times") << QStringList{"", "xx"} << dec8 << QDate(2026, 12, 8);
+}
+
+void TestDataFileLines::csvFirstDates()
+{
+    TimeOfDayRun run;
+    for (const QString& time : fetched<QStringList>("times"))
+        (void)run.next(time);
+    QCOMPARE(run.firstDate(fetched<QDateTime>("lastWritten")), fetched<QDate>("first"));
+    const QDateTime now(QDate(2026, 12, 8), QTime(0, 0, 2));
+    QCOMPARE(dateNearest(QTime(23, 59, 58), now), QDate(2026, 12, 7));
+    QCOMPARE(dateNearest(QTime(0, 0, 5), now), QDate(2026, 12, 8));
+    QCOMPARE(dateNearest(QTime(0, 0, 1), QDateTime(QDate(2026, 12, 8), QTime(23, 59, 59))),
+             QDate(2026, 12, 9));
 }
 
 QTEST_APPLESS_MAIN(TestDataFileLines)

@@ -1,9 +1,12 @@
+#include "CsvReadings.h"
 #include "DataFileReader.h"
 #include "Fetch.h"
 
 #include <QBuffer>
 #include <QFile>
 #include <QTest>
+
+#include <ctime>
 
 namespace {
 
@@ -101,6 +104,10 @@ private slots:
     void headers();
     void goldenFiles_data();
     void goldenFiles();
+    void convertsToGoldenCsv_data();
+    void convertsToGoldenCsv();
+    void refusesToConvert_data();
+    void refusesToConvert();
 };
 
 void TestDataFileReader::lines_data()
@@ -288,6 +295,71 @@ void TestDataFileReader::goldenFiles()
                                  "",     "In-Cap", "Out-Cap", "T-Cap"};
     QCOMPARE(DataFileHeader::fromLine(out.headerLine).appliedTo(loadTitles),
              fetched<QStringList>("titles"));
+}
+
+namespace {
+
+QByteArray golden(const QString& name)
+{
+    QFile file(QStringLiteral(CELLDESK_TEST_DATA "/") + name);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+} // namespace
+
+// The files this program writes, converted to CSV: a recording, a list save in milliamperes,
+// a saved set of the meter's memory, and a night's recording in Fahrenheit with overloads
+// that passes midnight. The dates are offered as from a file written at `written`.
+void TestDataFileReader::convertsToGoldenCsv_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QDate>("date");
+    QTest::addColumn<QDateTime>("written");
+    QTest::addColumn<QString>("csv");
+    QTest::addColumn<int>("rows");
+    const QDate dec8(2026, 12, 8);
+    const QDateTime evening(dec8, QTime(18, 0));
+    QTest::newRow("recording") << "recording.txt" << dec8 << evening << "recording.csv" << 3;
+    QTest::newRow("list save") << "list-save.txt" << dec8 << evening << "list-save.csv" << 3;
+    QTest::newRow("set save") << "memory-set-save.txt" << QDate(2026, 12, 6)
+                              << QDateTime(QDate(2026, 12, 6), QTime(9, 30, 10))
+                              << "memory-set-save.csv" << 3;
+    QTest::newRow("overnight") << "overnight.txt" << dec8
+                               << QDateTime(QDate(2026, 12, 9), QTime(7, 0)) << "overnight.csv"
+                               << 5;
+}
+
+void TestDataFileReader::convertsToGoldenCsv()
+{
+    qputenv("TZ", "CET-1CEST,M3.5.0,M10.5.0/3");
+    tzset();
+    const QByteArray bytes = golden(fetched<QString>("file"));
+    QVERIFY(!bytes.isEmpty());
+    QCOMPARE(dataFileFirstDate(bytes, fetched<QDateTime>("written")), fetched<QDate>("date"));
+    const CsvConversion out = convertDataFile(bytes, fetched<QDate>("date"));
+    QCOMPARE(out.error, QString());
+    QCOMPARE(out.rows, fetched<int>("rows"));
+    QCOMPARE(out.csv, golden(fetched<QString>("csv")));
+}
+
+void TestDataFileReader::refusesToConvert_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("error");
+    QTest::newRow("empty") << QByteArray() << "It is empty: this is no data file.";
+    QTest::newRow("NUL bytes") << QByteArray("No.s\tTime\r\n1\t\0\r\n", 17)
+                               << "It holds NUL bytes: this is no data file.";
+    QTest::newRow("a line too long")
+        << QByteArray("No.s\r\n1\t10:00:00\r\n") + QByteArray(70000, 'x')
+        << "Line 3 is longer than 65536 characters: this is no data file.";
+}
+
+void TestDataFileReader::refusesToConvert()
+{
+    const CsvConversion out = convertDataFile(fetched<QByteArray>("bytes"), QDate(2026, 12, 8));
+    QCOMPARE(out.error, fetched<QString>("error"));
+    QCOMPARE(out.csv, QByteArray());
+    QCOMPARE(out.rows, 0);
 }
 
 QTEST_APPLESS_MAIN(TestDataFileReader)

@@ -1,7 +1,8 @@
 // The meter memory end to end: the toolbar's "Memory" downloads the emulator's memory over the
 // pty into the Data Logger window, a set click and "Read Manual" fill the lists, Save writes the
-// data list, the two erases send their commands; and the downloads that fail, are refused or
-// are cut short. After every path the poll decodes frames again.
+// data list, Export CSV both lists, the two erases send their commands; and the downloads that
+// fail, are refused or are cut short. After every path the poll decodes frames again.
+#include "CsvReadings.h"
 #include "DataList.h"
 #include "Fetch.h"
 #include "FrontPanel.h"
@@ -244,6 +245,16 @@ void TestMemory::setToDataListToSave()
     p.prompts.fileAnswers << path;
     list->runToolbarCommand("Save");
     QCOMPARE(fileBytes(path), fileBytes(CELLDESK_TEST_DATA "/memory-set-save.txt"));
+
+    // The same rows as CSV, on the date offered: today's, the set holding none.
+    qputenv("TZ", "CET-1CEST,M3.5.0,M10.5.0/3");
+    tzset();
+    p.prompts.inputAnswers << "2026-12-06";
+    p.prompts.fileAnswers << dir.filePath("set1");
+    list->runToolbarCommand("Export CSV");
+    QCOMPARE(p.prompts.of(Kind::Input).constLast().defaultText, QString("2026-12-06"));
+    QCOMPARE(fileBytes(dir.filePath("set1.csv")),
+             fileBytes(CELLDESK_TEST_DATA "/memory-set-save.csv"));
     QVERIFY(pollBack(p));
 }
 
@@ -334,6 +345,23 @@ void TestMemory::readManualTwice()
     QCOMPARE(p.state.reading.TempUnitText, unit);
     QCOMPARE(p.state.reading.milliAmps, milliAmps);
     QVERIFY(!p.state.DisplayFrozen);
+
+    // Export CSV reads each row's own units: ranges, mA, overloads.
+    qputenv("TZ", "CET-1CEST,M3.5.0,M10.5.0/3");
+    tzset();
+    QTemporaryDir dir;
+    p.prompts.inputAnswers << "2026-12-06";
+    p.prompts.fileAnswers << dir.filePath("manual.csv");
+    list->runToolbarCommand("Export CSV");
+    const QList<QByteArray> csv = fileBytes(dir.filePath("manual.csv")).split('\n');
+    QCOMPARE(csv.size(), 8); // the titles, six rows and the end of the last
+    QCOMPARE(csv[0], csvBytes(csvHeader(TemperatureUnit::Celsius)).trimmed());
+    QCOMPARE(csv[1], "1,2026-12-06T10:45:12+01:00,0,12.64,0.00347,1.250,26.3,0.000,0.1250,0.1250,");
+    // An earlier time of day is on the next day.
+    QCOMPARE(csv[2], "2,2026-12-07T08:15:00+01:00,77388,,,0.000,24.5,0.000,0.000000,0.000000,"
+                     "OL:voltage OL:resistance");
+    QCOMPARE(csv[3], "3,2026-12-07T14:02:30+01:00,98238,1.298,0.000210,0.1205,23.9,0.000,0.01562,"
+                     "0.01562,");
 
     // Closed, the list starts afresh.
     list->close();

@@ -3,6 +3,7 @@
 // and plotting a column in the stored-data graph.
 #include "AppState.h"
 #include "AxisEdit.h"
+#include "Clock.h"
 #include "Fetch.h"
 #include "FileList.h"
 #include "FileTransfer.h"
@@ -33,7 +34,8 @@ struct FileRig
     AppState state;
     ScriptedPrompts prompts;
     PollTimers timers;
-    FileTransfer transfer{state, prompts, timers};
+    ManualClock clock;
+    FileTransfer transfer{state, prompts, timers, clock};
     QWidget mainWindow;
     OpenFileCommand open{state, prompts, transfer, &mainWindow};
     QTemporaryDir dir;
@@ -185,6 +187,8 @@ private slots:
     void clickPlotsTheColumn_data();
     void clickPlotsTheColumn();
     void listWithoutRowsPlotsNothing();
+    void exportsTheGoldenCsv_data();
+    void exportsTheGoldenCsv();
     void plotOutlivesTheList();
 };
 
@@ -218,7 +222,7 @@ void TestFileList::opensTheGoldenRecordingBesideTheMainWindow()
     QStringList buttons;
     for (QAction* a : list->findChild<QToolBar*>("Toolbar1")->actions())
         buttons << a->property("Key").toString() + "=" + a->toolTip();
-    QCOMPARE(buttons, (QStringList{"Plot=Plot", "Print=Print"}));
+    QCOMPARE(buttons, (QStringList{"Export CSV=Export CSV", "Plot=Plot", "Print=Print"}));
     // Every column is as wide as its width text.
     GridView& view = list->view();
     const QFontMetrics m = view.fontMetrics();
@@ -628,5 +632,47 @@ void TestFileList::plotOutlivesTheList()
     QCOMPARE(plot->graph()->plot(1)->data()->size(), 20);
 }
 
+// Export CSV offers the file's date, counted back over the midnights its rows pass from the
+// time it was last written, and writes what `celldesk-cli convert` writes.
+void TestFileList::exportsTheGoldenCsv_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QDateTime>("written");
+    QTest::newRow("recording") << "recording" << QDateTime(QDate(2026, 12, 8), QTime(18, 0));
+    QTest::newRow("overnight") << "overnight" << QDateTime(QDate(2026, 12, 9), QTime(7, 0));
+}
+
+void TestFileList::exportsTheGoldenCsv()
+{
+    qputenv("TZ", "CET-1CEST,M3.5.0,M10.5.0/3");
+    tzset();
+    FileRig rig;
+    const QString name = fetched<QString>("file");
+    QFile golden(QStringLiteral(CELLDESK_TEST_DATA "/") + name + ".txt");
+    QVERIFY(golden.open(QIODevice::ReadOnly));
+    const QString path = rig.write(name + ".txt", golden.readAll());
+    QFile copy(path);
+    QVERIFY(copy.open(QIODevice::ReadWrite));
+    QVERIFY(copy.setFileTime(fetched<QDateTime>("written"), QFileDevice::FileModificationTime));
+    copy.close();
+    FileList* list = rig.load(path);
+    QVERIFY(list);
+    rig.prompts.asked.clear();
+    rig.prompts.inputAnswers << "2026-12-08";
+    rig.prompts.fileAnswers << rig.dir.filePath(name);
+    for (QAction* a : list->findChild<QToolBar*>("Toolbar1")->actions()) {
+        if (a->property("Key").toString() == "Export CSV")
+            a->trigger();
+    }
+    const auto asked = rig.prompts.of(ScriptedPrompts::Kind::Input);
+    QCOMPARE(asked.size(), 1);
+    QCOMPARE(asked[0].defaultText, QString("2026-12-08"));
+    QFile csv(rig.dir.filePath(name + ".csv"));
+    QVERIFY(csv.open(QIODevice::ReadOnly));
+    QFile expected(QStringLiteral(CELLDESK_TEST_DATA "/") + name + ".csv");
+    QVERIFY(expected.open(QIODevice::ReadOnly));
+    QCOMPARE(csv.readAll(), expected.readAll());
+    QVERIFY(rig.prompts.of(ScriptedPrompts::Kind::Message).isEmpty());
+}
 QTEST_MAIN(TestFileList)
 #include "tst_filelist.moc"

@@ -1,5 +1,6 @@
 // The text grid behind the list windows, and the save and print helpers over it.
 #include "AppState.h"
+#include "Clock.h"
 #include "Fetch.h"
 #include "FileTransfer.h"
 #include "GridView.h"
@@ -7,11 +8,14 @@
 #include "ScriptedPrompts.h"
 #include "TextGrid.h"
 
+#include <QDir>
 #include <QFile>
 #include <QHeaderView>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+
+#include <ctime>
 
 namespace {
 
@@ -36,7 +40,8 @@ struct Helpers
     AppState state;
     ScriptedPrompts prompts;
     PollTimers timers;
-    FileTransfer transfer{state, prompts, timers};
+    ManualClock clock;
+    FileTransfer transfer{state, prompts, timers, clock};
     QWidget window;
     TextGrid grid{3};
     QStringList captions; // every caption the window showed
@@ -59,6 +64,7 @@ class TestGrid : public QObject
 {
     Q_OBJECT
 private slots:
+    void initTestCase();
     void addRowSplitsOnTabs_data();
     void addRowSplitsOnTabs();
     void setCellKeepsTheOtherCells();
@@ -69,10 +75,19 @@ private slots:
     void saveWritesEveryRowWithCaptions();
     void saveFailureIsTold_data();
     void saveFailureIsTold();
+    void exportCsv_data();
+    void exportCsv();
     void printToPdfPausesOnlyThePoll();
     void printCancelledOrFailingRestoresEverything_data();
     void printCancelledOrFailingRestoresEverything();
 };
+
+// The CSV dates are local time with their offset: Central European time, as a rule.
+void TestGrid::initTestCase()
+{
+    qputenv("TZ", "CET-1CEST,M3.5.0,M10.5.0/3");
+    tzset();
+}
 
 void TestGrid::addRowSplitsOnTabs_data()
 {
@@ -230,6 +245,99 @@ void TestGrid::saveFailureIsTold()
     QVERIFY(told.title.isEmpty());
     QCOMPARE(h.window.windowTitle(), QString("Real Time List"));
     QVERIFY(!h.state.SaveFileChosen);
+    QVERIFY(!QGuiApplication::overrideCursor());
+}
+
+// Export CSV: the date of the first row asked for (today offered, the clock's) unless the
+// list knows it, a ".csv" file, written whole; a cancel writes nothing, a failure is told.
+void TestGrid::exportCsv_data()
+{
+    QTest::addColumn<QDate>("date");
+    QTest::addColumn<bool>("ask");
+    QTest::addColumn<QStringList>("entries");
+    QTest::addColumn<QString>("answer"); // in a temporary folder; empty for Cancel
+    QTest::addColumn<QStringList>("asked");
+    QTest::addColumn<QString>("written"); // empty: nothing
+    const QStringList asked{"Input 2026-12-06", "SaveFile csv"};
+    QTest::newRow("today offered, .csv added")
+        << QDate() << true << QStringList{"2026-12-08"} << "rows" << asked << "rows.csv";
+    QTest::newRow("a name with a suffix kept")
+        << QDate() << true << QStringList{" 2026-12-08 "} << "rows.txt" << asked << "rows.txt";
+    QTest::newRow("a file's date offered")
+        << QDate(2026, 12, 1) << true << QStringList{"2026-12-08"} << "rows"
+        << QStringList{"Input 2026-12-01", "SaveFile csv"} << "rows.csv";
+    QTest::newRow("no date: asked again")
+        << QDate() << true << QStringList{"8.12.2026", "2026-02-30", "2026-12-08"} << "rows"
+        << QStringList{"Input 2026-12-06", "Message",          "Input 8.12.2026",
+                       "Message",          "Input 2026-02-30", "SaveFile csv"}
+        << "rows.csv";
+    QTest::newRow("date cancelled")
+        << QDate() << true << QStringList{} << "rows" << QStringList{"Input 2026-12-06"} << "";
+    QTest::newRow("file cancelled")
+        << QDate() << true << QStringList{"2026-12-08"} << "" << asked << "";
+    QTest::newRow("date known: not asked") << QDate(2026, 12, 8) << false << QStringList{} << "rows"
+                                           << QStringList{"SaveFile csv"} << "rows.csv";
+    QTest::newRow("no such folder: told")
+        << QDate(2026, 12, 8) << false << QStringList{} << "no-such-folder/rows.csv"
+        << QStringList{"SaveFile csv", "Message"} << "";
+}
+
+void TestGrid::exportCsv()
+{
+    Helpers h;
+    QTemporaryDir dir;
+    h.state.SaveFileName = QStringLiteral("/recording/in/use.txt");
+    h.state.SaveFileChosen = true;
+    TextGrid grid(9);
+    const QStringList titles{"No.s",    "Time",    "V",        "400 mOhm", "mAmp",
+                             "Celsius", "In-Cap ", "Out-Cap ", "T-Cap "};
+    for (int c = 0; c < 9; ++c)
+        grid.setTitle(c, titles[c]);
+    grid.appendRow(u"1\t23:59:59\t12.53\t 41.2\t-511.0\t 25.3\t105.0(m)\t0.0(m)\t OL ");
+    grid.appendRow(u"2\t00:00:01\t12.52\t 41.2\t-510.9\t 25.3\t105.3(m)\t0.0(m)\t0.000");
+    h.prompts.inputAnswers = fetched<QStringList>("entries");
+    const QString answer = fetched<QString>("answer");
+    if (!answer.isEmpty())
+        h.prompts.fileAnswers << dir.filePath(answer);
+
+    const bool written = h.transfer.ExportCsv(h.window, grid, FileTransfer::csvSourceOf(grid),
+                                              {fetched<QDate>("date"), fetched<bool>("ask")});
+    QStringList asked;
+    for (const auto& a : h.prompts.asked) {
+        if (a.kind == ScriptedPrompts::Kind::Input)
+            asked << "Input " + a.defaultText;
+        else if (a.kind == ScriptedPrompts::Kind::SaveFile)
+            asked << "SaveFile " + a.suffix;
+        else
+            asked << "Message";
+    }
+    QCOMPARE(asked, fetched<QStringList>("asked"));
+    for (const auto& a : h.prompts.of(ScriptedPrompts::Kind::SaveFile))
+        QCOMPARE(a.filters, (QStringList{"CSV Files (*.csv)", "All Files (*.*)"}));
+    for (const auto& a : h.prompts.of(ScriptedPrompts::Kind::Input)) {
+        QCOMPARE(a.text, QString("Enter the DATE of the first record\r\n(YYYY-MM-DD) "));
+        QCOMPARE(a.title, QString("Export CSV"));
+    }
+    const QString name = fetched<QString>("written");
+    QCOMPARE(written, !name.isEmpty());
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files),
+             name.isEmpty() ? QStringList() : QStringList{name});
+    if (!name.isEmpty()) {
+        QCOMPARE(contents(dir.filePath(name)),
+                 csvBytes(csvHeader(TemperatureUnit::Celsius)) +
+                     "1,2026-12-08T23:59:59+01:00,0,12.53,0.0412,-0.5110,25.3,0.1050,0.0000,,"
+                     "OL:total_capacity\n"
+                     "2,2026-12-09T00:00:01+01:00,2,12.52,0.0412,-0.5109,25.3,0.1053,0.0000,"
+                     "0.000,\n");
+    }
+    if (answer.startsWith("no-such-folder")) {
+        const auto& told = h.prompts.asked.last();
+        QVERIFY2(told.text.contains(dir.filePath(answer)), qPrintable(told.text));
+        QCOMPARE(told.icon, Prompts::Icon::Critical);
+    }
+    // The recording's file stays the program's save file.
+    QCOMPARE(h.state.SaveFileName, QString("/recording/in/use.txt"));
+    QVERIFY(h.state.SaveFileChosen);
     QVERIFY(!QGuiApplication::overrideCursor());
 }
 

@@ -36,7 +36,7 @@ private slots:
     void unitChangeAddsItsRowThenCloses();
     void reopenedListStartsAtRowOne();
     void saveRefusedWhileRecording();
-    void savesTheGoldenFile();
+    void savesTheGoldenFiles();
     void closedWhileItsSaveDialogIsOpen();
     void closedInTheMiddleOfItsPrint();
 };
@@ -61,11 +61,11 @@ void TestRealTimeList::listOpensBesideTheMainWindowWithTheUnitsInForce()
     QCOMPARE(rig.state.ListRangeText, QString("400 mOhm"));
     QCOMPARE(rig.state.ListTempUnitText, QString("Fahrenheih"));
     QVERIFY(rig.state.ListMilliAmps);
-    // Its toolbar: Save and Print by key, with their tooltips.
+    // Its toolbar: Save, Export CSV and Print by key, with their tooltips.
     QStringList buttons;
     for (QAction* a : list->findChild<QToolBar*>("Toolbar1")->actions())
         buttons << a->property("Key").toString() + "=" + a->toolTip();
-    QCOMPARE(buttons, (QStringList{"Save=Save As", "Print=Print"}));
+    QCOMPARE(buttons, (QStringList{"Save=Save As", "Export CSV=Export CSV", "Print=Print"}));
     // Header and 15 whole rows in view.
     GridView& view = list->view();
     QVERIFY(view.viewport()->height() >= 15 * view.rowHeight());
@@ -193,9 +193,14 @@ void TestRealTimeList::saveRefusedWhileRecording()
     QVERIFY(rig.state.FileRecording);
 }
 
-void TestRealTimeList::savesTheGoldenFile()
+// Save writes the data file, Export CSV the same rows as CSV, dated by the clock when the
+// first row came (it asks for no date) and not refused while a recording runs.
+void TestRealTimeList::savesTheGoldenFiles()
 {
+    qputenv("TZ", "CET-1CEST,M3.5.0,M10.5.0/3");
+    tzset();
     RecordingRig rig;
+    rig.clock.advanceMs(2 * 86400 * 1000); // 2026-12-08 12:00
     QTemporaryDir dir;
     rig.state.reading.milliAmps = true;
     rig.list.runListCommand();
@@ -213,6 +218,14 @@ void TestRealTimeList::savesTheGoldenFile()
     QVERIFY(!rig.state.SaveFileChosen);
     QCOMPARE(rig.list.window()->windowTitle(), QString("Real Time List"));
     QVERIFY(!QGuiApplication::overrideCursor());
+
+    rig.state.FileRecording = true;
+    rig.clock.advanceMs(3 * 86400 * 1000); // the date is the first row's, not the export's
+    rig.prompts.fileAnswers << dir.filePath("list");
+    rig.list.window()->runToolbarCommand(QStringLiteral("Export CSV"));
+    QCOMPARE(fileBytes(dir.filePath("list.csv")), fileBytes(CELLDESK_TEST_DATA "/list-save.csv"));
+    QVERIFY(rig.prompts.of(ScriptedPrompts::Kind::Input).isEmpty());
+    QCOMPARE(rig.prompts.of(ScriptedPrompts::Kind::Message).size(), 0);
 }
 
 void TestRealTimeList::closedWhileItsSaveDialogIsOpen()

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "AppState.h"
+#include "Clock.h"
 #include "FileTransfer.h"
 #include "LiveList.h"
 #include "PollTimers.h"
@@ -20,7 +21,8 @@ struct RecordingRig
     AppState state;
     ScriptedPrompts prompts;
     PollTimers timers;
-    FileTransfer transfer{state, prompts, timers};
+    ManualClock clock;
+    FileTransfer transfer{state, prompts, timers, clock};
     QWidget mainWindow;
     QLabel rec{QStringLiteral("Rec."), &mainWindow};
     QLabel count{&mainWindow};

@@ -2,6 +2,7 @@
 
 #include "Prompts.h"
 
+#include <QFileInfo>
 #include <QList>
 #include <QPrinter>
 
@@ -29,6 +30,7 @@ public:
         Kind kind = Kind::Message;
         QString defaultText{}; ///< an input box's default
         QStringList filters{}; ///< a file dialog's name filters
+        QString suffix{};      ///< the save dialog's suffix for names typed without one
     };
 
     QList<Asked> asked;
@@ -56,10 +58,14 @@ public:
         ask({.text = prompt, .title = title, .kind = Kind::Input, .defaultText = defaultText});
         return inputAnswers.isEmpty() ? QString() : inputAnswers.takeFirst();
     }
-    QString saveFileName(QWidget*, const QStringList& filters) override
+    /// Adds the suffix to an answer without one, as the dialog does to a typed name.
+    QString saveFileName(QWidget*, const QStringList& filters, const QString& suffix = {}) override
     {
-        ask({.kind = Kind::SaveFile, .filters = filters});
-        return fileAnswers.isEmpty() ? QString() : fileAnswers.takeFirst();
+        ask({.kind = Kind::SaveFile, .filters = filters, .suffix = suffix});
+        QString path = fileAnswers.isEmpty() ? QString() : fileAnswers.takeFirst();
+        if (!path.isEmpty() && !suffix.isEmpty() && QFileInfo(path).suffix().isEmpty())
+            path += QLatin1Char('.') + suffix;
+        return path;
     }
     QString openFileName(QWidget*, const QString& title, const QStringList& filters) override
     {
