@@ -25,6 +25,8 @@
 #include <QTest>
 #include <QToolBar>
 
+#include <sys/stat.h>
+
 namespace {
 
 /// The Open command as the main window holds it, without a meter.
@@ -309,13 +311,17 @@ void TestFileList::cancelKeepsTheOpenList()
 void TestFileList::fileThatCannotBeOpenedKeepsTheOpenList_data()
 {
     QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("text"); // %1: the path
     QTest::addColumn<QString>("reason");
-    QTest::newRow("missing") << "missing.txt"
-                             << "No such file or directory";
-    QTest::newRow("folder") << "folder"
-                            << "directory";
-    QTest::newRow("no permission") << "locked.txt"
-                                   << "Permission denied";
+    const QString cannot = QStringLiteral("Cannot open %1");
+    const QString notData = QStringLiteral("%1 is not a data file.");
+    QTest::newRow("missing") << "missing.txt" << cannot << "No such file or directory";
+    QTest::newRow("no permission") << "locked.txt" << cannot << "Permission denied";
+    QTest::newRow("folder") << "folder" << notData << "It is a folder.";
+    // Opening a pipe that nothing writes would wait for a writer for ever.
+    QTest::newRow("named pipe") << "pipe" << notData << "It is a named pipe.";
+    QTest::newRow("device") << "/dev/null" << notData << "It is a device.";
+    QTest::newRow("NUL byte") << "nul.txt" << notData << "binary data";
 }
 
 void TestFileList::fileThatCannotBeOpenedKeepsTheOpenList()
@@ -324,9 +330,13 @@ void TestFileList::fileThatCannotBeOpenedKeepsTheOpenList()
     QFETCH(QString, name);
     FileList* first = rig.load(rig.write("a.txt", recorderFile(3)));
     QVERIFY(first);
-    const QString path = rig.dir.filePath(name);
+    const QString path = name.startsWith('/') ? name : rig.dir.filePath(name);
     if (name == "folder")
         QVERIFY(QDir(rig.dir.path()).mkdir(name));
+    if (name == "pipe")
+        QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+    if (name == "nul.txt")
+        rig.write(name, recorderFile(3).replace(70, 1, QByteArray(1, '\0')));
     if (name == "locked.txt") {
         rig.write(name, recorderFile(1));
         QFile::setPermissions(path, QFileDevice::Permissions());
@@ -340,7 +350,7 @@ void TestFileList::fileThatCannotBeOpenedKeepsTheOpenList()
     QCOMPARE(first->grid().rows(), 4);
     const auto messages = rig.prompts.of(ScriptedPrompts::Kind::Message);
     QCOMPARE(messages.size(), 1);
-    QCOMPARE(messages[0].text, "Cannot open " + QDir::toNativeSeparators(path));
+    QCOMPARE(messages[0].text, fetched<QString>("text").arg(QDir::toNativeSeparators(path)));
     QCOMPARE(messages[0].icon, Prompts::Icon::Critical);
     QVERIFY2(messages[0].details.contains(fetched<QString>("reason")),
              qPrintable(messages[0].details));
