@@ -50,6 +50,6 @@ private:
     bool m_closed = false;
 };
 
-/// A number as the dialog writes it: the shortest text that reads back as the same single-
-/// precision number ("-60", "0.5", "25").
+/// A number as the dialog writes it: the shortest plain decimal text (never an exponent) that
+/// reads back as the same single-precision number ("-60", "0.5", "100000").
 [[nodiscard]] QString shortestNumberText(float value);
