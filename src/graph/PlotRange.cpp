@@ -62,7 +62,7 @@ QString shortestNumberText(float value)
     return QString::fromLatin1(buffer, end - buffer);
 }
 
-PlotRange::PlotRange(PlotRequest& request, Prompts& prompts, QWidget* parent)
+PlotRange::PlotRange(const PlotRequest& request, Prompts& prompts, QWidget* parent)
     : QWidget(parent, Qt::Dialog), m_request(request), m_prompts(prompts)
 {
     setObjectName(QStringLiteral("PlotRange"));
