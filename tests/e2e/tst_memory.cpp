@@ -4,6 +4,7 @@
 // are cut short. After every path the poll decodes frames again.
 #include "DataList.h"
 #include "Fetch.h"
+#include "FileList.h"
 #include "FrontPanel.h"
 #include "GridView.h"
 #include "ListPlot.h"
@@ -11,6 +12,7 @@
 #include "MemoryDownload.h"
 #include "MemoryManager.h"
 #include "MeterMemory.h"
+#include "OpenFileCommand.h"
 #include "PlotRange.h"
 #include "SimMemory.h"
 #include "StatusPanel.h"
@@ -264,8 +266,9 @@ void TestMemory::saveRefusedWhileRecording()
     QCOMPARE(p.prompts.asked[0].icon, Icon::Critical);
 }
 
-// Plot draws the listed voltages over their full scale; the plot and its range dialog close
-// with their list; an empty list plots nothing.
+// Plot draws the listed voltages over their full scale, and goes on doing so when a file list's
+// column click changes the program's plot request; the plot and its range dialog close with
+// their list; an empty list plots nothing.
 void TestMemory::plotFromTheDataList()
 {
     FrontPanel p;
@@ -286,10 +289,36 @@ void TestMemory::plotFromTheDataList()
     QVERIFY(q.ValueMax > q.ValueMin);
     QCOMPARE(q.FullScaleMin, -60.0f);
     QCOMPARE(q.FullScaleMax, 60.0f);
+
+    QTemporaryDir dir;
+    const QString path = dir.filePath("file.txt");
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("No.s\tTime\tV\t4 Ohm\tAmp\tCelsius\r\n1\t10:00:00\t1.5\t1.2\t0.5\t25.0\t105\r\n");
+    file.close();
+    p.prompts.fileAnswers << path;
+    p.clickToolbar("Open");
+    QPointer<FileList> fileList = p.controller->openFile().window();
+    QVERIFY(fileList);
+    QTRY_VERIFY(!fileList->isLoading());
+    fileList->plotColumn(6);
+    QCOMPARE(q.Title, QString("In-Cap"));
+    QCOMPARE(plot->request().Title, QString("V"));
+
     plot->runToolbarCommand("Limit");
     QPointer<PlotRange> range = list->range();
     QVERIFY(range && range->isVisible());
     QCOMPARE(range->windowTitle(), QString("Plot Range ( V )"));
+    range->accept();
+    QTRY_VERIFY(!range && !plot);
+    plot = list->plot();
+    QVERIFY(plot && plot->isVisible());
+    QCOMPARE(plot->request().Title, QString("V"));
+    QCOMPARE(plot->request().FullScaleMax, 60.0f);
+    QCOMPARE(plot->request().RecordTo, 3.0f);
+    plot->runToolbarCommand("Limit");
+    range = list->range();
+    QVERIFY(range);
 
     list->close();
     QTRY_VERIFY(!plot && !range);
@@ -301,9 +330,11 @@ void TestMemory::plotFromTheDataList()
     w->showSet(1);
     QCOMPARE(w->dataList()->dataRows(), 0);
     QCOMPARE(w->dataList()->statusPanel()->text(), QString("0 in No.1 Set"));
+    const PlotRequest before = q;
     w->dataList()->runToolbarCommand("Plot");
     QVERIFY(!w->dataList()->plot());
-    QCOMPARE(q.RecordCount, 3.0f);
+    QCOMPARE(q.RecordCount, before.RecordCount);
+    QCOMPARE(q.Title, before.Title);
     QVERIFY(!p.state.DisplayFrozen);
 }
 
