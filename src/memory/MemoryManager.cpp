@@ -12,6 +12,7 @@
 #include "StatusPanel.h"
 #include "TextGrid.h"
 #include "ValueText.h"
+#include "Waits.h"
 
 #include <QCloseEvent>
 #include <QElapsedTimer>
@@ -241,25 +242,54 @@ void MemoryManager::readManual()
 void MemoryManager::clearManual()
 {
     erase(QStringLiteral("All the manually recorded data in memory will be deleted!"),
-          Command::EraseManualMemory);
+          Erased::Manual);
 }
 
 void MemoryManager::clearAuto()
 {
     erase(QStringLiteral("All the automatically recorded data in memory will be deleted!"),
-          Command::EraseAutoMemory);
+          Erased::Automatic);
 }
 
-void MemoryManager::erase(const QString& question, char command)
+void MemoryManager::erase(const QString& question, Erased what)
 {
     // Nothing may write into a long answer that is on its way.
     if (m_state.longReadRunning())
         return;
-    if (!m_prompts.confirm(question, Prompts::Icon::Exclamation))
+    if (!m_prompts.confirm(question, Prompts::Icon::Exclamation, {},
+                           Prompts::DefaultButton::Cancel))
         return;
     if (m_state.longReadRunning())
         return; // a download started while the question was open
-    m_channel.send(command);
+    const char command =
+        what == Erased::Automatic ? Command::EraseAutoMemory : Command::EraseManualMemory;
+    if (m_channel.send(command, {}, 0, [] { return !waitsAbandoned(); }))
+        forgetErased(m_state, this, what);
+}
+
+void MemoryManager::forgetErased(AppState& state, MemoryManager* window, Erased what)
+{
+    if (what == Erased::Automatic)
+        state.StoredSets.clear();
+    else
+        state.ManualBuffer.clear();
+    if (window)
+        window->showErased(what);
+}
+
+// The lists are closed rather than emptied: they show what the meter held, and a list with
+// its rows gone but its set caption, units and plot left would still claim a set that is
+// no longer there. Closing is also how a list lets go of its rows everywhere else.
+void MemoryManager::showErased(Erased what)
+{
+    if (what == Erased::Automatic) {
+        m_sets->clearRecords();
+        m_remain->setText(memorySizeText(m_channel.status()));
+        if (m_dataList)
+            m_dataList->close();
+    } else if (m_manualList) {
+        m_manualList->close();
+    }
 }
 
 bool MemoryManager::eventFilter(QObject* watched, QEvent* event)

@@ -26,6 +26,13 @@ class MemoryManager : public QWidget
 {
     Q_OBJECT
 public:
+    /// What an erase took from the meter.
+    enum class Erased
+    {
+        Automatic,
+        Manual
+    };
+
     MemoryManager(AppState& state, CommandChannel& channel, Prompts& prompts,
                   FileTransfer& transfer, QWidget* mainWindow);
     ~MemoryManager() override;
@@ -52,6 +59,13 @@ public:
     /// LblRemain_Click: erases the meter's automatic memory after asking.
     void clearAuto();
 
+    /// The meter was sent an erase (from this window or the main window's toolbar): the
+    /// program's copy of what it erased is dropped, and `window` (the Data Logger, null when
+    /// there is none) stops showing it. Erased automatic data: the stored sets go, the set
+    /// grid empties, the free space shows the whole memory and the data list closes (with its
+    /// plot). Erased manual data: the manual buffer goes and the manual list closes.
+    static void forgetErased(AppState& state, MemoryManager* window, Erased what);
+
 signals:
     /// The user closed the window.
     void closed();
@@ -61,7 +75,8 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void erase(const QString& question, char command);
+    void erase(const QString& question, Erased what);
+    void showErased(Erased what);
     /// Where a list opens, kept on the screen: the data list right of this window, the manual
     /// list below it, so that both can be seen.
     enum class ListPlace

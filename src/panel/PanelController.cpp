@@ -7,6 +7,7 @@
 #include "LiveGraph.h"
 #include "LiveList.h"
 #include "MemoryDownload.h"
+#include "MemoryManager.h"
 #include "OpenFileCommand.h"
 #include "Panel.h"
 #include "Prompts.h"
@@ -180,11 +181,13 @@ void PanelController::eraseAutoMemory()
 {
     if (longReadRunning())
         return;
-    if (m_prompts.confirm(
+    if (!m_prompts.confirm(
             QStringLiteral("All the automatically recorded data in memory will be deleted!"),
-            Prompts::Icon::Exclamation) &&
-        !longReadRunning())
-        m_session.channel().send(Command::EraseAutoMemory);
+            Prompts::Icon::Exclamation, {}, Prompts::DefaultButton::Cancel) ||
+        longReadRunning())
+        return;
+    if (m_session.channel().send(Command::EraseAutoMemory, {}, 0, [] { return !waitsAbandoned(); }))
+        MemoryManager::forgetErased(m_state, m_memory->window(), MemoryManager::Erased::Automatic);
 }
 
 void PanelController::closeProgram()
