@@ -198,6 +198,12 @@ void RTCSetup::readMeterClock()
             m_meterLine->setText(*line);
             return;
         }
+        if (isClockAnswer(answer)) {
+            // The meter answered, but with digits that are no time: this tick has no clock
+            // to show, and the next one asks again.
+            m_meterLine->setText(kMeterTime);
+            return;
+        }
     }
     m_meterRead = false;
     m_meterLine->setText(kMeterTime);
