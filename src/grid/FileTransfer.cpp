@@ -8,7 +8,9 @@
 #include "TextGrid.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QFontDatabase>
 #include <QFontMetricsF>
 #include <QPainter>
@@ -85,9 +87,28 @@ bool FileTransfer::ChooseSaveFile(QWidget* parent)
     }
     if (path.isEmpty())
         return false;
-    m_state.SaveFileName = path;
+    const QString named = withDataFileSuffix(path);
+    // The dialog asked about replacing the name as typed; the name now is another.
+    if (named != path && QFileInfo::exists(named)) {
+        NormalPointer normal;
+        if (!m_prompts.confirm(QStringLiteral("%1 already exists.\nDo you want to replace it?")
+                                   .arg(QDir::toNativeSeparators(named)),
+                               Prompts::Icon::Exclamation, {}, Prompts::DefaultButton::Cancel))
+            return false;
+    }
+    m_state.SaveFileName = named;
     m_state.SaveFileChosen = true;
     return true;
+}
+
+QString FileTransfer::withDataFileSuffix(const QString& path)
+{
+    const QString name = QFileInfo(path).fileName();
+    if (name.endsWith(QLatin1Char('.')))
+        return path + QLatin1String("txt");
+    if (QFileInfo(name).suffix().isEmpty())
+        return path + QLatin1String(".txt");
+    return path;
 }
 
 bool FileTransfer::SaveGridToFile(QWidget& window, const TextGrid& grid)
