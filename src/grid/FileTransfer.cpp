@@ -103,6 +103,9 @@ bool FileTransfer::ChooseSaveFile(QWidget* parent)
 
 QString FileTransfer::withDataFileSuffix(const QString& path)
 {
+    // An existing file was picked on purpose, and its replacement confirmed under that name.
+    if (QFileInfo::exists(path))
+        return path;
     const QString name = QFileInfo(path).fileName();
     if (name.endsWith(QLatin1Char('.')))
         return path + QLatin1String("txt");

@@ -161,7 +161,7 @@ void TestGrid::columnsAsWideAsTheirWidthTexts()
 
 void TestGrid::chooseSaveFile_data()
 {
-    QTest::addColumn<QString>("answer");      // in a fresh folder that holds "rec2.txt"
+    QTest::addColumn<QString>("answer");      // in a fresh folder with "rec2.txt" and "notes"
     QTest::addColumn<QList<bool>>("replace"); // answers to the replace question, if asked
     QTest::addColumn<QString>("saved");       // empty: nothing chosen
     QTest::newRow("a data file name") << "rec.txt" << QList<bool>{} << "rec.txt";
@@ -169,6 +169,7 @@ void TestGrid::chooseSaveFile_data()
     QTest::newRow("no extension gets .txt") << "rec1" << QList<bool>{} << "rec1.txt";
     QTest::newRow("a trailing point gets txt") << "rec1." << QList<bool>{} << "rec1.txt";
     QTest::newRow("another extension stays") << "rec1.csv" << QList<bool>{} << "rec1.csv";
+    QTest::newRow("an existing file keeps its name") << "notes" << QList<bool>{} << "notes";
     QTest::newRow("cancel") << "" << QList<bool>{} << "";
     // The dialog asked about "rec2"; "rec2.txt" is asked about here.
     QTest::newRow("final name exists, replaced") << "rec2" << QList<bool>{true} << "rec2.txt";
@@ -179,9 +180,10 @@ void TestGrid::chooseSaveFile()
 {
     Helpers h;
     QTemporaryDir dir;
-    QFile existing(dir.filePath("rec2.txt"));
-    QVERIFY(existing.open(QIODevice::WriteOnly));
-    existing.close();
+    for (const char* name : {"rec2.txt", "notes"}) {
+        QFile existing(dir.filePath(name));
+        QVERIFY(existing.open(QIODevice::WriteOnly));
+    }
     h.state.SaveFileName = QStringLiteral("/tmp/old-recording.txt");
     h.state.SaveFileChosen = true; // left so by a recording stopped by its stop check
     QFETCH(QString, answer);
