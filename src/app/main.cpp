@@ -18,10 +18,14 @@
 
 int main(int argc, char* argv[])
 {
+    QCoreApplication::setOrganizationName(QStringLiteral("CellDesk"));
+    QCoreApplication::setApplicationName(QStringLiteral("CellDesk"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(CELLDESK_VERSION));
+    // Answered before the windowed application starts: that needs a display.
+    if (const std::optional<int> code = answerInfoOptions(argc, argv))
+        return *code;
+
     QApplication app(argc, argv);
-    QApplication::setOrganizationName(QStringLiteral("CellDesk"));
-    QApplication::setApplicationName(QStringLiteral("CellDesk"));
-    QApplication::setApplicationVersion(QStringLiteral(CELLDESK_VERSION));
     QApplication::setDesktopFileName(QStringLiteral("celldesk"));
 
     QCommandLineParser parser;

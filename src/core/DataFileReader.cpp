@@ -42,6 +42,21 @@ QStringList DataFileHeader::appliedTo(QStringList titles) const
     return titles;
 }
 
+bool DataFileReader::startsAsText(QIODevice& device)
+{
+    const qint64 start = device.pos();
+    QByteArray head(TextCheckBytes, Qt::Uninitialized);
+    qint64 got = 0;
+    while (got < head.size()) {
+        const qint64 n = device.read(head.data() + got, head.size() - got);
+        if (n <= 0)
+            break;
+        got += n;
+    }
+    device.seek(start);
+    return !QByteArrayView(head.constData(), got).contains('\0');
+}
+
 DataFileReader::DataFileReader(QIODevice& device) : m_device(device)
 {
     // A small file needs no large buffer; a file that grows meanwhile is still read whole.

@@ -34,6 +34,14 @@ class DataFileReader
 public:
     static constexpr int CellCount = 9;
     static constexpr qsizetype MaxLineBytes = 64 * 1024;
+    /// How much of a file's start startsAsText() looks at.
+    static constexpr qsizetype TextCheckBytes = 64 * 1024;
+
+    /// False when the first TextCheckBytes of `device` hold a NUL byte: data files are text,
+    /// which never holds one, so the file is binary. `device` must be open for reading and
+    /// able to seek (a file); it is left where it was. A read error counts as text here:
+    /// reading the file then meets it again and reports it.
+    [[nodiscard]] static bool startsAsText(QIODevice& device);
 
     enum class Result
     {

@@ -32,10 +32,12 @@ std::optional<QString> meterClockLine(QByteArrayView answer)
     if (!isClockAnswer(answer))
         return std::nullopt;
     QStringList parts;
-    for (int i = 1; i <= 4; ++i)
-        parts.append(QStringLiteral("%1")
-                         .arg(static_cast<quint8>(answer[i]), 2, 16, QLatin1Char('0'))
-                         .toUpper());
+    for (int i = 1; i <= 4; ++i) {
+        const auto byte = static_cast<quint8>(answer[i]);
+        if ((byte >> 4) > 9 || (byte & 0x0F) > 9)
+            return std::nullopt;
+        parts.append(QStringLiteral("%1").arg(byte, 2, 16, QLatin1Char('0')));
+    }
     return parts.join(QLatin1Char(':'));
 }
 

@@ -22,8 +22,9 @@ inline constexpr int ClockAnswerLength = 6;
 [[nodiscard]] bool isClockAnswer(QByteArrayView answer);
 
 /// The meter's clock as the clock window shows it, "dd:hh:mm:ss": bytes 2-5 of the answer as
-/// two upper-case hex digits each (a garbled BCD byte shows as it is, "1A"). Nothing when the
-/// answer fails the check.
+/// two hex digits each, which for packed BCD are its decimal digits. Nothing when the answer fails
+/// the check or a byte is no packed BCD (a nibble above 9): hex such as "1A" or "FF" is no
+/// time, and showing it would pass garbage off as the meter's clock.
 [[nodiscard]] std::optional<QString> meterClockLine(QByteArrayView answer);
 
 /// The PC's clock in the same form: day of month, then the 24-hour time.

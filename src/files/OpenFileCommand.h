@@ -29,7 +29,9 @@ public:
 
     /// Toolbar "Open" (no recording runs): asks for a file, opens it - an open list stays
     /// when it cannot be opened - then closes the open list and reads the file into a new
-    /// one. Cancel changes nothing.
+    /// one. Cancel changes nothing. Only a regular file holding text is read: a folder,
+    /// pipe, device or socket, and a file with a NUL byte near its start, are "not a data
+    /// file" and never opened in a way that could wait.
     void run();
 
     /// The open file list, or null.

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "PlotRequest.h"
 #include "TwipsScale.h"
 
 #include <QColor>
@@ -13,7 +14,6 @@
 class Prompts;
 class QToolBar;
 class TextGrid;
-struct PlotRequest;
 
 /// One trace of the list plot: a grid column, drawn when on.
 struct ListPlotSeries
@@ -28,10 +28,11 @@ struct ListPlotSeries
 /// window ("Print").
 ///
 /// Every resize draws the whole plot anew into an image that the window shows, from the
-/// window's size and the shared plot request: frame, value ticks and labels, legend, then the
-/// records one by one with their grid, traces, record marks and time labels. A resize during
-/// a drawing starts it again. While the records are drawn the caption counts them and the
-/// grid's current row follows (both about 20 times a second). Closing the window ends a
+/// window's size and the plot request it was opened with (its own copy: a column click in
+/// another list rewrites the program's request, not this plot): frame, value ticks and labels,
+/// legend, then the records one by one with their grid, traces, record marks and time labels. A
+/// resize during a drawing starts it again. While the records are drawn the caption counts them and
+/// the grid's current row follows (both about 20 times a second). Closing the window ends a
 /// drawing; the object is deleted once its own handlers have ended.
 class ListPlot : public QWidget
 {
@@ -48,7 +49,7 @@ public:
     static constexpr int ProgressIntervalMs = 50;
 
     /// The load step: placed at the main window's right edge, top 0. Draws `grid`'s column of
-    /// each series that is on, over the ranges of `request`.
+    /// each series that is on, over the ranges of a copy of `request`.
     ListPlot(const PlotRequest& request, const TextGrid& grid,
              const std::array<ListPlotSeries, 3>& series, Prompts& prompts, QWidget* mainWindow);
     ~ListPlot() override;
@@ -58,6 +59,8 @@ public:
 
     /// What the window shows: the last drawing, or the one in progress.
     [[nodiscard]] const QImage& surface() const { return m_surface; }
+    /// The title and ranges this plot draws.
+    [[nodiscard]] const PlotRequest& request() const { return m_request; }
     [[nodiscard]] bool isDrawing() const { return m_drawing; }
     /// The Y coordinate of the baseline and the plot height for the current size.
     [[nodiscard]] int baseline() const { return height() - 27; }
@@ -92,7 +95,7 @@ private:
     void enterHandler();
     void leaveHandler();
 
-    const PlotRequest& m_request;
+    const PlotRequest m_request;
     QPointer<const TextGrid> m_grid;
     std::array<ListPlotSeries, 3> m_series;
     Prompts& m_prompts;

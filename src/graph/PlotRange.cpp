@@ -52,14 +52,17 @@ private:
 
 QString shortestNumberText(float value)
 {
-    char buffer[32];
-    const auto [end, error] = std::to_chars(buffer, buffer + sizeof buffer, value);
+    // Never in exponent form: the boxes read a number back by its leading digits, so "1e+05"
+    // would come back as 1. 64 characters hold every float written out in full.
+    char buffer[64];
+    const auto [end, error] =
+        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed);
     if (error != std::errc())
-        return QString::number(double(value));
+        return QString::number(double(value), 'f', 3);
     return QString::fromLatin1(buffer, end - buffer);
 }
 
-PlotRange::PlotRange(PlotRequest& request, Prompts& prompts, QWidget* parent)
+PlotRange::PlotRange(const PlotRequest& request, Prompts& prompts, QWidget* parent)
     : QWidget(parent, Qt::Dialog), m_request(request), m_prompts(prompts)
 {
     setObjectName(QStringLiteral("PlotRange"));

@@ -11,6 +11,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QFontDatabase>
 #include <QFontMetricsF>
 #include <QPainter>
@@ -104,9 +105,31 @@ bool FileTransfer::ChooseSaveFile(QWidget* parent)
     }
     if (path.isEmpty())
         return false;
-    m_state.SaveFileName = path;
+    const QString named = withDataFileSuffix(path);
+    // The dialog asked about replacing the name as typed; the name now is another.
+    if (named != path && QFileInfo::exists(named)) {
+        NormalPointer normal;
+        if (!m_prompts.confirm(QStringLiteral("%1 already exists.\nDo you want to replace it?")
+                                   .arg(QDir::toNativeSeparators(named)),
+                               Prompts::Icon::Exclamation, {}, Prompts::DefaultButton::Cancel))
+            return false;
+    }
+    m_state.SaveFileName = named;
     m_state.SaveFileChosen = true;
     return true;
+}
+
+QString FileTransfer::withDataFileSuffix(const QString& path)
+{
+    // An existing file was picked on purpose, and its replacement confirmed under that name.
+    if (QFileInfo::exists(path))
+        return path;
+    const QString name = QFileInfo(path).fileName();
+    if (name.endsWith(QLatin1Char('.')))
+        return path + QLatin1String("txt");
+    if (QFileInfo(name).suffix().isEmpty())
+        return path + QLatin1String(".txt");
+    return path;
 }
 
 bool FileTransfer::SaveGridToFile(QWidget& window, const TextGrid& grid)

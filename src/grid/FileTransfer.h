@@ -40,7 +40,13 @@ public:
 
     /// Asks for a file to write. `SaveFileChosen` is false from the start and true only
     /// when a name came back, which is then in `SaveFileName`. Returns `SaveFileChosen`.
+    /// A new name typed without an extension gets ".txt", so that Open's data file filter
+    /// shows it; when a file of that final name exists, replacing it is asked first (Cancel
+    /// chooses nothing).
     bool ChooseSaveFile(QWidget* parent);
+    /// `path` as it is saved: with ".txt" added when its name has no extension and no file
+    /// of that name exists (an existing file chosen is written as it is named).
+    [[nodiscard]] static QString withDataFileSuffix(const QString& path);
     /// Writes every row of `grid`, titles first, to `SaveFileName`, replacing the file.
     /// Tells the user when the file cannot be written. Does not yield. True when written.
     bool SaveGridToFile(QWidget& window, const TextGrid& grid);

@@ -48,10 +48,14 @@ void MessageBoxPrompts::message(const QString& text, Icon icon, const QString& t
     box.exec();
 }
 
-bool MessageBoxPrompts::confirm(const QString& text, Icon icon, const QString& title)
+bool MessageBoxPrompts::confirm(const QString& text, Icon icon, const QString& title,
+                                DefaultButton defaultButton)
 {
     QMessageBox box(boxIcon(icon), title, withLineBreaks(text),
                     QMessageBox::Ok | QMessageBox::Cancel, QApplication::activeWindow());
+    box.setDefaultButton(defaultButton == DefaultButton::Cancel ? QMessageBox::Cancel
+                                                                : QMessageBox::Ok);
+    box.setEscapeButton(QMessageBox::Cancel);
     return box.exec() == QMessageBox::Ok;
 }
 

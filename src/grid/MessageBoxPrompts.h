@@ -9,7 +9,8 @@ class MessageBoxPrompts final : public Prompts
 public:
     void message(const QString& text, Icon icon, const QString& title,
                  const QString& details) override;
-    bool confirm(const QString& text, Icon icon, const QString& title) override;
+    bool confirm(const QString& text, Icon icon, const QString& title,
+                 DefaultButton defaultButton) override;
     QString input(const QString& prompt, const QString& title, const QString& defaultText) override;
     QString saveFileName(QWidget* parent, const QStringList& filters,
                          const QString& suffix = {}) override;

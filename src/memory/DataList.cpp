@@ -97,6 +97,7 @@ void DataList::plotVoltage()
     q.RecordAxisMax = float(rows);
     q.RecordTo = float(rows);
     q.RecordFrom = 1;
+    m_request = q;
     openPlot();
 }
 
@@ -105,7 +106,7 @@ void DataList::openPlot()
     if (m_plot)
         m_plot->close();
     const std::array<ListPlotSeries, 3> series{{{true, kVoltageColumn}, {}, {}}};
-    m_plot = new ListPlot(m_state.plotRequest, grid(), series, m_prompts, m_mainWindow);
+    m_plot = new ListPlot(m_request, grid(), series, m_prompts, m_mainWindow);
     connect(m_plot, &ListPlot::recordReached, this, [this](int row) { view().setCurrentRow(row); });
     connect(m_plot, &ListPlot::limitClicked, this, &DataList::openRange);
     m_plot->show();
@@ -115,13 +116,15 @@ void DataList::openPlot()
 void DataList::openRange()
 {
     if (!m_range) {
-        m_range = new PlotRange(m_state.plotRequest, m_prompts, m_mainWindow);
-        connect(m_range, &PlotRange::rangeChosen, this, [this] {
+        auto* range = new PlotRange(m_request, m_prompts, m_mainWindow);
+        m_range = range;
+        connect(range, &PlotRange::rangeChosen, this, [this, range] {
+            m_request = range->request();
             if (!isClosed())
                 openPlot();
         });
     }
-    m_range->setPlotTitle(m_state.plotRequest.Title);
+    m_range->setPlotTitle(m_request.Title);
     m_range->show();
     m_range->raise();
     m_range->activateWindow();

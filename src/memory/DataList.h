@@ -1,6 +1,7 @@
 #pragma once
 
 #include "MemoryList.h"
+#include "PlotRequest.h"
 
 #include <QPointer>
 
@@ -35,7 +36,7 @@ private:
     void save();
     /// The toolbar's Plot: sets the plot request to every row's voltage and opens the plot.
     void plotVoltage();
-    /// Opens the list plot on the request as it stands, closing an open one first.
+    /// Opens the list plot on this list's request, closing an open one first.
     void openPlot();
     void openRange();
 
@@ -44,4 +45,7 @@ private:
     StatusPanel* m_panel = nullptr;
     QPointer<ListPlot> m_plot;
     QPointer<PlotRange> m_range;
+    // What this list's plot shows. Its own: a column click in a file list rewrites the
+    // program's request, which must not retitle or rescale this plot.
+    PlotRequest m_request;
 };

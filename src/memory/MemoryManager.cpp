@@ -11,6 +11,7 @@
 #include "StatusPanel.h"
 #include "TextGrid.h"
 #include "ValueText.h"
+#include "Waits.h"
 
 #include <QCloseEvent>
 #include <QElapsedTimer>
@@ -252,11 +253,38 @@ void MemoryManager::erase(MemoryKind kind)
     // Nothing may write into a long answer that is on its way.
     if (m_state.longReadRunning())
         return;
-    if (!m_prompts.confirm(eraseQuestion(kind), Prompts::Icon::Exclamation))
+    if (!m_prompts.confirm(eraseQuestion(kind), Prompts::Icon::Exclamation, {},
+                           Prompts::DefaultButton::Cancel))
         return;
     if (m_state.longReadRunning())
         return; // a download started while the question was open
-    eraseMeterMemory(m_channel, kind);
+    if (eraseMeterMemory(m_channel, kind, [] { return !waitsAbandoned(); }))
+        forgetErased(m_state, this, kind);
+}
+
+void MemoryManager::forgetErased(AppState& state, MemoryManager* window, MemoryKind kind)
+{
+    if (kind == MemoryKind::Automatic)
+        state.StoredSets.clear();
+    else
+        state.ManualBuffer.clear();
+    if (window)
+        window->showErased(kind);
+}
+
+// The lists are closed rather than emptied: they show what the meter held, and a list with
+// its rows gone but its set caption, units and plot left would still claim a set that is
+// no longer there. Closing is also how a list lets go of its rows everywhere else.
+void MemoryManager::showErased(MemoryKind kind)
+{
+    if (kind == MemoryKind::Automatic) {
+        m_sets->clearRecords();
+        m_remain->setText(memorySizeText(m_channel.status()));
+        if (m_dataList)
+            m_dataList->close();
+    } else if (m_manualList) {
+        m_manualList->close();
+    }
 }
 
 bool MemoryManager::eventFilter(QObject* watched, QEvent* event)

@@ -54,6 +54,13 @@ public:
     /// LblRemain_Click: erases the meter's automatic memory after asking.
     void clearAuto();
 
+    /// The meter was sent an erase (from this window or the main window's toolbar): the
+    /// program's copy of what it erased is dropped, and `window` (the Data Logger, null when
+    /// there is none) stops showing it. Erased automatic data: the stored sets go, the set
+    /// grid empties, the free space shows the whole memory and the data list closes (with its
+    /// plot). Erased manual data: the manual buffer goes and the manual list closes.
+    static void forgetErased(AppState& state, MemoryManager* window, MemoryKind kind);
+
 signals:
     /// The user closed the window.
     void closed();
@@ -64,6 +71,7 @@ protected:
 
 private:
     void erase(MemoryKind kind);
+    void showErased(MemoryKind kind);
     /// Where a list opens, kept on the screen: the data list right of this window, the manual
     /// list below it, so that both can be seen.
     enum class ListPlace

@@ -8,6 +8,7 @@
 #include "LiveGraph.h"
 #include "LiveList.h"
 #include "MemoryDownload.h"
+#include "MemoryManager.h"
 #include "OpenFileCommand.h"
 #include "Panel.h"
 #include "Prompts.h"
@@ -181,9 +182,13 @@ void PanelController::eraseAutoMemory()
 {
     if (longReadRunning())
         return;
-    if (m_prompts.confirm(eraseQuestion(MemoryKind::Automatic), Prompts::Icon::Exclamation) &&
-        !longReadRunning())
-        eraseMeterMemory(m_session.channel(), MemoryKind::Automatic);
+    if (!m_prompts.confirm(eraseQuestion(MemoryKind::Automatic), Prompts::Icon::Exclamation, {},
+                           Prompts::DefaultButton::Cancel) ||
+        longReadRunning())
+        return;
+    if (eraseMeterMemory(m_session.channel(), MemoryKind::Automatic,
+                         [] { return !waitsAbandoned(); }))
+        MemoryManager::forgetErased(m_state, m_memory->window(), MemoryKind::Automatic);
 }
 
 void PanelController::closeProgram()

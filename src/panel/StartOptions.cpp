@@ -1,6 +1,10 @@
 #include "StartOptions.h"
 
 #include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QStringList>
+
+#include <cstdio>
 
 namespace {
 
@@ -24,6 +28,30 @@ void describeStartOptions(QCommandLineParser& parser)
         QStringLiteral("Pre-fill the port dialog with <path> (a device such as /dev/ttyUSB0, "
                        "or COM1 to COM8); the dialog is still shown."),
         QStringLiteral("path")));
+}
+
+std::optional<int> answerInfoOptions(int argc, char* argv[])
+{
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments.append(QString::fromLocal8Bit(argv[i]));
+    QCommandLineParser parser;
+    describeStartOptions(parser);
+    // Options of the window system (-platform, -display ...) are unknown here: the parse
+    // fails on them but still finds the two asked for.
+    (void)parser.parse(arguments);
+    const bool help = parser.isSet(QStringLiteral("help"));
+    const bool version = parser.isSet(QStringLiteral("version"));
+    if (!help && !version)
+        return std::nullopt;
+    // A core application gives the help its program name; it needs no display.
+    const QCoreApplication core(argc, argv);
+    const QString text = help ? parser.helpText()
+                              : QCoreApplication::applicationName() + QLatin1Char(' ') +
+                                    QCoreApplication::applicationVersion() + QLatin1Char('\n');
+    std::fputs(text.toLocal8Bit().constData(), stdout);
+    std::fflush(stdout);
+    return 0;
 }
 
 StartOptions startOptions(const QCommandLineParser& parser)

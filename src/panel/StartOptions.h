@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include <optional>
+
 class QCommandLineParser;
 
 /// What the command line asks of the program's start.
@@ -13,6 +15,14 @@ struct StartOptions
 
 /// Sets up `parser` with the program's options: --demo, --port PATH, --help, --version.
 void describeStartOptions(QCommandLineParser& parser);
+
+/// --help (-h) and --version (-v): printed on stdout with no display needed, for they are
+/// asked over ssh too, where the windowed application cannot start. Returns the exit code
+/// when the command line asks for either, and nothing (having printed nothing) otherwise;
+/// every other option (--help-all, which lists the window system's options, too), and any
+/// mistake, is left to the full parse after the application started. The application name
+/// and version must be set.
+[[nodiscard]] std::optional<int> answerInfoOptions(int argc, char* argv[]);
 
 /// The options `parser` found (after it parsed the command line).
 [[nodiscard]] StartOptions startOptions(const QCommandLineParser& parser);

@@ -189,8 +189,10 @@ void RTCSetup::readMeterClock()
     const std::optional<QByteArray> answer = ::readMeterClock(m_channel, goAhead);
     if (!goAhead())
         return; // closed, the read switched off, or the program ending meanwhile
-    if (const auto line = answer ? meterClockLine(*answer) : std::nullopt) {
-        m_meterLine->setText(*line);
+    if (answer) {
+        // An answer whose digits are no time has no clock to show this tick; the next asks
+        // again.
+        m_meterLine->setText(meterClockLine(*answer).value_or(kMeterTime));
         return;
     }
     m_meterRead = false;

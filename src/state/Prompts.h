@@ -18,14 +18,21 @@ public:
         Exclamation,
         Critical
     };
+    /// The button that Enter presses in a question.
+    enum class DefaultButton
+    {
+        Ok,
+        Cancel
+    };
 
     virtual ~Prompts() = default;
     /// A message with an OK button. `title` empty means no title; `details` is optional
     /// extra text shown under the message (what went wrong and how to fix it).
     virtual void message(const QString& text, Icon icon, const QString& title = {},
                          const QString& details = {}) = 0;
-    /// OK and Cancel; true for OK.
-    virtual bool confirm(const QString& text, Icon icon, const QString& title = {}) = 0;
+    /// OK and Cancel; true for OK. A question whose OK destroys data defaults to Cancel.
+    virtual bool confirm(const QString& text, Icon icon, const QString& title = {},
+                         DefaultButton defaultButton = DefaultButton::Ok) = 0;
     /// An input box: the entry, or an empty text for Cancel (as an input box gives).
     virtual QString input(const QString& prompt, const QString& title,
                           const QString& defaultText) = 0;

@@ -183,20 +183,33 @@ void TestDataFileReader::lineLengthBound_data()
     QTest::addColumn<DataFileReader::Result>("end");
     QTest::addColumn<qint64>("lineNumber");
     QTest::addColumn<int>("rows");
+    QTest::addColumn<bool>("text"); // no NUL byte in the first TextCheckBytes
     const qsizetype max = DataFileReader::MaxLineBytes;
     QTest::newRow("longest line") << "h\n1\n" + QByteArray(max, 'x') + "\n2\n"
-                                  << DataFileReader::Result::End << qint64(4) << 3;
+                                  << DataFileReader::Result::End << qint64(4) << 3 << true;
     QTest::newRow("one byte over") << "h\n1\n" + QByteArray(max + 1, 'x') + "\n2\n"
-                                   << DataFileReader::Result::LineTooLong << qint64(3) << 1;
-    QTest::newRow("1 MiB without a break") << "h\n" + QByteArray(1024 * 1024, '\0')
-                                           << DataFileReader::Result::LineTooLong << qint64(2) << 0;
-    QTest::newRow("binary header")
-        << QByteArray(200000, '\x01') << DataFileReader::Result::LineTooLong << qint64(1) << 0;
+                                   << DataFileReader::Result::LineTooLong << qint64(3) << 1 << true;
+    QTest::newRow("1 MiB without a break")
+        << "h\n" + QByteArray(1024 * 1024, '\0') << DataFileReader::Result::LineTooLong << qint64(2)
+        << 0 << false;
+    QTest::newRow("binary header") << QByteArray(200000, '\x01')
+                                   << DataFileReader::Result::LineTooLong << qint64(1) << 0 << true;
+    const qsizetype check = DataFileReader::TextCheckBytes;
+    QTest::newRow("NUL in the last byte looked at")
+        << "h\n1\n" + QByteArray(check - 5, 'x') + '\0' + "\n2\n"
+        << DataFileReader::Result::End << qint64(4) << 3 << false;
+    QTest::newRow("NUL right after it") << "h\n1\n" + QByteArray(check - 4, 'x') + '\0' + "\n2\n"
+                                        << DataFileReader::Result::End << qint64(4) << 3 << true;
 }
 
 void TestDataFileReader::lineLengthBound()
 {
-    const ReadOut out = readBytes(fetched<QByteArray>("bytes"));
+    QByteArray bytes = fetched<QByteArray>("bytes");
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::ReadOnly);
+    QCOMPARE(DataFileReader::startsAsText(buffer), fetched<bool>("text"));
+    // The look leaves the file where it was: the reader still gets every byte.
+    const ReadOut out = readAll(buffer);
     QCOMPARE(out.end, fetched<DataFileReader::Result>("end"));
     QCOMPARE(out.lineNumber, fetched<qint64>("lineNumber"));
     QCOMPARE(out.rows.size(), fetched<int>("rows"));

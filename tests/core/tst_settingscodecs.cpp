@@ -84,21 +84,26 @@ void TestSettingsCodecs::clockSetBytes()
 void TestSettingsCodecs::clockAnswer_data()
 {
     QTest::addColumn<QByteArray>("answer");
-    QTest::addColumn<QString>("line"); // empty: rejected
-    QTest::newRow("valid") << hex("020623595803") << "06:23:59:58";
-    QTest::newRow("garbled BCD shown as it is") << hex("021A23595803") << "1A:23:59:58";
-    QTest::newRow("7 bytes, first six valid") << hex("02062359580302") << "06:23:59:58";
-    QTest::newRow("5 bytes") << hex("0206235958") << "";
-    QTest::newRow("wrong STX") << hex("030623595803") << "";
-    QTest::newRow("wrong ETX") << hex("020623595802") << "";
-    QTest::newRow("empty") << QByteArray() << "";
+    QTest::addColumn<bool>("framed");
+    QTest::addColumn<QString>("line"); // empty: no clock shown
+    QTest::newRow("valid") << hex("020623595803") << true << "06:23:59:58";
+    QTest::newRow("all nines") << hex("029999999903") << true << "99:99:99:99";
+    QTest::newRow("7 bytes, first six valid") << hex("02062359580302") << true << "06:23:59:58";
+    // Digits that are no BCD are no time: the clock is not read.
+    QTest::newRow("high nibble above 9") << hex("02A623595803") << true << "";
+    QTest::newRow("low nibble above 9") << hex("02061A595803") << true << "";
+    QTest::newRow("all hex letters") << hex("02ABFFEE9A03") << true << "";
+    QTest::newRow("5 bytes") << hex("0206235958") << false << "";
+    QTest::newRow("wrong STX") << hex("030623595803") << false << "";
+    QTest::newRow("wrong ETX") << hex("020623595802") << false << "";
+    QTest::newRow("empty") << QByteArray() << false << "";
 }
 
 void TestSettingsCodecs::clockAnswer()
 {
     const QByteArray answer = fetched<QByteArray>("answer");
     const QString line = fetched<QString>("line");
-    QCOMPARE(isClockAnswer(answer), !line.isEmpty());
+    QCOMPARE(isClockAnswer(answer), fetched<bool>("framed"));
     QCOMPARE(meterClockLine(answer).value_or(QString()), line);
 }
 

@@ -19,20 +19,27 @@ void TestCommandLine::answersAndEnds_data()
     QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<int>("exitCode");
     QTest::addColumn<QStringList>("says"); // on stdout, or on stderr when it fails
+    QTest::addColumn<bool>("noDisplay");   // no display and no platform chosen, as over ssh
     const QString celldesk = QStringLiteral(CELLDESK_PROGRAM);
     const QString sim = QStringLiteral(CELLDESK_METER_SIM);
     QTest::newRow("celldesk --help")
         << celldesk << QStringList{"--help"} << 0
-        << QStringList{"--help", "--version", "--demo", "--port <path>", "COM1 to COM8"};
+        << QStringList{"--help", "--version", "--demo", "--port <path>", "COM1 to COM8"} << false;
     QTest::newRow("celldesk -h") << celldesk << QStringList{"-h"} << 0
-                                 << QStringList{"--port <path>"};
+                                 << QStringList{"--port <path>"} << false;
     QTest::newRow("celldesk --version")
         << celldesk << QStringList{"--version"} << 0
-        << QStringList{QStringLiteral("CellDesk " CELLDESK_VERSION)};
+        << QStringList{QStringLiteral("CellDesk " CELLDESK_VERSION)} << false;
     QTest::newRow("celldesk, unknown option") << celldesk << QStringList{"--prot", "/dev/ttyUSB0"}
-                                              << 1 << QStringList{"Unknown option 'prot'"};
+                                              << 1 << QStringList{"Unknown option 'prot'"} << false;
     QTest::newRow("celldesk --port without a path")
-        << celldesk << QStringList{"--port"} << 1 << QStringList{"Missing value after '--port'"};
+        << celldesk << QStringList{"--port"} << 1 << QStringList{"Missing value after '--port'"}
+        << false;
+    QTest::newRow("celldesk --help without a display")
+        << celldesk << QStringList{"--help"} << 0 << QStringList{"--port <path>"} << true;
+    QTest::newRow("celldesk --version without a display")
+        << celldesk << QStringList{"--version"} << 0
+        << QStringList{QStringLiteral("CellDesk " CELLDESK_VERSION)} << true;
     QTest::newRow("meter-sim --help") << sim << QStringList{"--help"} << 0
                                       << QStringList{"--help",
                                                      "--version",
@@ -51,17 +58,23 @@ void TestCommandLine::answersAndEnds_data()
                                                      "--extend <command:bytes>",
                                                      "SIGUSR1  unplug",
                                                      "SIGUSR2  replug",
-                                                     "SIGTERM"};
+                                                     "SIGTERM"}
+                                      << false;
     QTest::newRow("meter-sim --version")
         << sim << QStringList{"--version"} << 0
-        << QStringList{QStringLiteral("celldesk-meter-sim " CELLDESK_VERSION)};
+        << QStringList{QStringLiteral("celldesk-meter-sim " CELLDESK_VERSION)} << false;
 }
 
 void TestCommandLine::answersAndEnds()
 {
     QProcess program;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    if (fetched<bool>("noDisplay")) {
+        for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+            environment.remove(QString::fromLatin1(name));
+    } else {
+        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    }
     program.setProcessEnvironment(environment);
     program.start(fetched<QString>("program"), fetched<QStringList>("arguments"));
     QVERIFY(program.waitForFinished(20000));

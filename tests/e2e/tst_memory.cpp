@@ -5,6 +5,7 @@
 #include "CsvReadings.h"
 #include "DataList.h"
 #include "Fetch.h"
+#include "FileList.h"
 #include "FrontPanel.h"
 #include "GridView.h"
 #include "ListPlot.h"
@@ -12,6 +13,7 @@
 #include "MemoryDownload.h"
 #include "MemoryManager.h"
 #include "MeterMemory.h"
+#include "OpenFileCommand.h"
 #include "PlotRange.h"
 #include "SimMemory.h"
 #include "StatusPanel.h"
@@ -275,8 +277,9 @@ void TestMemory::saveRefusedWhileRecording()
     QCOMPARE(p.prompts.asked[0].icon, Icon::Critical);
 }
 
-// Plot draws the listed voltages over their full scale; the plot and its range dialog close
-// with their list; an empty list plots nothing.
+// Plot draws the listed voltages over their full scale, and goes on doing so when a file list's
+// column click changes the program's plot request; the plot and its range dialog close with
+// their list; an empty list plots nothing.
 void TestMemory::plotFromTheDataList()
 {
     FrontPanel p;
@@ -297,10 +300,36 @@ void TestMemory::plotFromTheDataList()
     QVERIFY(q.ValueMax > q.ValueMin);
     QCOMPARE(q.FullScaleMin, -60.0f);
     QCOMPARE(q.FullScaleMax, 60.0f);
+
+    QTemporaryDir dir;
+    const QString path = dir.filePath("file.txt");
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("No.s\tTime\tV\t4 Ohm\tAmp\tCelsius\r\n1\t10:00:00\t1.5\t1.2\t0.5\t25.0\t105\r\n");
+    file.close();
+    p.prompts.fileAnswers << path;
+    p.clickToolbar("Open");
+    QPointer<FileList> fileList = p.controller->openFile().window();
+    QVERIFY(fileList);
+    QTRY_VERIFY(!fileList->isLoading());
+    fileList->plotColumn(6);
+    QCOMPARE(q.Title, QString("In-Cap"));
+    QCOMPARE(plot->request().Title, QString("V"));
+
     plot->runToolbarCommand("Limit");
     QPointer<PlotRange> range = list->range();
     QVERIFY(range && range->isVisible());
     QCOMPARE(range->windowTitle(), QString("Plot Range ( V )"));
+    range->accept();
+    QTRY_VERIFY(!range && !plot);
+    plot = list->plot();
+    QVERIFY(plot && plot->isVisible());
+    QCOMPARE(plot->request().Title, QString("V"));
+    QCOMPARE(plot->request().FullScaleMax, 60.0f);
+    QCOMPARE(plot->request().RecordTo, 3.0f);
+    plot->runToolbarCommand("Limit");
+    range = list->range();
+    QVERIFY(range);
 
     list->close();
     QTRY_VERIFY(!plot && !range);
@@ -312,9 +341,11 @@ void TestMemory::plotFromTheDataList()
     w->showSet(1);
     QCOMPARE(w->dataList()->dataRows(), 0);
     QCOMPARE(w->dataList()->statusPanel()->text(), QString("0 in No.1 Set"));
+    const PlotRequest before = q;
     w->dataList()->runToolbarCommand("Plot");
     QVERIFY(!w->dataList()->plot());
-    QCOMPARE(q.RecordCount, 3.0f);
+    QCOMPARE(q.RecordCount, before.RecordCount);
+    QCOMPARE(q.Title, before.Title);
     QVERIFY(!p.state.DisplayFrozen);
 }
 
@@ -372,42 +403,71 @@ void TestMemory::readManualTwice()
 
 void TestMemory::erase_data()
 {
-    QTest::addColumn<bool>("manual");
+    QTest::addColumn<QString>("from");
     QTest::addColumn<bool>("ok");
     QTest::addColumn<QByteArray>("sent");
-    QTest::newRow("Clear Manual, OK") << true << true << QByteArray("AZ");
-    QTest::newRow("Clear Manual, Cancel") << true << false << QByteArray();
-    QTest::newRow("free space, OK") << false << true << QByteArray("AY");
-    QTest::newRow("free space, Cancel") << false << false << QByteArray();
+    QTest::newRow("Clear Manual, OK") << "CmdClearManual" << true << QByteArray("AZ");
+    QTest::newRow("Clear Manual, Cancel") << "CmdClearManual" << false << QByteArray();
+    QTest::newRow("free space, OK") << "LblRemain" << true << QByteArray("AY");
+    QTest::newRow("free space, Cancel") << "LblRemain" << false << QByteArray();
+    QTest::newRow("toolbar Erase, OK") << "Erase" << true << QByteArray("AY");
 }
 
+// The erase is sent after a question that defaults to Cancel. Nothing is read back; what the
+// meter no longer holds is no longer shown: its lists close and its copy is dropped.
 void TestMemory::erase()
 {
     FrontPanel p;
     QVERIFY(p.start());
     download(p);
     MemoryManager* w = memoryWindow(p);
+    w->showSet(1);
+    w->readManual();
+    QPointer<DataList> dataList = w->dataList();
+    QPointer<ManualList> manualList = w->manualList();
+    dataList->runToolbarCommand("Plot");
+    QPointer<ListPlot> plot = dataList->plot();
+    QVERIFY(dataList && manualList && plot);
     const QStringList rows = gridRows(w->setGrid());
     const QString remain = w->remainLabel()->text();
+    const qsizetype sets = p.state.StoredSets.size();
+    const QByteArray manual = p.state.ManualBuffer;
     p.settledCommands();
     p.meter.sim.clearReceived();
     p.prompts.asked.clear();
-    p.prompts.confirmAnswers << fetched<bool>("ok");
-    if (fetched<bool>("manual"))
-        QTest::mouseClick(w->findChild<QPushButton*>("CmdClearManual"), Qt::LeftButton);
-    else
+    const QString from = fetched<QString>("from");
+    const bool ok = fetched<bool>("ok");
+    p.prompts.confirmAnswers << ok;
+    if (from == "CmdClearManual")
+        QTest::mouseClick(w->findChild<QPushButton*>(from), Qt::LeftButton);
+    else if (from == "LblRemain")
         QTest::mouseClick(w->remainLabel(), Qt::LeftButton);
+    else
+        p.clickToolbar(from);
     QCOMPARE(p.settledExchanges(), fetched<QByteArray>("sent"));
     QCOMPARE(p.prompts.asked.size(), 1);
     QCOMPARE(p.prompts.asked[0].kind, Kind::Confirm);
     QCOMPARE(p.prompts.asked[0].icon, Icon::Exclamation);
+    QCOMPARE(p.prompts.asked[0].defaultButton, Prompts::DefaultButton::Cancel);
+    const bool manualErased = from == "CmdClearManual";
     QCOMPARE(p.prompts.asked[0].text,
-             fetched<bool>("manual")
+             manualErased
                  ? QString("All the manually recorded data in memory will be deleted!")
                  : QString("All the automatically recorded data in memory will be deleted!"));
-    // Nothing is read back: the window shows the memory as downloaded.
-    QCOMPARE(gridRows(w->setGrid()), rows);
-    QCOMPARE(w->remainLabel()->text(), remain);
+    const bool autoGone = ok && !manualErased;
+    const bool manualGone = ok && manualErased;
+    QCOMPARE(gridRows(w->setGrid()), autoGone ? QStringList() : rows);
+    QCOMPARE(w->remainLabel()->text(),
+             autoGone ? memorySizeText(p.controller->session().channel().status()) : remain);
+    QCOMPARE(p.state.StoredSets.size(), autoGone ? 0 : sets);
+    QCOMPARE(p.state.ManualBuffer, manualGone ? QByteArray() : manual);
+    QTRY_COMPARE(dataList.isNull(), autoGone);
+    QTRY_COMPARE(plot.isNull(), autoGone);
+    QTRY_COMPARE(manualList.isNull(), manualGone);
+    if (manualGone) {
+        w->readManual(); // nothing left to list
+        QVERIFY(!w->manualList());
+    }
     QVERIFY(pollBack(p));
 }
 

@@ -1,6 +1,8 @@
 // Opening a recorded file end to end: a recording made with the toolbar's Save against the
 // meter emulator opens through the toolbar's Open into the file list, a column click plots
-// it, and closing the main window closes both windows.
+// it, and closing the main window closes both windows. What is no data file is refused at
+// once while the panel goes on mirroring the meter.
+#include "Fetch.h"
 #include "FileList.h"
 #include "FrontPanel.h"
 #include "GraphView.h"
@@ -8,14 +10,21 @@
 #include "OpenFileCommand.h"
 #include "TextGrid.h"
 
+#include <QDir>
 #include <QFile>
+#include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <sys/stat.h>
 
 class TestOpenFile : public QObject
 {
     Q_OBJECT
 private slots:
+    void refusesWhatIsNoDataFile_data();
+    void refusesWhatIsNoDataFile();
+    // Last: it closes the program, after which every wait in this process returns at once.
     void opensWhatWasRecorded();
 };
 
@@ -65,6 +74,45 @@ void TestOpenFile::opensWhatWasRecorded()
     p.window.close();
     QVERIFY(list->isHidden());
     QVERIFY(!plot || plot->isHidden());
+}
+
+void TestOpenFile::refusesWhatIsNoDataFile_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::newRow("a pipe nothing writes") << "fifo";
+    QTest::newRow("/dev/urandom") << "urandom";
+    QTest::newRow("1 MiB of random bytes") << "random";
+}
+
+void TestOpenFile::refusesWhatIsNoDataFile()
+{
+    FrontPanel p;
+    QVERIFY(p.start());
+    QTemporaryDir dir;
+    const QString kind = fetched<QString>("kind");
+    QString path = dir.filePath(kind);
+    if (kind == "fifo") {
+        QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+    } else if (kind == "urandom") {
+        path = QStringLiteral("/dev/urandom");
+    } else {
+        QByteArray bytes(1024 * 1024, Qt::Uninitialized);
+        QRandomGenerator(17).fillRange(reinterpret_cast<quint32*>(bytes.data()), bytes.size() / 4);
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size());
+    }
+    p.prompts.fileAnswers << path;
+    p.clickToolbar("Open");
+    QVERIFY(!p.controller->openFile().window());
+    const auto messages = p.prompts.of(ScriptedPrompts::Kind::Message);
+    QCOMPARE(messages.size(), 1);
+    QCOMPARE(messages[0].text, QDir::toNativeSeparators(path) + " is not a data file.");
+
+    // The panel goes on showing the meter.
+    SimReading r;
+    r.voltage = "11.07";
+    p.meter.sim.setReading(r);
+    QTRY_COMPARE(p.text("LblV"), QString("11.07"));
 }
 
 QTEST_MAIN(TestOpenFile)

@@ -26,6 +26,8 @@
 #include <QTest>
 #include <QToolBar>
 
+#include <sys/stat.h>
+
 namespace {
 
 /// The Open command as the main window holds it, without a meter.
@@ -313,13 +315,15 @@ void TestFileList::cancelKeepsTheOpenList()
 void TestFileList::fileThatCannotBeOpenedKeepsTheOpenList_data()
 {
     QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("text"); // %1: the path
     QTest::addColumn<QString>("reason");
-    QTest::newRow("missing") << "missing.txt"
-                             << "No such file or directory";
-    QTest::newRow("folder") << "folder"
-                            << "directory";
-    QTest::newRow("no permission") << "locked.txt"
-                                   << "Permission denied";
+    const QString cannot = QStringLiteral("Cannot open %1");
+    const QString notData = QStringLiteral("%1 is not a data file.");
+    QTest::newRow("missing") << "missing.txt" << cannot << "No such file or directory";
+    QTest::newRow("no permission") << "locked.txt" << cannot << "Permission denied";
+    QTest::newRow("folder") << "folder" << notData << "It is a folder.";
+    // Opening a pipe that nothing writes would wait for a writer for ever.
+    QTest::newRow("named pipe") << "pipe" << notData << "It is a named pipe.";
 }
 
 void TestFileList::fileThatCannotBeOpenedKeepsTheOpenList()
@@ -331,6 +335,8 @@ void TestFileList::fileThatCannotBeOpenedKeepsTheOpenList()
     const QString path = rig.dir.filePath(name);
     if (name == "folder")
         QVERIFY(QDir(rig.dir.path()).mkdir(name));
+    if (name == "pipe")
+        QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
     if (name == "locked.txt") {
         rig.write(name, recorderFile(1));
         QFile::setPermissions(path, QFileDevice::Permissions());
@@ -344,7 +350,7 @@ void TestFileList::fileThatCannotBeOpenedKeepsTheOpenList()
     QCOMPARE(first->grid().rows(), 4);
     const auto messages = rig.prompts.of(ScriptedPrompts::Kind::Message);
     QCOMPARE(messages.size(), 1);
-    QCOMPARE(messages[0].text, "Cannot open " + QDir::toNativeSeparators(path));
+    QCOMPARE(messages[0].text, fetched<QString>("text").arg(QDir::toNativeSeparators(path)));
     QCOMPARE(messages[0].icon, Prompts::Icon::Critical);
     QVERIFY2(messages[0].details.contains(fetched<QString>("reason")),
              qPrintable(messages[0].details));

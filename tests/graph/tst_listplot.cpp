@@ -253,38 +253,52 @@ void TestListPlot::resizeWhileDrawingRestarts()
 
 void TestListPlot::rangeChecks_data()
 {
-    QTest::addColumn<QStringList>("boxes"); // Min, Max, From, To
+    QTest::addColumn<QStringList>("boxes"); // Min, Max, From, To; none: as the dialog opened
     QTest::addColumn<QString>("message");
+    QTest::addColumn<int>("records");
     const QString values = QStringLiteral("Invalid, -60 <= Value <= 60");
     const QString records = QStringLiteral("Invalid, 0 <= Records <= 25");
-    QTest::newRow("Min below the full scale") << QStringList{"-70", "10", "1", "25"} << values;
-    QTest::newRow("Min equals Max") << QStringList{"10", "10", "1", "25"} << values;
-    QTest::newRow("Max above the full scale") << QStringList{"0", "60.5", "1", "25"} << values;
-    QTest::newRow("From 0") << QStringList{"0", "10", "0", "25"} << records;
-    QTest::newRow("To 26") << QStringList{"0", "10", "1", "26"} << records;
-    QTest::newRow("From equals To") << QStringList{"0", "10", "5", "5"} << records;
-    QTest::newRow("empty boxes read as 0") << QStringList{"", "", "", ""} << values;
-    QTest::newRow("whole ranges") << QStringList{"-60", "60", "1", "25"} << QString();
-    QTest::newRow("narrowed") << QStringList{"-1.5", "2", "5", "9"} << QString();
+    QTest::newRow("Min below the full scale")
+        << QStringList{"-70", "10", "1", "25"} << values << 25;
+    QTest::newRow("Min equals Max") << QStringList{"10", "10", "1", "25"} << values << 25;
+    QTest::newRow("Max above the full scale")
+        << QStringList{"0", "60.5", "1", "25"} << values << 25;
+    QTest::newRow("From 0") << QStringList{"0", "10", "0", "25"} << records << 25;
+    QTest::newRow("To 26") << QStringList{"0", "10", "1", "26"} << records << 25;
+    QTest::newRow("From equals To") << QStringList{"0", "10", "5", "5"} << records << 25;
+    QTest::newRow("empty boxes read as 0") << QStringList{"", "", "", ""} << values << 25;
+    QTest::newRow("whole ranges") << QStringList{"-60", "60", "1", "25"} << QString() << 25;
+    QTest::newRow("narrowed") << QStringList{"-1.5", "2", "5", "9"} << QString() << 25;
+    // Written in exponent form ("1e+05"), the count would read back as 1.
+    QTest::newRow("100000 records as opened") << QStringList{} << QString() << 100000;
+    QTest::newRow("over 100000 records")
+        << QStringList{"-60", "60", "1", "100001"} << "Invalid, 0 <= Records <= 100000" << 100000;
 }
 
 void TestListPlot::rangeChecks()
 {
-    PlotRequest q = request(25, -60, 60);
+    const int records = fetched<int>("records");
+    const PlotRequest opened = request(records, -60, 60);
     ScriptedPrompts prompts;
-    auto* dialog = new PlotRange(q, prompts, nullptr);
+    auto* dialog = new PlotRange(opened, prompts, nullptr);
     QPointer<PlotRange> alive = dialog;
     dialog->setPlotTitle("V");
     QCOMPARE(dialog->windowTitle(), QString("Plot Range ( V )"));
     QCOMPARE(dialog->findChild<QLineEdit*>("TxtT1")->text(), QString("-60"));
-    QCOMPARE(dialog->findChild<QLineEdit*>("TxtR2")->text(), QString("25"));
+    QCOMPARE(dialog->findChild<QLineEdit*>("TxtR2")->text(), QString::number(records));
     dialog->show();
-    const QStringList boxes = fetched<QStringList>("boxes");
+    QStringList boxes = fetched<QStringList>("boxes");
     const char* names[] = {"TxtT1", "TxtT2", "TxtR1", "TxtR2"};
-    for (int i = 0; i < 4; ++i)
-        dialog->findChild<QLineEdit*>(names[i])->setText(boxes[i]);
+    for (int i = 0; i < 4; ++i) {
+        auto* box = dialog->findChild<QLineEdit*>(names[i]);
+        if (boxes.size() < 4)
+            boxes << box->text();
+        else
+            box->setText(boxes[i]);
+    }
     QSignalSpy chosen(dialog, &PlotRange::rangeChosen);
     dialog->accept();
+    const PlotRequest& q = dialog->request();
     const QString message = fetched<QString>("message");
     if (message.isEmpty()) {
         QCOMPARE(chosen.size(), 1);
@@ -293,6 +307,7 @@ void TestListPlot::rangeChecks()
         QCOMPARE(q.RecordFrom, boxes[2].toFloat());
         QCOMPARE(q.RecordTo, boxes[3].toFloat());
         QCOMPARE(q.RecordAxisMax, boxes[3].toFloat() - boxes[2].toFloat() + 1);
+        QCOMPARE(q.Title, opened.Title);
         QTRY_VERIFY(!alive);
     } else {
         QCOMPARE(chosen.size(), 0);
@@ -301,17 +316,17 @@ void TestListPlot::rangeChecks()
         QCOMPARE(prompts.asked[0].icon, Prompts::Icon::Critical);
         QVERIFY(dialog->isVisible());
         QCOMPARE(q.ValueMin, -60.0f);
-        QCOMPARE(q.RecordTo, 25.0f);
+        QCOMPARE(q.RecordTo, float(records));
         delete dialog;
     }
 }
 
 void TestListPlot::keyFilterAndEnterChain()
 {
-    PlotRequest q = request(25, -60, 60);
     ScriptedPrompts prompts;
-    auto* dialog = new PlotRange(q, prompts, nullptr);
+    auto* dialog = new PlotRange(request(25, -60, 60), prompts, nullptr);
     QPointer<PlotRange> alive = dialog;
+    const PlotRequest& q = dialog->request();
     dialog->show();
     QApplication::setActiveWindow(dialog);
     QVERIFY(QTest::qWaitForWindowActive(dialog));

@@ -176,26 +176,51 @@ void TestGrid::columnsAsWideAsTheirWidthTexts()
 
 void TestGrid::chooseSaveFile_data()
 {
-    QTest::addColumn<QString>("answer");
-    QTest::addColumn<bool>("chosen");
-    QTest::newRow("a name") << "/tmp/celldesk-choice" << true;
-    QTest::newRow("cancel") << "" << false;
+    QTest::addColumn<QString>("answer");      // in a fresh folder with "rec2.txt" and "notes"
+    QTest::addColumn<QList<bool>>("replace"); // answers to the replace question, if asked
+    QTest::addColumn<QString>("saved");       // empty: nothing chosen
+    QTest::newRow("a data file name") << "rec.txt" << QList<bool>{} << "rec.txt";
+    // Else Open's data file filter would not show what was saved.
+    QTest::newRow("no extension gets .txt") << "rec1" << QList<bool>{} << "rec1.txt";
+    QTest::newRow("a trailing point gets txt") << "rec1." << QList<bool>{} << "rec1.txt";
+    QTest::newRow("another extension stays") << "rec1.csv" << QList<bool>{} << "rec1.csv";
+    QTest::newRow("an existing file keeps its name") << "notes" << QList<bool>{} << "notes";
+    QTest::newRow("cancel") << "" << QList<bool>{} << "";
+    // The dialog asked about "rec2"; "rec2.txt" is asked about here.
+    QTest::newRow("final name exists, replaced") << "rec2" << QList<bool>{true} << "rec2.txt";
+    QTest::newRow("final name exists, kept") << "rec2" << QList<bool>{false} << "";
 }
 
 void TestGrid::chooseSaveFile()
 {
     Helpers h;
+    QTemporaryDir dir;
+    for (const char* name : {"rec2.txt", "notes"}) {
+        QFile existing(dir.filePath(name));
+        QVERIFY(existing.open(QIODevice::WriteOnly));
+    }
     h.state.SaveFileName = QStringLiteral("/tmp/old-recording.txt");
     h.state.SaveFileChosen = true; // left so by a recording stopped by its stop check
     QFETCH(QString, answer);
+    const QString saved = fetched<QString>("saved");
+    const QList<bool> replace = fetched<QList<bool>>("replace");
     if (!answer.isEmpty())
-        h.prompts.fileAnswers << answer;
-    QCOMPARE(h.transfer.ChooseSaveFile(&h.window), fetched<bool>("chosen"));
-    QCOMPARE(h.state.SaveFileChosen, fetched<bool>("chosen"));
-    QCOMPARE(h.state.SaveFileName, answer.isEmpty() ? QString("/tmp/old-recording.txt") : answer);
+        h.prompts.fileAnswers << dir.filePath(answer);
+    h.prompts.confirmAnswers = replace;
+    QCOMPARE(h.transfer.ChooseSaveFile(&h.window), !saved.isEmpty());
+    QCOMPARE(h.state.SaveFileChosen, !saved.isEmpty());
+    QCOMPARE(h.state.SaveFileName,
+             saved.isEmpty() ? QString("/tmp/old-recording.txt") : dir.filePath(saved));
     const auto asked = h.prompts.of(ScriptedPrompts::Kind::SaveFile);
     QCOMPARE(asked.size(), 1);
     QCOMPARE(asked[0].filters, (QStringList{"Data Files (*.txt)", "All Files (*.*)"}));
+    const auto questions = h.prompts.of(ScriptedPrompts::Kind::Confirm);
+    QCOMPARE(questions.size(), replace.size());
+    if (!questions.isEmpty()) {
+        QCOMPARE(questions[0].text,
+                 dir.filePath("rec2.txt") + " already exists.\nDo you want to replace it?");
+        QCOMPARE(questions[0].defaultButton, Prompts::DefaultButton::Cancel);
+    }
 }
 
 void TestGrid::saveWritesEveryRowWithCaptions()

@@ -28,9 +28,10 @@ public:
         QString title{};
         QString details{};
         Kind kind = Kind::Message;
-        QString defaultText{}; ///< an input box's default
-        QStringList filters{}; ///< a file dialog's name filters
-        QString suffix{};      ///< the save dialog's suffix for names typed without one
+        QString defaultText{};                           ///< an input box's default
+        QStringList filters{};                           ///< a file dialog's name filters
+        QString suffix{}; ///< the save dialog's suffix for names typed without one
+        DefaultButton defaultButton = DefaultButton::Ok; ///< a question's default
     };
 
     QList<Asked> asked;
@@ -48,9 +49,14 @@ public:
     {
         ask({.text = text, .icon = icon, .title = title, .details = details});
     }
-    bool confirm(const QString& text, Icon icon, const QString& title) override
+    bool confirm(const QString& text, Icon icon, const QString& title,
+                 DefaultButton defaultButton) override
     {
-        ask({.text = text, .icon = icon, .title = title, .kind = Kind::Confirm});
+        ask({.text = text,
+             .icon = icon,
+             .title = title,
+             .kind = Kind::Confirm,
+             .defaultButton = defaultButton});
         return !confirmAnswers.isEmpty() && confirmAnswers.takeFirst();
     }
     QString input(const QString& prompt, const QString& title, const QString& defaultText) override
