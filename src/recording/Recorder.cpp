@@ -49,14 +49,18 @@ void Recorder::tick()
         return;
     }
     s.SampleTimeStamp = nextSampleStamp(s.SampleTimeStamp, interval);
-    const QString line = ReadingLine(s.SampleTimeStamp, s.reading);
+    // Without a frame since the last sample the reading is the one already taken: nothing is
+    // written or listed and no record number is used, but the stamp has moved on, so the
+    // gap shows in the time column.
+    const bool fresh = m_fresh.take(s.reading);
+    const QString line = fresh ? ReadingLine(s.SampleTimeStamp, s.reading) : QString();
 
     if (s.FileRecording) {
         const SampleUnits started{s.FileRangeText, s.FileTempUnitText, s.FileMilliAmps};
         if (mustStopRecording(s.FileRecordCount, s.reading, started)) {
             // The changed sample is not written; the file name stays until the next tick.
             endRecording();
-        } else {
+        } else if (fresh) {
             ++s.FileRecordCount;
             QString reason;
             if (writeLine(recorderLine(s.FileRecordCount, line), reason)) {
@@ -85,7 +89,8 @@ void Recorder::tick()
         s.FileRecordCount = 0;
     }
 
-    m_list.addSample(line);
+    if (fresh)
+        m_list.addSample(line);
     s.SampleTickCount = 1;
 }
 
