@@ -138,7 +138,16 @@ bool Recorder::openFile(const QString& path, QString& reason)
     }
     const SampleUnits units = SampleUnits::of(m_state.reading);
     if (!writeLine(recorderHeader(units.rangeText, units.milliAmps, units.tempUnitText), reason)) {
+        // A file without its header is no data file: it goes. Only a file, though: the path
+        // may name a device.
+        const auto* file = qobject_cast<QFileDevice*>(m_file.get());
+        struct stat info
+        {
+        };
+        const bool regular = file && fstat(file->handle(), &info) == 0 && S_ISREG(info.st_mode);
         closeFile();
+        if (regular)
+            QFile::remove(path);
         return false;
     }
     return true;
@@ -148,7 +157,16 @@ bool Recorder::writeLine(const QString& line, QString& reason)
 {
     const QByteArray bytes = dataFileBytes(line);
     auto* file = qobject_cast<QFileDevice*>(m_file.get());
-    bool ok = m_file->write(bytes) == bytes.size();
+    // A full disk takes part of a line and refuses only the next write, and only that one
+    // carries the system's reason: the rest is offered again until it fails.
+    qint64 done = 0;
+    while (done < bytes.size()) {
+        const qint64 n = m_file->write(bytes.constData() + done, bytes.size() - done);
+        if (n <= 0)
+            break;
+        done += n;
+    }
+    bool ok = done == bytes.size();
     if (ok && file)
         ok = file->flush();
     if (!ok) {

@@ -7,6 +7,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <csignal>
+
+#include <sys/resource.h>
 #include <sys/stat.h>
 
 namespace {
@@ -19,8 +22,9 @@ QByteArray golden(const char* name)
     return fileBytes(QStringLiteral(CELLDESK_TEST_DATA "/") + QLatin1String(name));
 }
 
-// A file that takes whole lines until line `failAt` (the header is line 0), of which it
-// writes half before failing as a full disk does.
+// A file that takes whole lines until line `failAt` (the header is line 0). Of that one it
+// takes half, as a full disk does: QFile then reports the short write without a reason, and
+// only the next write fails with the system's.
 class FailingFile : public QFile
 {
 public:
@@ -29,17 +33,22 @@ public:
 protected:
     qint64 writeData(const char* data, qint64 size) override
     {
-        if (m_lines++ == m_failAt) {
-            QFile::writeData(data, size / 2);
-            setErrorString(QStringLiteral("No space left on device"));
-            return -1;
+        if (m_lines < m_failAt) {
+            ++m_lines;
+            return QFile::writeData(data, size);
         }
-        return QFile::writeData(data, size);
+        if (!m_full) {
+            m_full = true;
+            return QFile::writeData(data, size / 2);
+        }
+        setErrorString(QStringLiteral("No space left on device"));
+        return -1;
     }
 
 private:
     int m_failAt;
     int m_lines = 0;
+    bool m_full = false;
 };
 
 // The lines of a data file after its header.
@@ -304,12 +313,17 @@ void TestRecorder::fileThatCannotBeStartedStartsNothing_data()
 {
     QTest::addColumn<QString>("path"); // "<dir>" stands for a read-only folder
     QTest::addColumn<QString>("reason");
+    QTest::addColumn<int>("sizeLimit"); // bytes a file may grow to in a writable folder, or 0
     QTest::newRow("header cannot be written") << "/dev/full"
-                                              << "No space left on device";
+                                              << "No space left on device" << 0;
     QTest::newRow("no such folder") << "/tmp/celldesk-no-such-folder/r.txt"
-                                    << "No such file or directory";
+                                    << "No such file or directory" << 0;
     QTest::newRow("read-only folder") << "<dir>/r.txt"
-                                      << "";
+                                      << "" << 0;
+    // The system takes the first bytes of the header, as a disk that fills up does, then
+    // refuses the rest.
+    QTest::newRow("header cut short") << "cut.txt"
+                                      << "File too large" << 20;
 }
 
 void TestRecorder::fileThatCannotBeStartedStartsNothing()
@@ -326,7 +340,20 @@ void TestRecorder::fileThatCannotBeStartedStartsNothing()
             path.replace("<dir>", dir.path());
         }
     }
+    const int sizeLimit = fetched<int>("sizeLimit");
+    rlimit unlimited{};
+    if (sizeLimit > 0) {
+        path = dir.filePath(path);
+        std::signal(SIGXFSZ, SIG_IGN);
+        QCOMPARE(getrlimit(RLIMIT_FSIZE, &unlimited), 0);
+        const rlimit limited{rlim_t(sizeLimit), unlimited.rlim_max};
+        QCOMPARE(setrlimit(RLIMIT_FSIZE, &limited), 0);
+    }
     rig.startRecording(path);
+    if (sizeLimit > 0)
+        QCOMPARE(setrlimit(RLIMIT_FSIZE, &unlimited), 0);
+    // A file without its header is not left behind; a device stays, of course.
+    QCOMPARE(QFileInfo::exists(path), path.startsWith("/dev/"));
     QVERIFY(!rig.state.FileRecording);
     QVERIFY(!rig.state.SaveFileChosen);
     QVERIFY(rig.looks.isEmpty());
