@@ -45,12 +45,14 @@ struct TickFigures
 };
 
 // `count` ticks of the live window, each drawn at once; the mean per tick. Between ticks the
-// program's events run (untimed), as they do between two seconds of the real timer.
-TickFigures runTicks(LiveGraphWindow& live, int count)
+// program's events run (untimed), as they do between two seconds of the real timer, and a
+// display frame counts as arrived, so every tick takes a sample.
+TickFigures runTicks(LiveGraphWindow& live, CurrentReading& reading, int count)
 {
     qint64 wallNs = 0;
     double cpuMs = 0;
     for (int i = 0; i < count; ++i) {
+        ++reading.frameNumber;
         QElapsedTimer wall;
         wall.start();
         const double cpu = threadCpuMs();
@@ -145,10 +147,11 @@ int main(int argc, char* argv[])
     std::printf("traces keep the latest %d samples\n", LiveGraphWindow::TraceWindow);
 
     // (a) at tick 1000 of a fresh history.
-    const TickFigures fresh = runTicks(*live, 1000);
-    runTicks(*live, LiveGraphWindow::TraceWindow - 1000); // the traces are full from here on
+    const TickFigures fresh = runTicks(*live, p.state.reading, 1000);
+    runTicks(*live, p.state.reading,
+             LiveGraphWindow::TraceWindow - 1000); // the traces are full from here on
     // (a) the next 1000 ticks, with full traces, before the wrap.
-    const TickFigures full = runTicks(*live, 1000);
+    const TickFigures full = runTicks(*live, p.state.reading, 1000);
 
     // (b) the history's memory: filled through its own append until it wraps.
     ChannelRing& history = p.state.allChannelGraph.ChannelHistory;
@@ -161,12 +164,12 @@ int main(int argc, char* argv[])
     const double wrapMb = residentMb();
 
     // (a) after the wrap, with full traces.
-    const TickFigures wrapped = runTicks(*live, 1000);
+    const TickFigures wrapped = runTicks(*live, p.state.reading, 1000);
     // (b) an hour later.
-    runTicks(*live, 3600);
+    runTicks(*live, p.state.reading, 3600);
     const double hourLaterMb = residentMb();
     // Two more hours: the traces' buffers have settled, nothing grows any more.
-    runTicks(*live, 7200);
+    runTicks(*live, p.state.reading, 7200);
     const double threeHoursLaterMb = residentMb();
 
     // (c) the detail dialog's OK on the full history, to the first paint of the graph.

@@ -4,6 +4,7 @@
 #include "ValueText.h"
 
 #include <algorithm>
+#include <limits>
 
 void ChannelRing::allocate()
 {
@@ -171,6 +172,13 @@ LiveSample graphSample(const CurrentReading& reading, QStringView rangeAtOpen,
         sample[s] = graphValue(LiveSeries(s), reading.valueTexts[groups[s]], milli, rangeAtOpen,
                                tempUnitAtOpen);
     }
+    return sample;
+}
+
+LiveSample gapSample()
+{
+    LiveSample sample;
+    sample.fill(std::numeric_limits<float>::quiet_NaN());
     return sample;
 }
 

@@ -135,6 +135,10 @@ struct AllChannelGraph
 [[nodiscard]] LiveSample graphSample(const CurrentReading& reading, QStringView rangeAtOpen,
                                      QStringView tempUnitAtOpen);
 
+/// The sample of a second in which no display frame arrived: all seven values NaN, which a
+/// trace draws as a break in its line.
+[[nodiscard]] LiveSample gapSample();
+
 /// Whether the live graph must close at this tick: it is no longer active, or the current's
 /// unit or the resistance range differs from the one it was opened with.
 [[nodiscard]] bool liveGraphMustClose(const AllChannelGraph& graph, const CurrentReading& reading);

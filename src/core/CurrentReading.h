@@ -44,5 +44,10 @@ struct CurrentReading
     /// One flag per LCD indicator, indexed by the cell that shows it.
     CellFlags indicators;
 
+    /// Display frames decoded into this reading so far. It stands still while nothing is
+    /// mirrored (the live poll rests, the link is lost), which is how a sample tells a fresh
+    /// reading from a frozen one.
+    quint64 frameNumber = 0;
+
     [[nodiscard]] bool lit(Cell cell) const { return indicators.test(cellIndex(cell)); }
 };

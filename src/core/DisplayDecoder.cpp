@@ -282,6 +282,7 @@ PointCellUpdates decodeDisplayFrame(QByteArrayView frame, CurrentReading& r, boo
     const auto b = [&](int n) { return static_cast<quint8>(frame[n - 1]); };
 
     const PointCellUpdates cells = decodeIndicatorBytes(frame.sliced(22, 11), r, frozen);
+    ++r.frameNumber;
 
     const quint8 state = b(34);
     r.FunctionCode = state & 0x0F;

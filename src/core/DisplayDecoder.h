@@ -61,7 +61,8 @@ void DecodeResultFlags(quint8 byte, CurrentReading& r);
 PointCellUpdates decodeIndicatorBytes(QByteArrayView bytes, CurrentReading& r, bool frozen);
 
 /// Decodes a whole display frame (at least 36 bytes, first byte STX; not checked here) into
-/// the reading: indicators, byte 34, every digit group and field. Shorter input is ignored.
+/// the reading: indicators, byte 34, every digit group and field, and counts it in the
+/// reading's frame number. Shorter input is ignored.
 PointCellUpdates decodeDisplayFrame(QByteArrayView frame, CurrentReading& r, bool frozen);
 
 /// Where a whole display frame sits in received bytes: at the start (the usual case), or

@@ -23,6 +23,32 @@ inline constexpr int MaxMeterSamplingSeconds = 255;
 /// for whole days changes nothing). An unreadable stamp counts as midnight.
 [[nodiscard]] QString nextSampleStamp(const QString& stamp, int intervalSeconds);
 
+/// Whether a sample may be taken from the reading: only when a display frame was decoded into
+/// it since the previous sample. While the live poll rests (a settings window, a long read)
+/// or the link is lost, the reading keeps its last values; sampled again, they would be
+/// stored as new under a new time stamp. A skipped sample leaves a gap instead.
+class FreshReading
+{
+public:
+    /// Nothing sampled yet: any decoded frame is fresh (the program's start).
+    FreshReading() = default;
+    /// The frames decoded so far count as sampled: the first sample needs a newer one.
+    explicit FreshReading(const CurrentReading& reading) : m_sampled(reading.frameNumber) {}
+
+    /// True when a frame was decoded into `reading` since the last call that returned true;
+    /// that frame then counts as sampled.
+    [[nodiscard]] bool take(const CurrentReading& reading)
+    {
+        if (reading.frameNumber == m_sampled)
+            return false;
+        m_sampled = reading.frameNumber;
+        return true;
+    }
+
+private:
+    quint64 m_sampled = 0;
+};
+
 /// The units a recording or the real-time list started with.
 struct SampleUnits
 {

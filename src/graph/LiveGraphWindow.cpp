@@ -112,7 +112,7 @@ private:
 LiveGraphWindow::LiveGraphWindow(AllChannelGraph& graph, const CurrentReading& reading,
                                  Prompts& prompts, QWidget* mainWindow)
     : QWidget(mainWindow, Qt::Window), m_state(graph), m_reading(reading), m_prompts(prompts),
-      m_scale(TwipsScale::forScreen(QApplication::primaryScreen()))
+      m_scale(TwipsScale::forScreen(QApplication::primaryScreen())), m_fresh(reading)
 {
     setObjectName(QStringLiteral("RealTimeAll"));
     setWindowTitle(QStringLiteral("Real Time Graph"));
@@ -256,7 +256,11 @@ void LiveGraphWindow::tick()
         close();
         return;
     }
-    const LiveSample sample = graphSample(m_reading, m_state.RangeAtOpen, m_state.TempUnitAtOpen);
+    // A second without a new frame is a gap in the traces and the history, never the last
+    // reading again; the history still takes one sample a second.
+    const LiveSample sample = m_fresh.take(m_reading) ? graphSample(m_reading, m_state.RangeAtOpen,
+                                                                    m_state.TempUnitAtOpen)
+                                                      : gapSample();
     ++m_records;
     const double x = double(m_records);
     const double keepFrom = double(m_records - TraceWindow + 1);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "AllChannelGraph.h"
+#include "SampleSchedule.h"
 #include "TwipsScale.h"
 
 #include <QWidget>
@@ -14,7 +15,8 @@ struct CurrentReading;
 
 /// The live all-channel graph `RealTimeAll` ("Real Time Graph"): once a second (`Timer1`) it
 /// turns the front panel's seven value texts into numbers, appends the chosen channels to
-/// their traces and stores all seven in the five-day history. Its toolbar offers "Resize"
+/// their traces and stores all seven in the five-day history; a second in which no display
+/// frame arrived is stored and drawn as a gap (NaN). Its toolbar offers "Resize"
 /// (back to the channel dialog) and "Print"; a click on the graph asks for the detail graph.
 ///
 /// The traces keep the latest TraceWindow samples and the record axis scrolls with them, so
@@ -81,6 +83,7 @@ private:
     GraphView* m_graph = nullptr;
     QTimer* m_timer = nullptr;
     qint64 m_records = 0;
+    FreshReading m_fresh; // whether a frame arrived since the last tick
     bool m_printing = false;
     bool m_closed = false;
 };

@@ -123,6 +123,16 @@ void PanelController::releaseKey(KeyRow row, int index)
 
 void PanelController::runToolbarCommand(const QString& key)
 {
+    // Stopping a recording and opening the real-time list neither talk to the meter nor ask
+    // anything: they work at any time, also during a download that lasts for hours.
+    if (key == QLatin1String("Save") && m_state.FileRecording) {
+        m_recorder->runSaveCommand();
+        return;
+    }
+    if (key == QLatin1String("List")) {
+        m_liveList->runListCommand();
+        return;
+    }
     // A long answer on its way (memory, comparator table) owns the line: a command would write
     // into it, and a dialog would hold the reader under its own event loop. None starts.
     if (longReadRunning())
@@ -136,8 +146,6 @@ void PanelController::runToolbarCommand(const QString& key)
         } else {
             m_openFile->run();
         }
-    } else if (key == QLatin1String("List")) {
-        m_liveList->runListCommand();
     } else if (key == QLatin1String("Graph")) {
         m_liveGraph->runGraphCommand();
     } else if (key == QLatin1String("Sampling")) {

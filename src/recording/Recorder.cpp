@@ -49,14 +49,18 @@ void Recorder::tick()
         return;
     }
     s.SampleTimeStamp = nextSampleStamp(s.SampleTimeStamp, interval);
-    const QString line = ReadingLine(s.SampleTimeStamp, s.reading);
+    // Without a frame since the last sample the reading is the one already taken: nothing is
+    // written or listed and no record number is used, but the stamp has moved on, so the
+    // gap shows in the time column.
+    const bool fresh = m_fresh.take(s.reading);
+    const QString line = fresh ? ReadingLine(s.SampleTimeStamp, s.reading) : QString();
 
     if (s.FileRecording) {
         const SampleUnits started{s.FileRangeText, s.FileTempUnitText, s.FileMilliAmps};
         if (mustStopRecording(s.FileRecordCount, s.reading, started)) {
             // The changed sample is not written; the file name stays until the next tick.
             endRecording();
-        } else {
+        } else if (fresh) {
             ++s.FileRecordCount;
             QString reason;
             if (writeLine(recorderLine(s.FileRecordCount, line), reason)) {
@@ -85,7 +89,8 @@ void Recorder::tick()
         s.FileRecordCount = 0;
     }
 
-    m_list.addSample(line);
+    if (fresh)
+        m_list.addSample(line);
     s.SampleTickCount = 1;
 }
 
@@ -133,7 +138,16 @@ bool Recorder::openFile(const QString& path, QString& reason)
     }
     const SampleUnits units = SampleUnits::of(m_state.reading);
     if (!writeLine(recorderHeader(units.rangeText, units.milliAmps, units.tempUnitText), reason)) {
+        // A file without its header is no data file: it goes. Only a file, though: the path
+        // may name a device.
+        const auto* file = qobject_cast<QFileDevice*>(m_file.get());
+        struct stat info
+        {
+        };
+        const bool regular = file && fstat(file->handle(), &info) == 0 && S_ISREG(info.st_mode);
         closeFile();
+        if (regular)
+            QFile::remove(path);
         return false;
     }
     return true;
@@ -143,7 +157,16 @@ bool Recorder::writeLine(const QString& line, QString& reason)
 {
     const QByteArray bytes = dataFileBytes(line);
     auto* file = qobject_cast<QFileDevice*>(m_file.get());
-    bool ok = m_file->write(bytes) == bytes.size();
+    // A full disk takes part of a line and refuses only the next write, and only that one
+    // carries the system's reason: the rest is offered again until it fails.
+    qint64 done = 0;
+    while (done < bytes.size()) {
+        const qint64 n = m_file->write(bytes.constData() + done, bytes.size() - done);
+        if (n <= 0)
+            break;
+        done += n;
+    }
+    bool ok = done == bytes.size();
     if (ok && file)
         ok = file->flush();
     if (!ok) {

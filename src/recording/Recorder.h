@@ -1,5 +1,7 @@
 #pragma once
 
+#include "SampleSchedule.h"
+
 #include <QObject>
 #include <QString>
 #include <QTimer>
@@ -24,9 +26,9 @@ struct RecordingLabels
 };
 
 /// PC recording: the one-second sample timer (`Timer2`), the sample each due tick takes
-/// from the live reading, and the recording of those samples into a data file. The tick
-/// never waits or asks anything, so it cannot be re-entered; it runs through dialogs and
-/// meter exchanges alike.
+/// from the live reading when a display frame refreshed it since the last one, and the
+/// recording of those samples into a data file. The tick never waits or asks anything, so
+/// it cannot be re-entered; it runs through dialogs and meter exchanges alike.
 class Recorder : public QObject
 {
     Q_OBJECT
@@ -68,6 +70,7 @@ private:
     RecordingLabels m_labels;
     QTimer m_timer;
     FileOpener m_opener;
+    FreshReading m_fresh; // whether the reading took a frame since the last sample
     std::unique_ptr<QIODevice> m_file;
     qint64 m_written = 0; // bytes of whole lines in the file
 };

@@ -217,7 +217,8 @@ void TestAllChannelGraph::ringHoldsWhatWasWritten_data()
     QTest::addColumn<int>("writes");
     QTest::addColumn<int>("first"); // the oldest sample held
     QTest::addColumn<int>("index");
-    constexpr int full = ChannelRing::Capacity;
+    // The number itself, not the ring's own constant: five days of seconds, and one.
+    constexpr int full = 432001;
     QTest::newRow("none") << 0 << 1 << 0;
     QTest::newRow("one") << 1 << 1 << 1;
     QTest::newRow("three") << 3 << 1 << 3;
@@ -250,7 +251,7 @@ void TestAllChannelGraph::ringHoldsWhatWasWritten()
 void TestAllChannelGraph::ringWrapsToIndexZero()
 {
     ChannelRing ring;
-    for (int n = 1; n <= ChannelRing::Capacity; ++n)
+    for (int n = 1; n <= 432001; ++n)
         ring.append(numbered(n));
     QCOMPARE(ring.historyIndex(), 0);
     ring.append(numbered(-7));
@@ -258,7 +259,7 @@ void TestAllChannelGraph::ringWrapsToIndexZero()
     QCOMPARE(ring.at(LiveSeries::Voltage, 0), -7.0f);
     QCOMPARE(ring.at(LiveSeries::TCap, 0), -7.0f + 6 * 0.25f);
     QCOMPARE(ring.at(LiveSeries::Voltage, 1), 2.0f); // the second sample is still there
-    QCOMPARE(ring.held(), ChannelRing::Capacity);
+    QCOMPARE(ring.held(), 432001);
 }
 
 void TestAllChannelGraph::rewindStartsAgain()

@@ -9,12 +9,14 @@
 #include "FrontPanel.h"
 #include "GridView.h"
 #include "ListPlot.h"
+#include "LiveList.h"
 #include "ManualList.h"
 #include "MemoryDownload.h"
 #include "MemoryManager.h"
 #include "MeterMemory.h"
 #include "OpenFileCommand.h"
 #include "PlotRange.h"
+#include "RealTimeList.h"
 #include "SimMemory.h"
 #include "StatusPanel.h"
 #include "TextGrid.h"
@@ -472,24 +474,31 @@ void TestMemory::erase()
 }
 
 // Keys, toolbar commands and the window's erases while a stream arrives send nothing, and a
-// second download does not start.
+// second download does not start; nor does a recording, whose save dialog would hold the
+// download. Stopping the recording that runs and opening the real-time list work.
 void TestMemory::commandsDuringDownloadDoNothing()
 {
     FrontPanel p;
     QVERIFY(p.start());
     p.meter.sim.setPaced(true);
     p.meter.sim.setAutoMemory(generatedAutoMemory(6000, 20)); // about 3 s at line rate
+    QTemporaryDir dir;
+    p.prompts.fileAnswers << dir.filePath("running.txt") << dir.filePath("refused.txt");
+    QTRY_VERIFY(p.state.reading.frameNumber > 0); // the units it records under
+    p.clickToolbar("Save");
+    p.prompts.asked.clear();
     p.prompts.confirmAnswers << true << true << true;
     bool tried = false;
     QTimer::singleShot(1200, [&] {
-        QVERIFY(p.state.MemoryBusy);
+        QVERIFY(p.state.MemoryBusy && p.state.FileRecording);
         emit p.window.arrowReleased(0);
         emit p.window.grayReleased(1);
-        for (const char* key : {"Erase", "COMP", "TimeSet", "Sampling", "Memory", "Save", "Open"})
+        for (const char* key :
+             {"Erase", "COMP", "TimeSet", "Sampling", "Memory", "Save", "Save", "Open", "List"})
             p.clickToolbar(QString::fromLatin1(key));
         memoryWindow(p)->clearManual();
         memoryWindow(p)->clearAuto();
-        tried = true;
+        tried = !p.state.FileRecording && p.state.ListRecording && p.state.MemoryBusy;
     });
     QCOMPARE(download(p), QByteArray("AIAT"));
     QVERIFY(tried);
@@ -498,6 +507,9 @@ void TestMemory::commandsDuringDownloadDoNothing()
         int(splitAutoMemory(QByteArray(1, 0) + generatedAutoMemory(6000, 20) + QByteArray(1, 0))
                 .sets.size()));
     QVERIFY(p.prompts.asked.isEmpty());
+    QVERIFY(!p.state.FileRecording);
+    QVERIFY(!p.find("LblRec")->isVisible());
+    QVERIFY(p.controller->liveList().window()->isVisible());
     QVERIFY(pollBack(p));
 }
 

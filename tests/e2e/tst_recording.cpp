@@ -1,14 +1,27 @@
 // PC recording end to end: the main window's toolbar, the real Timer2 and the meter emulator
 // streaming a known reading; the data file and the real-time list it produces.
+#include "ChannelDialog.h"
+#include "Fetch.h"
 #include "FrontPanel.h"
+#include "GraphView.h"
+#include "LiveGraph.h"
+#include "LiveGraphWindow.h"
 #include "LiveList.h"
+#include "RTCSetup.h"
 #include "RealTimeList.h"
+#include "Recorder.h"
 #include "SampleSchedule.h"
 #include "TextGrid.h"
 
+#include <QCheckBox>
 #include <QFile>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTime>
+#include <QTimer>
+
+#include <cmath>
 
 namespace {
 
@@ -23,6 +36,27 @@ QString toolTipOfSave(const FrontPanel& p)
     return p.find<QToolBar>("Toolbar1")->actions().constFirst()->toolTip();
 }
 
+int secondsFrom(const QString& from, const QString& to)
+{
+    return QTime::fromString(from, "hh:mm:ss").secsTo(QTime::fromString(to, "hh:mm:ss"));
+}
+
+// Rows "number<tab>stamp ..." must be numbered 1, 2, 3 ... with rising stamps, none from the
+// second after `lastFrame` + 1 (that sample still takes the last frame) up to `back`, and
+// the last after `back`. Returns the first row that is not, or empty.
+QString gapProblem(const QStringList& rows, const QString& lastFrame, const QString& back)
+{
+    for (qsizetype i = 0; i < rows.size(); ++i) {
+        const QString stamp = rows[i].section('\t', 1, 1);
+        if (rows[i].section('\t', 0, 0) != QString::number(i + 1) ||
+            (i > 0 && secondsFrom(rows[i - 1].section('\t', 1, 1), stamp) < 1) ||
+            (secondsFrom(lastFrame, stamp) > 1 && secondsFrom(stamp, back) >= 0))
+            return rows[i];
+    }
+    const bool after = !rows.isEmpty() && secondsFrom(back, rows.last().section('\t', 1, 1)) > 0;
+    return after ? QString() : QStringLiteral("nothing after the gap");
+}
+
 } // namespace
 
 class TestRecording : public QObject
@@ -30,6 +64,8 @@ class TestRecording : public QObject
     Q_OBJECT
 private slots:
     void recordsWhatTheMeterShows();
+    void nothingMirroredNothingSampled_data();
+    void nothingMirroredNothingSampled();
 };
 
 void TestRecording::recordsWhatTheMeterShows()
@@ -102,6 +138,94 @@ void TestRecording::recordsWhatTheMeterShows()
     QVERIFY(!written.contains("400 Ohm"));
     QVERIFY(written.count("\r\n") >= 2);
     QCOMPARE(p.text("LblFileName"), QString());
+}
+
+void TestRecording::nothingMirroredNothingSampled_data()
+{
+    QTest::addColumn<bool>("unplug"); // else the clock window stays open
+    QTest::newRow("clock window open") << false;
+    QTest::newRow("meter unplugged") << true;
+}
+
+// While the poll rests under the clock window, or the meter is unplugged, the reading stands
+// still: the recording, the real-time list and the live graph take nothing from it, and the
+// stamps go on. The one-second timers run five times as fast; each tick is still a second.
+void TestRecording::nothingMirroredNothingSampled()
+{
+    const bool unplug = fetched<bool>("unplug");
+    FrontPanel p;
+    QVERIFY(p.start(unplug));
+    QTRY_VERIFY(p.state.reading.frameNumber > 0);
+    p.state.PcSamplingSeconds = 1;
+    p.controller->recorder().timer().setInterval(200);
+    p.clickToolbar("List");
+    p.clickToolbar("Graph");
+    auto* dialog = p.find<ChannelDialog>("AllGraph");
+    QVERIFY(dialog);
+    dialog->findChild<QCheckBox*>("CkV")->setChecked(true);
+    dialog->findChild<QPushButton*>("CmdOK")->click();
+    LiveGraphWindow* live = p.controller->liveGraph().window();
+    QVERIFY(live);
+    live->timer()->setInterval(200);
+    QTemporaryDir dir;
+    const QString path = dir.filePath("gap.txt");
+    p.prompts.fileAnswers << path;
+    p.clickToolbar("Save");
+    QTRY_VERIFY(p.state.FileRecordCount >= 2);
+
+    // The stamps of the last frame before the outage ends and of the first after it.
+    QString lastFrame = p.state.SampleTimeStamp;
+    QString back;
+    bool ended = false;
+    QObject context;
+    connect(&p.controller->session().poll(), &PollCycle::frameDecoded, &context, [&] {
+        if (!ended)
+            lastFrame = p.state.SampleTimeStamp;
+        else if (back.isEmpty())
+            back = p.state.SampleTimeStamp;
+    });
+    // Ends the outage after four seconds without a frame; the link-lost wait runs inside a
+    // poll tick, so this is driven from a timer.
+    QTimer end;
+    connect(&end, &QTimer::timeout, &context, [&] {
+        if (ended || secondsFrom(lastFrame, p.state.SampleTimeStamp) < 4)
+            return;
+        ended = true;
+        if (unplug)
+            QVERIFY(p.meter.sim.replug());
+        else
+            p.window.findChild<RTCSetup*>("RTCSetup")->close();
+    });
+    end.start(50);
+    if (unplug)
+        p.meter.sim.unplug();
+    else
+        p.clickToolbar("TimeSet");
+    QTRY_VERIFY_WITH_TIMEOUT(!back.isEmpty() && secondsFrom(back, p.state.SampleTimeStamp) >= 2,
+                             15000);
+    p.clickToolbar("Save");
+    QVERIFY(!p.state.FileRecording);
+
+    const QStringList lines =
+        QString::fromLatin1(fileBytes(path)).split("\r\n", Qt::SkipEmptyParts).mid(1);
+    QCOMPARE(gapProblem(lines, lastFrame, back), QString());
+    const TextGrid& grid = p.controller->liveList().window()->grid();
+    QStringList rows;
+    for (int row = 1; row < grid.rows(); ++row)
+        rows << grid.cell(row, 0) + '\t' + grid.cell(row, 1);
+    QCOMPARE(gapProblem(rows, lastFrame, back), QString());
+
+    // The live graph's trace and history break off for those seconds and go on after them.
+    const QCPGraph* trace = live->graph()->plot(1);
+    const ChannelRing& history = p.state.allChannelGraph.ChannelHistory;
+    QCOMPARE(trace->dataCount(), history.held());
+    QString gaps;
+    for (int i = 0; i < history.held(); ++i) {
+        const bool gap = std::isnan(history.at(LiveSeries::Voltage, i));
+        QCOMPARE(std::isnan(trace->data()->at(i)->value), gap);
+        gaps += gap ? '-' : 'V';
+    }
+    QVERIFY2(gaps.contains("V--") && gaps.lastIndexOf('V') > gaps.indexOf("--"), qPrintable(gaps));
 }
 
 QTEST_MAIN(TestRecording)

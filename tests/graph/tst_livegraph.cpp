@@ -22,6 +22,8 @@
 #include <QTimer>
 #include <QToolBar>
 
+#include <cmath>
+
 using Choice = std::array<bool, GraphChannelCount>;
 Q_DECLARE_METATYPE(Choice)
 
@@ -107,10 +109,14 @@ struct Rig
         ok(d);
         return live();
     }
+    /// Seconds in which a display frame arrived (the live poll counts each decoded frame in
+    /// the reading), each with its tick.
     void ticks(int n)
     {
-        for (int i = 0; i < n; ++i)
+        for (int i = 0; i < n; ++i) {
+            ++state.reading.frameNumber;
             live()->tick();
+        }
     }
     void clickGraph() { emit live()->graph()->clicked(1, 0); }
     // Waits for closed windows to be deleted.
@@ -134,6 +140,14 @@ QList<double> values(GraphView* g, int plot)
             v << it->value;
     }
     return v;
+}
+
+// The values with each NaN (a gap) as -1e9, so that lists of them compare.
+QList<double> gapsMarked(QList<double> values)
+{
+    for (double& v : values)
+        v = std::isnan(v) ? -1e9 : v;
+    return values;
 }
 
 QList<double> keys(GraphView* g, int plot)
@@ -378,18 +392,22 @@ void TestLiveGraph::ticksFillTracesAndHistory()
     rig.ticks(2);
     rig.state.reading.valueTexts[CurrentReading::Voltage] = "-0L";
     rig.ticks(1);
+    w->tick(); // a second without a frame (the poll rests, the link is lost): a gap
+    rig.ticks(1);
     GraphView* g = w->graph();
-    QCOMPARE(values(g, 1), (QList<double>{12.53f, 12.53f, -60}));
-    QCOMPARE(keys(g, 1), (QList<double>{1, 2, 3}));
+    QCOMPARE(gapsMarked(values(g, 1)), (QList<double>{12.53f, 12.53f, -60, -1e9, -60}));
+    QCOMPARE(keys(g, 1), (QList<double>{1, 2, 3, 4, 5}));
     for (int p = 2; p <= 7; ++p)
         QVERIFY(!g->plot(p)); // their axes were removed with their traces
 
-    // All seven series advance, chosen or not.
+    // All seven series advance, chosen or not, gap or not.
     const ChannelRing& h = rig.state.allChannelGraph.ChannelHistory;
-    QCOMPARE(h.historyIndex(), 3);
+    QCOMPARE(h.historyIndex(), 5);
     const LiveSample first{12.53f, -0.511f, 25.3f, 41.2f, 1.5f, 1.234f, 9999};
-    for (int s = 0; s < LiveSeriesCount; ++s)
+    for (int s = 0; s < LiveSeriesCount; ++s) {
         QCOMPARE(h.at(LiveSeries(s), 0), first[std::size_t(s)]);
+        QVERIFY(std::isnan(h.at(LiveSeries(s), 3)));
+    }
     QCOMPARE(h.at(LiveSeries::Voltage, 2), -60.0f);
 }
 
@@ -501,12 +519,14 @@ void TestLiveGraph::detailFromGraphClick_data()
     QTest::addColumn<int>("samples");
     QTest::addColumn<Choice>("collected");
     QTest::addColumn<Choice>("drawn");
-    QTest::newRow("empty") << 0 << kAll << kAll;
-    QTest::newRow("one sample") << 1 << kAll << Choice{true, true, true, true, false};
-    QTest::newRow("three, voltage and capacity")
-        << 3 << Choice{true, false, false, false, true} << Choice{true, false, false, false, true};
-    QTest::newRow("three, capacity left out")
-        << 3 << Choice{true, false, true, false, true} << Choice{false, false, true, false, false};
+    QTest::addColumn<int>("gap"); // the second without a frame, 0 for none
+    QTest::newRow("empty") << 0 << kAll << kAll << 0;
+    QTest::newRow("one sample") << 1 << kAll << Choice{true, true, true, true, false} << 0;
+    QTest::newRow("three, voltage and capacity") << 3 << Choice{true, false, false, false, true}
+                                                 << Choice{true, false, false, false, true} << 0;
+    QTest::newRow("three, capacity left out") << 3 << Choice{true, false, true, false, true}
+                                              << Choice{false, false, true, false, false} << 0;
+    QTest::newRow("four, the second a gap") << 4 << kAll << kAll << 2;
 }
 
 void TestLiveGraph::detailFromGraphClick()
@@ -514,12 +534,16 @@ void TestLiveGraph::detailFromGraphClick()
     const int samples = fetched<int>("samples");
     const Choice collected = fetched<Choice>("collected");
     const Choice drawn = fetched<Choice>("drawn");
+    const int gap = fetched<int>("gap");
     Rig rig;
     rig.state.reading.TempUnitText = "Fahrenheih";
     QVERIFY(rig.start(collected));
     for (int i = 1; i <= samples; ++i) {
         rig.state.reading.valueTexts[CurrentReading::Voltage] = QString::number(i);
-        rig.ticks(1);
+        if (i == gap)
+            rig.live()->tick();
+        else
+            rig.ticks(1);
     }
     rig.state.allChannelGraph.range(GraphChannel::Temperature) = {90, 10};
     rig.clickGraph();
@@ -561,12 +585,16 @@ void TestLiveGraph::detailFromGraphClick()
         QCOMPARE(range(g, 2).upper, 20.0);
         QList<double> expected;
         for (int i = 1; i <= samples; ++i)
-            expected << i;
-        QCOMPARE(values(g, GraphWindow::VoltagePlot), expected);
+            expected << (i == gap ? -1e9 : i);
+        QCOMPARE(gapsMarked(values(g, GraphWindow::VoltagePlot)), expected);
     }
     if (drawn[4]) {
-        QCOMPARE(values(g, GraphWindow::InCapPlot), QList<double>(samples, 1.5));
-        QCOMPARE(values(g, GraphWindow::TCapPlot), QList<double>(samples, 9999));
+        QList<double> inCap(samples, 1.5);
+        QList<double> tCap(samples, 9999);
+        if (gap > 0)
+            inCap[gap - 1] = tCap[gap - 1] = -1e9;
+        QCOMPARE(gapsMarked(values(g, GraphWindow::InCapPlot)), inCap);
+        QCOMPARE(gapsMarked(values(g, GraphWindow::TCapPlot)), tCap);
     }
     const AllChannelGraph& s = rig.state.allChannelGraph;
     QCOMPARE(s.DetailShow, drawn);

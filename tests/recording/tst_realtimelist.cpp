@@ -99,7 +99,7 @@ void TestRealTimeList::newestRowStaysAtTheBottom()
     GridView& view = rig.list.window()->view();
     QList<int> tops;
     for (int n = 1; n <= 20; ++n) {
-        rig.recorder.tick();
+        rig.tick();
         QCOMPARE(view.currentRow(), n);
         tops << view.topRow();
     }
@@ -114,9 +114,9 @@ void TestRealTimeList::closesAfterThe36001stRow()
     rig.list.runListCommand();
     QPointer<RealTimeList> list = rig.list.window();
     rig.state.ListRecordCount = 35999;
-    rig.recorder.tick();
+    rig.tick();
     QVERIFY(rig.state.ListRecording);
-    rig.recorder.tick();
+    rig.tick();
     QVERIFY(!rig.state.ListRecording);
     QCOMPARE(rig.state.ListRecordCount, 0);
     QVERIFY(!rig.list.window());
@@ -149,7 +149,7 @@ void TestRealTimeList::unitChangeAddsItsRowThenCloses()
     rig.state.reading.TempUnitText = fetched<QString>("unit");
     rig.state.reading.milliAmps = fetched<bool>("milliAmps");
     rig.setReading({"12.00", " 3.45"});
-    rig.recorder.tick();
+    rig.tick();
     QVERIFY(!rig.state.ListRecording);
     QVERIFY(list);
     QCOMPARE(list->grid().rows(), 4);
@@ -168,7 +168,7 @@ void TestRealTimeList::reopenedListStartsAtRowOne()
     QCOMPARE(rig.state.ListRecordCount, 0);
     rig.ticks(2); // no list, no rows
     rig.list.runListCommand();
-    rig.recorder.tick();
+    rig.tick();
     const TextGrid& g = rig.list.window()->grid();
     QCOMPARE(g.rows(), 2);
     QCOMPARE(g.cell(1, 0), QString("1"));
@@ -205,12 +205,12 @@ void TestRealTimeList::savesTheGoldenFiles()
     rig.state.reading.milliAmps = true;
     rig.list.runListCommand();
     rig.setReading({"12.53", " 41.2", "-511.0", " 25.3", "105.0", "0.0", "105.0"});
-    rig.recorder.tick();
+    rig.tick();
     rig.setReading({"12.52", " 41.2", "-510.9", " 25.3", "105.3", "0.0", "105.3"});
-    rig.recorder.tick();
+    rig.tick();
     rig.setReading({"12.52", " 41.3", "-510.8", " 25.4", "105.6", "0.000", "105.6"});
     rig.state.reading.capMilli = {true, false, true};
-    rig.recorder.tick();
+    rig.tick();
     const QString path = dir.filePath("list.txt");
     rig.prompts.fileAnswers << path;
     rig.list.window()->runToolbarCommand(QStringLiteral("Save"));
@@ -239,7 +239,7 @@ void TestRealTimeList::closedWhileItsSaveDialogIsOpen()
     rig.prompts.fileAnswers << path;
     rig.prompts.whileAsking = [&](const ScriptedPrompts::Asked&) {
         rig.state.reading.RangeText = QStringLiteral("4 Ohm");
-        rig.recorder.tick(); // the list's stop check closes it under its dialog
+        rig.tick(); // the list's stop check closes it under its dialog
         RecordingRig::settle();
         QVERIFY(list);
     };
@@ -273,7 +273,7 @@ void TestRealTimeList::closedInTheMiddleOfItsPrint()
         if (++tick == 2)
             rig.state.reading.RangeText = QStringLiteral("4 Ohm");
         if (tick <= 2)
-            rig.recorder.tick();
+            rig.tick();
     });
     during.start(0);
     list->runToolbarCommand(QStringLiteral("Print"));

@@ -2,10 +2,14 @@
 // stop checks, and every way the file can fail.
 #include "Fetch.h"
 #include "RecordingRig.h"
+#include "TextGrid.h"
 
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <csignal>
+
+#include <sys/resource.h>
 #include <sys/stat.h>
 
 namespace {
@@ -18,8 +22,9 @@ QByteArray golden(const char* name)
     return fileBytes(QStringLiteral(CELLDESK_TEST_DATA "/") + QLatin1String(name));
 }
 
-// A file that takes whole lines until line `failAt` (the header is line 0), of which it
-// writes half before failing as a full disk does.
+// A file that takes whole lines until line `failAt` (the header is line 0). Of that one it
+// takes half, as a full disk does: QFile then reports the short write without a reason, and
+// only the next write fails with the system's.
 class FailingFile : public QFile
 {
 public:
@@ -28,18 +33,32 @@ public:
 protected:
     qint64 writeData(const char* data, qint64 size) override
     {
-        if (m_lines++ == m_failAt) {
-            QFile::writeData(data, size / 2);
-            setErrorString(QStringLiteral("No space left on device"));
-            return -1;
+        if (m_lines < m_failAt) {
+            ++m_lines;
+            return QFile::writeData(data, size);
         }
-        return QFile::writeData(data, size);
+        if (!m_full) {
+            m_full = true;
+            return QFile::writeData(data, size / 2);
+        }
+        setErrorString(QStringLiteral("No space left on device"));
+        return -1;
     }
 
 private:
     int m_failAt;
     int m_lines = 0;
+    bool m_full = false;
 };
+
+// The lines of a data file after its header.
+QStringList dataLines(const QString& path)
+{
+    QStringList lines = QString::fromLatin1(fileBytes(path)).split(QStringLiteral("\r\n"));
+    lines.removeFirst();
+    lines.removeLast(); // after the last line end
+    return lines;
+}
 
 } // namespace
 
@@ -48,6 +67,8 @@ class TestRecorder : public QObject
     Q_OBJECT
 private slots:
     void recordsTheGoldenFileLineByLine();
+    void secondsWithoutAFrameTakeNoSample_data();
+    void secondsWithoutAFrameTakeNoSample();
     void restartIntoTheSameNameReplacesTheFile();
     void cancelledSaveDialogStartsNothing();
     void unitChangeStopsWithoutTheChangedSample_data();
@@ -80,7 +101,7 @@ void TestRecorder::recordsTheGoldenFileLineByLine()
             rig.setReading(samples[n - 1]);
         if (n == 3)
             rig.state.reading.capMilli = {true, false, true};
-        rig.recorder.tick();
+        rig.tick();
         // Every written line is on disk at once.
         QCOMPARE(lineCount(fileBytes(path)), 1 + n);
         QCOMPARE(rig.count.text(), QString::number(n));
@@ -97,6 +118,49 @@ void TestRecorder::recordsTheGoldenFileLineByLine()
     QVERIFY(!rig.state.SaveFileChosen);
     QCOMPARE(rig.state.FileRecordCount, 0);
     QVERIFY(rig.prompts.of(ScriptedPrompts::Kind::Message).isEmpty());
+}
+
+void TestRecorder::secondsWithoutAFrameTakeNoSample_data()
+{
+    QTest::addColumn<int>("interval");
+    QTest::addColumn<QString>("seconds"); // per tick: F a frame arrived, - none
+    QTest::addColumn<QStringList>("stamps");
+    QTest::newRow("no frame yet") << 1 << "--F" << QStringList{"10:15:03"};
+    QTest::newRow("three seconds without")
+        << 1 << "FF---F" << QStringList{"10:15:01", "10:15:02", "10:15:06"};
+    // A frame between two due ticks makes the next one fresh.
+    QTest::newRow("every third second")
+        << 3 << "F-F----F--" << QStringList{"10:15:03", "10:15:06", "10:15:12"};
+}
+
+// A second in which no frame arrived (a settings window rests the poll, the link is lost)
+// gives no line, no row and uses no record number; the stamps go on, so the gap shows.
+void TestRecorder::secondsWithoutAFrameTakeNoSample()
+{
+    RecordingRig rig;
+    rig.state.PcSamplingSeconds = float(fetched<int>("interval"));
+    QTemporaryDir dir;
+    const QString path = dir.filePath("gaps.txt");
+    rig.list.runListCommand();
+    rig.startRecording(path);
+    for (const QChar second : fetched<QString>("seconds")) {
+        if (second == 'F')
+            rig.tick();
+        else
+            rig.recorder.tick();
+    }
+    const QStringList stamps = fetched<QStringList>("stamps");
+    const QStringList lines = dataLines(path);
+    const TextGrid& rows = rig.list.window()->grid();
+    QCOMPARE(lines.size(), stamps.size());
+    QCOMPARE(rows.rows() - 1, stamps.size());
+    for (int n = 1; n <= stamps.size(); ++n) {
+        const QString start = QString::number(n) + '\t' + stamps[n - 1] + '\t';
+        QVERIFY2(lines[n - 1].startsWith(start), qPrintable(lines[n - 1]));
+        QCOMPARE(rows.cell(n, 0), QString::number(n));
+        QCOMPARE(rows.cell(n, 1), stamps[n - 1]);
+    }
+    QCOMPARE(rig.count.text(), QString::number(stamps.size()));
 }
 
 void TestRecorder::restartIntoTheSameNameReplacesTheFile()
@@ -127,7 +191,7 @@ void TestRecorder::cancelledSaveDialogStartsNothing()
     QVERIFY(rig.looks.isEmpty());
     QCOMPARE(rig.fileName.text(), QString());
     // Not recording: the tick empties the captions.
-    rig.recorder.tick();
+    rig.tick();
     QCOMPARE(rig.rec.text(), QString());
     QVERIFY(!rig.rec.isHidden());
 }
@@ -156,7 +220,7 @@ void TestRecorder::unitChangeStopsWithoutTheChangedSample()
     rig.state.reading.TempUnitText = fetched<QString>("unit");
     rig.state.reading.milliAmps = fetched<bool>("milliAmps");
     rig.setReading({"99.99"});
-    rig.recorder.tick();
+    rig.tick();
     QVERIFY(!rig.state.FileRecording);
     QCOMPARE(lineCount(fileBytes(path)), 3);
     QVERIFY(!fileBytes(path).contains("99.99"));
@@ -168,7 +232,7 @@ void TestRecorder::unitChangeStopsWithoutTheChangedSample()
     QCOMPARE(rig.state.FileRecordCount, 0);
     QVERIFY(rig.state.SaveFileChosen);
     QVERIFY(rig.prompts.of(ScriptedPrompts::Kind::Message).isEmpty());
-    rig.recorder.tick();
+    rig.tick();
     QCOMPARE(rig.fileName.text(), QString());
     QCOMPARE(lineCount(fileBytes(path)), 3);
 }
@@ -182,7 +246,7 @@ void TestRecorder::stopsAfter36001Lines()
     rig.ticks(36001);
     QVERIFY(rig.state.FileRecording);
     QCOMPARE(rig.count.text(), QString("36001"));
-    rig.recorder.tick(); // the stop, without a line
+    rig.tick(); // the stop, without a line
     QVERIFY(!rig.state.FileRecording);
     const QByteArray bytes = fileBytes(path);
     QCOMPARE(lineCount(bytes), 36002);
@@ -199,7 +263,7 @@ void TestRecorder::writeFailureStopsAndTellsAfterTheTick()
     rig.list.runListCommand();
     rig.startRecording(path);
     rig.ticks(2);
-    rig.recorder.tick();                    // line 3 fails half-way
+    rig.tick();                             // line 3 fails half-way
     QVERIFY(rig.prompts.asked.size() == 1); // only the save dialog so far
     QVERIFY(!rig.state.FileRecording);
     QVERIFY(!rig.state.SaveFileChosen);
@@ -221,7 +285,7 @@ void TestRecorder::writeFailureStopsAndTellsAfterTheTick()
     QCOMPARE(told[0].icon, Prompts::Icon::Critical);
     QVERIFY(told[0].title.isEmpty());
     // The next tick neither writes nor tells again; the list goes on.
-    rig.recorder.tick();
+    rig.tick();
     QCoreApplication::processEvents();
     QCOMPARE(rig.prompts.of(ScriptedPrompts::Kind::Message).size(), 1);
     QCOMPARE(rig.state.ListRecordCount, 4);
@@ -235,7 +299,7 @@ void TestRecorder::deletedFileStopsTheRecording()
     rig.startRecording(path);
     rig.ticks(1);
     QVERIFY(QFile::remove(path));
-    rig.recorder.tick();
+    rig.tick();
     QVERIFY(!rig.state.FileRecording);
     QCOMPARE(rig.looks, (QList<bool>{true, false}));
     QCoreApplication::processEvents();
@@ -249,12 +313,17 @@ void TestRecorder::fileThatCannotBeStartedStartsNothing_data()
 {
     QTest::addColumn<QString>("path"); // "<dir>" stands for a read-only folder
     QTest::addColumn<QString>("reason");
+    QTest::addColumn<int>("sizeLimit"); // bytes a file may grow to in a writable folder, or 0
     QTest::newRow("header cannot be written") << "/dev/full"
-                                              << "No space left on device";
+                                              << "No space left on device" << 0;
     QTest::newRow("no such folder") << "/tmp/celldesk-no-such-folder/r.txt"
-                                    << "No such file or directory";
+                                    << "No such file or directory" << 0;
     QTest::newRow("read-only folder") << "<dir>/r.txt"
-                                      << "";
+                                      << "" << 0;
+    // The system takes the first bytes of the header, as a disk that fills up does, then
+    // refuses the rest.
+    QTest::newRow("header cut short") << "cut.txt"
+                                      << "File too large" << 20;
 }
 
 void TestRecorder::fileThatCannotBeStartedStartsNothing()
@@ -271,7 +340,20 @@ void TestRecorder::fileThatCannotBeStartedStartsNothing()
             path.replace("<dir>", dir.path());
         }
     }
+    const int sizeLimit = fetched<int>("sizeLimit");
+    rlimit unlimited{};
+    if (sizeLimit > 0) {
+        path = dir.filePath(path);
+        std::signal(SIGXFSZ, SIG_IGN);
+        QCOMPARE(getrlimit(RLIMIT_FSIZE, &unlimited), 0);
+        const rlimit limited{rlim_t(sizeLimit), unlimited.rlim_max};
+        QCOMPARE(setrlimit(RLIMIT_FSIZE, &limited), 0);
+    }
     rig.startRecording(path);
+    if (sizeLimit > 0)
+        QCOMPARE(setrlimit(RLIMIT_FSIZE, &unlimited), 0);
+    // A file without its header is not left behind; a device stays, of course.
+    QCOMPARE(QFileInfo::exists(path), path.startsWith("/dev/"));
     QVERIFY(!rig.state.FileRecording);
     QVERIFY(!rig.state.SaveFileChosen);
     QVERIFY(rig.looks.isEmpty());
@@ -281,7 +363,7 @@ void TestRecorder::fileThatCannotBeStartedStartsNothing()
     QVERIFY(told[0].text.contains(path));
     QVERIFY(told[0].text.contains(fetched<QString>("reason")));
     QCOMPARE(told[0].icon, Prompts::Icon::Critical);
-    rig.recorder.tick();
+    rig.tick();
     QCOMPARE(rig.count.text(), QString());
     QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 }
@@ -294,7 +376,7 @@ void TestRecorder::cancelledListSaveLeavesTheStoppedRecordingAlone()
     rig.startRecording(path);
     rig.ticks(2);
     rig.state.reading.RangeText = QStringLiteral("4 Ohm");
-    rig.recorder.tick(); // stop check: the flag stays set
+    rig.tick(); // stop check: the flag stays set
     QVERIFY(rig.state.SaveFileChosen);
     const QByteArray before = fileBytes(path);
     rig.list.runListCommand();

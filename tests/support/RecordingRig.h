@@ -15,7 +15,8 @@
 #include <QTest>
 
 /// The recorder and the real-time list as the main window holds them, without a meter:
-/// tests set the live reading and call the sample tick by hand.
+/// tests set the live reading and call the sample tick by hand, each after a fresh frame
+/// unless they call the recorder's own tick().
 struct RecordingRig
 {
     AppState state;
@@ -61,10 +62,17 @@ struct RecordingRig
         prompts.fileAnswers << path;
         recorder.runSaveCommand();
     }
+    /// One second in which the meter's display frame arrived (the live poll counts each
+    /// decoded frame in the reading), then its sample tick.
+    void tick()
+    {
+        ++state.reading.frameNumber;
+        recorder.tick();
+    }
     void ticks(int n)
     {
         for (int i = 0; i < n; ++i)
-            recorder.tick();
+            tick();
     }
     /// Runs the deletions that closed windows asked for.
     static void settle() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
