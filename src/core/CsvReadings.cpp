@@ -16,17 +16,9 @@ constexpr int SecondsPerDay = 86400;
 // that day: stamps run a little ahead of the clock now and then.
 constexpr int StampLeadSeconds = 600;
 
-enum Channel
-{
-    Voltage,
-    Resistance,
-    Current,
-    Temperature,
-    InCap,
-    OutCap,
-    TCap,
-    ChannelCount
-};
+// The CSV's value columns in the reading's group order.
+using enum CurrentReading::Group;
+constexpr int ChannelCount = GroupCount;
 
 const std::array<QLatin1StringView, ChannelCount> kChannelNames{
     QLatin1StringView("voltage"),       QLatin1StringView("resistance"),

@@ -77,15 +77,7 @@ QString MessageBoxPrompts::saveFileName(QWidget* parent, const QStringList& filt
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setDefaultSuffix(suffix);
     dialog.setFileMode(QFileDialog::AnyFile);
-    dialog.setWindowModality(Qt::ApplicationModal);
-    dialog.setNameFilters(filters);
-    if (!filters.isEmpty())
-        dialog.selectNameFilter(filters.first());
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
-        return {};
-    const QString path = dialog.selectedFiles().first();
-    m_folder = QFileInfo(path).absolutePath();
-    return path;
+    return chosenFile(dialog, filters);
 }
 
 QString MessageBoxPrompts::openFileName(QWidget* parent, const QString& title,
@@ -94,6 +86,13 @@ QString MessageBoxPrompts::openFileName(QWidget* parent, const QString& title,
     QFileDialog dialog(ownerOr(parent), title, m_folder);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::ExistingFile);
+    return chosenFile(dialog, filters);
+}
+
+// Both file dialogs: application-modal, the first filter selected, and the folder of the
+// chosen file kept for the next one.
+QString MessageBoxPrompts::chosenFile(QFileDialog& dialog, const QStringList& filters)
+{
     dialog.setWindowModality(Qt::ApplicationModal);
     dialog.setNameFilters(filters);
     if (!filters.isEmpty())

@@ -2,6 +2,8 @@
 
 #include "Prompts.h"
 
+class QFileDialog;
+
 /// Prompts shown as real, application-modal dialogs. The file dialogs start in the folder of
 /// the last file chosen in either of them, as one shared file dialog would.
 class MessageBoxPrompts final : public Prompts
@@ -19,6 +21,7 @@ public:
     bool choosePrinter(QWidget* parent, QPrinter& printer) override;
 
 private:
+    QString chosenFile(QFileDialog& dialog, const QStringList& filters);
     QString m_folder;
 };
 
