@@ -5,7 +5,7 @@
 namespace {
 
 // A new subcommand is one row here and one run function in its own file.
-constexpr std::array<Subcommand, 5> kSubcommands{{
+constexpr std::array<Subcommand, 6> kSubcommands{{
     {"watch", "every reading to stdout as it arrives (jsonl or csv), until stopped", runWatch},
     {"clock", "print the meter's clock, or set it to the PC's (--set)", runClock},
     {"sampling", "print the meter's own sampling interval, or set it (--set SECONDS)", runSampling},
@@ -13,6 +13,9 @@ constexpr std::array<Subcommand, 5> kSubcommands{{
      "the 99 comparator sets into a CSV file (get), or the changed ones from one "
      "into the meter (set)",
      runComparator},
+    {"download",
+     "the meter's memory into files: one per automatic set, one for the manual readings",
+     runDownload},
     {"erase", "erase the meter's automatic or manual memory (--auto or --manual, and --yes)",
      runErase},
 }};

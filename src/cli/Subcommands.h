@@ -21,4 +21,5 @@ int runWatch(const QStringList& arguments);
 int runClock(const QStringList& arguments);
 int runSampling(const QStringList& arguments);
 int runComparator(const QStringList& arguments);
+int runDownload(const QStringList& arguments);
 int runErase(const QStringList& arguments);

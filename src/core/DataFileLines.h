@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 #include <QStringView>
 
 #include <array>
@@ -26,6 +27,15 @@ inline constexpr std::array<int, 9> PrintColumnWidths{7, 10, 9, 9, 9, 11, 11, 12
 /// The header line of a recording file for the units in force when it started.
 [[nodiscard]] QString recorderHeader(const QString& rangeText, bool milliAmps,
                                      const QString& tempUnitText);
+
+/// The titles of a list of readings under the units in force: the live reading's range and
+/// temperature unit, and each capacity followed by the blank the recorder's header has.
+inline QStringList readingListTitles(const CurrentReading& reading)
+{
+    return {QStringLiteral("No.s"),    QStringLiteral("Time"),     QStringLiteral("V"),
+            reading.RangeText,         QStringLiteral("Amp"),      reading.TempUnitText,
+            QStringLiteral("In-Cap "), QStringLiteral("Out-Cap "), QStringLiteral("T-Cap ")};
+}
 
 /// The current column's title: "mAmp" when the current is shown in mA, else "Amp".
 [[nodiscard]] QString currentTitle(bool milliAmps);

@@ -1,7 +1,9 @@
 #include "MemoryRecords.h"
 
+#include "DataFileLines.h"
 #include "DisplayDecoder.h"
 #include "MeterMemory.h"
+#include "ValueText.h"
 
 #include <array>
 #include <charconv>
@@ -307,4 +309,48 @@ QString ManualDecoder::row(int k, QByteArrayView record)
     line += Tab + milliText(value(CurrentReading::OutCap, 10), r.capMilli[1], milli);
     line += Tab + milliText(value(CurrentReading::TCap, 12), r.capMilli[2], milli);
     return line;
+}
+
+const QStringList& manualListTitles()
+{
+    static const QStringList titles{QStringLiteral("No.s"),        QStringLiteral("Time"),
+                                    QStringLiteral("V"),           QStringLiteral("(m)Ohm"),
+                                    QStringLiteral("Amp"),         QStringLiteral("Temp"),
+                                    QStringLiteral("In-Cap(m)Ah"), QStringLiteral("Out-Cap(m)Ah"),
+                                    QStringLiteral("T-Cap(m)Ah")};
+    return titles;
+}
+
+QStringList setListTitles(const CurrentReading& live, const SetDecoder& decoder)
+{
+    QStringList titles = readingListTitles(live);
+    if (decoder.hasHeader()) {
+        const SetFormat& format = decoder.format();
+        titles[3] = format.rangeText;
+        titles[4] = format.currentTitle;
+        titles[5] = format.tempUnitText;
+    }
+    return titles;
+}
+
+MemoryListRows setListRows(int number, QByteArrayView set, const CurrentReading& live)
+{
+    const QStringList gridRow = setGridRow(number, set).split(QLatin1Char('\t'));
+    SetDecoder decoder(set, gridRow.value(1), int(leadingNumber(gridRow.value(2))));
+    MemoryListRows list{setListTitles(live, decoder), {}};
+    list.rows.reserve(decoder.count());
+    for (int k = 1; k <= decoder.count(); ++k)
+        list.rows.append(decoder.row(k));
+    return list;
+}
+
+MemoryListRows manualListRows(QByteArrayView reply, const CurrentReading& live)
+{
+    MemoryListRows list{manualListTitles(), {}};
+    const int count = manualRecordCount(reply);
+    list.rows.reserve(count);
+    ManualDecoder decoder(live);
+    for (int k = 1; k <= count; ++k)
+        list.rows.append(decoder.row(k, manualRecord(reply, k)));
+    return list;
 }

@@ -4,6 +4,7 @@
 
 #include <QByteArrayView>
 #include <QString>
+#include <QStringList>
 
 /// The resistance title of a reading whose range code (0 or 2) names no range: its digits are
 /// listed without a point.
@@ -77,3 +78,26 @@ public:
 private:
     CurrentReading m_reading;
 };
+
+/// The manual list's titles.
+[[nodiscard]] const QStringList& manualListTitles();
+
+/// A list of downloaded readings as its window holds it: the nine titles, then one
+/// tab-separated row per reading.
+struct MemoryListRows
+{
+    QStringList titles;
+    QStringList rows;
+};
+
+/// The data list's titles for a set: those of the live reading's units, with the set's
+/// current, range and temperature titles when it has a header.
+[[nodiscard]] QStringList setListTitles(const CurrentReading& live, const SetDecoder& decoder);
+
+/// The data list of set `number` (from 1) as the memory window lists it: the titles of the
+/// live reading's units, with the set's current, range and temperature titles when it has a
+/// header, and its readings from the start time and interval of its set grid row.
+[[nodiscard]] MemoryListRows setListRows(int number, QByteArrayView set,
+                                         const CurrentReading& live);
+/// The manual list of a reply to "T", decoded as the memory window does from the live reading.
+[[nodiscard]] MemoryListRows manualListRows(QByteArrayView reply, const CurrentReading& live);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "CurrentReading.h"
+#include "DataFileLines.h"
 
 #include <QStringList>
 
@@ -14,13 +15,4 @@ inline const QStringList& dataFileWidthTexts()
                                    QStringLiteral("AOutCapUnit"), QStringLiteral("AAOutCapUnit"),
                                    QStringLiteral("AOutCapUnit")};
     return texts;
-}
-
-/// The titles of a list of readings under the units in force: the live reading's range and
-/// temperature unit, and each capacity followed by the blank the recorder's header has.
-inline QStringList readingListTitles(const CurrentReading& reading)
-{
-    return {QStringLiteral("No.s"),    QStringLiteral("Time"),     QStringLiteral("V"),
-            reading.RangeText,         QStringLiteral("Amp"),      reading.TempUnitText,
-            QStringLiteral("In-Cap "), QStringLiteral("Out-Cap "), QStringLiteral("T-Cap ")};
 }

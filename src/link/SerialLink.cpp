@@ -69,15 +69,19 @@ void SerialLink::setWakeThreshold(qsizetype bytes)
 {
     if (!m_port || !m_port->isOpen())
         return;
+    const auto threshold = static_cast<cc_t>(std::clamp<qsizetype>(bytes, 1, 255));
+    if (m_wakeThreshold == threshold)
+        return;
     termios tio{};
     if (::tcgetattr(m_port->handle(), &tio) != 0)
         return;
-    const auto threshold = static_cast<cc_t>(std::clamp<qsizetype>(bytes, 1, 255));
+    m_wakeThreshold = threshold;
     if (tio.c_cc[VMIN] == threshold && tio.c_cc[VTIME] == 0)
         return;
     tio.c_cc[VMIN] = threshold;
     tio.c_cc[VTIME] = 0;
-    ::tcsetattr(m_port->handle(), TCSANOW, &tio);
+    if (::tcsetattr(m_port->handle(), TCSANOW, &tio) != 0)
+        m_wakeThreshold = 0;
 }
 
 bool SerialLink::waitForBytes(qsizetype count, double seconds)
@@ -92,11 +96,14 @@ bool SerialLink::waitForBytes(qsizetype count, double seconds)
         m_port->setReadBufferSize(count);
     setWakeThreshold(count - inputCount());
     const bool ended = waitUntil(seconds, over, this);
-    setWakeThreshold(1);
     if (m_port && m_port->readBufferSize() != bound)
         m_port->setReadBufferSize(bound);
-    if (!ended)
-        QCoreApplication::processEvents(); // collect what arrived below the threshold
+    if (!ended) {
+        // Collect what arrived below the threshold. A wait that was met leaves the threshold
+        // where it is: the next one mostly asks for the same count, and each sets its own.
+        setWakeThreshold(1);
+        QCoreApplication::processEvents();
+    }
     return enough();
 }
 
@@ -107,6 +114,7 @@ bool SerialLink::reopen(const QString& devicePath)
     if (m_closePending || !OpenMeterPort(*m_port, devicePath).ok)
         return false;
     m_gone = false;
+    m_wakeThreshold = 0;
     m_lineCheck.start();
     emit back();
     return true;

@@ -47,7 +47,8 @@ public:
 
     /// How many received bytes make the port readable for the event loop (1-255). A reader
     /// that does not need the bytes before a certain count raises it to sleep through them;
-    /// waitForBytes() leaves it at 1.
+    /// every wait sets its own. The driver is only told when the count changes: mirroring
+    /// back-to-back frames asks for the same count frame after frame.
     void setWakeThreshold(qsizetype bytes);
 
     /// True from the moment the port failed until reopen() succeeds; the port is closed.
@@ -78,6 +79,7 @@ private:
     QSerialPort* m_port = nullptr; // m_device, when it is a serial port
     QTimer m_lineCheck;
     bool m_gone = false;
+    int m_wakeThreshold = 0; // what the driver was last told; 0 when unknown (port opened anew)
     bool m_closePending = false;
     QString m_goneReason;
 };

@@ -1,11 +1,8 @@
 #include "ManualList.h"
 
-namespace {
+#include "MemoryRecords.h"
 
-const QStringList kTitles{
-    QStringLiteral("No.s"),        QStringLiteral("Time"),         QStringLiteral("V"),
-    QStringLiteral("(m)Ohm"),      QStringLiteral("Amp"),          QStringLiteral("Temp"),
-    QStringLiteral("In-Cap(m)Ah"), QStringLiteral("Out-Cap(m)Ah"), QStringLiteral("T-Cap(m)Ah")};
+namespace {
 
 const QStringList kWidthTexts{QStringLiteral(" 000000 "),     QStringLiteral("HH:NN:SS"),
                               QStringLiteral("999999A"),      QStringLiteral("AAAAAAA400 mOhm"),
@@ -16,7 +13,8 @@ const QStringList kWidthTexts{QStringLiteral(" 000000 "),     QStringLiteral("HH
 } // namespace
 
 ManualList::ManualList(AppState& state, FileTransfer& transfer, QWidget* mainWindow)
-    : MemoryList(QStringLiteral("ManualList"), QStringLiteral("Manual List"), kTitles, kWidthTexts,
+    : MemoryList(QStringLiteral("ManualList"), QStringLiteral("Manual List"), manualListTitles(),
+                 kWidthTexts,
                  {csvExportButton(),
                   {listImage(ListImage::Print), QStringLiteral("Print"), QStringLiteral("Print")}},
                  state, transfer, mainWindow)

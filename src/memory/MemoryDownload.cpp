@@ -18,12 +18,8 @@
 
 namespace {
 
-// The line is taken to be quiet again after this long without a byte.
-constexpr double kQuietSeconds = 0.3;
 // Least time between two progress texts.
 constexpr qint64 kProgressStepMs = 200;
-// Seconds one byte takes at 19200 baud, start and stop bit included.
-constexpr double kByteSeconds = 10.0 / 19200.0;
 
 const QString kTryAgain =
     QStringLiteral("Check that the meter is switched on and connected, then click Memory again.");
@@ -51,24 +47,25 @@ MemoryDownload::MemoryDownload(AppState& state, CommandChannel& channel, MeterLi
                                Prompts& prompts, FileTransfer& transfer, QWidget* mainWindow,
                                QObject* parent)
     : QObject(parent), m_state(state), m_channel(channel), m_prompts(prompts),
-      m_mainWindow(mainWindow), m_reader(channel, link)
+      m_mainWindow(mainWindow), m_read(channel, link)
 {
     m_window = new MemoryManager(state, channel, prompts, transfer, mainWindow);
     connect(m_window, &MemoryManager::closed, this, [this] {
         m_windowClosed = m_running;
-        if (m_reader.isReading())
-            m_reader.cancel();
+        if (m_read.isReading())
+            m_read.cancel();
     });
-    connect(&m_reader, &StreamReader::progress, this,
-            [this](qsizetype received, qsizetype expected) {
+    connect(&m_read, &MeterMemoryRead::progress, this,
+            [this](char prefix, qsizetype received, qsizetype expected) {
                 // A few steps a second read as smoothly, and cost less than a repaint at
-                // every wake of the reader.
-                if (!m_window || (received < expected && m_sinceProgress.isValid() &&
-                                  m_sinceProgress.elapsed() < kProgressStepMs))
+                // every wake of the reader. Each request starts at 0, shown at once.
+                if (!m_window ||
+                    (received > 0 && received < expected && m_sinceProgress.isValid() &&
+                     m_sinceProgress.elapsed() < kProgressStepMs))
                     return;
-                m_sinceProgress.start();
-                m_window->messageLabel()->setText(
-                    memoryProgressText(m_progressPrefix, received, expected));
+                if (received > 0)
+                    m_sinceProgress.start();
+                m_window->messageLabel()->setText(memoryProgressText(prefix, received, expected));
             });
 }
 
@@ -92,10 +89,8 @@ void MemoryDownload::tell(const QString& text, const QString& details)
 void MemoryDownload::run()
 {
     const CurrentReading& reading = m_state.reading;
-    if (reading.lit(Cell::LcdAM) || reading.lit(Cell::LcdIntv)) {
-        m_prompts.message(
-            QStringLiteral("Error loading in this mode,\rplease check out and try again."),
-            Prompts::Icon::None);
+    if (const QString refusal = MeterMemoryRead::refusal(reading); !refusal.isEmpty()) {
+        m_prompts.message(refusal, Prompts::Icon::None);
         return;
     }
     if (!m_window || m_window->isVisible() || m_running || m_state.longReadRunning())
@@ -110,8 +105,7 @@ void MemoryDownload::run()
     if (waitsAbandoned())
         return;
     if (!answered) {
-        tell(QStringLiteral("The meter did not answer, so its memory was not downloaded."),
-             kTryAgain);
+        tell(MeterMemoryRead::noAnswerText(), kTryAgain);
         return;
     }
     // This download replaces what the last one left, whatever comes of it.
@@ -130,7 +124,7 @@ void MemoryDownload::run()
         window->sizeLabel()->setText(memorySizeText(m_channel.status()));
         window->remainLabel()->setText(memoryRemainText(m_channel.status(), reading.memoryFull));
         QByteArray reply;
-        if (!readStream(Stream::Auto, reply))
+        if (!readStream(MemoryKind::Automatic, reply))
             return;
         const MemorySplit split = splitAutoMemory(reply);
         m_state.StoredSets = split.sets;
@@ -167,7 +161,7 @@ void MemoryDownload::run()
             window->remainLabel()->setText(manualOnlyRemainText(m_channel.status()));
         }
         QByteArray reply;
-        if (!readStream(Stream::Manual, reply))
+        if (!readStream(MemoryKind::Manual, reply))
             return;
         m_state.ManualBuffer = reply;
     } else {
@@ -179,69 +173,26 @@ void MemoryDownload::run()
     serial.discardInput();
 }
 
-void MemoryDownload::drain(qsizetype remaining)
+bool MemoryDownload::readStream(MemoryKind kind, QByteArray& bytes)
 {
-    SerialLink& serial = m_channel.serial();
-    const double most = double(qMax<qsizetype>(remaining, 0)) * kByteSeconds + kQuietSeconds;
-    QElapsedTimer elapsed;
-    elapsed.start();
-    while (!waitsAbandoned() && !serial.isGone() && elapsed.elapsed() < most * 1000.0) {
-        serial.discardInput();
-        (void)serial.waitForBytes(StreamReader::MaxBytesPerWake, kQuietSeconds);
-        if (serial.inputCount() == 0)
-            break;
-    }
-    serial.discardInput();
-}
-
-bool MemoryDownload::readStream(Stream stream, QByteArray& bytes)
-{
-    const bool automatic = stream == Stream::Auto;
-    const char command = automatic ? Command::SendAutoMemory : Command::SendManualMemory;
-    const StreamReader::ExpectedCount length = automatic ? autoReplyLength : manualReplyLength;
-    m_progressPrefix = automatic ? 'A' : 'M';
     m_sinceProgress.invalidate();
-
-    StreamReader::Result result;
-    for (int attempt = 0; attempt < 2; ++attempt) {
-        if (m_window)
-            m_window->messageLabel()->setText(memoryProgressText(m_progressPrefix, 0, 1));
-        result = m_reader.read(command, length, {});
-        // A stream that never started is asked for once more; a failed status exchange is not.
-        if (result.outcome != StreamReader::Outcome::NoReply || !result.statusAnswered)
-            break;
-    }
-    switch (result.outcome) {
-    case StreamReader::Outcome::Complete:
+    const MeterMemoryRead::Result result = m_read.read(kind);
+    switch (result.ending) {
+    case MeterMemoryRead::Ending::Complete:
         bytes = result.bytes;
         return true;
-    case StreamReader::Outcome::Cancelled:
-        drain(result.expected - result.bytes.size());
+    case MeterMemoryRead::Ending::Cancelled:
+    case MeterMemoryRead::Ending::ProgramClosing:
         return false;
-    case StreamReader::Outcome::ProgramClosing:
-        return false;
-    case StreamReader::Outcome::NoReply:
-    case StreamReader::Outcome::StoppedShort:
-    case StreamReader::Outcome::DisplayFrames: // the meter went back to its display
-    case StreamReader::Outcome::LinkBroken:
+    case MeterMemoryRead::Ending::Failed:
         break;
     }
-    const QString what = automatic ? QStringLiteral("automatically recorded data")
-                                   : QStringLiteral("manually recorded data");
-    if (!result.statusAnswered) {
-        tell(QStringLiteral("The meter did not answer before sending its %1, so the download "
-                            "stopped.")
-                 .arg(what),
-             kTryAgain);
-    } else {
-        tell(QStringLiteral("The download of the %1 stopped: %2 of %3 bytes received.")
-                 .arg(what)
-                 .arg(result.bytes.size())
-                 .arg(result.expected),
-             (result.bytes.isEmpty() ? QStringLiteral("The meter did not send them. ")
-                                     : QStringLiteral("The meter stopped sending. ")) +
-                 (automatic ? QString() : QStringLiteral("The sets already listed stay. ")) +
-                 kTryAgain);
-    }
+    tell(result.text, result.reason.isEmpty()
+                          ? kTryAgain
+                          : result.reason +
+                                (kind == MemoryKind::Automatic
+                                     ? QString()
+                                     : QStringLiteral("The sets already listed stay. ")) +
+                                kTryAgain);
     return false;
 }

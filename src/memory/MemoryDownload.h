@@ -1,6 +1,6 @@
 #pragma once
 
-#include "StreamReader.h"
+#include "MeterMemoryRead.h"
 
 #include <QElapsedTimer>
 #include <QObject>
@@ -39,26 +39,17 @@ public:
     [[nodiscard]] MemoryManager* window() const;
 
 private:
-    enum class Stream
-    {
-        Auto,
-        Manual
-    };
     /// Reads one stream, asking once more when it never starts. False when the download
     /// must end (the failure has been told, unless it was a cancel or the program closing).
-    bool readStream(Stream stream, QByteArray& bytes);
+    bool readStream(MemoryKind kind, QByteArray& bytes);
     void tell(const QString& text, const QString& details);
-    /// Lets the rest of a cancelled stream pass unread, so the poll does not take it for
-    /// broken frames.
-    void drain(qsizetype remaining);
 
     AppState& m_state;
     CommandChannel& m_channel;
     Prompts& m_prompts;
     QWidget* m_mainWindow;
-    StreamReader m_reader;
+    MeterMemoryRead m_read;
     QPointer<MemoryManager> m_window;
-    char m_progressPrefix = 'A';
     QElapsedTimer m_sinceProgress;
     bool m_running = false;
     bool m_windowClosed = false; // the user closed the window during this run

@@ -190,12 +190,9 @@ void MemoryManager::showSet(int row)
     list->raise();
     StatusPanel* panel = list->statusPanel();
     panel->setFillVisible(true);
-    if (decoder.hasHeader()) {
-        const SetFormat& format = decoder.format();
-        list->grid().setTitle(4, format.currentTitle);
-        list->grid().setTitle(3, format.rangeText);
-        list->grid().setTitle(5, format.tempUnitText);
-    }
+    const QStringList titles = setListTitles(m_state.reading, decoder);
+    for (int c = 3; c <= 5; ++c)
+        list->grid().setTitle(c, titles.at(c));
 
     // The fill is redrawn at once, without running events: nothing else happens meanwhile.
     const int count = decoder.count();
@@ -230,12 +227,7 @@ void MemoryManager::readManual()
     list->show();
     list->raise();
     const FrozenDisplay frozen(m_state.DisplayFrozen);
-    ManualDecoder decoder(m_state.reading);
-    QStringList rows;
-    rows.reserve(count);
-    for (int k = 1; k <= count; ++k)
-        rows.append(decoder.row(k, manualRecord(buffer, k)));
-    list->appendRows(rows);
+    list->appendRows(manualListRows(buffer, m_state.reading).rows);
 }
 
 void MemoryManager::clearManual()

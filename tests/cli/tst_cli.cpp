@@ -2,7 +2,10 @@
 // emulated meter on a pseudo-terminal in this process.
 #include "Fetch.h"
 #include "MeterSim.h"
+#include "SimMemory.h"
+#include "SimReading.h"
 
+#include <QDir>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -40,6 +43,8 @@ private slots:
     void watchWritesReadingsUntilStopped();
     void comparatorSetSendsOnlyChangedSets_data();
     void comparatorSetSendsOnlyChangedSets();
+    void downloadWritesTheListSaves_data();
+    void downloadWritesTheListSaves();
 
 private:
     void startCli(QProcess& cli, const QStringList& arguments);
@@ -108,6 +113,7 @@ void TestCli::answers_data()
                                                              "sampling",
                                                              "comparator",
                                                              "erase",
+                                                             "download",
                                                              "--port PATH",
                                                              "COM1 to COM8",
                                                              "0  done",
@@ -296,3 +302,60 @@ void TestCli::comparatorSetSendsOnlyChangedSets()
 
 QTEST_GUILESS_MAIN(TestCli)
 #include "tst_cli.moc"
+
+void TestCli::downloadWritesTheListSaves_data()
+{
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<QByteArray>("muted");
+    QTest::addColumn<bool>("recording"); // the meter shows AM: it records into its memory
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("says"); // on stderr
+    QTest::addColumn<QStringList>("files");
+    QTest::addColumn<QString>("golden"); // what set 1's file holds, as the data list saves it
+
+    const QStringList all{"manual.txt", "set-01.txt", "set-02.txt", "set-03.txt", "set-04.txt"};
+    QTest::newRow("data files") << QStringList{} << QByteArray() << false << 0 << QString() << all
+                                << "memory-set-save.txt";
+    QTest::newRow("csv on a date")
+        << QStringList{"--format", "csv", "--date", "2026-12-06"} << QByteArray() << false << 0
+        << QString() << all.join(' ').replace(".txt", ".csv").split(' ') << "memory-set-save.csv";
+    QTest::newRow("the meter recording into its memory")
+        << QStringList{} << QByteArray() << true << 5
+        << "Error loading in this mode, please check out and try again." << QStringList{}
+        << QString();
+    QTest::newRow("no automatic stream")
+        << QStringList{} << QByteArray("I") << false << 3
+        << "The download of the automatically recorded data stopped:" << QStringList{} << QString();
+    QTest::newRow("no manual stream")
+        << QStringList{} << QByteArray("T") << false << 3
+        << "The download of the manually recorded data stopped:" << all.mid(1)
+        << "memory-set-save.txt";
+}
+
+void TestCli::downloadWritesTheListSaves()
+{
+    qputenv("TZ", "CET-1CEST,M3.5.0,M10.5.0/3");
+    if (fetched<bool>("recording")) {
+        SimReading r;
+        r.extraIndicatorBits[2] = 0x02; // AM
+        m_sim->setReading(r);
+    }
+    // Streams longer than the display frames the meter sends when it ignores the command.
+    m_sim->setAutoMemory(demoAutoMemory().repeated(2));
+    m_sim->setManualRecords(demoManualRecords() + demoManualRecords());
+    m_sim->muteAnswers(fetched<QByteArray>("muted"));
+    const QString out = QDir(m_dir.path()).filePath(QTest::currentDataTag());
+    const CliRun run = runCli(withPort(QStringList{"download", "--out", out, "--port", "%PORT"} +
+                                       fetched<QStringList>("options")));
+    QCOMPARE(run.exitCode, fetched<int>("exitCode"));
+    const QString says = fetched<QString>("says");
+    QVERIFY2(run.err.contains(says), qPrintable(run.err));
+    QCOMPARE(QDir(out).entryList(QDir::Files, QDir::Name), fetched<QStringList>("files"));
+    const QString golden = fetched<QString>("golden");
+    if (golden.isEmpty())
+        return;
+    QFile set(QDir(out).filePath("set-01" + golden.mid(golden.lastIndexOf('.'))));
+    QFile expected(CELLDESK_TEST_DATA "/" + golden);
+    QVERIFY(set.open(QIODevice::ReadOnly) && expected.open(QIODevice::ReadOnly));
+    QCOMPARE(set.readAll(), expected.readAll());
+}
