@@ -1,8 +1,11 @@
 // A 64 KiB memory download as a user sees it: the meter emulator runs in its own process at
 // 19200 baud with a 128 K memory (size code 2) holding 65536 bytes of sets; the figure is the
 // time from the toolbar's "Memory" to the filled set grid, and the CPU CellDesk used meanwhile.
-// The line alone takes 65538 bytes × 10 bits / 19200 baud = 34.1 s. Usage:
-// bench_memory_download [bytes] (default 65536); runs offscreen unless a platform is chosen.
+// The line alone takes 65538 bytes × 10 bits / 19200 baud = 34.1 s. With --cli the same
+// download runs as `celldesk-cli download` in a process of its own instead, timed from its
+// start to its exit (both streams, the files written). Usage:
+// bench_memory_download [--cli] [bytes] (default 65536); runs offscreen unless a platform is
+// chosen.
 #include "AppState.h"
 #include "Clock.h"
 #include "MemoryDownload.h"
@@ -16,20 +19,53 @@
 #include "TextGrid.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QProcess>
 #include <QSerialPort>
+#include <QTemporaryDir>
 #include <QTimer>
 
 #include <cstdio>
 #include <sys/resource.h>
+
+namespace {
+
+int downloadWithCli(const QString& device, qint64 bytes)
+{
+    QTemporaryDir out;
+    QProcess cli;
+    cli.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    QElapsedTimer wall;
+    wall.start();
+    cli.start(QStringLiteral(CELLDESK_CLI), {"download", "--port", device, "--out", out.path()});
+    if (!cli.waitForFinished(600000)) {
+        std::fprintf(stderr, "bench_memory_download: celldesk-cli did not finish\n");
+        return 1;
+    }
+    const double seconds = wall.elapsed() / 1000.0;
+    rusage children{};
+    getrusage(RUSAGE_CHILDREN, &children);
+    const double cpu = children.ru_utime.tv_sec + children.ru_utime.tv_usec / 1e6 +
+                       children.ru_stime.tv_sec + children.ru_stime.tv_usec / 1e6;
+    const double floor = double(bytes + 2) * 10.0 / 19200.0;
+    std::printf("cli memory_bytes=%lld exit=%d line_floor_s=%.1f start_to_exit_s=%.2f "
+                "ratio_to_floor=%.3f (goal <= 1.05) files=%lld cpu_s=%.2f\n",
+                static_cast<long long>(bytes), cli.exitCode(), floor, seconds, seconds / floor,
+                static_cast<long long>(QDir(out.path()).entryList(QDir::Files).size()), cpu);
+    return cli.exitCode();
+}
+
+} // namespace
 
 int main(int argc, char* argv[])
 {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    const qint64 bytes = argc > 1 ? QString(argv[1]).toLongLong() : 65536;
+    QStringList args = QApplication::arguments().mid(1);
+    const bool viaCli = args.removeAll(QStringLiteral("--cli")) > 0;
+    const qint64 bytes = args.isEmpty() ? 65536 : args.first().toLongLong();
 
     QProcess meter;
     meter.start(QStringLiteral(CELLDESK_METER_SIM),
@@ -40,6 +76,12 @@ int main(int argc, char* argv[])
     }
     const QString device =
         QString::fromLocal8Bit(meter.readLine()).trimmed().section(QLatin1Char(' '), -1);
+    if (viaCli) {
+        const int code = downloadWithCli(device, bytes);
+        meter.terminate();
+        meter.waitForFinished(3000);
+        return code;
+    }
     QSerialPort port;
     if (!OpenMeterPort(port, device).ok) {
         std::fprintf(stderr, "bench_memory_download: cannot open %s\n", qPrintable(device));
