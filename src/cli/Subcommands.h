@@ -22,3 +22,5 @@ int runClock(const QStringList& arguments);
 int runSampling(const QStringList& arguments);
 int runComparator(const QStringList& arguments);
 int runErase(const QStringList& arguments);
+int runRecord(const QStringList& arguments);
+int runConvert(const QStringList& arguments);
