@@ -2,6 +2,7 @@
 #include "AppState.h"
 #include "CliCommon.h"
 #include "Clock.h"
+#include "CsvReadings.h"
 #include "MeterConnection.h"
 #include "ReadingJson.h"
 #include "StopSignals.h"
@@ -19,21 +20,6 @@ enum class Format
     Jsonl,
     Csv
 };
-
-// The CSV layout of readings is the one the list windows export
-// (record,date_time,elapsed_s,voltage_V,...,flags). This is the one place where watch takes a
-// header and a row from it.
-// TODO: call the CSV readings module once it is in src/core; until then --format csv is
-// refused before the port is opened, and these are never reached.
-std::optional<QByteArray> csvHeaderForReading(const CurrentReading&)
-{
-    return std::nullopt;
-}
-std::optional<QByteArray> csvRowFromReading(qint64, const QDateTime&, double, const CurrentReading&)
-{
-    return std::nullopt;
-}
-constexpr bool kCsvAvailable = false;
 
 } // namespace
 
@@ -64,9 +50,6 @@ int runWatch(const QStringList& arguments)
         return line.usageError(
             QStringLiteral("--format wants jsonl or csv, not '%1'").arg(formatText));
     const Format format = formatText == u"csv" ? Format::Csv : Format::Jsonl;
-    if (format == Format::Csv && !kCsvAvailable)
-        return line.usageError(QStringLiteral("--format csv is not available in this build yet; "
-                                              "use --format jsonl"));
 
     StopSignals stop;
     AppState state;
@@ -76,22 +59,19 @@ int runWatch(const QStringList& arguments)
 
     SystemClock clock;
     qint64 records = 0;
-    qint64 firstMs = 0;
+    std::optional<CsvReadings> csv; // from the first reading: its temperature unit heads the column
     QObject::connect(&meter.session().poll(), &PollCycle::frameDecoded, &meter, [&] {
         const QDateTime now = clock.now();
         if (format == Format::Jsonl) {
             printLine(readingJsonLine(state.reading, now));
             return;
         }
-        if (records == 0) {
-            firstMs = clock.monotonicMs();
-            if (const auto header = csvHeaderForReading(state.reading))
-                printLine(*header);
+        if (!csv) {
+            csv.emplace(
+                CsvSource::of(state.reading).temperatureUnit.value_or(TemperatureUnit::Celsius));
+            printLine(csv->header());
         }
-        ++records;
-        const double elapsed = (clock.monotonicMs() - firstMs) / 1000.0;
-        if (const auto row = csvRowFromReading(records, now, elapsed, state.reading))
-            printLine(*row);
+        printLine(csv->row(++records, now, state.reading));
     });
     MeterLink& link = meter.session().link();
     QObject::connect(&link, &MeterLink::linkLost, &meter, [&] {

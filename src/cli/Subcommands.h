@@ -23,3 +23,5 @@ int runSampling(const QStringList& arguments);
 int runComparator(const QStringList& arguments);
 int runDownload(const QStringList& arguments);
 int runErase(const QStringList& arguments);
+int runRecord(const QStringList& arguments);
+int runConvert(const QStringList& arguments);

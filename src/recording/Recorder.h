@@ -1,6 +1,6 @@
 #pragma once
 
-#include "SampleSchedule.h"
+#include "Recording.h"
 
 #include <QObject>
 #include <QString>
@@ -25,16 +25,16 @@ struct RecordingLabels
     QLabel* fileName = nullptr; ///< `LblFileName`, the file without its folder
 };
 
-/// PC recording: the one-second sample timer (`Timer2`), the sample each due tick takes
-/// from the live reading when a display frame refreshed it since the last one, and the
-/// recording of those samples into a data file. The tick never waits or asks anything, so
-/// it cannot be re-entered; it runs through dialogs and meter exchanges alike.
+/// PC recording in the main window: the one-second sample timer (`Timer2`), the Save button,
+/// the labels, the save dialog, the real-time list and the prompts around a Recording, which
+/// takes the samples and writes the file. The tick never waits or asks anything, so it
+/// cannot be re-entered; it runs through dialogs and meter exchanges alike.
 class Recorder : public QObject
 {
     Q_OBJECT
 public:
     /// Makes the device a recording writes to, not yet open (a QFile by default).
-    using FileOpener = std::function<std::unique_ptr<QIODevice>(const QString& path)>;
+    using FileOpener = RecordingFile::Opener;
 
     Recorder(AppState& state, Prompts& prompts, FileTransfer& transfer, LiveList& list,
              QWidget* mainWindow, RecordingLabels labels, QObject* parent = nullptr);
@@ -48,7 +48,7 @@ public:
     void runSaveCommand();
 
     [[nodiscard]] QTimer& timer() { return m_timer; }
-    void setFileOpener(FileOpener opener) { m_opener = std::move(opener); }
+    void setFileOpener(FileOpener opener) { m_recording.setFileOpener(std::move(opener)); }
 
 signals:
     /// The Save button's look: true while a recording runs.
@@ -58,9 +58,6 @@ private:
     void startRecording();
     void stopRecording();
     void endRecording();
-    bool openFile(const QString& path, QString& reason);
-    bool writeLine(const QString& line, QString& reason);
-    void closeFile();
 
     AppState& m_state;
     Prompts& m_prompts;
@@ -69,8 +66,5 @@ private:
     QWidget* m_mainWindow;
     RecordingLabels m_labels;
     QTimer m_timer;
-    FileOpener m_opener;
-    FreshReading m_fresh; // whether the reading took a frame since the last sample
-    std::unique_ptr<QIODevice> m_file;
-    qint64 m_written = 0; // bytes of whole lines in the file
+    Recording m_recording; // the schedule, the samples and the file
 };

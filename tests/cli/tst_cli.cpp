@@ -7,10 +7,12 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -45,6 +47,10 @@ private slots:
     void comparatorSetSendsOnlyChangedSets();
     void downloadWritesTheListSaves_data();
     void downloadWritesTheListSaves();
+    void recordWritesWholeLinesUntilStopped_data();
+    void recordWritesWholeLinesUntilStopped();
+    void convertMatchesTheGoldenCsv_data();
+    void convertMatchesTheGoldenCsv();
 
 private:
     void startCli(QProcess& cli, const QStringList& arguments);
@@ -95,6 +101,7 @@ CliRun TestCli::runCli(const QStringList& arguments)
 QStringList TestCli::withPort(QStringList arguments) const
 {
     arguments.replaceInStrings(QStringLiteral("%PORT"), m_sim->devicePath());
+    arguments.replaceInStrings(QStringLiteral("%DIR"), m_dir.path());
     return arguments;
 }
 
@@ -169,6 +176,25 @@ void TestCli::answers_data()
     QTest::newRow("sampling --set, read back")
         << QStringList{"sampling", "--set", "7", "--port", "%PORT"} << QByteArray() << 0
         << QStringList{"Meter sampling interval: 7 s"} << QByteArray("SV") << QByteArray();
+    QTest::newRow("record without a file")
+        << QStringList{"record", "--port", "%PORT"} << QByteArray() << 1
+        << QStringList{"FILE is missing"} << QByteArray() << QByteArray();
+    QTest::newRow("record for a duration it cannot read")
+        << QStringList{"record", "--for", "2w", "--port", "%PORT", "x.csv"} << QByteArray() << 1
+        << QStringList{"--for wants a duration"} << QByteArray() << QByteArray();
+    QTest::newRow("record into a folder that is not there")
+        << QStringList{"record", "--port", "%PORT", "/nonexistent/rec.txt"} << QByteArray() << 4
+        << QStringList{"cannot record to /nonexistent/rec.txt"} << QByteArray() << QByteArray();
+    QTest::newRow("record --for stops by itself")
+        << QStringList{"record", "--for",  "2s",    "--format",
+                       "csv",    "--port", "%PORT", "%DIR/for.csv"}
+        << QByteArray() << 0 << QStringList{} << QByteArray() << QByteArray();
+    QTest::newRow("convert of a folder")
+        << QStringList{"convert", "/tmp"} << QByteArray() << 4 << QStringList{"It is a folder."}
+        << QByteArray() << QByteArray();
+    QTest::newRow("convert of a device")
+        << QStringList{"convert", "/dev/zero"} << QByteArray() << 4
+        << QStringList{"It is a device."} << QByteArray() << QByteArray();
     QTest::newRow("comparator set of a file that is not there")
         << QStringList{"comparator", "set", "/nonexistent/limits.csv", "--port", "%PORT"}
         << QByteArray() << 4 << QStringList{"/nonexistent/limits.csv could not be read"}
@@ -298,6 +324,127 @@ void TestCli::comparatorSetSendsOnlyChangedSets()
     const CliRun again = runCli(withPort({"comparator", "get", "-", "--port", "%PORT"}));
     QCOMPARE(again.exitCode, 0);
     QCOMPARE(again.out.toUtf8(), edited);
+}
+
+void TestCli::recordWritesWholeLinesUntilStopped_data()
+{
+    QTest::addColumn<QString>("format");
+    QTest::addColumn<bool>("unplug"); // the cable pulled after the second line, then back
+    QTest::newRow("data, unplugged meanwhile") << "data" << true;
+    QTest::newRow("csv, unplugged meanwhile") << "csv" << true;
+    QTest::newRow("data") << "data" << false;
+    QTest::newRow("csv") << "csv" << false;
+}
+
+// What a user leaves running: one sample a second into the file, whole lines only when
+// SIGTERM ends it, and after a pulled cable a gap in the times, then lines again.
+void TestCli::recordWritesWholeLinesUntilStopped()
+{
+    const QString format = fetched<QString>("format");
+    const bool unplug = fetched<bool>("unplug");
+    const bool data = format == u"data";
+    static int runs = 0; // a link of its own for each run
+    const QString link = m_dir.filePath(QStringLiteral("meter%1").arg(++runs));
+    QVERIFY(m_sim->makeLink(link));
+    QVERIFY2(QFileInfo::exists(link), qPrintable(m_sim->devicePath()));
+    const QString path = m_dir.filePath(QStringLiteral("rec%1.").arg(runs) + format);
+    QProcess cli;
+    startCli(cli, {"record", "--interval", "1", "--format", format, "--port", link, path});
+    QSignalSpy ended(&cli, &QProcess::finished);
+    const auto lines = [&] {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll().count('\n') : 0;
+    };
+    const auto waitForLines = [&](qsizetype count) {
+        while (lines() < count && ended.isEmpty())
+            QTest::qWait(100);
+    };
+    waitForLines(3); // the header and two samples
+    if (unplug) {
+        m_sim->unplug();
+        QTest::qWait(3500);
+        QVERIFY(m_sim->replug());
+        const qsizetype before = lines();
+        waitForLines(before + 2);
+    } else {
+        waitForLines(4);
+    }
+    QVERIFY2(ended.isEmpty(), cli.readAllStandardError().constData());
+    ::kill(pid_t(cli.processId()), SIGTERM);
+    QVERIFY(ended.wait(kEndsWithinMs));
+    QCOMPARE(cli.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(cli.exitCode(), 0);
+
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray bytes = file.readAll();
+    const QByteArray end = data ? "\r\n" : "\n";
+    QVERIFY(bytes.endsWith(end));
+    QList<QByteArray> rows = bytes.chopped(1).split('\n');
+    const QByteArray header = rows.takeFirst();
+    // The window recorder's header for the emulator's display, and the CSV export's.
+    QCOMPARE(header, data ? QByteArray("No.s\tTime\tV\t40 mOhm\tAmp\tCelsius\tIn-Cap \tOut-Cap "
+                                       "\tT-Cap \r")
+                          : QByteArray("record,date_time,elapsed_s,voltage_V,resistance_Ohm,"
+                                       "current_A,temperature_C,in_capacity_Ah,out_capacity_Ah,"
+                                       "total_capacity_Ah,flags"));
+    QVERIFY(rows.size() >= 3);
+    const QRegularExpression layout(
+        data ? QStringLiteral("^(\\d+)\t(\\d\\d:\\d\\d:\\d\\d)(\t[^\t]+){7}\r$")
+             : QStringLiteral("^(\\d+),(\\S+?),[0-9.]+(,-?[0-9.]+){7},$"));
+    int gaps = 0;
+    QTime last;
+    for (qsizetype i = 0; i < rows.size(); ++i) {
+        const QRegularExpressionMatch match = layout.match(QString::fromLatin1(rows[i]));
+        QVERIFY2(match.hasMatch(), rows[i].constData());
+        QCOMPARE(match.captured(1).toLongLong(), i + 1);
+        const QTime time = data ? QTime::fromString(match.captured(2), QStringLiteral("hh:mm:ss"))
+                                : QDateTime::fromString(match.captured(2), Qt::ISODate).time();
+        QVERIFY2(time.isValid(), rows[i].constData());
+        if (last.isValid() && last.secsTo(time) >= 3)
+            ++gaps;
+        last = time;
+    }
+    QCOMPARE(gaps, unplug ? 1 : 0);
+}
+
+void TestCli::convertMatchesTheGoldenCsv_data()
+{
+    QTest::addColumn<QStringList>("arguments"); // %DIR/out.csv is the output file when named
+    QTest::addColumn<QString>("csv");
+    QTest::newRow("a recording to stdout")
+        << QStringList{"convert", "--date", "2026-12-08", "recording.txt"} << "recording.csv";
+    QTest::newRow("overloads and a midnight, into a file")
+        << QStringList{"convert", "overnight.txt", "--date", "2026-12-08", "-o", "%DIR/out.csv"}
+        << "overnight.csv";
+}
+
+// The data files this program writes, converted as the list windows export them.
+void TestCli::convertMatchesTheGoldenCsv()
+{
+    QStringList arguments = withPort(fetched<QStringList>("arguments"));
+    const QString folder = QStringLiteral(CELLDESK_TEST_DATA "/");
+    for (QString& argument : arguments) {
+        if (argument.endsWith(QStringLiteral(".txt")))
+            argument.prepend(folder);
+    }
+    QProcess cli;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("TZ"), QStringLiteral("CET-1CEST,M3.5.0,M10.5.0/3"));
+    cli.setProcessEnvironment(environment);
+    cli.start(QStringLiteral(CELLDESK_CLI), arguments);
+    QVERIFY(cli.waitForFinished(kEndsWithinMs));
+    QCOMPARE(cli.exitCode(), 0);
+    QByteArray csv = cli.readAllStandardOutput();
+    if (arguments.contains(QStringLiteral("-o"))) {
+        QVERIFY(csv.isEmpty());
+        QFile out(m_dir.filePath(QStringLiteral("out.csv")));
+        QVERIFY(out.open(QIODevice::ReadOnly));
+        csv = out.readAll();
+    }
+    QFile golden(folder + fetched<QString>("csv"));
+    QVERIFY(golden.open(QIODevice::ReadOnly));
+    QCOMPARE(csv, golden.readAll());
 }
 
 QTEST_GUILESS_MAIN(TestCli)

@@ -1,0 +1,239 @@
+// record: PC recording into a data file or a CSV file, as the window's recorder does it,
+// until stopped.
+#include "AppState.h"
+#include "CliCommon.h"
+#include "Clock.h"
+#include "DataFileLines.h"
+#include "MeterConnection.h"
+#include "Recording.h"
+#include "StatusLine.h"
+#include "StopSignals.h"
+#include "Subcommands.h"
+#include "Waits.h"
+
+#include <QCoreApplication>
+#include <QRegularExpression>
+#include <QTimer>
+
+#include <algorithm>
+#include <optional>
+
+namespace {
+
+// A duration as --for takes it: seconds, or a number with s, m, h or d.
+std::optional<qint64> durationSeconds(const QString& text)
+{
+    static const QRegularExpression pattern(QStringLiteral("^(\\d{1,9})([smhd]?)$"));
+    const QRegularExpressionMatch match = pattern.match(text.trimmed());
+    if (!match.hasMatch())
+        return std::nullopt;
+    const qint64 number = match.captured(1).toLongLong();
+    const QString unit = match.captured(2);
+    const qint64 factor = unit == u"m"   ? 60
+                          : unit == u"h" ? 3600
+                          : unit == u"d" ? 86400
+                                         : qint64(1);
+    if (number <= 0)
+        return std::nullopt;
+    return number * factor;
+}
+
+// A reading for the status line: the channels as the data file holds them, without the stamp.
+QString shownReading(const QString& sampleLine)
+{
+    QString text = sampleLine.section(u'\t', 1);
+    text.replace(u'\t', QLatin1StringView("  "));
+    return text.simplified();
+}
+
+} // namespace
+
+int runRecord(const QStringList& arguments)
+{
+    SubcommandLine line(
+        QStringLiteral("record"),
+        QStringLiteral("[--interval S] [--format data|csv] [--for DURATION] [--port PATH] FILE"),
+        QStringLiteral(
+            "Records the meter's readings into FILE as CellDesk's window does: one sample every\n"
+            "S seconds, taken only from a display frame the meter sent since the last sample\n"
+            "(while the meter is silent or unplugged nothing is written and the time column\n"
+            "shows the gap; the port is opened again when it comes back). FILE is created when\n"
+            "the first reading arrives, and replaced when it exists.\n"
+            "data: the data file layout (header, then numbered lines with CR LF). It stops by\n"
+            "itself, with status 0 and a line on stderr saying why, after 36001 lines or when\n"
+            "the meter's resistance range, temperature unit or current display (A/mA) changes.\n"
+            "csv: the list windows' CSV export layout with the date and time of each row and\n"
+            "SI values; it goes on across such changes and has no line limit.\n"
+            "SIGINT or SIGTERM ends the run after the last whole line, with status 0; so does\n"
+            "the end of --for. On a terminal one status line on stderr shows the samples written,\n"
+            "the last reading and the link; in a pipe or a log nothing but errors and the stop.\n"
+            "Example: celldesk-cli record --format csv --interval 10 \"battery-$(date +%F).csv\""));
+    const QCommandLineOption intervalOption(
+        QStringLiteral("interval"),
+        QStringLiteral("Seconds between samples, %1 to %2 (default 1).")
+            .arg(MinPcSamplingSeconds)
+            .arg(MaxPcSamplingSeconds),
+        QStringLiteral("S"), QStringLiteral("1"));
+    const QCommandLineOption formatOption(QStringLiteral("format"),
+                                          QStringLiteral("data (default) or csv."),
+                                          QStringLiteral("FORMAT"), QStringLiteral("data"));
+    const QCommandLineOption forOption(
+        QStringLiteral("for"),
+        QStringLiteral("Stop after DURATION: seconds, or a number with s, m, h or d (90, 10m, "
+                       "2h, 1d). Default: until stopped."),
+        QStringLiteral("DURATION"));
+    line.addOption(intervalOption);
+    line.addOption(formatOption);
+    line.addOption(forOption);
+    line.addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("The file to record to."));
+    if (const auto status = line.parse(arguments))
+        return *status;
+    const QStringList files = line.positionalArguments();
+    if (files.size() != 1)
+        return line.usageError(files.isEmpty() ? QStringLiteral("FILE is missing")
+                                               : QStringLiteral("one FILE only"));
+    const QString path = files.first();
+    bool intervalOk = false;
+    const int interval = line.value(intervalOption).toInt(&intervalOk);
+    if (!intervalOk || interval < MinPcSamplingSeconds || interval > MaxPcSamplingSeconds)
+        return line.usageError(QStringLiteral("--interval wants whole seconds from %1 to %2")
+                                   .arg(MinPcSamplingSeconds)
+                                   .arg(MaxPcSamplingSeconds));
+    const QString formatText = line.value(formatOption);
+    if (formatText != u"data" && formatText != u"csv")
+        return line.usageError(
+            QStringLiteral("--format wants data or csv, not '%1'").arg(formatText));
+    const Recording::Format format =
+        formatText == u"csv" ? Recording::Format::Csv : Recording::Format::Data;
+    std::optional<qint64> runFor;
+    if (line.isSet(forOption)) {
+        runFor = durationSeconds(line.value(forOption));
+        if (!runFor)
+            return line.usageError(QStringLiteral("--for wants a duration such as 90, 90s, 10m, "
+                                                  "2h or 1d, not '%1'")
+                                       .arg(line.value(forOption)));
+    }
+
+    StopSignals stop;
+    AppState state;
+    state.PcSamplingSeconds = float(interval);
+    MeterConnection meter(state);
+    if (const auto status = openMeter(meter, line.portText(), false))
+        return *status;
+
+    SystemClock clock;
+    Recording recording(state);
+    StatusLine status;
+    QTimer second;
+    second.setInterval(1000);
+    int exitStatus = Exit::Done;
+    bool ended = false;
+    qint64 written = 0;
+    QString lastReading;
+    bool linkUp = true;
+
+    const auto end = [&](int result) {
+        if (ended)
+            return;
+        ended = true;
+        exitStatus = result;
+        second.stop();
+        recording.stop();
+        meter.shutDown();
+        abandonWaits(); // ends every wait running now and the event loop
+    };
+    const auto showStatus = [&] {
+        if (!status.isShown())
+            return;
+        status.show(QStringLiteral("%1 samples  %2  link %3")
+                        .arg(written)
+                        .arg(lastReading.isEmpty() ? QStringLiteral("-") : lastReading,
+                             linkUp ? QStringLiteral("up") : QStringLiteral("lost")));
+    };
+    const auto onSecond = [&] {
+        const RecordingTick t = recording.tick();
+        switch (t.file) {
+        case RecordingTick::File::Written:
+            ++written;
+            lastReading = shownReading(t.line);
+            break;
+        case RecordingTick::File::Stopped:
+            tell(QStringLiteral("recording stopped: %1; %2 lines in %3")
+                     .arg(recordingStopText(t.stop))
+                     .arg(written)
+                     .arg(path));
+            end(Exit::Done);
+            return;
+        case RecordingTick::File::WriteFailed:
+            tell(QStringLiteral("recording stopped, cannot write %1: %2").arg(path, t.reason));
+            end(Exit::FileError);
+            return;
+        case RecordingTick::File::Idle:
+        case RecordingTick::File::Unchanged:
+            break;
+        }
+        showStatus();
+    };
+    QObject::connect(&second, &QTimer::timeout, &meter, onSecond);
+
+    // The file is made once the meter has shown a reading: its header names the units then
+    // in force. The first sample is taken at once, stamped with the present time.
+    PollCycle& poll = meter.session().poll();
+    QObject::connect(&poll, &PollCycle::frameDecoded, &meter, [&] {
+        if (ended || second.isActive())
+            return;
+        state.SampleTickCount = 0;
+        state.SampleTimeStamp = clock.now().addSecs(-interval).toString(QStringLiteral("hh:mm:ss"));
+        QString reason;
+        if (!recording.start(path, reason, format, &clock)) {
+            tell(QStringLiteral("cannot record to %1: %2").arg(path, reason));
+            end(Exit::FileError);
+            return;
+        }
+        second.start();
+        onSecond();
+    });
+    if (status.isShown())
+        status.show(QStringLiteral("waiting for the meter on %1").arg(meter.port().devicePath));
+
+    MeterLink& link = meter.session().link();
+    QObject::connect(&link, &MeterLink::linkLost, &meter, [&] {
+        linkUp = false;
+        if (status.isShown())
+            showStatus();
+        else
+            tell(QStringLiteral("the meter on %1 is silent; waiting for it")
+                     .arg(meter.port().devicePath));
+    });
+    QObject::connect(&link, &MeterLink::linkRestored, &meter, [&] {
+        if (link.closing())
+            return;
+        linkUp = true;
+        if (status.isShown())
+            showStatus();
+        else
+            tell(QStringLiteral("the meter on %1 sends again").arg(meter.port().devicePath));
+    });
+    QObject::connect(&stop, &StopSignals::stopRequested, &meter, [&] { end(Exit::Done); });
+    // --for on the monotonic clock, in steps of at most a day (a timer's own limit is shorter
+    // than the longest duration).
+    QTimer runOut;
+    runOut.setSingleShot(true);
+    const qint64 runOutMs = runFor ? clock.monotonicMs() + *runFor * 1000 : 0;
+    const auto armRunOut = [&] {
+        const qint64 left = runOutMs - clock.monotonicMs();
+        if (left <= 0)
+            end(Exit::Done);
+        else
+            runOut.start(int(std::min<qint64>(left, 86400000)));
+    };
+    QObject::connect(&runOut, &QTimer::timeout, &meter, armRunOut);
+    if (runFor)
+        armRunOut();
+    if (!ended)
+        QCoreApplication::exec();
+    recording.stop();
+    meter.shutDown();
+    status.clear();
+    return exitStatus;
+}
