@@ -21,9 +21,8 @@ int runClock(const QStringList& arguments)
     line.addOption(setOption);
     if (const auto status = line.parse(arguments))
         return *status;
-    if (!line.positionalArguments().isEmpty())
-        return line.usageError(
-            QStringLiteral("unexpected argument '%1'").arg(line.positionalArguments().first()));
+    if (const auto status = line.noArguments())
+        return *status;
 
     AppState state;
     MeterConnection meter(state);

@@ -88,6 +88,24 @@ QString SubcommandLine::portText() const
     return last.isEmpty() ? QStringLiteral("COM1") : last;
 }
 
+std::optional<int> SubcommandLine::noArguments() const
+{
+    const QStringList given = m_parser.positionalArguments();
+    if (given.isEmpty())
+        return std::nullopt;
+    return usageError(QStringLiteral("unexpected argument '%1'").arg(given.first()));
+}
+
+std::optional<int> SubcommandLine::oneFile(QString& path) const
+{
+    const QStringList files = m_parser.positionalArguments();
+    if (files.size() != 1)
+        return usageError(files.isEmpty() ? QStringLiteral("FILE is missing")
+                                          : QStringLiteral("one FILE only"));
+    path = files.first();
+    return std::nullopt;
+}
+
 int SubcommandLine::usageError(const QString& message) const
 {
     return fail(Exit::Usage,

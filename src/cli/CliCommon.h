@@ -66,6 +66,10 @@ public:
     /// "COM1".
     [[nodiscard]] QString portText() const;
 
+    /// Exit::Usage (told) when the command line holds an argument beside its options.
+    [[nodiscard]] std::optional<int> noArguments() const;
+    /// Exit::Usage (told) unless the command line holds exactly one FILE, which `path` gets.
+    [[nodiscard]] std::optional<int> oneFile(QString& path) const;
     /// Tells a usage error (with where to find the help) and returns Exit::Usage.
     int usageError(const QString& message) const;
     /// The subcommand's full help text.

@@ -33,10 +33,9 @@ int runConvert(const QStringList& arguments)
     line.addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("The data file."));
     if (const auto status = line.parse(arguments))
         return *status;
-    const QStringList files = line.positionalArguments();
-    if (files.size() != 1)
-        return line.usageError(files.isEmpty() ? QStringLiteral("FILE is missing")
-                                               : QStringLiteral("one FILE only"));
+    QString path;
+    if (const auto status = line.oneFile(path))
+        return *status;
     QDate date;
     if (line.isSet(dateOption)) {
         date = QDate::fromString(line.value(dateOption), Qt::ISODate);
@@ -45,7 +44,6 @@ int runConvert(const QStringList& arguments)
                 QStringLiteral("--date wants YYYY-MM-DD, not '%1'").arg(line.value(dateOption)));
     }
 
-    const QString path = files.first();
     const OpenedDataFile opened = openDataFile(path);
     if (!opened.file) {
         return fail(Exit::FileError,

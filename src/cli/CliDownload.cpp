@@ -116,9 +116,8 @@ int runDownload(const QStringList& arguments)
     line.addOption(dateOption);
     if (const auto status = line.parse(arguments))
         return *status;
-    if (!line.positionalArguments().isEmpty())
-        return line.usageError(
-            QStringLiteral("unexpected argument '%1'").arg(line.positionalArguments().first()));
+    if (const auto status = line.noArguments())
+        return *status;
     if (!line.isSet(outOption) || line.value(outOption).isEmpty())
         return line.usageError(QStringLiteral("say where the files go: --out DIR"));
     const QString formatText = line.value(formatOption);

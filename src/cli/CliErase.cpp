@@ -25,9 +25,8 @@ int runErase(const QStringList& arguments)
     line.addOption(yesOption);
     if (const auto status = line.parse(arguments))
         return *status;
-    if (!line.positionalArguments().isEmpty())
-        return line.usageError(
-            QStringLiteral("unexpected argument '%1'").arg(line.positionalArguments().first()));
+    if (const auto status = line.noArguments())
+        return *status;
     if (line.isSet(autoOption) == line.isSet(manualOption))
         return line.usageError(QStringLiteral("say which memory: --auto or --manual"));
     const MemoryKind kind = line.isSet(autoOption) ? MemoryKind::Automatic : MemoryKind::Manual;

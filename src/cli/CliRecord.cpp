@@ -88,11 +88,9 @@ int runRecord(const QStringList& arguments)
     line.addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("The file to record to."));
     if (const auto status = line.parse(arguments))
         return *status;
-    const QStringList files = line.positionalArguments();
-    if (files.size() != 1)
-        return line.usageError(files.isEmpty() ? QStringLiteral("FILE is missing")
-                                               : QStringLiteral("one FILE only"));
-    const QString path = files.first();
+    QString path;
+    if (const auto status = line.oneFile(path))
+        return *status;
     bool intervalOk = false;
     const int interval = line.value(intervalOption).toInt(&intervalOk);
     if (!intervalOk || interval < MinPcSamplingSeconds || interval > MaxPcSamplingSeconds)

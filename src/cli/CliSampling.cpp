@@ -19,9 +19,8 @@ int runSampling(const QStringList& arguments)
     line.addOption(setOption);
     if (const auto status = line.parse(arguments))
         return *status;
-    if (!line.positionalArguments().isEmpty())
-        return line.usageError(
-            QStringLiteral("unexpected argument '%1'").arg(line.positionalArguments().first()));
+    if (const auto status = line.noArguments())
+        return *status;
     std::optional<int> seconds;
     if (line.isSet(setOption)) {
         bool ok = false;

@@ -42,9 +42,8 @@ int runWatch(const QStringList& arguments)
     line.addOption(formatOption);
     if (const auto status = line.parse(arguments))
         return *status;
-    if (!line.positionalArguments().isEmpty())
-        return line.usageError(
-            QStringLiteral("unexpected argument '%1'").arg(line.positionalArguments().first()));
+    if (const auto status = line.noArguments())
+        return *status;
     const QString formatText = line.value(formatOption);
     if (formatText != u"jsonl" && formatText != u"csv")
         return line.usageError(
