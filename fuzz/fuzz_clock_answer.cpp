@@ -1,5 +1,6 @@
-// Any bytes as the meter's clock answer: the check and the line never read past the end, and
-// an accepted answer always gives "xx:xx:xx:xx".
+// Any bytes as the meter's clock answer: the check and the line never read past the end, a
+// line comes only from an accepted answer (one whose digits are no BCD gives none), and it
+// always reads "xx:xx:xx:xx".
 #include "MeterClock.h"
 
 #include <cstddef>
@@ -10,7 +11,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const QByteArrayView answer(data, static_cast<qsizetype>(size));
     const bool accepted = isClockAnswer(answer);
     const auto line = meterClockLine(answer);
-    if (accepted != line.has_value() || (accepted && size < 6))
+    if ((line && !accepted) || (accepted && size < 6))
         __builtin_trap();
     if (line && line->size() != 11)
         __builtin_trap();
