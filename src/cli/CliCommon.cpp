@@ -106,6 +106,18 @@ std::optional<int> SubcommandLine::oneFile(QString& path) const
     return std::nullopt;
 }
 
+std::optional<int> SubcommandLine::eitherOf(const QCommandLineOption& option,
+                                            QLatin1StringView first, QLatin1StringView second,
+                                            bool& isSecond) const
+{
+    const QString given = m_parser.value(option);
+    isSecond = given == second;
+    if (isSecond || given == first)
+        return std::nullopt;
+    return usageError(QStringLiteral("--%1 wants %2 or %3, not '%4'")
+                          .arg(option.names().constLast(), first, second, given));
+}
+
 int SubcommandLine::usageError(const QString& message) const
 {
     return fail(Exit::Usage,

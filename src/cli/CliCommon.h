@@ -70,6 +70,10 @@ public:
     [[nodiscard]] std::optional<int> noArguments() const;
     /// Exit::Usage (told) unless the command line holds exactly one FILE, which `path` gets.
     [[nodiscard]] std::optional<int> oneFile(QString& path) const;
+    /// Exit::Usage (told) unless `option`'s value is `first` or `second`; `isSecond` says which.
+    [[nodiscard]] std::optional<int> eitherOf(const QCommandLineOption& option,
+                                              QLatin1StringView first, QLatin1StringView second,
+                                              bool& isSecond) const;
     /// Tells a usage error (with where to find the help) and returns Exit::Usage.
     int usageError(const QString& message) const;
     /// The subcommand's full help text.

@@ -120,11 +120,11 @@ int runDownload(const QStringList& arguments)
         return *status;
     if (!line.isSet(outOption) || line.value(outOption).isEmpty())
         return line.usageError(QStringLiteral("say where the files go: --out DIR"));
-    const QString formatText = line.value(formatOption);
-    if (formatText != QLatin1String("data") && formatText != QLatin1String("csv"))
-        return line.usageError(
-            QStringLiteral("--format wants data or csv, not '%1'").arg(formatText));
-    const Format format = formatText == QLatin1String("csv") ? Format::Csv : Format::Data;
+    bool csv = false;
+    if (const auto status =
+            line.eitherOf(formatOption, QLatin1StringView("data"), QLatin1StringView("csv"), csv))
+        return *status;
+    const Format format = csv ? Format::Csv : Format::Data;
     QDate firstDate;
     if (line.isSet(dateOption)) {
         firstDate = QDate::fromString(line.value(dateOption), Qt::ISODate);

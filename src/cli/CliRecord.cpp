@@ -97,12 +97,11 @@ int runRecord(const QStringList& arguments)
         return line.usageError(QStringLiteral("--interval wants whole seconds from %1 to %2")
                                    .arg(MinPcSamplingSeconds)
                                    .arg(MaxPcSamplingSeconds));
-    const QString formatText = line.value(formatOption);
-    if (formatText != u"data" && formatText != u"csv")
-        return line.usageError(
-            QStringLiteral("--format wants data or csv, not '%1'").arg(formatText));
-    const Recording::Format format =
-        formatText == u"csv" ? Recording::Format::Csv : Recording::Format::Data;
+    bool csv = false;
+    if (const auto status =
+            line.eitherOf(formatOption, QLatin1StringView("data"), QLatin1StringView("csv"), csv))
+        return *status;
+    const Recording::Format format = csv ? Recording::Format::Csv : Recording::Format::Data;
     std::optional<qint64> runFor;
     if (line.isSet(forOption)) {
         runFor = durationSeconds(line.value(forOption));

@@ -44,11 +44,11 @@ int runWatch(const QStringList& arguments)
         return *status;
     if (const auto status = line.noArguments())
         return *status;
-    const QString formatText = line.value(formatOption);
-    if (formatText != u"jsonl" && formatText != u"csv")
-        return line.usageError(
-            QStringLiteral("--format wants jsonl or csv, not '%1'").arg(formatText));
-    const Format format = formatText == u"csv" ? Format::Csv : Format::Jsonl;
+    bool csvFormat = false;
+    if (const auto status = line.eitherOf(formatOption, QLatin1StringView("jsonl"),
+                                          QLatin1StringView("csv"), csvFormat))
+        return *status;
+    const Format format = csvFormat ? Format::Csv : Format::Jsonl;
 
     StopSignals stop;
     AppState state;
