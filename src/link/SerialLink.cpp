@@ -4,10 +4,12 @@
 #include "Waits.h"
 
 #include <QCoreApplication>
+#include <QSocketNotifier>
 
 #include <algorithm>
 
 #include <poll.h>
+#include <sys/ioctl.h>
 #include <termios.h>
 
 SerialLink::SerialLink(QIODevice* device, QObject* parent)
@@ -28,7 +30,37 @@ QByteArray SerialLink::readAll()
 {
     if (!m_device->isOpen())
         return {};
+    resumeReads();
+    // A serial port holds everything it has received in its buffer, so its count is exact;
+    // QIODevice::readAll would allocate 64 KiB for every frame and give it back at once. The
+    // one byte more makes the port look for new input, which it stops doing when its buffer
+    // is full.
+    if (m_port)
+        return m_port->read(m_port->bytesAvailable() + 1);
     return m_device->readAll();
+}
+
+void SerialLink::restUntilNextRead()
+{
+    if (!m_port || !m_port->isOpen() || m_restingNotifier)
+        return;
+    // The port reads through a socket notifier of its own; it enables it again by itself
+    // whenever it is read from, and resumeReads() does so for waits.
+    const auto notifiers = m_port->findChildren<QSocketNotifier*>(Qt::FindDirectChildrenOnly);
+    for (QSocketNotifier* notifier : notifiers) {
+        if (notifier->type() == QSocketNotifier::Read && notifier->isEnabled()) {
+            notifier->setEnabled(false);
+            m_restingNotifier = notifier;
+            return;
+        }
+    }
+}
+
+void SerialLink::resumeReads()
+{
+    if (m_restingNotifier && m_port->isOpen())
+        m_restingNotifier->setEnabled(true);
+    m_restingNotifier = nullptr;
 }
 
 qint64 SerialLink::inputCount() const
@@ -40,7 +72,7 @@ void SerialLink::discardInput()
 {
     if (!m_device->isOpen())
         return;
-    m_device->readAll();
+    (void)readAll();
     if (m_port)
         m_port->clear(QSerialPort::Input);
 }
@@ -84,18 +116,46 @@ void SerialLink::setWakeThreshold(qsizetype bytes)
         m_wakeThreshold = 0;
 }
 
+qint64 SerialLink::driverCount() const
+{
+    int waiting = 0;
+    if (!m_port || !m_port->isOpen() || ::ioctl(m_port->handle(), FIONREAD, &waiting) != 0)
+        return 0;
+    return waiting;
+}
+
+// The least time `bytes` more take on the line, less one byte (the wait that follows catches
+// the last one), and never so long that the driver's buffer could fill up meanwhile.
+double SerialLink::lineSeconds(qint64 bytes) const
+{
+    constexpr double MostRestSeconds = 0.1; // 192 bytes at 19200 baud; drivers hold 4 KiB
+    if (!m_port || bytes <= 1 || m_port->baudRate() <= 0)
+        return 0;
+    return std::min(MostRestSeconds, double(bytes - 1) * 10.0 / m_port->baudRate());
+}
+
 bool SerialLink::waitForBytes(qsizetype count, double seconds)
 {
     const bool goneAtStart = m_gone;
     const auto enough = [this, count] { return inputCount() >= count; };
-    const auto over = [&] { return enough() || (!goneAtStart && m_gone); };
+    // A port that went ends the wait once it has been closed (that is queued behind the error).
+    const auto over = [&] { return enough() || (!goneAtStart && m_gone && !m_closePending); };
     // The port must be allowed to hold what this reader waits for. Waits nest strictly, so
     // each one puts back the bound it found.
     const qint64 bound = m_port ? m_port->readBufferSize() : 0;
     if (m_port && bound != 0 && count > bound)
         m_port->setReadBufferSize(count);
+    // Bytes that are not even with the driver yet cannot come faster than the line brings
+    // them: until then the port rests, since the kernel would wake the program for every
+    // chunk in between. Window events go on meanwhile.
+    const double rest = std::min(seconds, lineSeconds(count - inputCount() - driverCount()));
+    if (rest > 0) {
+        restUntilNextRead();
+        waitUntil(rest, [&] { return !goneAtStart && m_gone && !m_closePending; });
+    }
+    resumeReads();
     setWakeThreshold(count - inputCount());
-    const bool ended = waitUntil(seconds, over, this);
+    const bool ended = waitUntil(seconds - rest, over);
     if (m_port && m_port->readBufferSize() != bound)
         m_port->setReadBufferSize(bound);
     if (!ended) {
@@ -115,6 +175,7 @@ bool SerialLink::reopen(const QString& devicePath)
         return false;
     m_gone = false;
     m_wakeThreshold = 0;
+    m_restingNotifier = nullptr; // the reopened port reads through a notifier of its own
     m_lineCheck.start();
     emit back();
     return true;

@@ -2,10 +2,12 @@
 
 #include <QByteArray>
 #include <QObject>
+#include <QPointer>
 #include <QSerialPort>
 #include <QTimer>
 
 class QIODevice;
+class QSocketNotifier;
 
 /// The operations the meter code uses on its serial line, over any QIODevice (a QSerialPort
 /// in the program, a pseudo-terminal or a buffer in tests): read everything waiting, count
@@ -51,6 +53,12 @@ public:
     /// back-to-back frames asks for the same count frame after frame.
     void setWakeThreshold(qsizetype bytes);
 
+    /// Stops taking in bytes until the next readAll(), discardInput() or waitForBytes(): what
+    /// the meter sends meanwhile stays with the driver, and the program is not woken for it
+    /// (the kernel wakes a thread that polls a port for every chunk the line delivers, whatever
+    /// the wake threshold). A hang-up is still found by the line check.
+    void restUntilNextRead();
+
     /// True from the moment the port failed until reopen() succeeds; the port is closed.
     [[nodiscard]] bool isGone() const { return m_gone; }
     /// Opens the gone port again on `devicePath` at the meter's line settings; true when it
@@ -74,6 +82,9 @@ private:
     void checkLine();
     void markGone(const QString& reason);
     void closeGonePort();
+    void resumeReads();
+    [[nodiscard]] qint64 driverCount() const;
+    [[nodiscard]] double lineSeconds(qint64 bytes) const;
 
     QIODevice* m_device;
     QSerialPort* m_port = nullptr; // m_device, when it is a serial port
@@ -81,5 +92,6 @@ private:
     bool m_gone = false;
     int m_wakeThreshold = 0; // what the driver was last told; 0 when unknown (port opened anew)
     bool m_closePending = false;
+    QPointer<QSocketNotifier> m_restingNotifier; // the port's read notifier while it rests
     QString m_goneReason;
 };

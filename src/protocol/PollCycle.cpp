@@ -33,6 +33,9 @@ PollCycle::Receive PollCycle::receive(QByteArray& frame)
     if (m_serial.isGone())
         return Receive::Gone;
     m_serial.discardInput();
+    // The port rests between ticks, so emptying it is where a line that went is found.
+    if (m_serial.isGone())
+        return Receive::Gone;
     QByteArray bytes;
     QElapsedTimer clock;
     clock.start();
@@ -54,7 +57,10 @@ PollCycle::Receive PollCycle::receive(QByteArray& frame)
         }
         if (bytes.size() >= 2 * DisplayFrameLength || clock.elapsed() >= FrameWaitSeconds * 1000)
             return Receive::Garbage;
-        want = 2 * DisplayFrameLength;
+        // Any two frame lengths of a stream hold a whole frame. Asking for one more frame
+        // length (rather than topping up to exactly two) keeps the port's wake-up count where
+        // it is, so the driver is not reconfigured on every frame.
+        want = bytes.size() + DisplayFrameLength;
     }
 }
 
@@ -89,8 +95,8 @@ void PollCycle::tick()
             m_panel.applyFrame(frame, m_reading, m_displayFrozen);
             ++m_framesDecoded;
             // Until the next tick empties the input, what arrives is not needed: sleep
-            // through it. Every other reader starts with a status exchange, which resets this.
-            m_serial.setWakeThreshold(DisplayFrameLength);
+            // through it. The next read or wait on the port, of any reader, ends the rest.
+            m_serial.restUntilNextRead();
             emit frameDecoded();
             break;
         }
