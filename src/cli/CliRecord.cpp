@@ -20,6 +20,12 @@
 
 namespace {
 
+// With nothing on a screen to keep live, the poll only has to bring a fresh reading for each
+// sample (one a second at most): a frame every quarter of a second (as often as the meter
+// updates its own display) instead of the window's 10 ms, which cuts the program's
+// wake-ups about sixfold on a meter that streams frames back to back.
+constexpr int RecordPollMs = 250;
+
 // A duration as --for takes it: seconds, or a number with s, m, h or d.
 std::optional<qint64> durationSeconds(const QString& text)
 {
@@ -117,6 +123,7 @@ int runRecord(const QStringList& arguments)
     MeterConnection meter(state);
     if (const auto status = openMeter(meter, line.portText(), false))
         return *status;
+    meter.session().setPollInterval(RecordPollMs);
 
     SystemClock clock;
     Recording recording(state);

@@ -35,6 +35,11 @@ void MeterSession::refreshStatusAfterReopen()
     m_channel.StatusQuery();
 }
 
+void MeterSession::setPollInterval(int ms)
+{
+    m_timers.poll().setInterval(ms);
+}
+
 void MeterSession::shutDown()
 {
     m_link.shutDown();

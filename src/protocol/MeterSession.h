@@ -26,6 +26,9 @@ public:
     void start() { m_timers.start(); }
     /// The program ends: waits on the meter give up and the timers stop for good.
     void shutDown();
+    /// Milliseconds between poll ticks (10 in the window, which keeps the display live); the
+    /// program sleeps through what the meter sends in between.
+    void setPollInterval(int ms);
 
     [[nodiscard]] SerialLink& serial() { return m_serial; }
     [[nodiscard]] MeterLink& link() { return m_link; }
