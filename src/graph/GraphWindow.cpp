@@ -2,6 +2,7 @@
 
 #include "AxisEdit.h"
 #include "ChannelColours.h"
+#include "GraphControls.h"
 #include "GraphView.h"
 #include "Prompts.h"
 #include "ValueText.h"
@@ -190,6 +191,9 @@ GraphWindow::GraphWindow(Kind kind, Prompts& prompts, QWidget* parent)
 
     m_graph = new GraphView(this);
     m_graph->setAxisRange(1, 1, 100);
+    // The detail graph's records are the live graph's samples, one a second.
+    m_graph->setRecordCaption(stored ? QStringLiteral("Record number")
+                                     : QStringLiteral("Time (s)"));
     if (stored) {
         m_graph->addPlot(2, kStoredTrace);
     } else {
@@ -215,6 +219,9 @@ GraphWindow::GraphWindow(Kind kind, Prompts& prompts, QWidget* parent)
     connect(m_graph, &GraphView::cursorChanged, this, &GraphWindow::onCursorChanged);
     connect(m_reset, &QPushButton::clicked, this, &GraphWindow::reset);
     connect(m_print, &QPushButton::clicked, this, &GraphWindow::print);
+    connect(m_fit, &QPushButton::clicked, this, &GraphWindow::fit);
+    connect(m_graph, &GraphView::fitRequested, this, &GraphWindow::fit);
+    addFitKey(this, [this] { fit(); });
     for (AxisEdit* box : {m_min[0], m_min[1], m_max[0], m_max[1]})
         connect(box, &AxisEdit::valueChanged, this, &GraphWindow::onBoxChanged);
 }
@@ -363,6 +370,22 @@ void GraphWindow::buildFrame()
     }
     cursor->setRowStretch(4, 1);
     row->addLayout(cursor);
+
+    // How the record axis reads, and Fit.
+    auto* view = new QVBoxLayout;
+    view->setSpacing(6);
+    view->addWidget(new QLabel(QStringLiteral("X Axis"), m_frame));
+    m_xReading = xReadingBox(m_frame, XReading::Record, [this](XReading r) { setXReading(r); });
+    m_xReading->setEnabled(false); // until the rows' times are known
+    view->addWidget(m_xReading);
+    m_fit = new QPushButton(FitKey, m_frame);
+    m_fit->setObjectName(QStringLiteral("CmdFit"));
+    m_fit->setToolTip(fitToolTip());
+    m_fit->setMinimumSize(100, 30);
+    m_fit->setAutoDefault(false);
+    view->addWidget(m_fit);
+    view->addStretch();
+    row->addLayout(view);
     row->addStretch(1);
 
     auto* buttons = new QVBoxLayout;
@@ -530,9 +553,38 @@ void GraphWindow::onCursorChanged(int index, double x, double y)
 {
     if (index != 1)
         return;
-    // Record numbers; three decimals at most, so a panned cursor still fits its box.
-    m_xPosition->setText(formatNumber(x, u"0.###"));
+    // As the record axis reads; record numbers with three decimals at most, so a panned
+    // cursor still fits its box.
+    m_xPosition->setText(m_graph->recordText(x));
     m_yPosition->setText(formatNumber(y, m_yFormat));
+}
+
+void GraphWindow::fit()
+{
+    m_graph->fit();
+    // The boxes show what the graph shows, so that the next box change starts from there.
+    for (int i = 1; i <= 2; ++i) {
+        if (m_graph->axis(i))
+            setBoxesQuietly(i, m_graph->axisMinimum(i), m_graph->axisMaximum(i));
+    }
+}
+
+void GraphWindow::setRowTimes(RowTimes times)
+{
+    m_xReading->setEnabled(!times.isEmpty());
+    m_graph->setRecordTimes(std::move(times));
+    if (!m_xReading->isEnabled())
+        setXReading(XReading::Record);
+}
+
+void GraphWindow::setXReading(XReading reading)
+{
+    m_xReading->setCurrentIndex(int(reading));
+    m_graph->setXReading(reading);
+    if (m_graph->cursorVisible(1)) {
+        const QPointF cursor = m_graph->cursorPosition(1);
+        onCursorChanged(1, cursor.x(), cursor.y());
+    }
 }
 
 void GraphWindow::print()

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QList>
+
+#include <cmath>
+#include <utility>
+
+/// The range a graph's Fit gives a value axis: the lowest and highest of the values taken,
+/// leaving out gaps (NaN) and the values that stand for overloads, with a margin.
+class FitSpan
+{
+public:
+    /// Values equal to one of `overloads` are left out: they are the stand-ins of "OL" cells.
+    explicit FitSpan(QList<double> overloads = {}) : m_overloads(std::move(overloads)) {}
+
+    void add(double value)
+    {
+        if (!std::isfinite(value) || m_overloads.contains(value))
+            return;
+        if (m_empty) {
+            m_low = m_high = value;
+            m_empty = false;
+        } else if (value < m_low) {
+            m_low = value;
+        } else if (value > m_high) {
+            m_high = value;
+        }
+    }
+    /// Nothing was taken (no points, or only gaps and overloads).
+    [[nodiscard]] bool isEmpty() const { return m_empty; }
+    [[nodiscard]] double low() const { return m_low; }
+    [[nodiscard]] double high() const { return m_high; }
+    /// low..high widened by a twentieth of the span at each end; a single value (a flat trace)
+    /// gets one hundredth of its size above and below it, 1 at 0. (0, 0) when empty.
+    [[nodiscard]] std::pair<double, double> padded() const;
+
+private:
+    QList<double> m_overloads;
+    double m_low = 0;
+    double m_high = 0;
+    bool m_empty = true;
+};
