@@ -12,3 +12,21 @@ std::pair<double, double> FitSpan::padded() const
     const double half = m_low == 0 ? 1.0 : std::abs(m_low) / 100;
     return {m_low - half, m_high + half};
 }
+
+std::pair<double, double> FitSpan::roundedSteps(int divisions) const
+{
+    const auto [low, high] = padded();
+    if (m_empty || divisions < 1 || !(high > low))
+        return {low, high};
+    double magnitude = std::pow(10.0, std::floor(std::log10((high - low) / divisions)));
+    for (int tries = 0; tries < 8; ++tries) {
+        for (const double mantissa : {1.0, 2.0, 5.0}) {
+            const double step = mantissa * magnitude;
+            const double from = std::floor(low / step) * step;
+            if (from + divisions * step >= high)
+                return {from, from + divisions * step};
+        }
+        magnitude *= 10;
+    }
+    return {low, high};
+}

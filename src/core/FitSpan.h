@@ -34,6 +34,10 @@ public:
     /// gets one hundredth of its size above and below it, 1 at 0. (0, 0) when empty.
     [[nodiscard]] std::pair<double, double> padded() const;
 
+    /// padded(), widened outward to `divisions` equal steps of 1, 2 or 5 times a power of ten,
+    /// so that a plot whose labels divide its range evenly reads round numbers.
+    [[nodiscard]] std::pair<double, double> roundedSteps(int divisions) const;
+
 private:
     QList<double> m_overloads;
     double m_low = 0;

@@ -59,12 +59,12 @@ QIcon followImage()
     return QIcon(pixmap);
 }
 
-QComboBox* xReadingBox(QWidget* parent, XReading reading, std::function<void(XReading)> chosen)
+QComboBox* xReadingBox(QWidget* parent, XReading reading, std::function<void(XReading)> chosen,
+                       const QString& records)
 {
     auto* box = new QComboBox(parent);
     box->setObjectName(QStringLiteral("XReading"));
-    box->addItems({QStringLiteral("Record number"), QStringLiteral("Time of day"),
-                   QStringLiteral("Elapsed time")});
+    box->addItems({records, QStringLiteral("Time of day"), QStringLiteral("Elapsed time")});
     box->setCurrentIndex(int(reading));
     box->setToolTip(QStringLiteral("What the X axis and the cursor read: the record number, the "
                                    "time of day the record was taken or the time since the first"));

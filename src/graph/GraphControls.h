@@ -20,10 +20,12 @@ inline const QString FitKey = QStringLiteral("Fit");
 [[nodiscard]] QIcon fitImage();
 [[nodiscard]] QIcon followImage();
 
-/// The list `XReading` of how the record axis reads, in XReading order: "Record number",
-/// "Time of day", "Elapsed time". Starts on `reading`; `chosen` runs on each choice.
+/// The list `XReading` of how the record axis reads, in XReading order: `records` (what the
+/// record axis counts: "Record number", "Seconds"), "Time of day", "Elapsed time". Starts on
+/// `reading`; `chosen` runs on each choice.
 [[nodiscard]] QComboBox* xReadingBox(QWidget* parent, XReading reading,
-                                     std::function<void(XReading)> chosen);
+                                     std::function<void(XReading)> chosen,
+                                     const QString& records = QStringLiteral("Record number"));
 
 /// The key F runs `fit` anywhere in `window`, except where a text box takes the letter.
 void addFitKey(QWidget* window, std::function<void()> fit);

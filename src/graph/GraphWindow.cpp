@@ -62,7 +62,7 @@ constexpr int kStoredWidth = 10650;
 constexpr int kStoredHeight = 8865;
 constexpr int kDetailWidth = 12600;
 constexpr int kDetailHeight = 9600;
-constexpr int kFrameHeight = 2265;
+constexpr int kFrameHeight = 2700; // room for four buttons above each other
 constexpr int kLegendHeight = 420;
 constexpr int kPrintWidth = 11550;
 constexpr int kPrintGraphAt = 720;
@@ -349,7 +349,16 @@ void GraphWindow::buildFrame()
         box->setFormat(QStringLiteral("0.###"));
         box->setSingleStep(0.001);
     }
-    axes->setRowStretch(3, 1);
+    // How the record axis reads, under its range boxes.
+    auto* reading = new QHBoxLayout;
+    reading->addWidget(new QLabel(QStringLiteral("X Axis"), m_frame));
+    m_xReading = xReadingBox(
+        m_frame, XReading::Record, [this](XReading r) { setXReading(r); },
+        m_kind == Kind::Stored ? QStringLiteral("Record number") : QStringLiteral("Seconds"));
+    m_xReading->setEnabled(false); // until the rows' times are known
+    reading->addWidget(m_xReading, 1);
+    axes->addLayout(reading, 3, 0, 1, 3);
+    axes->setRowStretch(4, 1);
     row->addLayout(axes);
 
     auto* cursor = new QGridLayout;
@@ -371,21 +380,6 @@ void GraphWindow::buildFrame()
     cursor->setRowStretch(4, 1);
     row->addLayout(cursor);
 
-    // How the record axis reads, and Fit.
-    auto* view = new QVBoxLayout;
-    view->setSpacing(6);
-    view->addWidget(new QLabel(QStringLiteral("X Axis"), m_frame));
-    m_xReading = xReadingBox(m_frame, XReading::Record, [this](XReading r) { setXReading(r); });
-    m_xReading->setEnabled(false); // until the rows' times are known
-    view->addWidget(m_xReading);
-    m_fit = new QPushButton(FitKey, m_frame);
-    m_fit->setObjectName(QStringLiteral("CmdFit"));
-    m_fit->setToolTip(fitToolTip());
-    m_fit->setMinimumSize(100, 30);
-    m_fit->setAutoDefault(false);
-    view->addWidget(m_fit);
-    view->addStretch();
-    row->addLayout(view);
     row->addStretch(1);
 
     auto* buttons = new QVBoxLayout;
@@ -399,6 +393,12 @@ void GraphWindow::buildFrame()
         b->setAutoDefault(false);
         buttons->addWidget(b);
     }
+    m_fit = new QPushButton(FitKey, m_frame);
+    m_fit->setObjectName(QStringLiteral("CmdFit"));
+    m_fit->setToolTip(fitToolTip());
+    m_fit->setMinimumSize(100, 30);
+    m_fit->setAutoDefault(false);
+    buttons->addWidget(m_fit);
     buttons->addStretch();
     row->addLayout(buttons);
 }

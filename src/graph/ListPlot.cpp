@@ -141,7 +141,8 @@ void ListPlot::fit()
     }
     PlotRequest& q = m_request;
     if (!span.isEmpty()) {
-        auto [low, high] = span.padded();
+        // Eighths of round steps: the value labels read round numbers.
+        auto [low, high] = span.roundedSteps(8);
         // The margin stays inside the full scale, so that the range dialog takes the range.
         low = std::max(low, std::min(double(q.FullScaleMin), span.low()));
         high = std::min(high, std::max(double(q.FullScaleMax), span.high()));

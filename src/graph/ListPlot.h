@@ -76,8 +76,9 @@ public:
 
     /// Toolbar1_ButtonClick: "Limit", "Print" or "Fit".
     void runToolbarCommand(const QString& key);
-    /// "Fit": the records 1 to the last listed over their values' range with a margin (kept
-    /// inside the full scale where the values are), then a redraw; requestChanged follows.
+    /// "Fit": the records 1 to the last listed over their values' range with a margin, widened
+    /// to eighths of a round step (and kept inside the full scale where the values are), then
+    /// a redraw; requestChanged follows.
     void fit();
     /// What the record marks read; a redraw follows.
     void setXReading(XReading reading);

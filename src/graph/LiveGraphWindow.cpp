@@ -263,7 +263,9 @@ void LiveGraphWindow::addViewControls()
     m_toolbar->addSeparator();
     auto* caption = new QLabel(QStringLiteral(" X Axis "), m_toolbar);
     m_toolbar->addWidget(caption);
-    m_xReading = xReadingBox(m_toolbar, XReading::Record, [this](XReading r) { setXReading(r); });
+    m_xReading = xReadingBox(
+        m_toolbar, XReading::Record, [this](XReading r) { setXReading(r); },
+        QStringLiteral("Seconds"));
     m_toolbar->addWidget(m_xReading);
 
     addFitKey(this, [this] { fit(); });
