@@ -2,7 +2,7 @@
 
 std::pair<double, double> FitSpan::padded() const
 {
-    if (m_empty)
+    if (isEmpty())
         return {0, 0};
     const double span = m_high - m_low;
     if (span > 0 && std::isfinite(span)) {
@@ -16,7 +16,7 @@ std::pair<double, double> FitSpan::padded() const
 std::pair<double, double> FitSpan::roundedSteps(int divisions) const
 {
     const auto [low, high] = padded();
-    if (m_empty || divisions < 1 || !(high > low))
+    if (isEmpty() || divisions < 1 || !(high > low))
         return {low, high};
     double magnitude = std::pow(10.0, std::floor(std::log10((high - low) / divisions)));
     for (int tries = 0; tries < 8; ++tries) {

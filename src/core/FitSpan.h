@@ -2,7 +2,9 @@
 
 #include <QList>
 
+#include <algorithm>
 #include <cmath>
+#include <limits>
 #include <utility>
 
 /// The range a graph's Fit gives a value axis: the lowest and highest of the values taken,
@@ -15,19 +17,16 @@ public:
 
     void add(double value)
     {
+        // Most values lie inside what was taken already: one test each and nothing changes.
+        if (value >= m_low && value <= m_high)
+            return;
         if (!std::isfinite(value) || m_overloads.contains(value))
             return;
-        if (m_empty) {
-            m_low = m_high = value;
-            m_empty = false;
-        } else if (value < m_low) {
-            m_low = value;
-        } else if (value > m_high) {
-            m_high = value;
-        }
+        m_low = std::min(m_low, value);
+        m_high = std::max(m_high, value);
     }
     /// Nothing was taken (no points, or only gaps and overloads).
-    [[nodiscard]] bool isEmpty() const { return m_empty; }
+    [[nodiscard]] bool isEmpty() const { return m_low > m_high; }
     [[nodiscard]] double low() const { return m_low; }
     [[nodiscard]] double high() const { return m_high; }
     /// low..high widened by a twentieth of the span at each end; a single value (a flat trace)
@@ -40,7 +39,6 @@ public:
 
 private:
     QList<double> m_overloads;
-    double m_low = 0;
-    double m_high = 0;
-    bool m_empty = true;
+    double m_low = std::numeric_limits<double>::infinity();
+    double m_high = -std::numeric_limits<double>::infinity();
 };
