@@ -220,8 +220,12 @@ double GraphView::axisMaximum(int index) const
 
 void GraphView::setAxisCaption(int index, const QString& caption)
 {
-    if (index == 1)
+    if (index == 1) {
+        // The record axis's title follows its reading.
         m_recordCaption = caption;
+        applyXReading();
+        return;
+    }
     if (QCPAxis* a = axis(index)) {
         a->setLabel(caption);
         requestReplot();
@@ -343,7 +347,6 @@ void GraphView::setXReading(XReading reading)
 void GraphView::setRecordCaption(const QString& caption)
 {
     setAxisCaption(1, caption);
-    applyXReading();
 }
 
 void GraphView::applyXReading()

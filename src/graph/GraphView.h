@@ -88,6 +88,7 @@ public:
     /// The coordinate stays the record number: cursors, ranges and plots are unchanged.
     void setXReading(XReading reading);
     [[nodiscard]] XReading xReading() const { return m_reading; }
+    /// The record axis's title while it reads records (setAxisCaption(1, ...) alike).
     void setRecordCaption(const QString& caption);
     /// Record position `x` as the axis reads it now (the cursor read-out).
     [[nodiscard]] QString recordText(double x) const { return m_times.text(m_reading, x); }
