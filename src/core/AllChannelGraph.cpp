@@ -157,6 +157,13 @@ float graphValue(LiveSeries series, QStringView text, bool milliCharge, QStringV
     return charge && milliCharge ? float(double(value) / 1000.0) : value;
 }
 
+QList<double> overloadStandIns(LiveSeries series, QStringView rangeAtOpen,
+                               QStringView tempUnitAtOpen)
+{
+    return {graphValue(series, u"OL", false, rangeAtOpen, tempUnitAtOpen),
+            graphValue(series, u"-OL", false, rangeAtOpen, tempUnitAtOpen)};
+}
+
 LiveSample graphSample(const CurrentReading& reading, QStringView rangeAtOpen,
                        QStringView tempUnitAtOpen)
 {

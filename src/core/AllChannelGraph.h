@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QString>
 #include <QStringView>
 
@@ -130,6 +131,11 @@ struct AllChannelGraph
 /// (`milliCharge`) is divided by 1000, so every charge is drawn in Ah.
 [[nodiscard]] float graphValue(LiveSeries series, QStringView text, bool milliCharge,
                                QStringView rangeAtOpen, QStringView tempUnitAtOpen);
+
+/// The values that stand for an overload and a negative overload of `series` (graphValue of
+/// "OL" and "-OL"): Fit leaves them out.
+[[nodiscard]] QList<double> overloadStandIns(LiveSeries series, QStringView rangeAtOpen,
+                                             QStringView tempUnitAtOpen);
 
 /// The seven values of the reading's display texts, in LiveSeries order.
 [[nodiscard]] LiveSample graphSample(const CurrentReading& reading, QStringView rangeAtOpen,

@@ -2,6 +2,7 @@
 
 #include "ValueText.h"
 
+#include <algorithm>
 #include <limits>
 
 namespace {
@@ -56,10 +57,11 @@ ColumnValues columnValues(const QStringList& texts, float valueMax, float valueM
     out.values.reserve(static_cast<std::size_t>(texts.size()));
     for (const QString& text : texts) {
         float value;
-        if (isNegativeOverload(text)) {
-            value = valueMin;
-        } else if (isOverload(text)) {
-            value = valueMax;
+        if (isOverload(text)) {
+            value = isNegativeOverload(text) ? valueMin : valueMax;
+            if (std::find(out.overloadValues.begin(), out.overloadValues.end(), value) ==
+                out.overloadValues.end())
+                out.overloadValues.push_back(value);
         } else {
             value = leadingNumber(text);
             if (mixedUnits && !text.contains(kMilliSuffix)) {
@@ -76,5 +78,6 @@ ColumnValues columnValues(const QStringList& texts, float valueMax, float valueM
     }
     out.valueMax = valueMax;
     out.valueMin = valueMin;
+    out.milli = milli;
     return out;
 }

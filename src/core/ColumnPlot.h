@@ -29,6 +29,8 @@ struct ColumnValues
     std::vector<float> values;
     float valueMax = 0;
     float valueMin = 0;
+    std::vector<float> overloadValues; ///< the values overload cells took, each once
+    bool milli = false;                ///< plotted in milli units: some cell carries "(m)"
 };
 
 /// Turns a column's cell texts into the numbers to plot, starting from the working range

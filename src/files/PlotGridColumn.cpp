@@ -1,7 +1,9 @@
 #include "PlotGridColumn.h"
 
+#include "AxisText.h"
 #include "ColumnPlot.h"
 #include "ColumnPlotRequest.h"
+#include "GraphView.h"
 #include "GraphWindow.h"
 #include "TextGrid.h"
 
@@ -9,12 +11,21 @@ GraphWindow* PlotGridColumn(const TextGrid& grid, int column, const ColumnKind& 
                             PlotRequest& request, QPointer<GraphWindow>& plot, Prompts& prompts)
 {
     QStringList texts;
+    QStringList times;
     const int rows = grid.rows();
     texts.reserve(rows - 1);
-    for (int r = 1; r < rows; ++r)
+    times.reserve(rows - 1);
+    for (int r = 1; r < rows; ++r) {
         texts.append(grid.cell(r, column));
-    const std::vector<float> values = preparePlotRequest(request, kind, texts);
+        times.append(grid.cell(r, 1));
+    }
+    const ColumnValues values = preparePlotColumn(request, kind, texts);
     GraphWindow* window = GraphWindow::open(plot, GraphWindow::Kind::Stored, prompts);
-    window->showColumn(request, values);
+    window->showColumn(request, values.values);
+    GraphView* graph = window->graph();
+    graph->setAxisCaption(2, columnAxisTitle(column, grid.cell(0, column), values.milli));
+    graph->setPlotOverloads(
+        1, QList<double>(values.overloadValues.begin(), values.overloadValues.end()));
+    window->setRowTimes(RowTimes::fromTexts(times));
     return window;
 }

@@ -1,7 +1,7 @@
 #include "ColumnPlotRequest.h"
 
-std::vector<float> preparePlotRequest(PlotRequest& request, const ColumnKind& kind,
-                                      const QStringList& texts)
+ColumnValues preparePlotColumn(PlotRequest& request, const ColumnKind& kind,
+                               const QStringList& texts)
 {
     request.Title = kind.title;
     request.FullScaleMax = kind.fullScaleMax;
@@ -18,5 +18,11 @@ std::vector<float> preparePlotRequest(PlotRequest& request, const ColumnKind& ki
     ColumnValues column = columnValues(texts, request.ValueMax, request.ValueMin);
     request.ValueMax = column.valueMax;
     request.ValueMin = column.valueMin;
-    return std::move(column.values);
+    return column;
+}
+
+std::vector<float> preparePlotRequest(PlotRequest& request, const ColumnKind& kind,
+                                      const QStringList& texts)
+{
+    return std::move(preparePlotColumn(request, kind, texts).values);
 }

@@ -11,5 +11,8 @@
 /// `request` from the column's kind (title, full scale as the working range, box format and
 /// step) and its `texts` (one per data row: record count, record axis, records 1 to the last),
 /// then widens the working range over the values it returns for plotting.
+[[nodiscard]] ColumnValues preparePlotColumn(PlotRequest& request, const ColumnKind& kind,
+                                             const QStringList& texts);
+/// preparePlotColumn's values alone.
 [[nodiscard]] std::vector<float> preparePlotRequest(PlotRequest& request, const ColumnKind& kind,
                                                     const QStringList& texts);

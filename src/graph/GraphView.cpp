@@ -1,8 +1,69 @@
 #include "GraphView.h"
 
+#include "AxisText.h"
+#include "FitSpan.h"
+
+#include <QApplication>
+
 #include <cmath>
 
 namespace {
+
+// Each wheel step (120 units) scales the axes by this much about the pointer.
+constexpr double kWheelStepFactor = 0.85;
+
+// Tick labels by the program's one rule (tickLabels), on every axis that counts values.
+class ReadableTicker final : public QCPAxisTicker
+{
+protected:
+    QVector<QString> createLabelVector(const QVector<double>& ticks, const QLocale&, QChar,
+                                       int) override
+    {
+        const QStringList labels = tickLabels(ticks);
+        return QVector<QString>(labels.begin(), labels.end());
+    }
+};
+
+// The record axis reading in time: ticks at round times of the clock (or of the time since
+// the first record), placed at the records taken then.
+class TimeTicker final : public QCPAxisTicker
+{
+public:
+    TimeTicker(const RowTimes& times, XReading reading) : m_times(times), m_reading(reading) {}
+
+    void generate(const QCPRange& range, const QLocale&, QChar, int, QVector<double>& ticks,
+                  QVector<double>* subTicks, QVector<QString>* tickLabels) override
+    {
+        ticks.clear();
+        if (subTicks)
+            subTicks->clear();
+        if (tickLabels)
+            tickLabels->clear();
+        const double from = m_times.elapsedAt(range.lower);
+        const double to = m_times.elapsedAt(range.upper);
+        if (!std::isfinite(from) || !std::isfinite(to) || to < from)
+            return;
+        const double step = timeTickStep(to - from, tickCount());
+        // Clock ticks fall on round times of day, elapsed ones on round times since record 1.
+        const double origin = m_reading == XReading::Clock ? m_times.firstSecondOfDay() : 0.0;
+        for (double t = std::ceil((origin + from) / step) * step - origin;
+             t <= to + step * 1e-9 && ticks.size() < 1000; t += step) {
+            const double record = m_times.recordAt(t);
+            ticks.append(record);
+            if (tickLabels)
+                tickLabels->append(m_times.text(m_reading, record));
+        }
+    }
+
+private:
+    const RowTimes& m_times;
+    XReading m_reading;
+};
+
+QSharedPointer<QCPAxisTicker> readableTicker()
+{
+    return QSharedPointer<QCPAxisTicker>(new ReadableTicker);
+}
 
 const QColor kGridColour(96, 96, 96);
 const std::array<QColor, GraphView::CursorCount> kCursorColours{QColor(255, 255, 255),
@@ -45,8 +106,10 @@ GraphView::GraphView(QWidget* parent) : QCustomPlot(parent)
     m_axes = {xAxis, yAxis};
     m_ranges = {Range{}, Range{}};
     m_axisColours = {QColor(), QColor()};
-    for (QCPAxis* a : m_axes)
+    for (QCPAxis* a : m_axes) {
         watchRange(a);
+        a->setTicker(readableTicker());
+    }
     xAxis->setRange(0, 10);
     yAxis->setRange(0, 10);
     xAxis2->setVisible(false);
@@ -69,6 +132,10 @@ GraphView::GraphView(QWidget* parent) : QCustomPlot(parent)
     connect(this, &QCustomPlot::mouseMove, this, &GraphView::onMouseMove);
     connect(this, &QCustomPlot::mouseRelease, this, &GraphView::onMouseRelease);
     applyTrackMode();
+
+    m_clickDue.setSingleShot(true);
+    connect(&m_clickDue, &QTimer::timeout, this,
+            [this] { emit clicked(m_clickAt.x(), m_clickAt.y()); });
 }
 
 QCPAxis* GraphView::axis(int index) const
@@ -93,6 +160,7 @@ int GraphView::addValueAxis()
 {
     QCPAxis* a = axisRect()->addAxis(QCPAxis::atLeft);
     a->setRange(0, 10);
+    a->setTicker(readableTicker());
     m_axes.append(a);
     m_ranges.append(Range{});
     m_axisColours.append(QColor());
@@ -152,6 +220,12 @@ double GraphView::axisMaximum(int index) const
 
 void GraphView::setAxisCaption(int index, const QString& caption)
 {
+    if (index == 1) {
+        // The record axis's title follows its reading.
+        m_recordCaption = caption;
+        applyXReading();
+        return;
+    }
     if (QCPAxis* a = axis(index)) {
         a->setLabel(caption);
         requestReplot();
@@ -203,7 +277,91 @@ int GraphView::addPlot(int axisIndex, const QColor& colour)
     g->setLineStyle(QCPGraph::lsLine);
     m_plots.append(g);
     m_plotColours.append(colour);
+    m_plotOverloads.append(QList<double>());
     return plotCount();
+}
+
+void GraphView::setPlotOverloads(int number, QList<double> values)
+{
+    if (number >= 1 && number <= m_plots.size())
+        m_plotOverloads[number - 1] = std::move(values);
+}
+
+void GraphView::fit()
+{
+    double first = qInf();
+    double last = -qInf();
+    for (const QPointer<QCPGraph>& p : m_plots) {
+        if (!p || !p->visible() || p->data()->isEmpty())
+            continue;
+        first = std::min(first, p->data()->constBegin()->key);
+        last = std::max(last, (p->data()->constEnd() - 1)->key);
+    }
+    if (first > last)
+        return; // no points anywhere: nothing to fit to
+    // A single record gets a record's width around it.
+    const double pad = first == last ? 0.5 : 0.0;
+    setAxisRange(1, first - pad, last + pad);
+    fitValueAxes(first, last);
+}
+
+void GraphView::fitValueAxes(double from, double to)
+{
+    for (int index = 2; index <= axisCount(); ++index) {
+        const QCPAxis* a = m_axes[index - 1];
+        FitSpan axisSpan;
+        for (int i = 0; i < m_plots.size(); ++i) {
+            const QCPGraph* p = m_plots[i];
+            if (!p || p->valueAxis() != a || !p->visible())
+                continue;
+            FitSpan span(m_plotOverloads[i]);
+            const QCPGraphDataContainer& data = *p->data();
+            const auto end = data.findEnd(to, false);
+            for (auto it = data.findBegin(from, false); it != end; ++it)
+                span.add(it->value);
+            if (!span.isEmpty()) {
+                axisSpan.add(span.low());
+                axisSpan.add(span.high());
+            }
+        }
+        if (axisSpan.isEmpty())
+            continue;
+        const auto [low, high] = axisSpan.padded();
+        setAxisRange(index, low, high);
+    }
+    requestReplot();
+}
+
+void GraphView::setRecordTimes(RowTimes times)
+{
+    m_times = std::move(times);
+    applyXReading();
+}
+
+void GraphView::setXReading(XReading reading)
+{
+    m_reading = reading;
+    applyXReading();
+}
+
+void GraphView::setRecordCaption(const QString& caption)
+{
+    setAxisCaption(1, caption);
+}
+
+void GraphView::applyXReading()
+{
+    QCPAxis* x = m_axes.first();
+    const XReading shown = m_times.isEmpty() ? XReading::Record : m_reading;
+    if (shown == XReading::Record) {
+        x->setTicker(readableTicker());
+        x->setLabel(m_recordCaption);
+    } else {
+        x->setTicker(QSharedPointer<QCPAxisTicker>(new TimeTicker(m_times, shown)));
+        x->setLabel(shown == XReading::Clock ? QStringLiteral("Time of day (hh:mm:ss)")
+                                             : QStringLiteral("Elapsed time (h:mm:ss)"));
+    }
+    requestReplot();
 }
 
 QCPGraph* GraphView::plot(int number) const
@@ -377,10 +535,106 @@ void GraphView::onMouseRelease(QMouseEvent* event)
         return;
     m_pressed = false;
     const QPoint at = event->position().toPoint();
-    if ((at - m_pressAt).manhattanLength() > kClickSlack || !axisRect()->rect().contains(at))
+    if ((at - m_pressAt).manhattanLength() > kClickSlack) {
+        // A drag in a pan or zoom mode moved the axes it names.
+        static constexpr std::array<Qt::Orientations, 9> moved{{{},
+                                                                {},
+                                                                {},
+                                                                Qt::Horizontal | Qt::Vertical,
+                                                                Qt::Horizontal,
+                                                                Qt::Vertical,
+                                                                Qt::Horizontal | Qt::Vertical,
+                                                                Qt::Horizontal,
+                                                                Qt::Vertical}};
+        if (m_trackMode >= 3 && m_trackMode <= 8)
+            emit movedByHand(moved[std::size_t(m_trackMode)]);
+        return;
+    }
+    if (!axisRect()->rect().contains(at))
         return;
     const double y = m_axes.size() >= 2 ? m_axes[1]->pixelToCoord(at.y()) : 0.0;
-    emit clicked(m_axes[0]->pixelToCoord(at.x()), y);
+    m_clickAt = QPointF(m_axes[0]->pixelToCoord(at.x()), y);
+    m_clickDue.start(QApplication::doubleClickInterval());
+}
+
+bool GraphView::inPlotArea(QPointF at) const
+{
+    return axisRect()->rect().contains(at.toPoint());
+}
+
+void GraphView::wheelEvent(QWheelEvent* event)
+{
+    const QPointF at = event->position();
+    // Shift turns the wheel sideways on some systems: either direction zooms.
+    const QPoint turn = event->angleDelta();
+    const int steps = turn.y() != 0 ? turn.y() : turn.x();
+    if (!inPlotArea(at) || steps == 0) {
+        event->ignore();
+        return;
+    }
+    event->accept();
+    const Qt::KeyboardModifiers keys = event->modifiers();
+    const Qt::Orientations directions = keys & Qt::ControlModifier ? Qt::Orientations(Qt::Vertical)
+                                        : keys & Qt::ShiftModifier
+                                            ? Qt::Orientations(Qt::Horizontal)
+                                            : Qt::Horizontal | Qt::Vertical;
+    const double factor = std::pow(kWheelStepFactor, steps / 120.0);
+    if (directions & Qt::Horizontal)
+        m_axes.first()->scaleRange(factor, m_axes.first()->pixelToCoord(at.x()));
+    if (directions & Qt::Vertical) {
+        for (QCPAxis* a : valueAxes())
+            a->scaleRange(factor, a->pixelToCoord(at.y()));
+    }
+    requestReplot();
+    emit movedByHand(directions);
+}
+
+void GraphView::mousePressEvent(QMouseEvent* event)
+{
+    if (event->button() == Qt::MiddleButton) {
+        m_panning = inPlotArea(event->position());
+        m_panFrom = event->position();
+        event->accept();
+        return;
+    }
+    QCustomPlot::mousePressEvent(event);
+}
+
+void GraphView::mouseMoveEvent(QMouseEvent* event)
+{
+    if (!m_panning) {
+        QCustomPlot::mouseMoveEvent(event);
+        return;
+    }
+    const QPointF to = event->position();
+    QCPAxis* x = m_axes.first();
+    x->moveRange(x->pixelToCoord(m_panFrom.x()) - x->pixelToCoord(to.x()));
+    for (QCPAxis* a : valueAxes())
+        a->moveRange(a->pixelToCoord(m_panFrom.y()) - a->pixelToCoord(to.y()));
+    m_panFrom = to;
+    requestReplot();
+    emit movedByHand(Qt::Horizontal | Qt::Vertical);
+}
+
+void GraphView::mouseReleaseEvent(QMouseEvent* event)
+{
+    if (event->button() == Qt::MiddleButton) {
+        m_panning = false;
+        event->accept();
+        return;
+    }
+    QCustomPlot::mouseReleaseEvent(event);
+}
+
+void GraphView::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    if (event->button() == Qt::LeftButton && inPlotArea(event->position())) {
+        m_clickDue.stop(); // the first click was half of this
+        event->accept();
+        emit fitRequested();
+        return;
+    }
+    QCustomPlot::mouseDoubleClickEvent(event);
 }
 
 void GraphView::setPlotAreaColor(const QColor& colour)

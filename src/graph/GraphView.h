@@ -1,9 +1,12 @@
 #pragma once
 
+#include "RowTimes.h"
+
 #include <qcustomplot.h>
 
 #include <QList>
 #include <QPointer>
+#include <QTimer>
 
 #include <array>
 #include <span>
@@ -15,6 +18,12 @@
 /// Track modes: 1 none; 2 dragging moves cursor 1; 3 pan both ways, 4 horizontally,
 /// 5 vertically; 6 zoom to a dragged rectangle both ways, 7 horizontally, 8 vertically.
 /// Panning and zooming move the record axis and every value axis.
+///
+/// In every mode the wheel zooms about the pointer (with Ctrl the value axes only, with Shift
+/// the record axis only), a drag with the middle button pans, and a double-click on the plot
+/// area asks for a Fit. A click is reported once the time for a double-click has passed
+/// without one, so that a double-click is never also a click. Tick labels carry just enough
+/// decimals to tell adjacent ticks apart; the record axis can read in time instead.
 class GraphView : public QCustomPlot
 {
     Q_OBJECT
@@ -58,6 +67,31 @@ public:
     bool setPlotData(int number, std::span<const float> values);
     /// Appends one point at the next X; false without a plot.
     bool appendPoint(int number, double value);
+    /// The values that stand for overloads in plot `number`: Fit leaves them out.
+    void setPlotOverloads(int number, QList<double> values);
+
+    // Fit.
+
+    /// The record axis to the extent of the plots' points, then fitValueAxes over it. Axes
+    /// without points keep their ranges.
+    void fit();
+    /// Each value axis to the points of its plots between records `from` and `to` (FitSpan:
+    /// gaps and overloads left out, a margin added, a flat trace given a span around it).
+    void fitValueAxes(double from, double to);
+
+    // The record axis's reading.
+
+    /// When the records were taken; without times the axis reads records whatever is chosen.
+    void setRecordTimes(RowTimes times);
+    [[nodiscard]] const RowTimes& recordTimes() const { return m_times; }
+    /// Record numbers (with `recordCaption` as the axis title), time of day or elapsed time.
+    /// The coordinate stays the record number: cursors, ranges and plots are unchanged.
+    void setXReading(XReading reading);
+    [[nodiscard]] XReading xReading() const { return m_reading; }
+    /// The record axis's title while it reads records (setAxisCaption(1, ...) alike).
+    void setRecordCaption(const QString& caption);
+    /// Record position `x` as the axis reads it now (the cursor read-out).
+    [[nodiscard]] QString recordText(double x) const { return m_times.text(m_reading, x); }
 
     // Cursors 1 and 2: crosshairs on the record axis and the first value axis.
 
@@ -86,8 +120,19 @@ signals:
     /// Cursor `index` moved to (x, y), by dragging or by code.
     void cursorChanged(int index, double x, double y);
     /// A click (press and release in one place) on the plot area, at (x, y) in the record
-    /// axis's and first value axis's units.
+    /// axis's and first value axis's units; not part of a double-click.
     void clicked(double x, double y);
+    /// A double-click on the plot area: the window fits its axes.
+    void fitRequested();
+    /// The user moved the axes of `directions` (wheel, middle-button or track-mode drag).
+    void movedByHand(Qt::Orientations directions);
+
+protected:
+    void wheelEvent(QWheelEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
 
 private:
     struct Cursor
@@ -113,11 +158,14 @@ private:
     void onMousePress(QMouseEvent* event);
     void onMouseMove(QMouseEvent* event);
     void onMouseRelease(QMouseEvent* event);
+    void applyXReading();
+    [[nodiscard]] bool inPlotArea(QPointF at) const;
 
     QList<QCPAxis*> m_axes;
     QList<Range> m_ranges;
     QList<QPointer<QCPGraph>> m_plots;
     QList<QColor> m_plotColours; // as added; drawn darker on a light plot area
+    QList<QList<double>> m_plotOverloads;
     std::array<Cursor, CursorCount> m_cursors;
     QList<QColor> m_axisColours; // invalid: follow the background
     int m_trackMode = 1;
@@ -127,4 +175,11 @@ private:
     bool m_pressed = false;
     QColor m_plotAreaColour;
     QColor m_backgroundColour;
+    RowTimes m_times;
+    XReading m_reading = XReading::Record;
+    QString m_recordCaption;
+    QTimer m_clickDue; // a click waits to see whether it is half of a double-click
+    QPointF m_clickAt;
+    bool m_panning = false; // the middle button is down
+    QPointF m_panFrom;
 };

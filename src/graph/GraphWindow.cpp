@@ -2,6 +2,7 @@
 
 #include "AxisEdit.h"
 #include "ChannelColours.h"
+#include "GraphControls.h"
 #include "GraphView.h"
 #include "Prompts.h"
 #include "ValueText.h"
@@ -61,7 +62,7 @@ constexpr int kStoredWidth = 10650;
 constexpr int kStoredHeight = 8865;
 constexpr int kDetailWidth = 12600;
 constexpr int kDetailHeight = 9600;
-constexpr int kFrameHeight = 2265;
+constexpr int kFrameHeight = 2700; // room for four buttons above each other
 constexpr int kLegendHeight = 420;
 constexpr int kPrintWidth = 11550;
 constexpr int kPrintGraphAt = 720;
@@ -190,6 +191,9 @@ GraphWindow::GraphWindow(Kind kind, Prompts& prompts, QWidget* parent)
 
     m_graph = new GraphView(this);
     m_graph->setAxisRange(1, 1, 100);
+    // The detail graph's records are the live graph's samples, one a second.
+    m_graph->setRecordCaption(stored ? QStringLiteral("Record number")
+                                     : QStringLiteral("Time (s)"));
     if (stored) {
         m_graph->addPlot(2, kStoredTrace);
     } else {
@@ -215,6 +219,9 @@ GraphWindow::GraphWindow(Kind kind, Prompts& prompts, QWidget* parent)
     connect(m_graph, &GraphView::cursorChanged, this, &GraphWindow::onCursorChanged);
     connect(m_reset, &QPushButton::clicked, this, &GraphWindow::reset);
     connect(m_print, &QPushButton::clicked, this, &GraphWindow::print);
+    connect(m_fit, &QPushButton::clicked, this, &GraphWindow::fit);
+    connect(m_graph, &GraphView::fitRequested, this, &GraphWindow::fit);
+    addFitKey(this, [this] { fit(); });
     for (AxisEdit* box : {m_min[0], m_min[1], m_max[0], m_max[1]})
         connect(box, &AxisEdit::valueChanged, this, &GraphWindow::onBoxChanged);
 }
@@ -342,7 +349,16 @@ void GraphWindow::buildFrame()
         box->setFormat(QStringLiteral("0.###"));
         box->setSingleStep(0.001);
     }
-    axes->setRowStretch(3, 1);
+    // How the record axis reads, under its range boxes.
+    auto* reading = new QHBoxLayout;
+    reading->addWidget(new QLabel(QStringLiteral("X Axis"), m_frame));
+    m_xReading = xReadingBox(
+        m_frame, XReading::Record, [this](XReading r) { setXReading(r); },
+        m_kind == Kind::Stored ? QStringLiteral("Record number") : QStringLiteral("Seconds"));
+    m_xReading->setEnabled(false); // until the rows' times are known
+    reading->addWidget(m_xReading, 1);
+    axes->addLayout(reading, 3, 0, 1, 3);
+    axes->setRowStretch(4, 1);
     row->addLayout(axes);
 
     auto* cursor = new QGridLayout;
@@ -363,6 +379,7 @@ void GraphWindow::buildFrame()
     }
     cursor->setRowStretch(4, 1);
     row->addLayout(cursor);
+
     row->addStretch(1);
 
     auto* buttons = new QVBoxLayout;
@@ -376,6 +393,12 @@ void GraphWindow::buildFrame()
         b->setAutoDefault(false);
         buttons->addWidget(b);
     }
+    m_fit = new QPushButton(FitKey, m_frame);
+    m_fit->setObjectName(QStringLiteral("CmdFit"));
+    m_fit->setToolTip(fitToolTip());
+    m_fit->setMinimumSize(100, 30);
+    m_fit->setAutoDefault(false);
+    buttons->addWidget(m_fit);
     buttons->addStretch();
     row->addLayout(buttons);
 }
@@ -530,9 +553,38 @@ void GraphWindow::onCursorChanged(int index, double x, double y)
 {
     if (index != 1)
         return;
-    // Record numbers; three decimals at most, so a panned cursor still fits its box.
-    m_xPosition->setText(formatNumber(x, u"0.###"));
+    // As the record axis reads; record numbers with three decimals at most, so a panned
+    // cursor still fits its box.
+    m_xPosition->setText(m_graph->recordText(x));
     m_yPosition->setText(formatNumber(y, m_yFormat));
+}
+
+void GraphWindow::fit()
+{
+    m_graph->fit();
+    // The boxes show what the graph shows, so that the next box change starts from there.
+    for (int i = 1; i <= 2; ++i) {
+        if (m_graph->axis(i))
+            setBoxesQuietly(i, m_graph->axisMinimum(i), m_graph->axisMaximum(i));
+    }
+}
+
+void GraphWindow::setRowTimes(RowTimes times)
+{
+    m_xReading->setEnabled(!times.isEmpty());
+    m_graph->setRecordTimes(std::move(times));
+    if (!m_xReading->isEnabled())
+        setXReading(XReading::Record);
+}
+
+void GraphWindow::setXReading(XReading reading)
+{
+    m_xReading->setCurrentIndex(int(reading));
+    m_graph->setXReading(reading);
+    if (m_graph->cursorVisible(1)) {
+        const QPointF cursor = m_graph->cursorPosition(1);
+        onCursorChanged(1, cursor.x(), cursor.y());
+    }
 }
 
 void GraphWindow::print()

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "PlotRequest.h"
+#include "RowTimes.h"
 #include "TwipsScale.h"
 
 #include <QPointer>
@@ -23,6 +24,11 @@ class QPushButton;
 /// against the record number, and the detail graph `RealTimeGraph`, which shows a stretch of
 /// the live graph's history on five value axes with a legend. Each window is deleted when it
 /// closes; its opener builds a fresh one, which starts in "Normal" with its design-time axes.
+///
+/// Beyond that, "Fit" (`CmdFit`, the key F, a double-click on the graph) fits the axes to the
+/// data and writes their ranges into the boxes; where the rows carry times (setRowTimes) the
+/// list `XReading` lets the record axis and the X read-out show the time of day or the elapsed
+/// time instead of the record number.
 class GraphWindow : public QWidget
 {
     Q_OBJECT
@@ -93,6 +99,13 @@ public:
     /// `CmdReset`: the stored-data graph returns to the ranges it was filled with; the detail
     /// graph asks for its detail dialog (resetRequested) and closes.
     void reset();
+    /// `CmdFit`: every axis to its data (GraphView::fit), the boxes to the new ranges.
+    void fit();
+    /// The times of the rows shown (the stored-data graph's list), for the X reading choice.
+    void setRowTimes(RowTimes times);
+    /// Chooses how the record axis and the X read-out read (record number without times).
+    void setXReading(XReading reading);
+
     /// `CmdPrint`: asks for a printer and prints the window's client area on one page, in
     /// print colours and without the control frame; the window is restored on every path.
     void print();
@@ -131,6 +144,8 @@ private:
     QLabel* m_unit = nullptr;
     QPushButton* m_reset = nullptr;
     QPushButton* m_print = nullptr;
+    QPushButton* m_fit = nullptr;
+    QComboBox* m_xReading = nullptr;
     QString m_yFormat;
     QColor m_screenBackground;
     PlotRequest m_request;

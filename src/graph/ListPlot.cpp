@@ -1,5 +1,8 @@
 #include "ListPlot.h"
 
+#include "AxisText.h"
+#include "FitSpan.h"
+#include "GraphControls.h"
 #include "ListImages.h"
 #include "PlotRequest.h"
 #include "Prompts.h"
@@ -7,7 +10,9 @@
 #include "ValueText.h"
 #include "WindowToolbar.h"
 
+#include <QAction>
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFileInfo>
@@ -33,6 +38,16 @@ constexpr int kWidthStep = 30;
 void printAt(QPainter& p, double x, double y, const QString& text)
 {
     p.drawText(QPointF(x, y + p.fontMetrics().ascent()), text);
+}
+
+// The times of the grid's rows (column 1), record 1 first.
+RowTimes rowTimes(const TextGrid& grid)
+{
+    QStringList times;
+    times.reserve(grid.rows());
+    for (int r = 1; r < grid.rows(); ++r)
+        times.append(grid.cell(r, 1));
+    return RowTimes::fromTexts(times);
 }
 
 // The toolbar is hidden for as long as this lives.
@@ -68,7 +83,15 @@ ListPlot::ListPlot(const PlotRequest& request, const TextGrid& grid,
          {listImage(ListImage::Print), QStringLiteral("Print")}},
         [this](const QString& key) { runToolbarCommand(key); }, 20);
     m_toolbar->setAutoFillBackground(true);
+    // After the window's own buttons, which keep their places.
+    m_toolbar->addSeparator();
+    QAction* fitAction = m_toolbar->addAction(fitImage(), FitKey);
+    fitAction->setProperty("Key", FitKey);
+    fitAction->setToolTip(fitToolTip());
+    m_toolbar->addSeparator();
+    m_toolbar->addWidget(xReadingBox(m_toolbar, m_reading, [this](XReading r) { setXReading(r); }));
     m_toolbar->adjustSize();
+    addFitKey(this, [this] { fit(); });
 
     m_redrawDue.setSingleShot(true);
     m_redrawDue.setInterval(0);
@@ -94,6 +117,73 @@ void ListPlot::runToolbarCommand(const QString& key)
         emit limitClicked();
     else if (key == QLatin1String("Print"))
         print();
+    else if (key == FitKey)
+        fit();
+}
+
+void ListPlot::fit()
+{
+    if (m_closed || !m_grid)
+        return;
+    const int last = std::min(m_grid->rows() - 1, int(m_request.RecordCount));
+    if (last < 1)
+        return;
+    // The values as the drawing reads them; overloads are drawn at the edges and left out.
+    FitSpan span;
+    for (int r = 1; r <= last; ++r) {
+        for (const ListPlotSeries& s : m_series) {
+            if (!s.on)
+                continue;
+            const QStringView text = m_grid->cellView(r, s.column);
+            if (!isOverload(text))
+                span.add(leadingNumber(text));
+        }
+    }
+    PlotRequest& q = m_request;
+    if (!span.isEmpty()) {
+        // Eighths of round steps: the value labels read round numbers.
+        auto [low, high] = span.roundedSteps(8);
+        // The margin stays inside the full scale, so that the range dialog takes the range.
+        low = std::max(low, std::min(double(q.FullScaleMin), span.low()));
+        high = std::min(high, std::max(double(q.FullScaleMax), span.high()));
+        if (high > low) {
+            q.ValueMin = float(low);
+            q.ValueMax = float(high);
+        }
+    }
+    q.RecordFrom = 1;
+    q.RecordTo = float(last);
+    q.RecordAxisMax = float(last);
+    emit requestChanged();
+    redraw();
+}
+
+void ListPlot::setXReading(XReading reading)
+{
+    m_reading = reading;
+    if (auto* box = m_toolbar->findChild<QComboBox*>(QStringLiteral("XReading")))
+        box->setCurrentIndex(int(reading));
+    redraw();
+}
+
+void ListPlot::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    const QRect plotArea(kLeftOffset, baseline() - plotHeight(), plotWidth(), plotHeight());
+    if (event->button() == Qt::LeftButton && plotArea.contains(event->position().toPoint()))
+        fit();
+    else
+        QWidget::mouseDoubleClickEvent(event);
+}
+
+QString ListPlot::valueAxisTitle() const
+{
+    const ListPlotSeries& first = m_series[0];
+    if (!m_grid || m_grid->rows() < 2)
+        return {};
+    const bool milli = m_grid->cellView(1, first.column).contains(QLatin1String("(m)"));
+    if (m_request.Title == QLatin1String("Cap"))
+        return milli ? QStringLiteral("Charge (mAh)") : QStringLiteral("Charge (Ah)");
+    return columnAxisTitle(first.column, m_grid->cellView(0, first.column), milli);
 }
 
 void ListPlot::enterHandler()
@@ -190,11 +280,16 @@ bool ListPlot::drawOnce()
             p.drawLine(QLineF(x0 - 2, y, x0 - 10, y));
     }
 
-    // Value labels, each placed by the size of the one before it ("100" for the first).
+    // Value labels, each placed by the size of the one before it ("100" for the first), with
+    // one decimal or as many more as tell them apart.
     const QFontMetricsF metrics(font(), &m_surface);
     QString previous = QStringLiteral("100");
+    std::array<double, 9> values{};
+    for (int i = 0; i <= 8; ++i)
+        values[std::size_t(i)] = valueMin + valueSpan * i / 8.0;
+    const QStringList labels = tickLabels(values, 1);
     for (int i = 0; i <= 8; ++i) {
-        const QString label = formatNumber(valueMin + valueSpan * i / 8.0, u"0.0");
+        const QString& label = labels[i];
         const double lw = metrics.horizontalAdvance(previous);
         const double lh = metrics.height();
         printAt(p, x0 - 40 - lw / 4, y0 - h * i / 8.0 - lh / 2, label);
@@ -214,6 +309,16 @@ bool ListPlot::drawOnce()
         printAt(p, x0 - 30, y0 - h - 20, q.Title);
     }
     p.setPen(Qt::black);
+
+    // Axis titles in the band above the plot: the values' after the legend, the records' at
+    // the right end.
+    static const std::array<QString, 3> recordTitles{QStringLiteral("Record number"),
+                                                     QStringLiteral("Time of day (hh:mm:ss)"),
+                                                     QStringLiteral("Elapsed time (h:mm:ss)")};
+    const QString& recordTitle = recordTitles[std::size_t(m_reading)];
+    printAt(p, x0 + 60, y0 - h - 20, valueAxisTitle());
+    printAt(p, x0 + w - metrics.horizontalAdvance(recordTitle), y0 - h - 20, recordTitle);
+    const RowTimes times = m_reading == XReading::Elapsed ? rowTimes(*m_grid) : RowTimes();
 
     // The records.
     if (axisMax < 1 || from > to) {
@@ -294,7 +399,9 @@ bool ListPlot::drawOnce()
         if (labelled) {
             pen(Qt::black, 1, Qt::DotLine);
             p.drawLine(QLineF(x0 + x, y0 + 10, x0 + x, y0 - h));
-            const QString time = m_grid->cell(r, 1);
+            const QString time = m_reading == XReading::Clock    ? m_grid->cell(r, 1)
+                                 : m_reading == XReading::Record ? QString::number(r)
+                                                                 : times.text(XReading::Elapsed, r);
             double left = x0 + x - metrics.horizontalAdvance(time) / 2;
             if (r == from || r == to)
                 left -= 10;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "PlotRequest.h"
+#include "RowTimes.h"
 #include "TwipsScale.h"
 
 #include <QColor>
@@ -34,6 +35,11 @@ struct ListPlotSeries
 /// resize during a drawing starts it again. While the records are drawn the caption counts them and
 /// the grid's current row follows (both about 20 times a second). Closing the window ends a
 /// drawing; the object is deleted once its own handlers have ended.
+///
+/// Value labels carry just enough decimals (at least one) to tell them apart. "Fit" (the key F,
+/// a double-click on the plot) draws every listed record over the range of their values; the
+/// list `XReading` chooses what the record marks read: the time of day (the records' own
+/// texts, as at the start), the record number or the time since the first record.
 class ListPlot : public QWidget
 {
     Q_OBJECT
@@ -68,8 +74,15 @@ public:
     /// The plot width for the current size: (width - 60) rounded down to a multiple of 30.
     [[nodiscard]] int plotWidth() const;
 
-    /// Toolbar1_ButtonClick: "Limit" or "Print".
+    /// Toolbar1_ButtonClick: "Limit", "Print" or "Fit".
     void runToolbarCommand(const QString& key);
+    /// "Fit": the records 1 to the last listed over their values' range with a margin, widened
+    /// to eighths of a round step (and kept inside the full scale where the values are), then
+    /// a redraw; requestChanged follows.
+    void fit();
+    /// What the record marks read; a redraw follows.
+    void setXReading(XReading reading);
+    [[nodiscard]] XReading xReading() const { return m_reading; }
     /// Asks for a printer and prints the window's image without its toolbar; the toolbar
     /// shows again on every path.
     void print();
@@ -81,11 +94,14 @@ signals:
     void recordReached(int row);
     /// A whole drawing has ended (also one that stopped on a record beyond the list).
     void drawn();
+    /// Fit changed request(): the range dialog starts from it.
+    void requestChanged();
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
 
 private:
     /// Draws until a drawing ends without being restarted.
@@ -95,13 +111,16 @@ private:
     void enterHandler();
     void leaveHandler();
 
-    const PlotRequest m_request;
+    [[nodiscard]] QString valueAxisTitle() const;
+
+    PlotRequest m_request;
     QPointer<const TextGrid> m_grid;
     std::array<ListPlotSeries, 3> m_series;
     Prompts& m_prompts;
     TwipsScale m_scale;
     QToolBar* m_toolbar = nullptr;
     QImage m_surface;
+    XReading m_reading = XReading::Clock;
     QTimer m_redrawDue;
     int m_handlers = 0; // drawings and prints running: they run events
     bool m_drawing = false;

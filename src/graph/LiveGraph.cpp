@@ -1,6 +1,7 @@
 #include "LiveGraph.h"
 
 #include "AppState.h"
+#include "AxisText.h"
 #include "ChannelDialog.h"
 #include "GraphView.h"
 #include "GraphWindow.h"
@@ -42,8 +43,9 @@ void showWindow(QWidget* w)
 
 } // namespace
 
-LiveGraph::LiveGraph(AppState& state, Prompts& prompts, QWidget* mainWindow, QObject* parent)
-    : QObject(parent), m_state(state), m_prompts(prompts), m_mainWindow(mainWindow)
+LiveGraph::LiveGraph(AppState& state, Prompts& prompts, const Clock& clock, QWidget* mainWindow,
+                     QObject* parent)
+    : QObject(parent), m_state(state), m_prompts(prompts), m_clock(clock), m_mainWindow(mainWindow)
 {
 }
 
@@ -123,7 +125,7 @@ void LiveGraph::startGraph()
 
     if (m_window)
         m_window->close(); // one live window at a time
-    m_window = new LiveGraphWindow(graph, m_state.reading, m_prompts, m_mainWindow);
+    m_window = new LiveGraphWindow(graph, m_state.reading, m_prompts, m_clock, m_mainWindow);
     connect(m_window, &LiveGraphWindow::resizeRequested, this, &LiveGraph::showGraphDialog);
     connect(m_window, &LiveGraphWindow::graphClicked, this, &LiveGraph::graphClicked);
     showWindow(m_window);
@@ -203,7 +205,10 @@ void LiveGraph::fillDetail()
     const AxisPairs ranges = d->ranges();
     for (int c = 0; c < GraphChannelCount; ++c) {
         const AxisPair r = ranges[std::size_t(c)];
-        g->setAxisRange(graphAxisOf(GraphChannel(c)), r.min, r.max);
+        const int axis = graphAxisOf(GraphChannel(c));
+        g->setAxisRange(axis, r.min, r.max);
+        g->setAxisCaption(axis, channelAxisTitle(GraphChannel(c), graph.MilliAmpAtOpen,
+                                                 graph.RangeAtOpen, graph.TempUnitAtOpen));
     }
     graph.DetailRanges = ranges;
 
@@ -224,6 +229,8 @@ void LiveGraph::fillDetail()
             continue;
         const std::size_t copied = history.copyOldestFirst(series, values);
         g->setPlotData(detailPlotOf(series), std::span<const float>(values.data(), copied));
+        g->setPlotOverloads(detailPlotOf(series),
+                            overloadStandIns(series, graph.RangeAtOpen, graph.TempUnitAtOpen));
     }
     w->setSetupFlag(false);
     d->close();

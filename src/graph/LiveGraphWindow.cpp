@@ -1,15 +1,20 @@
 #include "LiveGraphWindow.h"
 
+#include "AxisText.h"
 #include "ChannelColours.h"
+#include "Clock.h"
 #include "CurrentReading.h"
+#include "GraphControls.h"
 #include "GraphView.h"
 #include "ListImages.h"
 #include "Prompts.h"
 #include "WindowPrint.h"
 #include "WindowToolbar.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPainter>
@@ -110,9 +115,10 @@ private:
 };
 
 LiveGraphWindow::LiveGraphWindow(AllChannelGraph& graph, const CurrentReading& reading,
-                                 Prompts& prompts, QWidget* mainWindow)
+                                 Prompts& prompts, const Clock& clock, QWidget* mainWindow)
     : QWidget(mainWindow, Qt::Window), m_state(graph), m_reading(reading), m_prompts(prompts),
-      m_scale(TwipsScale::forScreen(QApplication::primaryScreen())), m_fresh(reading)
+      m_clock(clock), m_scale(TwipsScale::forScreen(QApplication::primaryScreen())),
+      m_fresh(reading)
 {
     setObjectName(QStringLiteral("RealTimeAll"));
     setWindowTitle(QStringLiteral("Real Time Graph"));
@@ -121,6 +127,7 @@ LiveGraphWindow::LiveGraphWindow(AllChannelGraph& graph, const CurrentReading& r
     buildToolbar();
     buildLegend(reading);
     buildGraph();
+    addViewControls();
     setBackgroundColour(kGraphWindowTeal);
 
     auto* layout = new QVBoxLayout(this);
@@ -227,7 +234,77 @@ void LiveGraphWindow::buildGraph()
         m_graph->plot(int(t) + 1)->setAntialiased(false);
     }
     m_graph->setAxisColor(graphAxisOf(GraphChannel::Capacity), kCapacityAxisColour);
+    for (int c = 0; c < GraphChannelCount; ++c) {
+        m_graph->setAxisCaption(graphAxisOf(GraphChannel(c)),
+                                channelAxisTitle(GraphChannel(c), m_state.MilliAmpAtOpen,
+                                                 m_state.RangeAtOpen, m_state.TempUnitAtOpen));
+    }
+    for (int t = 0; t < LiveSeriesCount; ++t) {
+        m_graph->setPlotOverloads(
+            t + 1, overloadStandIns(LiveSeries(t), m_state.RangeAtOpen, m_state.TempUnitAtOpen));
+    }
+    m_graph->setRecordCaption(QStringLiteral("Time (s)"));
     showRecordAxis();
+}
+
+void LiveGraphWindow::addViewControls()
+{
+    // After the window's own buttons, which keep their places.
+    m_toolbar->addSeparator();
+    QAction* fitAction = m_toolbar->addAction(fitImage(), FitKey);
+    fitAction->setProperty("Key", FitKey);
+    fitAction->setToolTip(fitToolTip());
+    m_follow = m_toolbar->addAction(followImage(), QStringLiteral("Follow"));
+    m_follow->setObjectName(QStringLiteral("Follow"));
+    m_follow->setCheckable(true);
+    m_follow->setToolTip(QStringLiteral(
+        "Follow: keep the newest samples in view and fit the value axes to them as they arrive"));
+    connect(m_follow, &QAction::toggled, this, &LiveGraphWindow::setFollow);
+    m_toolbar->addSeparator();
+    auto* caption = new QLabel(QStringLiteral(" X Axis "), m_toolbar);
+    m_toolbar->addWidget(caption);
+    m_xReading = xReadingBox(
+        m_toolbar, XReading::Record, [this](XReading r) { setXReading(r); },
+        QStringLiteral("Seconds"));
+    m_toolbar->addWidget(m_xReading);
+
+    addFitKey(this, [this] { fit(); });
+    connect(m_graph, &GraphView::fitRequested, this, &LiveGraphWindow::fit);
+    connect(m_graph, &GraphView::movedByHand, this, &LiveGraphWindow::movedByHand);
+}
+
+void LiveGraphWindow::fit()
+{
+    m_xPinned = false;
+    m_xFitted = true;
+    m_graph->fit();
+}
+
+void LiveGraphWindow::setFollow(bool on)
+{
+    m_following = on;
+    if (m_follow->isChecked() != on)
+        m_follow->setChecked(on);
+    if (!on)
+        return;
+    m_xPinned = false;
+    m_xFitted = true;
+    showRecordAxis();
+}
+
+void LiveGraphWindow::setXReading(XReading reading)
+{
+    if (m_xReading->currentIndex() != int(reading))
+        m_xReading->setCurrentIndex(int(reading));
+    m_graph->setXReading(reading);
+}
+
+void LiveGraphWindow::movedByHand(Qt::Orientations directions)
+{
+    // Follow would undo the user's view at the next tick.
+    setFollow(false);
+    if (directions & Qt::Horizontal)
+        m_xPinned = true;
 }
 
 QLabel* LiveGraphWindow::label(const QString& name) const
@@ -246,8 +323,12 @@ void LiveGraphWindow::setBackgroundColour(const QColor& colour)
 void LiveGraphWindow::showRecordAxis()
 {
     const qint64 first = qMax<qint64>(1, m_records - TraceWindow + 1);
-    const qint64 last = qMax<qint64>(m_records, first + MinimumSpan - 1);
+    const qint64 last = m_xFitted && m_records > first
+                            ? m_records
+                            : qMax<qint64>(m_records, first + MinimumSpan - 1);
     m_graph->setAxisRange(1, double(first), double(last));
+    if (m_following)
+        m_graph->fitValueAxes(double(first), double(last));
 }
 
 void LiveGraphWindow::tick()
@@ -262,6 +343,11 @@ void LiveGraphWindow::tick()
                                                                     m_state.TempUnitAtOpen)
                                                       : gapSample();
     ++m_records;
+    if (m_records == 1) {
+        // One sample a second from now on: the record axis can read in time.
+        const QTime now = m_clock.now().time();
+        m_graph->setRecordTimes(RowTimes::regular(now.msecsSinceStartOfDay() / 1000.0, 1.0));
+    }
     const double x = double(m_records);
     const double keepFrom = double(m_records - TraceWindow + 1);
     for (std::size_t t = 0; t < sample.size(); ++t) {
@@ -274,7 +360,8 @@ void LiveGraphWindow::tick()
         }
     }
     m_state.ChannelHistory.append(sample);
-    showRecordAxis();
+    if (!m_xPinned)
+        showRecordAxis();
 }
 
 void LiveGraphWindow::runToolbarCommand(const QString& key)
@@ -284,6 +371,8 @@ void LiveGraphWindow::runToolbarCommand(const QString& key)
         close();
     } else if (key == QLatin1String("Print")) {
         print();
+    } else if (key == FitKey) {
+        fit();
     }
 }
 

@@ -1,13 +1,17 @@
 #pragma once
 
 #include "AllChannelGraph.h"
+#include "RowTimes.h"
 #include "SampleSchedule.h"
 #include "TwipsScale.h"
 
 #include <QWidget>
 
+class Clock;
 class GraphView;
 class Prompts;
+class QAction;
+class QComboBox;
 class QLabel;
 class QTimer;
 class QToolBar;
@@ -21,6 +25,13 @@ struct CurrentReading;
 ///
 /// The traces keep the latest TraceWindow samples and the record axis scrolls with them, so
 /// a tick costs the same after five days as after five seconds; the history keeps the rest.
+///
+/// The toolbar also offers "Fit" (the key F, a double-click on the graph: every axis to the
+/// traces), "Follow" (off at the start: the record axis on the newest samples and the value
+/// axes fitted to them at every tick) and the list `XReading` (the record axis in seconds
+/// since the start, the time of day of each sample or the elapsed time). Zooming or panning
+/// by hand ends Follow, and a record axis moved by hand stays where it was put until the next
+/// Fit or Follow.
 class LiveGraphWindow : public QWidget
 {
     Q_OBJECT
@@ -33,7 +44,7 @@ public:
     /// The load step: beside `mainWindow`, legends and value-axis ranges from `graph`, all
     /// five value axes and seven traces in place, `Timer1` off.
     LiveGraphWindow(AllChannelGraph& graph, const CurrentReading& reading, Prompts& prompts,
-                    QWidget* mainWindow);
+                    const Clock& clock, QWidget* mainWindow);
 
     /// `CWGraph1`.
     [[nodiscard]] GraphView* graph() const { return m_graph; }
@@ -48,8 +59,15 @@ public:
 
     /// Timer1_Timer: the close check, then one sample.
     void tick();
-    /// Toolbar1_ButtonClick: "Resize" or "Print".
+    /// Toolbar1_ButtonClick: "Resize", "Print" or "Fit".
     void runToolbarCommand(const QString& key);
+    /// "Fit": every axis to the traces; a record axis moved by hand scrolls again.
+    void fit();
+    /// "Follow" on or off.
+    void setFollow(bool on);
+    [[nodiscard]] bool following() const { return m_following; }
+    /// How the record axis reads.
+    void setXReading(XReading reading);
     /// Asks for a printer and prints an image of the window on one page, without its toolbar
     /// and on white; the window is restored on every path.
     void print();
@@ -72,11 +90,14 @@ private:
     void buildLegend(const CurrentReading& reading);
     void buildGraph();
     void showRecordAxis();
+    void addViewControls();
+    void movedByHand(Qt::Orientations directions);
     void setBackgroundColour(const QColor& colour);
 
     AllChannelGraph& m_state;
     const CurrentReading& m_reading;
     Prompts& m_prompts;
+    const Clock& m_clock;
     TwipsScale m_scale;
     QToolBar* m_toolbar = nullptr;
     QWidget* m_legend = nullptr;
@@ -84,6 +105,11 @@ private:
     QTimer* m_timer = nullptr;
     qint64 m_records = 0;
     FreshReading m_fresh; // whether a frame arrived since the last tick
+    QAction* m_follow = nullptr;
+    QComboBox* m_xReading = nullptr;
+    bool m_following = false;
+    bool m_xPinned = false; // the record axis was moved by hand: no scrolling
+    bool m_xFitted = false; // the record axis spans the samples, not at least a minute
     bool m_printing = false;
     bool m_closed = false;
 };

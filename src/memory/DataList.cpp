@@ -109,6 +109,11 @@ void DataList::openPlot()
     m_plot = new ListPlot(m_request, grid(), series, m_prompts, m_mainWindow);
     connect(m_plot, &ListPlot::recordReached, this, [this](int row) { view().setCurrentRow(row); });
     connect(m_plot, &ListPlot::limitClicked, this, &DataList::openRange);
+    // The range dialog starts from what the plot shows after a Fit.
+    connect(m_plot, &ListPlot::requestChanged, this, [this, plot = m_plot] {
+        if (plot)
+            m_request = plot->request();
+    });
     m_plot->show();
     m_plot->raise();
 }

@@ -1,5 +1,7 @@
+#include "AxisText.h"
 #include "Fetch.h"
 #include "ReadingJson.h"
+#include "RowTimes.h"
 #include "ValueText.h"
 
 #include <QJsonArray>
@@ -21,6 +23,10 @@ private slots:
     void formats();
     void jsonLines_data();
     void jsonLines();
+    void tickLabels_data();
+    void tickLabels();
+    void rowTimes_data();
+    void rowTimes();
 };
 
 void TestValueText::leadingNumbers_data()
@@ -172,6 +178,97 @@ void TestValueText::jsonLines()
         QCOMPARE(value.toDouble(), expected.toDouble());
     const QString flag = fetched<QString>("flag");
     QCOMPARE(object["flags"].toArray(), flag.isEmpty() ? QJsonArray() : QJsonArray{flag});
+}
+
+using Doubles = QList<double>;
+
+// Ticks `step` apart from `from` to `to`, as a graph places them.
+Doubles ticks(double from, double to, double step)
+{
+    Doubles t;
+    for (int i = 0; from + i * step <= to + step * 1e-9; ++i)
+        t << from + i * step;
+    return t;
+}
+
+void TestValueText::tickLabels_data()
+{
+    QTest::addColumn<Doubles>("ticks");
+    QTest::addColumn<int>("minDecimals");
+    QTest::addColumn<QStringList>("labels");
+    QTest::newRow("12.6 to 12.75 by 0.05")
+        << ticks(12.6, 12.75, 0.05) << 0 << QStringList{"12.60", "12.65", "12.70", "12.75"};
+    QTest::newRow("12.6 to 12.75 by 0.025")
+        << ticks(12.6, 12.75, 0.025) << 0
+        << QStringList{"12.600", "12.625", "12.650", "12.675", "12.700", "12.725", "12.750"};
+    QTest::newRow("0 to 0.01") << ticks(0, 0.01, 0.002) << 0
+                               << QStringList{"0.000", "0.002", "0.004", "0.006", "0.008", "0.010"};
+    QTest::newRow("-60 to 60") << ticks(-60, 60, 20) << 0
+                               << QStringList{"-60", "-40", "-20", "0", "20", "40", "60"};
+    QTest::newRow("0 to 100000, no exponent")
+        << ticks(0, 100000, 25000) << 0 << QStringList{"0", "25000", "50000", "75000", "100000"};
+    QTest::newRow("sums that miss by a hair")
+        << Doubles{0.1, 0.1 + 0.1, 0.1 + 0.1 + 0.1} << 0 << QStringList{"0.1", "0.2", "0.3"};
+    QTest::newRow("zero from below is no -0")
+        << Doubles{-0.2, -0.1, -1e-17, 0.1} << 0 << QStringList{"-0.2", "-0.1", "0.0", "0.1"};
+    QTest::newRow("a milliohm above 100000")
+        << ticks(100000, 100000.003, 0.001) << 0
+        << QStringList{"100000.000", "100000.001", "100000.002", "100000.003"};
+    QTest::newRow("list plot eighths of 12.5 to 12.7")
+        << ticks(12.5, 12.7, 0.2 / 8) << 1
+        << QStringList{"12.500", "12.525", "12.550", "12.575", "12.600",
+                       "12.625", "12.650", "12.675", "12.700"};
+    QTest::newRow("list plot eighths of the full scale")
+        << ticks(-60, 60, 15) << 1
+        << QStringList{"-60.0", "-45.0", "-30.0", "-15.0", "0.0", "15.0", "30.0", "45.0", "60.0"};
+    QTest::newRow("one tick") << Doubles{12.5} << 0 << QStringList{"12.5"};
+}
+
+void TestValueText::tickLabels()
+{
+    const Doubles t = fetched<Doubles>("ticks");
+    const QStringList labels = ::tickLabels(t, fetched<int>("minDecimals"));
+    QCOMPARE(labels, fetched<QStringList>("labels"));
+}
+
+void TestValueText::rowTimes_data()
+{
+    QTest::addColumn<QStringList>("texts"); // empty: one a second from 23:59:58
+    QTest::addColumn<Doubles>("records");
+    QTest::addColumn<QStringList>("clock");
+    QTest::addColumn<QStringList>("elapsed");
+    QTest::newRow("across midnight")
+        << QStringList{"23:59:50", "23:59:58", "00:00:06", "00:00:14"} << Doubles{1, 2.5, 4, 5}
+        << QStringList{"23:59:50", "00:00:02", "00:00:14", "00:00:22"}
+        << QStringList{"0:00:00", "0:00:12", "0:00:24", "0:00:32"};
+    QTest::newRow("rows without a time keep the one before")
+        << QStringList{"", "10:00:00", "bad", "10:00:10"} << Doubles{1, 3, 3.5, 4}
+        << QStringList{"10:00:00", "10:00:00", "10:00:05", "10:00:10"}
+        << QStringList{"0:00:00", "0:00:00", "0:00:05", "0:00:10"};
+    QTest::newRow("one a second, past a day")
+        << QStringList{} << Doubles{1, 3, 86402} << QStringList{"23:59:58", "00:00:00", "23:59:59"}
+        << QStringList{"0:00:00", "0:00:02", "24:00:01"};
+}
+
+void TestValueText::rowTimes()
+{
+    const QStringList texts = fetched<QStringList>("texts");
+    const RowTimes times =
+        texts.isEmpty() ? RowTimes::regular(86398, 1) : RowTimes::fromTexts(texts);
+    const Doubles records = fetched<Doubles>("records");
+    QStringList clock;
+    QStringList elapsed;
+    for (const double r : records) {
+        clock << times.text(XReading::Clock, r);
+        elapsed << times.text(XReading::Elapsed, r);
+        // The axis places a time's tick at the record taken then.
+        QVERIFY(qAbs(times.elapsedAt(times.recordAt(times.elapsedAt(r))) - times.elapsedAt(r)) <
+                1e-9);
+    }
+    QCOMPARE(clock, fetched<QStringList>("clock"));
+    QCOMPARE(elapsed, fetched<QStringList>("elapsed"));
+    QCOMPARE(times.text(XReading::Record, 2.5), QString("2.5"));
+    QVERIFY(RowTimes::fromTexts({"", "no time"}).isEmpty());
 }
 
 QTEST_APPLESS_MAIN(TestValueText)

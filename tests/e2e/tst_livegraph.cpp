@@ -86,12 +86,13 @@ void TestLiveGraphEndToEnd::graphsWhatTheMeterShows()
             QCOMPARE(history.at(LiveSeries(s), i), expected[std::size_t(s)]);
     }
 
-    // A click on the graph, then OK in the detail dialog: the samples held so far (the tick
-    // cannot run between these lines).
-    const int held = history.held();
+    // A click on the graph (it counts once no double-click follows), then OK in the detail
+    // dialog: the samples held so far (the tick cannot run between these lines).
     QTest::mouseClick(g, Qt::LeftButton, {}, g->axisRect()->rect().center());
+    QTRY_VERIFY(p.find<ChannelDialog>("GraphDetail"));
     auto* detailDialog = p.find<ChannelDialog>("GraphDetail");
-    QVERIFY(detailDialog && detailDialog->isVisible());
+    QVERIFY(detailDialog->isVisible());
+    const int held = history.held();
     detailDialog->findChild<QPushButton*>("CmdOK")->click();
     GraphWindow* detail = detailWindow();
     QVERIFY(detail);

@@ -21,6 +21,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QPrinter>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -538,18 +539,25 @@ void TestFileList::clickPlotsTheColumn_data()
     QTest::addColumn<float>("valueMax");
     QTest::addColumn<QString>("format");
     QTest::addColumn<QList<float>>("values");
+    QTest::addColumn<QString>("axisTitle");
+    QTest::addColumn<QCPRange>("fitted"); // the value axis after Fit, overloads left out
     // Column 2 holds 1.5, OL, -OL, 70; the others the file's fixed texts.
     QTest::newRow("voltage, widened by 70")
-        << 2 << false << "V" << -60.0f << 70.0f << "0.###" << QList<float>{1.5f, 60, -60, 70};
-    QTest::newRow("resistance by its title") << 3 << true << "40 mOhm" << 0.0f << 41.3f << "0.###"
-                                             << QList<float>{41.2f, 41.2f, 41.3f, 0.5f};
+        << 2 << false << "V" << -60.0f << 70.0f << "0.###" << QList<float>{1.5f, 60, -60, 70}
+        << "Voltage (V)" << QCPRange(-1.925, 73.425);
+    QTest::newRow("resistance by its title")
+        << 3 << true << "40 mOhm" << 0.0f << 41.3f << "0.###"
+        << QList<float>{41.2f, 41.2f, 41.3f, 0.5f} << "Resistance (mOhm)" << QCPRange(-1.54, 43.34);
     QTest::newRow("milliamperes") << 4 << false << "mAmp" << -650.0f << 650.0f << "0.##"
-                                  << QList<float>{-511.0f, -510.9f, -510.8f, 12.0f};
+                                  << QList<float>{-511.0f, -510.9f, -510.8f, 12.0f}
+                                  << "Current (mA)" << QCPRange(-537.15, 38.15);
     QTest::newRow("Fahrenheit") << 5 << false << "Fahrenheit" << -4.0f << 140.0f << "0.#"
-                                << QList<float>{77.5f, 77.5f, 77.7f, -3.5f};
+                                << QList<float>{77.5f, 77.5f, 77.7f, -3.5f} << "Temperature (°F)"
+                                << QCPRange(-7.56, 81.76);
     QTest::newRow("capacity in mAh throughout")
         << 6 << false << "In-Cap" << 0.0f << 10000.0f << "0.###"
-        << QList<float>{105.0f, 105.3f, 1500.0f, 2000.0f};
+        << QList<float>{105.0f, 105.3f, 1500.0f, 2000.0f} << "In-Cap (mAh)"
+        << QCPRange(10.25, 2094.75);
 }
 
 void TestFileList::clickPlotsTheColumn()
@@ -598,6 +606,22 @@ void TestFileList::clickPlotsTheColumn()
         plotted << float(p.value);
     QCOMPARE(plotted, fetched<QList<float>>("values"));
     QVERIFY(rig.prompts.of(ScriptedPrompts::Kind::Message).isEmpty());
+
+    // The value axis names its quantity and unit; Fit leaves the overloads out.
+    GraphView* g = plot->graph();
+    QCOMPARE(g->axis(2)->label(), fetched<QString>("axisTitle"));
+    plot->findChild<QPushButton*>("CmdFit")->click();
+    const QCPRange fitted = fetched<QCPRange>("fitted");
+    QVERIFY2(qAbs(g->axisMinimum(2) - fitted.lower) < 1e-3,
+             qPrintable(QString::number(g->axisMinimum(2))));
+    QVERIFY2(qAbs(g->axisMaximum(2) - fitted.upper) < 1e-3,
+             qPrintable(QString::number(g->axisMaximum(2))));
+    // The rows' times of day on the record axis and in the read-out.
+    plot->setXReading(XReading::Clock);
+    QCOMPARE(g->axis(1)->label(), QString("Time of day (hh:mm:ss)"));
+    plot->applyTrackMode(1);
+    g->setCursorPosition(1, 3, 0);
+    QCOMPARE(plot->label("XPosition")->text(), QString("10:00:03"));
 }
 
 void TestFileList::listWithoutRowsPlotsNothing()

@@ -26,6 +26,10 @@ private slots:
     void cursorsReport();
     void clicks_data();
     void clicks();
+    void fit_data();
+    void fit();
+    void tickLabelsReadApart_data();
+    void tickLabelsReadApart();
     void axisEditKeepsItsValue();
     void axisEditTyping_data();
     void axisEditTyping();
@@ -134,6 +138,7 @@ void TestGraphView::clicks_data()
     QTest::newRow("a little slack") << 4 << QPoint(2, 1) << true;
     QTest::newRow("a pan is no click") << 4 << QPoint(30, 0) << false;
     QTest::newRow("a zoom is no click") << 6 << QPoint(30, 30) << false;
+    QTest::newRow("a double-click is no click, but a Fit") << 1 << QPoint(0, 0) << false;
 }
 
 void TestGraphView::clicks()
@@ -146,6 +151,7 @@ void TestGraphView::clicks()
     g.show();
     g.replotNow();
     QSignalSpy clicked(&g, &GraphView::clicked);
+    QSignalSpy fitAsked(&g, &GraphView::fitRequested);
     const QPoint at(int(g.xAxis->coordToPixel(25)), int(g.yAxis->coordToPixel(10)));
     const QPoint to = at + fetched<QPoint>("moved");
     QTest::mousePress(&g, Qt::LeftButton, {}, at);
@@ -153,10 +159,98 @@ void TestGraphView::clicks()
                      Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(&g, &move);
     QTest::mouseRelease(&g, Qt::LeftButton, {}, to);
+    const bool twice = QString(QTest::currentDataTag()).contains("double");
+    if (twice) {
+        QTest::mouseDClick(&g, Qt::LeftButton, {}, to);
+        QCOMPARE(fitAsked.size(), 1);
+    }
+    // A click counts once no double-click can follow.
+    QTest::qWait(QApplication::doubleClickInterval() + 50);
     QCOMPARE(clicked.size(), fetched<bool>("clicked") ? 1 : 0);
     if (!clicked.isEmpty()) {
         QVERIFY(qAbs(clicked[0][0].toDouble() - 25) < 1);
         QVERIFY(qAbs(clicked[0][1].toDouble() - 10) < 1);
+    }
+}
+
+using Floats = QList<float>;
+
+void TestGraphView::fit_data()
+{
+    QTest::addColumn<Floats>("values"); // plot 1 on axis 2, at records 1, 2, 3 ...
+    QTest::addColumn<QList<double>>("overloads");
+    QTest::addColumn<double>("low"); // axis 2 after Fit
+    QTest::addColumn<double>("high");
+    QTest::addColumn<double>("xLow");
+    QTest::addColumn<double>("xHigh");
+    QTest::newRow("a falling voltage")
+        << Floats{12.7f, 12.65f, 12.5f} << QList<double>{} << 12.49 << 12.71 << 1.0 << 3.0;
+    QTest::newRow("flat: a span around it")
+        << Floats{12.5f, 12.5f} << QList<double>{} << 12.375 << 12.625 << 1.0 << 2.0;
+    QTest::newRow("flat at zero") << Floats{0, 0, 0} << QList<double>{} << -1.0 << 1.0 << 1.0
+                                  << 3.0;
+    QTest::newRow("one point") << Floats{-4} << QList<double>{} << -4.04 << -3.96 << 0.5 << 1.5;
+    QTest::newRow("overloads left out")
+        << Floats{60, 12.5f, -60, 12.7f} << QList<double>{60, -60} << 12.49 << 12.71 << 1.0 << 4.0;
+    QTest::newRow("gaps left out") << Floats{float(qQNaN()), 3, float(qQNaN()), 5}
+                                   << QList<double>{} << 2.9 << 5.1 << 1.0 << 4.0;
+    QTest::newRow("only overloads: the value axis stays")
+        << Floats{60, 60} << QList<double>{60} << -7.0 << 7.0 << 1.0 << 2.0;
+    QTest::newRow("empty: nothing moves")
+        << Floats{} << QList<double>{} << -7.0 << 7.0 << 0.0 << 10.0;
+}
+
+void TestGraphView::fit()
+{
+    GraphView g;
+    g.addValueAxis(); // axis 3 with an empty plot stays as it is
+    g.setAxisRange(2, -7, 7);
+    g.setAxisRange(3, -1, 1);
+    const int p = g.addPlot(2, Qt::green);
+    g.addPlot(3, Qt::red);
+    const Floats values = fetched<Floats>("values");
+    g.setPlotData(p, std::vector<float>(values.begin(), values.end()));
+    g.setPlotOverloads(p, fetched<QList<double>>("overloads"));
+    g.fit();
+    const auto near = [](double a, double b) { return qAbs(a - b) < 1e-4; };
+    QVERIFY2(near(g.axisMinimum(2), fetched<double>("low")),
+             qPrintable(QString::number(g.axisMinimum(2))));
+    QVERIFY2(near(g.axisMaximum(2), fetched<double>("high")),
+             qPrintable(QString::number(g.axisMaximum(2))));
+    QVERIFY(near(g.axisMinimum(1), fetched<double>("xLow")));
+    QVERIFY(near(g.axisMaximum(1), fetched<double>("xHigh")));
+    QCOMPARE(g.axisMaximum(3), 1.0);
+}
+
+void TestGraphView::tickLabelsReadApart_data()
+{
+    QTest::addColumn<double>("min");
+    QTest::addColumn<double>("max");
+    QTest::newRow("a 12 V battery") << 12.6 << 12.75;
+    QTest::newRow("a hundredth") << 0.0 << 0.01;
+    QTest::newRow("full scale") << -60.0 << 60.0;
+    QTest::newRow("records") << 0.0 << 100000.0;
+    QTest::newRow("fitted flat trace") << 12.573 << 12.827;
+    QTest::newRow("narrow, far from zero") << 9999.9991 << 9999.9999;
+    QTest::newRow("widest the boxes take") << -1e15 << 1e15;
+    QTest::newRow("across zero, a millivolt") << -0.0007 << 0.0003;
+}
+
+void TestGraphView::tickLabelsReadApart()
+{
+    GraphView g;
+    g.resize(500, 900); // a tall axis: many ticks
+    g.setAxisRange(2, fetched<double>("min"), fetched<double>("max"));
+    g.replotNow();
+    const QVector<double> ticks = g.axis(2)->tickVector();
+    const QVector<QString> labels = g.axis(2)->tickVectorLabels();
+    QVERIFY(ticks.size() >= 3);
+    const double gap = ticks[1] - ticks[0];
+    for (int i = 0; i < labels.size(); ++i) {
+        QVERIFY2(!labels[i].contains('e'), qPrintable(labels[i]));
+        QVERIFY2(qAbs(labels[i].toDouble() - ticks[i]) <= gap / 20, qPrintable(labels[i]));
+        if (i > 0)
+            QVERIFY2(labels[i] != labels[i - 1], qPrintable(labels[i]));
     }
 }
 

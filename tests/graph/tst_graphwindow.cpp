@@ -116,6 +116,8 @@ private slots:
     void setupFlag();
     void panAndZoom_data();
     void panAndZoom();
+    void fitTriggers_data();
+    void fitTriggers();
     void resetAfterZoom();
     void detailReset();
     void print_data();
@@ -382,6 +384,8 @@ void TestGraphWindow::panAndZoom_data()
     QTest::addColumn<QPoint>("to");
     QTest::addColumn<bool>("xMoves");
     QTest::addColumn<bool>("yMoves");
+    // A left-button drag from `from` to `to`, unless the row names another gesture: the wheel
+    // turned at `from` (with Ctrl or Shift), or a drag with the middle button.
     QTest::newRow("PanX") << 3 << QPoint(5, 5) << QPoint(3, 3) << true << false;
     QTest::newRow("PanY") << 4 << QPoint(5, 5) << QPoint(3, 3) << false << true;
     QTest::newRow("PanXY") << 2 << QPoint(5, 5) << QPoint(3, 3) << true << true;
@@ -390,6 +394,12 @@ void TestGraphWindow::panAndZoom_data()
     QTest::newRow("ZoomY") << 7 << QPoint(2, 2) << QPoint(6, 6) << false << true;
     QTest::newRow("Normal") << 0 << QPoint(2, 2) << QPoint(6, 6) << false << false;
     QTest::newRow("Cursor Coordinates") << 1 << QPoint(2, 2) << QPoint(6, 6) << false << false;
+    QTest::newRow("wheel in Normal") << 0 << QPoint(2, 7) << QPoint() << true << true;
+    QTest::newRow("wheel in Cursor Coordinates") << 1 << QPoint(5, 5) << QPoint() << true << true;
+    QTest::newRow("Ctrl+wheel in PanX") << 3 << QPoint(2, 7) << QPoint() << false << true;
+    QTest::newRow("Shift+wheel in ZoomY") << 7 << QPoint(2, 7) << QPoint() << true << false;
+    QTest::newRow("middle in Normal") << 0 << QPoint(5, 5) << QPoint(3, 3) << true << true;
+    QTest::newRow("middle in ZoomXY") << 5 << QPoint(5, 5) << QPoint(3, 3) << true << true;
 }
 
 void TestGraphWindow::panAndZoom()
@@ -405,7 +415,35 @@ void TestGraphWindow::panAndZoom()
         return QPoint(area.left() + area.width() * tenths.x() / 10,
                       area.top() + area.height() * tenths.y() / 10);
     };
-    drag(g, at(fetched<QPoint>("from")), at(fetched<QPoint>("to")));
+    const QString gesture = QTest::currentDataTag();
+    const QPoint from = at(fetched<QPoint>("from"));
+    const QPoint to = at(fetched<QPoint>("to"));
+    const QPointF fromX(g->axis(1)->pixelToCoord(from.x()), g->axis(2)->pixelToCoord(from.y()));
+    if (gesture.contains("wheel")) {
+        const Qt::KeyboardModifiers keys = gesture.startsWith("Ctrl")    ? Qt::ControlModifier
+                                           : gesture.startsWith("Shift") ? Qt::ShiftModifier
+                                                                         : Qt::NoModifier;
+        QWheelEvent turn(from, g->mapToGlobal(from), {}, {0, 240}, Qt::NoButton, keys,
+                         Qt::NoScrollPhase, false);
+        QApplication::sendEvent(g, &turn);
+        // Zoomed in about the pointer: the record and value under it stay where they were.
+        QVERIFY(qAbs(g->axis(1)->pixelToCoord(from.x()) - fromX.x()) < 0.5);
+        QVERIFY(qAbs(g->axis(2)->pixelToCoord(from.y()) - fromX.y()) < 0.5);
+    } else if (gesture.contains("middle")) {
+        const auto press = [g](QEvent::Type type, QPoint p, Qt::MouseButtons held) {
+            QMouseEvent e(type, QPointF(p), g->mapToGlobal(QPointF(p)), Qt::MiddleButton, held,
+                          Qt::NoModifier);
+            QApplication::sendEvent(g, &e);
+        };
+        press(QEvent::MouseButtonPress, from, Qt::MiddleButton);
+        press(QEvent::MouseMove, to, Qt::MiddleButton);
+        press(QEvent::MouseButtonRelease, to, Qt::NoButton);
+        // The point under the pointer went along with it.
+        QVERIFY(qAbs(g->axis(1)->pixelToCoord(to.x()) - fromX.x()) < 0.5);
+        QVERIFY(g->selectionRect() == nullptr || !g->selectionRect()->isActive());
+    } else {
+        drag(g, from, to);
+    }
     const QCPRange x = range(*w, 1);
     const QCPRange y = range(*w, 2);
     QCOMPARE(x.lower != 1.0 || x.upper != 120.0, fetched<bool>("xMoves"));
@@ -415,6 +453,60 @@ void TestGraphWindow::panAndZoom()
     QCOMPARE(w->axisMaxBox(1)->value(), 120.0);
     QCOMPARE(w->axisMinBox(2)->value(), -60.0);
     QCOMPARE(w->axisMaxBox(2)->value(), 60.0);
+}
+
+void TestGraphWindow::fitTriggers_data()
+{
+    QTest::addColumn<Kind>("kind");
+    QTest::addColumn<bool>("fits");
+    QTest::newRow("stored, Fit button") << Kind::Stored << true;
+    QTest::newRow("stored, key F") << Kind::Stored << true;
+    QTest::newRow("stored, double-click") << Kind::Stored << true;
+    QTest::newRow("stored, F typed into a range box") << Kind::Stored << false;
+    QTest::newRow("detail, Fit button") << Kind::Detail << true;
+    QTest::newRow("detail, key F") << Kind::Detail << true;
+}
+
+void TestGraphWindow::fitTriggers()
+{
+    ScriptedPrompts prompts;
+    const auto w = window(fetched<Kind>("kind"), prompts);
+    GraphView* g = w->graph();
+    if (w->kind() == Kind::Detail)
+        g->setPlotData(GraphWindow::VoltagePlot, std::vector<float>{12.5f, 12.4f, 12.3f, 12.2f});
+    w->show();
+    QVERIFY(QTest::qWaitForWindowExposed(w.get()));
+    g->replotNow();
+    const QString how = QTest::currentDataTag();
+    if (how.contains("button")) {
+        w->findChild<QPushButton*>("CmdFit")->click();
+    } else if (how.contains("range box")) {
+        QLineEdit* box = w->axisMaxBox(2)->findChild<QLineEdit*>();
+        box->setFocus();
+        QTest::keyClick(box, Qt::Key_F);
+    } else if (how.contains("key")) {
+        g->setFocus();
+        QTest::keyClick(g, Qt::Key_F);
+    } else {
+        QTest::mouseDClick(g, Qt::LeftButton, {}, g->axisRect()->rect().center());
+    }
+    // The stored column falls from 12.5 to 11.31, the detail voltage from 12.5 to 12.2.
+    const double top = w->kind() == Kind::Stored ? 12.5595 : 12.515;
+    const double last = w->kind() == Kind::Stored ? 120 : 4;
+    if (!fetched<bool>("fits")) {
+        QCOMPARE(range(*w, 2).upper, 60.0);
+        return;
+    }
+    QVERIFY2(qAbs(range(*w, 2).upper - top) < 1e-3,
+             qPrintable(QString::number(range(*w, 2).upper)));
+    QCOMPARE(range(*w, 1), QCPRange(1, last));
+    // The boxes show the fitted ranges; Reset Scale still returns to the column's own.
+    QCOMPARE(w->axisMaxBox(2)->value(), range(*w, 2).upper);
+    QCOMPARE(w->axisMaxBox(1)->value(), last);
+    if (w->kind() == Kind::Stored) {
+        w->reset();
+        QCOMPARE(range(*w, 2), QCPRange(-60, 60));
+    }
 }
 
 void TestGraphWindow::resetAfterZoom()

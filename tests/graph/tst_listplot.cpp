@@ -109,6 +109,8 @@ private slots:
     void recordBeyondTheListEndsTheDrawing();
     void printsWithoutItsToolbar();
     void resizeWhileDrawingRestarts();
+    void fitTriggers_data();
+    void fitTriggers();
     void rangeChecks_data();
     void rangeChecks();
     void keyFilterAndEnterChain();
@@ -249,6 +251,53 @@ void TestListPlot::resizeWhileDrawingRestarts()
     // The baseline of the new size carries the record axis.
     QVERIFY(isDark(p.window->surface().pixel(X0 + 100, kHeight + 20 - 27 + 2)));
     QCOMPARE(p.window->windowTitle(), QString("Plot Data/File "));
+}
+
+void TestListPlot::fitTriggers_data()
+{
+    QTest::addColumn<bool>("fits");
+    QTest::newRow("toolbar Fit") << true;
+    QTest::newRow("key F") << true;
+    QTest::newRow("double-click on the plot") << true;
+    QTest::newRow("double-click on the legend") << false;
+}
+
+// Fit draws every listed record over their values' range, the overload left out.
+void TestListPlot::fitTriggers()
+{
+    PlotRequest q = request(4, -60, 60);
+    q.RecordFrom = 2;
+    q.RecordTo = 3;
+    q.RecordAxisMax = 2;
+    Plot p({"12.53", "12.50", "OL", "12.40"}, q);
+    QVERIFY(p.drawn());
+    QSignalSpy changed(p.window.get(), &ListPlot::requestChanged);
+    const QString how = QTest::currentDataTag();
+    if (how.contains("toolbar"))
+        p.window->runToolbarCommand("Fit");
+    else if (how.contains("key"))
+        QTest::keyClick(p.window.get(), Qt::Key_F);
+    else
+        QTest::mouseDClick(p.window.get(), Qt::LeftButton, {},
+                           how.contains("plot") ? QPoint(X0 + W / 2, Y0 - H / 2)
+                                                : QPoint(X0 - 20, Y0 - H - 15));
+    QTRY_VERIFY(!p.window->isDrawing()); // Fit draws at once
+    const PlotRequest& r = p.window->request();
+    if (!fetched<bool>("fits")) {
+        QCOMPARE(changed.size(), 0);
+        QCOMPARE(r.ValueMax, 60.f);
+        return;
+    }
+    QCOMPARE(changed.size(), 1);
+    // 12.40 to 12.53 and a margin, in eighths of 0.02.
+    QVERIFY(qAbs(r.ValueMin - 12.38f) < 1e-4f);
+    QVERIFY(qAbs(r.ValueMax - 12.54f) < 1e-4f);
+    QCOMPARE(r.RecordFrom, 1.f);
+    QCOMPARE(r.RecordTo, 4.f);
+    QCOMPARE(r.RecordAxisMax, 4.f);
+    // Record 4 (12.40) is drawn near the baseline now, not in the middle of the full scale.
+    p.q = r;
+    QVERIFY(anyIn(p.window->surface(), QRect(int(p.x(4)) - 2, Y0 - 50 - 3, 5, 7), isBlue));
 }
 
 void TestListPlot::rangeChecks_data()

@@ -3,6 +3,7 @@
 #include "AppState.h"
 #include "AxisEdit.h"
 #include "ChannelDialog.h"
+#include "Clock.h"
 #include "Fetch.h"
 #include "GraphView.h"
 #include "GraphWindow.h"
@@ -64,7 +65,8 @@ struct Rig
     AppState state;
     ScriptedPrompts prompts;
     QWidget main;
-    LiveGraph graph{state, prompts, &main};
+    ManualClock clock{QDateTime(QDate(2026, 12, 8), QTime(23, 59, 58))};
+    LiveGraph graph{state, prompts, clock, &main};
 
     Rig()
     {
@@ -190,6 +192,7 @@ private slots:
     void detailFromGraphClick_data();
     void detailFromGraphClick();
     void detailAfterTheWrap();
+    void fitFollowAndTime();
     void detailResetAfterTheGraphClosed();
     void print();
     void printFailsOrIsCancelled_data();
@@ -327,9 +330,11 @@ void TestLiveGraph::liveWindowLoad()
     QCOMPARE(timer->interval(), 1000);
     QVERIFY(timer->isActive());
     QStringList keys;
-    for (QAction* a : child<QToolBar>(w, "Toolbar1")->actions())
-        keys << a->property("Key").toString();
-    QCOMPARE(keys, (QStringList{"Resize", "Print"}));
+    for (QAction* a : child<QToolBar>(w, "Toolbar1")->actions()) {
+        if (!a->property("Key").toString().isEmpty())
+            keys << a->property("Key").toString();
+    }
+    QCOMPARE(keys, (QStringList{"Resize", "Print", "Fit"}));
     GraphView* g = w->graph();
     QCOMPARE(g->objectName(), QString("CWGraph1"));
     QCOMPARE(g->axisCount(), 6);
@@ -599,6 +604,18 @@ void TestLiveGraph::detailFromGraphClick()
     const AllChannelGraph& s = rig.state.allChannelGraph;
     QCOMPARE(s.DetailShow, drawn);
     QCOMPARE(s.DetailRanges[0].max, 20.0f);
+
+    // Fit: the voltage's samples 1..N, the charges without the T-Cap's overload (9999).
+    w->findChild<QPushButton*>("CmdFit")->click();
+    if (drawn[0] && samples > 1) {
+        QVERIFY(range(g, 2).lower < 1 && range(g, 2).lower > 0.5);
+        QVERIFY(range(g, 2).upper > samples && range(g, 2).upper < samples + 0.5);
+        QCOMPARE(g->axis(2)->label(), QString("Voltage (V)"));
+    }
+    if (drawn[4] && samples > 0)
+        QVERIFY(range(g, g->axisCount()).upper < 2);
+    if (samples == 0)
+        QCOMPARE(range(g, 1), QCPRange(0.5, 1.5));
 }
 
 // After five days and five seconds the detail shows every sample held, oldest first.
@@ -625,6 +642,64 @@ void TestLiveGraph::detailAfterTheWrap()
     QCOMPARE(p->data()->at(0)->key, 1.0);
     QCOMPARE(p->data()->at(ChannelRing::Capacity - 2)->value, double(ChannelRing::Capacity + 4));
     QCOMPARE(p->data()->at(ChannelRing::Capacity - 1)->value, -5.0);
+}
+
+// Fit, Follow and the time of day on the record axis, in the live window.
+void TestLiveGraph::fitFollowAndTime()
+{
+    Rig rig; // the first sample is taken at 23:59:58
+    LiveGraphWindow* w = rig.start(kAll);
+    QVERIFY(w);
+    GraphView* g = w->graph();
+    const QStringList titles{"Time (s)",         "Voltage (V)",       "Current (A)",
+                             "Temperature (°C)", "Resistance (mOhm)", "Charge (Ah)"};
+    for (int axis = 1; axis <= 6; ++axis)
+        QCOMPARE(g->axis(axis)->label(), titles[axis - 1]);
+    for (const char* volts : {"12.53", "OL", "12.43", "12.33"}) {
+        rig.state.reading.valueTexts[CurrentReading::Voltage] = volts;
+        rig.ticks(1);
+    }
+    w->runToolbarCommand("Fit");
+    QVERIFY(!w->following()); // Fit leaves Follow alone
+    QCOMPARE(range(g, 1), QCPRange(1, 4));
+    QVERIFY(qAbs(range(g, 2).lower - 12.32) < 1e-4); // the overload (60) left out
+    QVERIFY(qAbs(range(g, 2).upper - 12.54) < 1e-4);
+    QVERIFY(range(g, 6).upper < 2); // In-Cap 1.5 and Out-Cap 1.234; T-Cap "0L" left out
+
+    // Follow: the newest samples, the value axes fitted at every tick.
+    child<QToolBar>(w, "Toolbar1")->findChild<QAction*>("Follow")->trigger();
+    QVERIFY(w->following());
+    rig.state.reading.valueTexts[CurrentReading::Voltage] = "11.00";
+    rig.ticks(1);
+    QCOMPARE(range(g, 1), QCPRange(1, 5));
+    QVERIFY(range(g, 2).lower < 11 && range(g, 2).lower > 10.9);
+
+    // The wheel by hand ends Follow, and the record axis stays where it was put.
+    g->replotNow();
+    const QPointF at = g->axisRect()->rect().center();
+    QWheelEvent turn(at, g->mapToGlobal(at), {}, {0, 120}, Qt::NoButton, Qt::NoModifier,
+                     Qt::NoScrollPhase, false);
+    QApplication::sendEvent(g, &turn);
+    QVERIFY(!w->following());
+    const QCPRange zoomed = range(g, 1);
+    rig.ticks(2);
+    QCOMPARE(range(g, 1), zoomed);
+    // A double-click fits (and asks for no detail graph); the axis scrolls again.
+    QTest::mouseDClick(g, Qt::LeftButton, {}, at.toPoint());
+    QTest::qWait(QApplication::doubleClickInterval() + 50);
+    QVERIFY(!rig.detailDialog());
+    QCOMPARE(range(g, 1), QCPRange(1, 7));
+    rig.ticks(1);
+    QCOMPARE(range(g, 1), QCPRange(1, 8));
+
+    // The record axis in time of day: record 3 was taken at midnight.
+    w->setXReading(XReading::Clock);
+    QCOMPARE(g->recordText(3), QString("00:00:00"));
+    QCOMPARE(g->axis(1)->label(), QString("Time of day (hh:mm:ss)"));
+    g->replotNow();
+    QVERIFY(g->axis(1)->tickVectorLabels().contains("00:00:00"));
+    w->setXReading(XReading::Elapsed);
+    QCOMPARE(g->recordText(8), QString("0:00:07"));
 }
 
 // The history outlives the live window: the detail window's Reset, then OK, still shows it,

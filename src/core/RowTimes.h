@@ -1,0 +1,51 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <vector>
+
+/// How a graph's record axis reads: the record number, the time of day the record was taken
+/// ("hh:mm:ss", across midnight) or the time since the first record ("h:mm:ss").
+enum class XReading
+{
+    Record,
+    Clock,
+    Elapsed
+};
+
+/// When the rows of a graph were taken, for an X axis that keeps counting records but reads in
+/// time: the seconds from record 1 to each record, and the time of day of record 1.
+class RowTimes
+{
+public:
+    /// No times: the axis can only read in records.
+    RowTimes() = default;
+    /// From the rows' "hh:mm:ss" texts: each time that goes back from the one before passed a
+    /// midnight; a row without a time takes the time before it (rows before the first time,
+    /// the first time). No times when no row has one.
+    [[nodiscard]] static RowTimes fromTexts(const QStringList& texts);
+    /// Rows `interval` seconds apart, record 1 at `firstSecondOfDay`.
+    [[nodiscard]] static RowTimes regular(double firstSecondOfDay, double interval);
+
+    [[nodiscard]] bool isEmpty() const { return m_elapsed.empty() && m_interval <= 0; }
+    /// Seconds since midnight of record 1.
+    [[nodiscard]] double firstSecondOfDay() const { return m_firstSecondOfDay; }
+    /// Seconds from record 1 to `record` (1-based; between two rows in proportion, before the
+    /// first and after the last at the rows' average pace).
+    [[nodiscard]] double elapsedAt(double record) const;
+    /// The record (fractional) taken `elapsed` seconds after record 1: the inverse of
+    /// elapsedAt, the first of rows that share a time.
+    [[nodiscard]] double recordAt(double elapsed) const;
+
+    /// The text of record position `record` as an axis reading `reading` shows it: the number
+    /// (three decimals at most), or its time when there are times.
+    [[nodiscard]] QString text(XReading reading, double record) const;
+
+private:
+    [[nodiscard]] double pace() const;
+
+    std::vector<double> m_elapsed; // per row; empty for regular rows
+    double m_firstSecondOfDay = 0;
+    double m_interval = 0; // regular rows only
+};
