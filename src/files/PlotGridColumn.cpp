@@ -6,7 +6,8 @@
 #include "TextGrid.h"
 
 GraphWindow* PlotGridColumn(const TextGrid& grid, int column, const ColumnKind& kind,
-                            PlotRequest& request, QPointer<GraphWindow>& plot, Prompts& prompts)
+                            PlotRequest& request, QPointer<GraphWindow>& plot, Prompts& prompts,
+                            const Clock& clock)
 {
     QStringList texts;
     const int rows = grid.rows();
@@ -14,7 +15,7 @@ GraphWindow* PlotGridColumn(const TextGrid& grid, int column, const ColumnKind& 
     for (int r = 1; r < rows; ++r)
         texts.append(grid.cell(r, column));
     const std::vector<float> values = preparePlotRequest(request, kind, texts);
-    GraphWindow* window = GraphWindow::open(plot, GraphWindow::Kind::Stored, prompts);
+    GraphWindow* window = GraphWindow::open(plot, GraphWindow::Kind::Stored, prompts, clock);
     window->showColumn(request, values);
     return window;
 }

@@ -42,8 +42,9 @@ void showWindow(QWidget* w)
 
 } // namespace
 
-LiveGraph::LiveGraph(AppState& state, Prompts& prompts, QWidget* mainWindow, QObject* parent)
-    : QObject(parent), m_state(state), m_prompts(prompts), m_mainWindow(mainWindow)
+LiveGraph::LiveGraph(AppState& state, Prompts& prompts, const Clock& clock, QWidget* mainWindow,
+                     QObject* parent)
+    : QObject(parent), m_state(state), m_prompts(prompts), m_clock(clock), m_mainWindow(mainWindow)
 {
 }
 
@@ -123,7 +124,7 @@ void LiveGraph::startGraph()
 
     if (m_window)
         m_window->close(); // one live window at a time
-    m_window = new LiveGraphWindow(graph, m_state.reading, m_prompts, m_mainWindow);
+    m_window = new LiveGraphWindow(graph, m_state.reading, m_prompts, m_clock, m_mainWindow);
     connect(m_window, &LiveGraphWindow::resizeRequested, this, &LiveGraph::showGraphDialog);
     connect(m_window, &LiveGraphWindow::graphClicked, this, &LiveGraph::graphClicked);
     showWindow(m_window);
@@ -178,7 +179,9 @@ void LiveGraph::fillDetail()
     // Every fill starts from a complete detail graph: the old window, if any, goes first, so
     // its points are freed before the new ones are made.
     delete m_detailWindow.data();
-    GraphWindow* w = GraphWindow::open(m_detailWindow, GraphWindow::Kind::Detail, m_prompts);
+    GraphWindow* w =
+        GraphWindow::open(m_detailWindow, GraphWindow::Kind::Detail, m_prompts, m_clock);
+    w->setSource(QStringLiteral("%1 samples of the live graph's history").arg(samples));
     connect(w, &GraphWindow::resetRequested, this,
             [this] { showDetailDialog(DetailSource::Reset); });
     GraphView* g = w->graph();

@@ -4,6 +4,7 @@
 #include <QPointer>
 
 class ChannelDialog;
+class Clock;
 class GraphWindow;
 class LiveGraphWindow;
 class Prompts;
@@ -18,7 +19,9 @@ class LiveGraph : public QObject
 {
     Q_OBJECT
 public:
-    LiveGraph(AppState& state, Prompts& prompts, QWidget* mainWindow, QObject* parent = nullptr);
+    /// `clock` dates the graphs' printouts.
+    LiveGraph(AppState& state, Prompts& prompts, const Clock& clock, QWidget* mainWindow,
+              QObject* parent = nullptr);
     /// Closes the detail window it opened (the other windows belong to the main window).
     ~LiveGraph() override;
 
@@ -47,6 +50,7 @@ private:
 
     AppState& m_state;
     Prompts& m_prompts;
+    const Clock& m_clock;
     QWidget* m_mainWindow;
     QPointer<ChannelDialog> m_graphDialog;
     QPointer<ChannelDialog> m_detailDialog;

@@ -6,6 +6,7 @@
 
 #include <QWidget>
 
+class Clock;
 class GraphView;
 class Prompts;
 class QLabel;
@@ -17,7 +18,8 @@ struct CurrentReading;
 /// turns the front panel's seven value texts into numbers, appends the chosen channels to
 /// their traces and stores all seven in the five-day history; a second in which no display
 /// frame arrived is stored and drawn as a gap (NaN). Its toolbar offers "Resize"
-/// (back to the channel dialog) and "Print"; a click on the graph asks for the detail graph.
+/// (back to the channel dialog), "Print" and "Save image"; a click on the graph asks for the
+/// detail graph.
 ///
 /// The traces keep the latest TraceWindow samples and the record axis scrolls with them, so
 /// a tick costs the same after five days as after five seconds; the history keeps the rest.
@@ -31,9 +33,9 @@ public:
     static constexpr int MinimumSpan = 60;
 
     /// The load step: beside `mainWindow`, legends and value-axis ranges from `graph`, all
-    /// five value axes and seven traces in place, `Timer1` off.
+    /// five value axes and seven traces in place, `Timer1` off. `clock` dates the printouts.
     LiveGraphWindow(AllChannelGraph& graph, const CurrentReading& reading, Prompts& prompts,
-                    QWidget* mainWindow);
+                    const Clock& clock, QWidget* mainWindow);
 
     /// `CWGraph1`.
     [[nodiscard]] GraphView* graph() const { return m_graph; }
@@ -48,11 +50,17 @@ public:
 
     /// Timer1_Timer: the close check, then one sample.
     void tick();
-    /// Toolbar1_ButtonClick: "Resize" or "Print".
+    /// Toolbar1_ButtonClick: "Resize", "Print" or "Save image".
     void runToolbarCommand(const QString& key);
-    /// Asks for a printer and prints an image of the window on one page, without its toolbar
-    /// and on white; the window is restored on every path.
+    /// Asks for a printer and prints an image of the window on one page under the page
+    /// header, without its toolbar and on white; the window is restored on every path.
     void print();
+    /// Saves the graph with its title and legend as a PNG, SVG or PDF picture, of the graph's
+    /// size or one the user types.
+    void saveImage();
+    /// What the window shows, for the printout's header and the picture's title: the live
+    /// readings since it opened.
+    [[nodiscard]] const QString& source() const { return m_source; }
 
 signals:
     /// "Resize": the channel dialog is wanted again (the window closes itself).
@@ -77,13 +85,15 @@ private:
     AllChannelGraph& m_state;
     const CurrentReading& m_reading;
     Prompts& m_prompts;
+    const Clock& m_clock;
+    QString m_source;
     TwipsScale m_scale;
     QToolBar* m_toolbar = nullptr;
     QWidget* m_legend = nullptr;
     GraphView* m_graph = nullptr;
     QTimer* m_timer = nullptr;
     qint64 m_records = 0;
-    FreshReading m_fresh; // whether a frame arrived since the last tick
-    bool m_printing = false;
+    FreshReading m_fresh;    // whether a frame arrived since the last tick
+    bool m_printing = false; // a print or a save: its dialogs run events, which may close us
     bool m_closed = false;
 };

@@ -36,7 +36,7 @@ PanelController::PanelController(AppState& state, Panel& window, QIODevice* port
     connect(m_recorder, &Recorder::recordingLookChanged, &m_window, &Panel::setRecordingLook);
     m_sampling = new SamplingCommand(state, m_session.channel(), prompts, &m_window, this);
     m_openFile = new OpenFileCommand(state, prompts, m_fileTransfer, &m_window, this);
-    m_liveGraph = new LiveGraph(state, prompts, &m_window, this);
+    m_liveGraph = new LiveGraph(state, prompts, clock, &m_window, this);
     m_memory = new MemoryDownload(state, m_session.channel(), m_session.link(), prompts,
                                   m_fileTransfer, &m_window, this);
 

@@ -1,6 +1,8 @@
 #include "AxisEdit.h"
+#include "Clock.h"
 #include "ColumnPlotRequest.h"
 #include "Fetch.h"
+#include "GraphPicture.h"
 #include "GraphView.h"
 #include "GraphWindow.h"
 #include "PrintedPdf.h"
@@ -24,11 +26,14 @@ Q_DECLARE_METATYPE(GraphWindow::Kind)
 
 namespace {
 
+// The time the printouts are dated with.
+const ManualClock kClock(QDateTime(QDate(2026, 12, 8), QTime(10, 15, 2)));
+
 // A stored-data graph filled as a click on a voltage column of `rows` records fills it, from
 // `request` (the program's shared one).
 std::unique_ptr<GraphWindow> storedGraph(ScriptedPrompts& prompts, int rows, PlotRequest& request)
 {
-    auto w = std::make_unique<GraphWindow>(Kind::Stored, prompts);
+    auto w = std::make_unique<GraphWindow>(Kind::Stored, prompts, kClock);
     w->setAttribute(Qt::WA_DeleteOnClose, false);
     QStringList texts;
     for (int i = 0; i < rows; ++i)
@@ -48,7 +53,7 @@ std::unique_ptr<GraphWindow> window(Kind kind, ScriptedPrompts& prompts)
 {
     if (kind == Kind::Stored)
         return storedGraph(prompts, 120);
-    auto w = std::make_unique<GraphWindow>(kind, prompts);
+    auto w = std::make_unique<GraphWindow>(kind, prompts, kClock);
     w->setAttribute(Qt::WA_DeleteOnClose, false);
     return w;
 }
@@ -122,6 +127,10 @@ private slots:
     void print();
     void printCancelled();
     void printFails();
+    void saveImage_data();
+    void saveImage();
+    void pictureSizes_data();
+    void pictureSizes();
 };
 
 void TestGraphWindow::load()
@@ -455,13 +464,13 @@ void TestGraphWindow::detailReset()
 {
     ScriptedPrompts prompts;
     QPointer<GraphWindow> slot;
-    GraphWindow* w = GraphWindow::open(slot, Kind::Detail, prompts);
-    QCOMPARE(GraphWindow::open(slot, Kind::Detail, prompts), w); // one window at a time
+    GraphWindow* w = GraphWindow::open(slot, Kind::Detail, prompts, kClock);
+    QCOMPARE(GraphWindow::open(slot, Kind::Detail, prompts, kClock), w); // one window at a time
     QSignalSpy asked(w, &GraphWindow::resetRequested);
     w->findChild<QPushButton*>("CmdReset")->click();
     QCOMPARE(asked.size(), 1);
     QTRY_VERIFY(slot.isNull()); // closed and deleted
-    GraphWindow* again = GraphWindow::open(slot, Kind::Detail, prompts);
+    GraphWindow* again = GraphWindow::open(slot, Kind::Detail, prompts, kClock);
     QCOMPARE(again->graph()->axisCount(), 6); // built afresh with its design-time axes
     delete again;
 }
@@ -480,11 +489,12 @@ void TestGraphWindow::print()
     ScriptedPrompts prompts;
     prompts.printAnswers = {true};
     prompts.setUpPrinter = [&](QPrinter& p) {
-        p.setOutputFormat(QPrinter::PdfFormat);
-        p.setOutputFileName(pdf);
+        pdfPrinter(pdf)(p);
+        p.setPageSize(QPageSize(QPageSize::A4));
     };
     const Kind kind = fetched<Kind>("kind");
     const auto w = window(kind, prompts);
+    w->setSource(QStringLiteral("/data/cell7.txt"));
     w->resize(w->width() - 30, w->height() + 20); // the user resized it: it comes back so
     w->show();
     const Look before = lookOf(*w);
@@ -504,6 +514,15 @@ void TestGraphWindow::print()
     QCOMPARE(page.height(), before.size.height() * 3);
     QVERIFY(share(page, before.background) < 0.001);
     QVERIFY(share(page, Qt::white) > 0.7); // the plot area too
+
+    // Under the page's header, across the width inside margins of 10 mm.
+    const QString text = pdfText(pdf);
+    QVERIFY(text.contains(w->windowTitle() + QStringLiteral(" — /data/cell7.txt")));
+    QVERIFY(text.contains(QStringLiteral("Printed 2026-12-08 10:15:02")));
+    QVERIFY(text.contains(QStringLiteral("page 1 of 1")));
+    const double a4 = 595, tenMm = 72 / 2.54;
+    QVERIFY2(pdfImageWidth(pdf) <= a4 - 2 * tenMm && pdfImageWidth(pdf) > a4 - 2 * tenMm - 3,
+             qPrintable(QString::number(pdfImageWidth(pdf))));
 }
 
 void TestGraphWindow::printCancelled()
@@ -540,6 +559,98 @@ void TestGraphWindow::printFails()
     QVERIFY(messages[0].details.contains("/nonexistent-folder/graph.pdf"));
     QVERIFY(lookOf(*w) == before);
     QVERIFY(w->findChild<QPushButton*>("CmdPrint")->isVisible());
+}
+
+void TestGraphWindow::saveImage_data()
+{
+    QTest::addColumn<Kind>("kind");
+    QTest::addColumn<QString>("answer");    // the save dialog's
+    QTest::addColumn<QStringList>("sizes"); // typed, one per question; Cancel after them
+    QTest::addColumn<QString>("written");   // the file, or none
+    QTest::addColumn<QSize>("size");
+    QTest::addColumn<int>("messages");
+    const QStringList size{"640 x 480"};
+    QTest::newRow("PNG") << Kind::Stored << "plot.png" << size << "plot.png" << QSize(640, 480)
+                         << 0;
+    QTest::newRow("SVG") << Kind::Detail << "detail.svg" << QStringList{"800x600"} << "detail.svg"
+                         << QSize(800, 600) << 0;
+    QTest::newRow("PDF") << Kind::Detail << "detail.pdf" << size << "detail.pdf" << QSize() << 0;
+    QTest::newRow("typed without extension")
+        << Kind::Stored << "plot" << size << "plot.png" << QSize(640, 480) << 0;
+    QTest::newRow("size retyped") << Kind::Stored << "plot.png"
+                                  << QStringList{"20 x 20", "300 x 200"} << "plot.png"
+                                  << QSize(300, 200) << 1;
+    QTest::newRow("size cancelled")
+        << Kind::Stored << "plot.png" << QStringList() << "" << QSize() << 0;
+    QTest::newRow("no such format") << Kind::Stored << "plot.xyz" << size << "" << QSize() << 1;
+    QTest::newRow("no such folder")
+        << Kind::Stored << "none/plot.png" << size << "" << QSize() << 1;
+}
+
+// Save image writes the graph with its title and legend, in print colours, in the format the
+// name asks for and of the size typed; the window looks as before.
+void TestGraphWindow::saveImage()
+{
+    QTemporaryDir dir;
+    ScriptedPrompts prompts;
+    const auto w = window(fetched<Kind>("kind"), prompts);
+    w->setSource(QStringLiteral("/data/cell7.txt"));
+    w->show();
+    const Look before = lookOf(*w);
+    prompts.fileAnswers << dir.filePath(fetched<QString>("answer"));
+    prompts.inputAnswers = fetched<QStringList>("sizes");
+    w->findChild<QPushButton*>("CmdSaveImage")->click();
+
+    const auto asked = prompts.of(ScriptedPrompts::Kind::SaveFile);
+    QCOMPARE(asked.size(), 1);
+    QCOMPARE(asked[0].filters, pictureFilters());
+    QCOMPARE(asked[0].suffix, QString("png"));
+    QVERIFY(prompts.of(ScriptedPrompts::Kind::Input)[0].defaultText.startsWith(
+        QStringLiteral("%1 x ").arg(w->graph()->width())));
+    QCOMPARE(prompts.of(ScriptedPrompts::Kind::Message).size(), fetched<int>("messages"));
+    QVERIFY(lookOf(*w) == before);
+
+    const QString written = fetched<QString>("written");
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files),
+             written.isEmpty() ? QStringList() : QStringList{written});
+    if (written.isEmpty())
+        return;
+    const QString path = dir.filePath(written);
+    const QString title = w->windowTitle() + QStringLiteral(" — /data/cell7.txt");
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray bytes = file.readAll();
+    if (written.endsWith(".pdf")) {
+        QVERIFY(pdfText(path).contains(title));
+    } else if (written.endsWith(".svg")) {
+        QVERIFY(bytes.contains("<title>" + title.toUtf8() + "</title>"));
+        QVERIFY(bytes.contains("viewBox=\"0 0 800 600\""));
+        QVERIFY(bytes.contains("Ampere")); // the legend
+    } else {
+        const QImage picture = QImage(path).convertToFormat(QImage::Format_RGB888);
+        QCOMPARE(picture.size(), fetched<QSize>("size"));
+        QVERIFY(share(picture, Qt::white) > 0.6);
+        QVERIFY(share(picture, before.background) < 0.001);
+        QVERIFY(share(picture, Qt::black) > 0.001); // title, axes and numbers
+    }
+}
+
+void TestGraphWindow::pictureSizes_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QSize>("size"); // invalid: refused
+    QTest::newRow("spaced") << " 1200 x 800 " << QSize(1200, 800);
+    QTest::newRow("close, capital X") << "640X480" << QSize(640, 480);
+    QTest::newRow("smallest") << "100 x 100" << QSize(100, 100);
+    QTest::newRow("too small") << "99 x 500" << QSize();
+    QTest::newRow("too large") << "10001 x 500" << QSize();
+    QTest::newRow("one side") << "1200 x" << QSize();
+    QTest::newRow("words") << "wide" << QSize();
+}
+
+void TestGraphWindow::pictureSizes()
+{
+    QCOMPARE(pictureSize(fetched<QString>("typed")).value_or(QSize()), fetched<QSize>("size"));
 }
 
 QTEST_MAIN(TestGraphWindow)
