@@ -4,6 +4,7 @@
 #include <QPageLayout>
 #include <QPainter>
 #include <QPrinter>
+#include <QTextLayout>
 
 #include <cmath>
 
@@ -12,6 +13,17 @@ namespace {
 constexpr qreal kHeaderPoints = 9.0;
 // The header and the foot each take this many lines of their font, the gap included.
 constexpr qreal kFrameLines = 1.8;
+
+// `text` shaped once, on one line, to be drawn on every page at `x`.
+QList<QGlyphRun> shaped(const QString& text, const QFont& font, QPaintDevice* device, qreal x)
+{
+    QTextLayout layout(text, font, device);
+    layout.beginLayout();
+    QTextLine line = layout.createLine();
+    line.setPosition(QPointF(x, 0));
+    layout.endLayout();
+    return layout.glyphRuns();
+}
 
 } // namespace
 
@@ -37,10 +49,18 @@ PageFrame::PageFrame(QPrinter& printer, PrintHeading heading) : m_heading(std::m
     m_font.setPointSizeF(kHeaderPoints);
     const QFontMetricsF metrics(m_font, &printer);
     m_line = metrics.lineSpacing();
-    m_ascent = metrics.ascent();
     m_page = QRectF(QPointF(0, 0), printer.pageRect(QPrinter::DevicePixel).size());
     const qreal frame = kFrameLines * m_line;
     m_body = m_page.adjusted(0, frame, 0, -frame);
+
+    // The same on every page: laid out here, as a long list has hundreds of pages.
+    const QString printed = QStringLiteral("Printed ") +
+                            m_heading.printed.toString(QStringLiteral("yyyy-MM-dd hh:mm:ss"));
+    const qreal printedWidth = metrics.horizontalAdvance(printed);
+    const QString title = metrics.elidedText(m_heading.title(), Qt::ElideMiddle,
+                                             qMax(0.0, m_page.width() - printedWidth - 2 * m_line));
+    m_header = shaped(title, m_font, &printer, 0) +
+               shaped(printed, m_font, &printer, m_page.width() - printedWidth);
 }
 
 void PageFrame::draw(QPainter& painter, int page, int pages) const
@@ -48,14 +68,9 @@ void PageFrame::draw(QPainter& painter, int page, int pages) const
     painter.save();
     painter.setFont(m_font);
     painter.setPen(Qt::black);
+    for (const QGlyphRun& run : m_header)
+        painter.drawGlyphRun(QPointF(0, 0), run);
     const QFontMetricsF metrics(m_font, painter.device());
-    const QString printed = QStringLiteral("Printed ") +
-                            m_heading.printed.toString(QStringLiteral("yyyy-MM-dd hh:mm:ss"));
-    const qreal printedWidth = metrics.horizontalAdvance(printed);
-    const QString title = metrics.elidedText(m_heading.title(), Qt::ElideMiddle,
-                                             qMax(0.0, m_page.width() - printedWidth - 2 * m_line));
-    painter.drawText(QPointF(0, m_ascent), title);
-    painter.drawText(QPointF(m_page.width() - printedWidth, m_ascent), printed);
     const qreal rule = m_line * 1.25;
     painter.setPen(QPen(Qt::black, m_line / 16));
     painter.drawLine(QPointF(0, rule), QPointF(m_page.width(), rule));

@@ -2,6 +2,8 @@
 
 #include <QDateTime>
 #include <QFont>
+#include <QGlyphRun>
+#include <QList>
 #include <QRectF>
 #include <QString>
 
@@ -43,6 +45,6 @@ private:
     QFont m_font;
     QRectF m_page;
     QRectF m_body;
+    QList<QGlyphRun> m_header; // title and time printed
     qreal m_line = 0;
-    qreal m_ascent = 0;
 };
