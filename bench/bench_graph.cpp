@@ -17,6 +17,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFileInfo>
 
 #include <algorithm>
 #include <cmath>
@@ -154,6 +155,7 @@ int main(int argc, char* argv[])
                                  .arg(size.width())
                                  .arg(size.height());
         report(qPrintable(what), ms, 300);
+        std::printf("    %s: %lld KB\n", qPrintable(path), QFileInfo(path).size() / 1024);
         QFile::remove(path);
     }
     return 0;
