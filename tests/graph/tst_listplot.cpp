@@ -247,24 +247,16 @@ void TestListPlot::savesItsDrawing()
     Plot p({"4", "8", "12"}, request(3));
     QVERIFY(p.drawn());
     QTemporaryDir dir;
-    p.prompts.fileAnswers << dir.filePath("plot.png") << dir.filePath("plot.svg");
-    p.window->setSource(QStringLiteral("3 in No.2 Set"));
-    auto* toolbar = p.window->findChild<QToolBar*>("Toolbar1");
-    toolbar->actions().at(2)->trigger();
-    p.window->runToolbarCommand("Save image");
+    p.prompts.fileAnswers << dir.filePath("plot.png");
+    p.window->findChild<QToolBar*>("Toolbar1")->actions().at(2)->trigger();
     QVERIFY(p.prompts.of(ScriptedPrompts::Kind::Input).isEmpty()); // the window's size
     const QImage& drawing = p.window->surface();
     const QImage picture(dir.filePath("plot.png"));
-    QCOMPARE(picture.width(), drawing.width());
     const int head = picture.height() - drawing.height();
-    QVERIFY(head > 20);
+    QVERIFY(head > 20 && picture.width() == drawing.width());
     QCOMPARE(picture.copy(0, head, drawing.width(), drawing.height()),
              drawing.convertToFormat(picture.format()));
     QVERIFY(anyIn(picture, QRect(0, 0, picture.width(), head), isDark)); // the title
-    QFile svg(dir.filePath("plot.svg"));
-    QVERIFY(svg.open(QIODevice::ReadOnly));
-    QVERIFY(svg.readAll().contains("<title>Plot Data/File — 3 in No.2 Set</title>"));
-    QVERIFY(p.prompts.of(ScriptedPrompts::Kind::Message).isEmpty());
 }
 
 // A resize in the middle of a drawing starts it again at the new size instead of nesting one.

@@ -106,26 +106,16 @@ inline QString pdfText(const QString& path)
     return text.normalized(QString::NormalizationForm_KC); // "fi" drawn as one glyph
 }
 
-/// Where the first page's drawing starts, in points from the paper's top-left corner: the
-/// printable area's corner, inside the margins.
-inline QPointF pdfPageOrigin(const QString& path)
+/// The left margin of a PDF's first page in points: where its drawing starts.
+inline double pdfLeftMargin(const QString& path)
 {
     QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return {};
     static const QRegularExpression matrix(
-        QStringLiteral("[-\\d.]+ 0 0 [-\\d.]+ ([-\\d.]+) ([-\\d.]+) cm"));
-    static const QRegularExpression mediaBox(
-        QStringLiteral("/MediaBox \\[0 0 [\\d.]+ ([\\d.]+)\\]"));
-    const QByteArray pdf = f.readAll();
-    for (const QByteArray& s : pdfStreams(pdf)) {
-        const auto m = matrix.match(QString::fromLatin1(s.left(200)));
-        const auto box = mediaBox.match(QString::fromLatin1(pdf));
-        if (m.hasMatch() && box.hasMatch())
-            return {m.captured(1).toDouble(),
-                    box.captured(1).toDouble() - m.captured(2).toDouble()};
-    }
-    return {};
+        QStringLiteral("[-\\d.]+ 0 0 [-\\d.]+ ([-\\d.]+) [-\\d.]+ cm"));
+    for (const QByteArray& s : pdfStreams(f.open(QIODevice::ReadOnly) ? f.readAll() : ""))
+        if (const auto m = matrix.match(QString::fromLatin1(s.left(200))); m.hasMatch())
+            return m.captured(1).toDouble();
+    return 0;
 }
 
 /// How wide the first page draws its first image, in points.
