@@ -92,7 +92,7 @@ int main(int argc, char* argv[])
     OpenFileCommand open(state, prompts, transfer, &mainWindow);
 
     // The program's first list and graph pay for fonts and style; the figures come later.
-    delete new GraphWindow(GraphWindow::Kind::Stored, prompts);
+    delete new GraphWindow(GraphWindow::Kind::Stored, prompts, systemClock);
 
     std::vector<double> loadMs;
     std::vector<double> plotMs;

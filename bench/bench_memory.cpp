@@ -106,7 +106,7 @@ int main(int argc, char* argv[])
     q.ValueMax = 16;
     q.RecordCount = q.RecordAxisMax = q.RecordTo = 36001;
     q.RecordFrom = 1;
-    ListPlot plot(q, grid, {{{true, 2}, {}, {}}}, p.prompts, nullptr);
+    ListPlot plot(q, grid, {{{true, 2}, {}, {}}}, p.prompts, p.clock, nullptr);
     plot.resize(900, 600);
     plot.show();
     QSignalSpy first(&plot, &ListPlot::drawn);

@@ -3,7 +3,7 @@
 # not installed yet. Run as root.
 set -eu
 packages="build-essential cmake ninja-build pkg-config
-qt6-base-dev qt6-serialport-dev libqcustomplot-dev libqcustomplot2.1-qt6
+qt6-base-dev qt6-serialport-dev qt6-svg-dev libqcustomplot-dev libqcustomplot2.1-qt6
 qt6-qpa-plugins fonts-dseg libbenchmark-dev clang libclang-rt-14-dev"
 missing=""
 for p in $packages; do

@@ -235,7 +235,7 @@ void FileList::print()
     enterHandler();
     m_printing = true;
     m_toolbar->setEnabled(false);
-    m_transfer.PrintGrid(*this, *m_grid);
+    m_transfer.PrintGrid(*this, *m_grid, QDir::toNativeSeparators(m_path));
     m_toolbar->setEnabled(true);
     m_printing = false;
     leaveHandler();
@@ -254,7 +254,9 @@ void FileList::plotColumn(int column)
     }
     if (m_grid->rows() < 2)
         return; // nothing to plot, and the request stays as it was
-    PlotGridColumn(*m_grid, column, *kind, m_state.plotRequest, m_plot, m_prompts);
+    PlotGridColumn(*m_grid, column, *kind, m_state.plotRequest, m_plot, m_prompts,
+                   m_transfer.clock())
+        ->setSource(QDir::toNativeSeparators(m_path));
 }
 
 void FileList::closeEvent(QCloseEvent* event)

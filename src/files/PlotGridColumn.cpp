@@ -8,7 +8,8 @@
 #include "TextGrid.h"
 
 GraphWindow* PlotGridColumn(const TextGrid& grid, int column, const ColumnKind& kind,
-                            PlotRequest& request, QPointer<GraphWindow>& plot, Prompts& prompts)
+                            PlotRequest& request, QPointer<GraphWindow>& plot, Prompts& prompts,
+                            const Clock& clock)
 {
     QStringList texts;
     QStringList times;
@@ -20,7 +21,7 @@ GraphWindow* PlotGridColumn(const TextGrid& grid, int column, const ColumnKind& 
         times.append(grid.cell(r, 1));
     }
     const ColumnValues values = preparePlotColumn(request, kind, texts);
-    GraphWindow* window = GraphWindow::open(plot, GraphWindow::Kind::Stored, prompts);
+    GraphWindow* window = GraphWindow::open(plot, GraphWindow::Kind::Stored, prompts, clock);
     window->showColumn(request, values.values);
     GraphView* graph = window->graph();
     graph->setAxisCaption(2, columnAxisTitle(column, grid.cell(0, column), values.milli));

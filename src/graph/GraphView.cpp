@@ -96,6 +96,11 @@ QPen plotPen(const QColor& colour, const QColor& ground)
 
 } // namespace
 
+QColor GraphView::readableOn(const QColor& colour, const QColor& ground)
+{
+    return ::readableOn(colour, ground);
+}
+
 GraphView::GraphView(QWidget* parent) : QCustomPlot(parent)
 {
     setObjectName(QStringLiteral("CWGraph1"));

@@ -2,8 +2,11 @@
 
 #include "AxisEdit.h"
 #include "ChannelColours.h"
+#include "Clock.h"
 #include "GraphControls.h"
+#include "GraphPicture.h"
 #include "GraphView.h"
+#include "PageFrame.h"
 #include "Prompts.h"
 #include "ValueText.h"
 #include "WindowPrint.h"
@@ -177,9 +180,9 @@ private:
     QSize m_graphSize;
 };
 
-GraphWindow::GraphWindow(Kind kind, Prompts& prompts, QWidget* parent)
+GraphWindow::GraphWindow(Kind kind, Prompts& prompts, const Clock& clock, QWidget* parent)
     : QWidget(parent, Qt::Window), m_kind(kind), m_prompts(prompts),
-      m_scale(TwipsScale::forScreen(QApplication::primaryScreen()))
+      m_scale(TwipsScale::forScreen(QApplication::primaryScreen())), m_clock(clock)
 {
     const bool stored = kind == Kind::Stored;
     setObjectName(stored ? QStringLiteral("Plot") : QStringLiteral("RealTimeGraph"));
@@ -222,14 +225,16 @@ GraphWindow::GraphWindow(Kind kind, Prompts& prompts, QWidget* parent)
     connect(m_fit, &QPushButton::clicked, this, &GraphWindow::fit);
     connect(m_graph, &GraphView::fitRequested, this, &GraphWindow::fit);
     addFitKey(this, [this] { fit(); });
+    connect(m_saveImage, &QPushButton::clicked, this, &GraphWindow::saveImage);
     for (AxisEdit* box : {m_min[0], m_min[1], m_max[0], m_max[1]})
         connect(box, &AxisEdit::valueChanged, this, &GraphWindow::onBoxChanged);
 }
 
-GraphWindow* GraphWindow::open(QPointer<GraphWindow>& window, Kind kind, Prompts& prompts)
+GraphWindow* GraphWindow::open(QPointer<GraphWindow>& window, Kind kind, Prompts& prompts,
+                               const Clock& clock)
 {
     if (!window)
-        window = new GraphWindow(kind, prompts);
+        window = new GraphWindow(kind, prompts, clock);
     window->show();
     window->raise();
     window->activateWindow();
@@ -388,7 +393,10 @@ void GraphWindow::buildFrame()
     m_reset->setObjectName(QStringLiteral("CmdReset"));
     m_print = new QPushButton(QStringLiteral("Print"), m_frame);
     m_print->setObjectName(QStringLiteral("CmdPrint"));
-    for (QPushButton* b : {m_reset, m_print}) {
+    m_saveImage = new QPushButton(QStringLiteral("Save image"), m_frame);
+    m_saveImage->setObjectName(QStringLiteral("CmdSaveImage"));
+    m_saveImage->setToolTip(QStringLiteral("Save the graph as a PNG, SVG or PDF picture"));
+    for (QPushButton* b : {m_reset, m_print, m_saveImage}) {
         b->setMinimumSize(100, 30);
         b->setAutoDefault(false);
         buttons->addWidget(b);
@@ -596,10 +604,21 @@ void GraphWindow::print()
     bool printed = false;
     {
         const PrintLook look(*this);
-        printed = printOnePage(printer, windowImage(*this, *m_graph));
+        printed = printOnePage(printer, {windowTitle(), m_source, m_clock.now()},
+                               windowImage(*this, *m_graph));
     }
     if (!printed) {
         m_prompts.message(QStringLiteral("The graph could not be printed."),
                           Prompts::Icon::Exclamation, windowTitle(), printFailureDetails(printer));
     }
+}
+
+void GraphWindow::saveImage()
+{
+    const PictureHead head{PrintHeading{windowTitle(), m_source, {}}.title(),
+                           m_legend ? legendTexts(*m_legend) : QList<LegendText>()};
+    const QSize offered = m_graph->size() + QSize(0, pictureHeadHeight(head));
+    ::saveImage(*this, m_prompts, offered, [this, head](const QString& path, QSize size) {
+        return writePicture(path, size, head, graphPictureBody(*m_graph));
+    });
 }

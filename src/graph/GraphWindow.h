@@ -11,6 +11,7 @@
 #include <span>
 
 class AxisEdit;
+class Clock;
 class GraphView;
 class Prompts;
 class QComboBox;
@@ -19,9 +20,9 @@ class QLabel;
 class QPlainTextEdit;
 class QPushButton;
 
-/// The twin graph windows with range boxes, a pan/zoom mode list, a cursor read-out, a reset
-/// and a print button: the stored-data graph `Plot`, which shows one column of a data list
-/// against the record number, and the detail graph `RealTimeGraph`, which shows a stretch of
+/// The twin graph windows with range boxes, a pan/zoom mode list, a cursor read-out, a reset,
+/// a print and a save-image button: the stored-data graph `Plot`, which shows one column of a data
+/// list against the record number, and the detail graph `RealTimeGraph`, which shows a stretch of
 /// the live graph's history on five value axes with a legend. Each window is deleted when it
 /// closes; its opener builds a fresh one, which starts in "Normal" with its design-time axes.
 ///
@@ -60,10 +61,12 @@ public:
         TCapPlot
     };
 
-    GraphWindow(Kind kind, Prompts& prompts, QWidget* parent = nullptr);
+    /// `clock` dates the printouts.
+    GraphWindow(Kind kind, Prompts& prompts, const Clock& clock, QWidget* parent = nullptr);
 
     /// Shows the window held in `window`, building it first if there is none (or it closed).
-    static GraphWindow* open(QPointer<GraphWindow>& window, Kind kind, Prompts& prompts);
+    static GraphWindow* open(QPointer<GraphWindow>& window, Kind kind, Prompts& prompts,
+                             const Clock& clock);
 
     [[nodiscard]] Kind kind() const { return m_kind; }
     /// `CWGraph1`.
@@ -106,9 +109,18 @@ public:
     /// Chooses how the record axis and the X read-out read (record number without times).
     void setXReading(XReading reading);
 
-    /// `CmdPrint`: asks for a printer and prints the window's client area on one page, in
-    /// print colours and without the control frame; the window is restored on every path.
+    /// What the graph shows (a file, the live history), for the printout's header and the
+    /// saved picture's title; set by the opener.
+    void setSource(const QString& source) { m_source = source; }
+    [[nodiscard]] const QString& source() const { return m_source; }
+
+    /// `CmdPrint`: asks for a printer and prints the window's client area on one page under
+    /// the page header, in print colours and without the control frame; the window is
+    /// restored on every path.
     void print();
+    /// `CmdSaveImage`: saves the graph with its title and legend as a PNG, SVG or PDF
+    /// picture, of the graph's size or one the user types.
+    void saveImage();
 
 signals:
     /// The detail graph's Reset: its opener shows the detail dialog again.
@@ -146,6 +158,9 @@ private:
     QPushButton* m_print = nullptr;
     QPushButton* m_fit = nullptr;
     QComboBox* m_xReading = nullptr;
+    QPushButton* m_saveImage = nullptr;
+    const Clock& m_clock;
+    QString m_source;
     QString m_yFormat;
     QColor m_screenBackground;
     PlotRequest m_request;

@@ -1,13 +1,17 @@
 #include "ListPlot.h"
 
 #include "AxisText.h"
+#include "Clock.h"
 #include "FitSpan.h"
 #include "GraphControls.h"
+#include "GraphPicture.h"
 #include "ListImages.h"
+#include "PageFrame.h"
 #include "PlotRequest.h"
 #include "Prompts.h"
 #include "TextGrid.h"
 #include "ValueText.h"
+#include "WindowPrint.h"
 #include "WindowToolbar.h"
 
 #include <QAction>
@@ -15,11 +19,11 @@
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QElapsedTimer>
-#include <QFileInfo>
 #include <QPainter>
 #include <QPrinter>
 #include <QScreen>
 #include <QToolBar>
+#include <qcustomplot.h>
 
 #include <cmath>
 
@@ -67,9 +71,9 @@ private:
 
 ListPlot::ListPlot(const PlotRequest& request, const TextGrid& grid,
                    const std::array<ListPlotSeries, 3>& series, Prompts& prompts,
-                   QWidget* mainWindow)
+                   const Clock& clock, QWidget* mainWindow)
     : QWidget(mainWindow, Qt::Window), m_request(request), m_grid(&grid), m_series(series),
-      m_prompts(prompts),
+      m_prompts(prompts), m_clock(clock),
       m_scale(TwipsScale::forScreen(mainWindow ? mainWindow->screen() : nullptr))
 {
     setObjectName(QStringLiteral("ListPlot"));
@@ -80,7 +84,8 @@ ListPlot::ListPlot(const PlotRequest& request, const TextGrid& grid,
     m_toolbar = windowToolbar(
         this,
         {{listImage(ListImage::Limit), QStringLiteral("Limit"), QStringLiteral("Plot Range")},
-         {listImage(ListImage::Print), QStringLiteral("Print")}},
+         {listImage(ListImage::Print), QStringLiteral("Print")},
+         {listImage(ListImage::Picture), SaveImageKey, SaveImageTip}},
         [this](const QString& key) { runToolbarCommand(key); }, 20);
     m_toolbar->setAutoFillBackground(true);
     // After the window's own buttons, which keep their places.
@@ -119,6 +124,8 @@ void ListPlot::runToolbarCommand(const QString& key)
         print();
     else if (key == FitKey)
         fit();
+    else if (key == SaveImageKey)
+        saveImage();
 }
 
 void ListPlot::fit()
@@ -437,26 +444,29 @@ void ListPlot::print()
             const HiddenToolbar hidden(m_toolbar);
             image = grab().toImage();
         }
-        QPainter painter;
-        bool printed = false;
-        if (painter.begin(&printer)) {
-            const QRect page = painter.viewport();
-            QSize target = image.size();
-            target.scale(page.size(), Qt::KeepAspectRatio);
-            painter.drawImage(QRect(page.topLeft(), target), image);
-            printed = painter.end() && printer.printerState() != QPrinter::Error;
-        }
-        if (!printed) {
-            const QString where =
-                printer.outputFileName().isEmpty()
-                    ? QStringLiteral("The printer \"%1\" did not accept the page.")
-                          .arg(printer.printerName())
-                    : QStringLiteral("The file \"%1\" could not be written.")
-                          .arg(QFileInfo(printer.outputFileName()).absoluteFilePath());
+        if (!printOnePage(printer, {caption(), m_source, m_clock.now()}, image)) {
             m_prompts.message(QStringLiteral("The plot could not be printed."),
-                              Prompts::Icon::Exclamation, windowTitle(), where);
+                              Prompts::Icon::Exclamation, windowTitle(),
+                              printFailureDetails(printer));
         }
     }
+    leaveHandler();
+}
+
+void ListPlot::saveImage()
+{
+    if (m_closed)
+        return;
+    enterHandler();
+    const PictureHead head{PrintHeading{caption(), m_source, {}}.title(), {}};
+    ::saveImage(*this, m_prompts, QSize(), [this, head](const QString& path, QSize) {
+        // The drawing is made for the window's size: the picture keeps it pixel for pixel.
+        const QImage drawing = m_surface;
+        const QSize size = drawing.size() + QSize(0, pictureHeadHeight(head));
+        return writePicture(path, size, head, [&drawing](QCPPainter& painter, const QRect& area) {
+            painter.drawImage(area.topLeft(), drawing);
+        });
+    });
     leaveHandler();
 }
 

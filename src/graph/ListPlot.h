@@ -12,6 +12,7 @@
 
 #include <array>
 
+class Clock;
 class Prompts;
 class QToolBar;
 class TextGrid;
@@ -25,8 +26,8 @@ struct ListPlotSeries
 
 /// The list plot window ("Plot Data/File "): the listed records of a grid as up to three line
 /// traces, record numbers across and values up, drawn straight onto the window without a graph
-/// control. Its toolbar opens the range dialog ("Limit", via limitClicked) and prints the
-/// window ("Print").
+/// control. Its toolbar opens the range dialog ("Limit", via limitClicked), prints the
+/// window ("Print") and saves its picture ("Save image").
 ///
 /// Every resize draws the whole plot anew into an image that the window shows, from the
 /// window's size and the plot request it was opened with (its own copy: a column click in
@@ -55,9 +56,11 @@ public:
     static constexpr int ProgressIntervalMs = 50;
 
     /// The load step: placed at the main window's right edge, top 0. Draws `grid`'s column of
-    /// each series that is on, over the ranges of a copy of `request`.
+    /// each series that is on, over the ranges of a copy of `request`. `clock` dates the
+    /// printouts.
     ListPlot(const PlotRequest& request, const TextGrid& grid,
-             const std::array<ListPlotSeries, 3>& series, Prompts& prompts, QWidget* mainWindow);
+             const std::array<ListPlotSeries, 3>& series, Prompts& prompts, const Clock& clock,
+             QWidget* mainWindow);
     ~ListPlot() override;
 
     /// The window's caption while it is not drawing.
@@ -74,7 +77,11 @@ public:
     /// The plot width for the current size: (width - 60) rounded down to a multiple of 30.
     [[nodiscard]] int plotWidth() const;
 
-    /// Toolbar1_ButtonClick: "Limit", "Print" or "Fit".
+    /// What the plot shows (the set of its list), for the printout's header and the picture's
+    /// title; set by the opener.
+    void setSource(const QString& source) { m_source = source; }
+
+    /// Toolbar1_ButtonClick: "Limit", "Print", "Fit" or "Save image".
     void runToolbarCommand(const QString& key);
     /// "Fit": the records 1 to the last listed over their values' range with a margin, widened
     /// to eighths of a round step (and kept inside the full scale where the values are), then
@@ -83,9 +90,12 @@ public:
     /// What the record marks read; a redraw follows.
     void setXReading(XReading reading);
     [[nodiscard]] XReading xReading() const { return m_reading; }
-    /// Asks for a printer and prints the window's image without its toolbar; the toolbar
-    /// shows again on every path.
+    /// Asks for a printer and prints the window's image without its toolbar under the page
+    /// header; the toolbar shows again on every path.
     void print();
+    /// Saves the drawing, at the window's size, under a title line as a PNG, SVG or PDF
+    /// picture (a bigger drawing: resize the window first).
+    void saveImage();
 
 signals:
     /// The toolbar's Limit: the opener shows the range dialog.
@@ -117,6 +127,8 @@ private:
     QPointer<const TextGrid> m_grid;
     std::array<ListPlotSeries, 3> m_series;
     Prompts& m_prompts;
+    const Clock& m_clock;
+    QString m_source;
     TwipsScale m_scale;
     QToolBar* m_toolbar = nullptr;
     QImage m_surface;

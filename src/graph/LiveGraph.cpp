@@ -180,7 +180,9 @@ void LiveGraph::fillDetail()
     // Every fill starts from a complete detail graph: the old window, if any, goes first, so
     // its points are freed before the new ones are made.
     delete m_detailWindow.data();
-    GraphWindow* w = GraphWindow::open(m_detailWindow, GraphWindow::Kind::Detail, m_prompts);
+    GraphWindow* w =
+        GraphWindow::open(m_detailWindow, GraphWindow::Kind::Detail, m_prompts, m_clock);
+    w->setSource(QStringLiteral("%1 samples of the live graph's history").arg(samples));
     connect(w, &GraphWindow::resetRequested, this,
             [this] { showDetailDialog(DetailSource::Reset); });
     GraphView* g = w->graph();

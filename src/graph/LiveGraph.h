@@ -19,7 +19,8 @@ class LiveGraph : public QObject
 {
     Q_OBJECT
 public:
-    /// `clock` stamps the live graph's samples with their time of day.
+    /// `clock` stamps the live graph's samples with their time of day and dates the graphs'
+    /// printouts.
     LiveGraph(AppState& state, Prompts& prompts, const Clock& clock, QWidget* mainWindow,
               QObject* parent = nullptr);
     /// Closes the detail window it opened (the other windows belong to the main window).

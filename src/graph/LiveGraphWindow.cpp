@@ -5,8 +5,10 @@
 #include "Clock.h"
 #include "CurrentReading.h"
 #include "GraphControls.h"
+#include "GraphPicture.h"
 #include "GraphView.h"
 #include "ListImages.h"
+#include "PageFrame.h"
 #include "Prompts.h"
 #include "WindowPrint.h"
 #include "WindowToolbar.h"
@@ -117,8 +119,10 @@ private:
 LiveGraphWindow::LiveGraphWindow(AllChannelGraph& graph, const CurrentReading& reading,
                                  Prompts& prompts, const Clock& clock, QWidget* mainWindow)
     : QWidget(mainWindow, Qt::Window), m_state(graph), m_reading(reading), m_prompts(prompts),
-      m_clock(clock), m_scale(TwipsScale::forScreen(QApplication::primaryScreen())),
-      m_fresh(reading)
+      m_clock(clock),
+      m_source(QStringLiteral("live readings since %1")
+                   .arg(clock.now().toString(QStringLiteral("yyyy-MM-dd hh:mm:ss")))),
+      m_scale(TwipsScale::forScreen(QApplication::primaryScreen())), m_fresh(reading)
 {
     setObjectName(QStringLiteral("RealTimeAll"));
     setWindowTitle(QStringLiteral("Real Time Graph"));
@@ -159,7 +163,8 @@ void LiveGraphWindow::buildToolbar()
 {
     m_toolbar = windowToolbar(this,
                               {{resizeImage(), QStringLiteral("Resize")},
-                               {listImage(ListImage::Print), QStringLiteral("Print")}},
+                               {listImage(ListImage::Print), QStringLiteral("Print")},
+                               {listImage(ListImage::Picture), SaveImageKey, SaveImageTip}},
                               [this](const QString& key) { runToolbarCommand(key); });
     m_toolbar->setAutoFillBackground(true);
     QPalette face = m_toolbar->palette();
@@ -373,6 +378,8 @@ void LiveGraphWindow::runToolbarCommand(const QString& key)
         print();
     } else if (key == FitKey) {
         fit();
+    } else if (key == SaveImageKey) {
+        saveImage();
     }
 }
 
@@ -388,7 +395,8 @@ void LiveGraphWindow::print()
         bool printed = false;
         {
             const PrintLook look(*this);
-            printed = printOnePage(printer, windowImage(*this, *m_graph));
+            printed = printOnePage(printer, {windowTitle(), m_source, m_clock.now()},
+                                   windowImage(*this, *m_graph));
         }
         if (!printed) {
             m_prompts.message(QStringLiteral("The graph could not be printed."),
@@ -396,6 +404,22 @@ void LiveGraphWindow::print()
                               printFailureDetails(printer));
         }
     }
+    m_printing = false;
+    if (m_closed)
+        deleteLater();
+}
+
+void LiveGraphWindow::saveImage()
+{
+    if (m_printing)
+        return;
+    m_printing = true;
+    const PictureHead head{PrintHeading{windowTitle(), m_source, {}}.title(),
+                           legendTexts(*m_legend)};
+    const QSize offered = m_graph->size() + QSize(0, pictureHeadHeight(head));
+    ::saveImage(*this, m_prompts, offered, [this, head](const QString& path, QSize size) {
+        return writePicture(path, size, head, graphPictureBody(*m_graph));
+    });
     m_printing = false;
     if (m_closed)
         deleteLater();

@@ -21,7 +21,8 @@ struct CurrentReading;
 /// turns the front panel's seven value texts into numbers, appends the chosen channels to
 /// their traces and stores all seven in the five-day history; a second in which no display
 /// frame arrived is stored and drawn as a gap (NaN). Its toolbar offers "Resize"
-/// (back to the channel dialog) and "Print"; a click on the graph asks for the detail graph.
+/// (back to the channel dialog), "Print" and "Save image"; a click on the graph asks for the
+/// detail graph.
 ///
 /// The traces keep the latest TraceWindow samples and the record axis scrolls with them, so
 /// a tick costs the same after five days as after five seconds; the history keeps the rest.
@@ -42,7 +43,7 @@ public:
     static constexpr int MinimumSpan = 60;
 
     /// The load step: beside `mainWindow`, legends and value-axis ranges from `graph`, all
-    /// five value axes and seven traces in place, `Timer1` off.
+    /// five value axes and seven traces in place, `Timer1` off. `clock` dates the printouts.
     LiveGraphWindow(AllChannelGraph& graph, const CurrentReading& reading, Prompts& prompts,
                     const Clock& clock, QWidget* mainWindow);
 
@@ -59,7 +60,7 @@ public:
 
     /// Timer1_Timer: the close check, then one sample.
     void tick();
-    /// Toolbar1_ButtonClick: "Resize", "Print" or "Fit".
+    /// Toolbar1_ButtonClick: "Resize", "Print", "Fit" or "Save image".
     void runToolbarCommand(const QString& key);
     /// "Fit": every axis to the traces; a record axis moved by hand scrolls again.
     void fit();
@@ -68,9 +69,15 @@ public:
     [[nodiscard]] bool following() const { return m_following; }
     /// How the record axis reads.
     void setXReading(XReading reading);
-    /// Asks for a printer and prints an image of the window on one page, without its toolbar
-    /// and on white; the window is restored on every path.
+    /// Asks for a printer and prints an image of the window on one page under the page
+    /// header, without its toolbar and on white; the window is restored on every path.
     void print();
+    /// Saves the graph with its title and legend as a PNG, SVG or PDF picture, of the graph's
+    /// size or one the user types.
+    void saveImage();
+    /// What the window shows, for the printout's header and the picture's title: the live
+    /// readings since it opened.
+    [[nodiscard]] const QString& source() const { return m_source; }
 
 signals:
     /// "Resize": the channel dialog is wanted again (the window closes itself).
@@ -98,6 +105,7 @@ private:
     const CurrentReading& m_reading;
     Prompts& m_prompts;
     const Clock& m_clock;
+    QString m_source;
     TwipsScale m_scale;
     QToolBar* m_toolbar = nullptr;
     QWidget* m_legend = nullptr;
@@ -108,8 +116,8 @@ private:
     QAction* m_follow = nullptr;
     QComboBox* m_xReading = nullptr;
     bool m_following = false;
-    bool m_xPinned = false; // the record axis was moved by hand: no scrolling
-    bool m_xFitted = false; // the record axis spans the samples, not at least a minute
-    bool m_printing = false;
+    bool m_xPinned = false;  // the record axis was moved by hand: no scrolling
+    bool m_xFitted = false;  // the record axis spans the samples, not at least a minute
+    bool m_printing = false; // a print or a save: its dialogs run events, which may close us
     bool m_closed = false;
 };

@@ -1,6 +1,7 @@
 #include "WindowPrint.h"
 
 #include "GraphView.h"
+#include "PageFrame.h"
 
 #include <QFileInfo>
 #include <QPainter>
@@ -21,17 +22,21 @@ QImage windowImage(QWidget& window, GraphView& graph)
     return image;
 }
 
-bool printOnePage(QPrinter& printer, const QImage& image)
+bool printOnePage(QPrinter& printer, const PrintHeading& heading, const QImage& image)
 {
+    const PageFrame frame(printer, heading);
     QPainter painter;
     if (!painter.begin(&printer))
         return false;
-    const QRect page = painter.viewport();
-    QSize target = image.size();
-    target.scale(page.size(), Qt::KeepAspectRatio);
+    frame.draw(painter, 1, 1);
+    const QRectF body = frame.body();
+    QSizeF target = image.size();
+    target.scale(body.size(), Qt::KeepAspectRatio);
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
     painter.setRenderHint(QPainter::LosslessImageRendering);
-    painter.drawImage(QRect(page.topLeft(), target), image);
+    painter.drawImage(
+        QRectF(QPointF(body.left() + (body.width() - target.width()) / 2, body.top()), target),
+        image);
     return painter.end() && printer.printerState() != QPrinter::Error;
 }
 

@@ -4,6 +4,7 @@
 #include "BusyPointer.h"
 #include "Clock.h"
 #include "DataFileLines.h"
+#include "PageFrame.h"
 #include "PollTimers.h"
 #include "Prompts.h"
 #include "TextGrid.h"
@@ -165,7 +166,7 @@ bool FileTransfer::SaveGridToFile(QWidget& window, const TextGrid& grid)
     return failure.isEmpty();
 }
 
-bool FileTransfer::PrintGrid(QWidget& window, const TextGrid& grid)
+bool FileTransfer::PrintGrid(QWidget& window, const TextGrid& grid, const QString& source)
 {
     // The window may be closed while events run between the lines; it is only used for its
     // caption, which is then left alone.
@@ -194,16 +195,22 @@ bool FileTransfer::PrintGrid(QWidget& window, const TextGrid& grid)
             longest = std::max(longest, printedLength(cells));
         }
 
+        const PageFrame frame(printer, {caption, source, m_clock.now()});
         QPainter painter;
         if (!painter.begin(&printer)) {
             failure = QStringLiteral("The output cannot be opened.");
         } else {
-            const QRectF page = printer.pageRect(QPrinter::DevicePixel);
-            const QFont font = printFont(printer, longest, page.width());
-            painter.setFont(font);
+            const QRectF body = frame.body();
+            const QFont font = printFont(printer, longest, body.width());
             const QFontMetricsF metrics(font, &printer);
             const qreal step = metrics.lineSpacing();
-            qreal top = 0;
+            // Known before the first line, for the foot's "page n of m".
+            const int perPage = std::max(1, int(body.height() / step));
+            const int pages = std::max(1, (rows + perPage - 1) / perPage);
+            int page = 1;
+            int onPage = 0;
+            frame.draw(painter, page, pages);
+            painter.setFont(font);
             for (int r = 0; r < rows && failure.isEmpty(); ++r) {
                 if (!rowsLeft) {
                     failure = QStringLiteral("The list was closed.");
@@ -215,15 +222,17 @@ bool FileTransfer::PrintGrid(QWidget& window, const TextGrid& grid)
                     owner->setWindowTitle(QString::number(r) +
                                           QLatin1String(" record(s) completed"));
                 QCoreApplication::processEvents();
-                if (top + step > page.height() && top > 0) {
+                if (onPage == perPage) {
                     if (!printer.newPage())
                         failure = QStringLiteral("A new page cannot be started.");
-                    top = 0;
+                    frame.draw(painter, ++page, pages);
+                    onPage = 0;
                 }
                 // The line was built before the events ran: they may append rows, which
                 // moves the grid's texts.
-                painter.drawText(QPointF(0, top + metrics.ascent()), line);
-                top += step;
+                painter.drawText(
+                    QPointF(body.left(), body.top() + onPage * step + metrics.ascent()), line);
+                ++onPage;
             }
             if (!painter.end() && failure.isEmpty())
                 failure = QStringLiteral("The document cannot be finished.");

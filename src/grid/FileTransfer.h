@@ -50,9 +50,11 @@ public:
     /// Writes every row of `grid`, titles first, to `SaveFileName`, replacing the file.
     /// Tells the user when the file cannot be written. Does not yield. True when written.
     bool SaveGridToFile(QWidget& window, const TextGrid& grid);
-    /// Asks for a printer, then prints columns 0-8 of the rows `grid` has at that moment.
-    /// The live poll is paused meanwhile; events run after each line. True when printed.
-    bool PrintGrid(QWidget& window, const TextGrid& grid);
+    /// Asks for a printer, then prints columns 0-8 of the rows `grid` has at that moment, each
+    /// page headed with the window's caption, `source` (the file or set the list shows) and
+    /// the time printed, and counted at its foot. The live poll is paused meanwhile; events
+    /// run after each line. True when printed.
+    bool PrintGrid(QWidget& window, const TextGrid& grid, const QString& source = {});
     /// Export CSV: asks for the date of the first row when `firstDate.ask`, then for a file
     /// (".csv" added to a name without a suffix), and writes the rows `grid` has then as CSV,
     /// its values read under `source`. The file is written whole or not at all, and a failure

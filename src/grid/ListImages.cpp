@@ -109,6 +109,20 @@ void drawCsv(QPainter& p)
     p.drawPolyline(head, 3);
 }
 
+void drawPicture(QPainter& p)
+{
+    // A framed landscape: sky, a sun and two hills.
+    p.setPen(QPen(kOutline, 1));
+    p.setBrush(QColor(0xcf, 0xe6, 0xfa));
+    p.drawRect(QRectF(2.5, 4.5, 19, 15));
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(0xf5, 0xb8, 0x00));
+    p.drawEllipse(QPointF(16.5, 8.5), 2, 2);
+    p.setBrush(QColor(0x3a, 0x9a, 0x4a));
+    const QPointF hills[] = {{3, 19}, {9, 11}, {13, 16}, {15.5, 13.5}, {21, 19}};
+    p.drawPolygon(hills, 5);
+}
+
 QPixmap draw(ListImage image, qreal dpr)
 {
     QPixmap pm(QSize(kSide, kSide) * dpr);
@@ -131,6 +145,9 @@ QPixmap draw(ListImage image, qreal dpr)
         break;
     case ListImage::Csv:
         drawCsv(p);
+        break;
+    case ListImage::Picture:
+        drawPicture(p);
         break;
     }
     return pm;

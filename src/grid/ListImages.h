@@ -8,8 +8,9 @@ enum class ListImage
     Save,
     Print,
     Plot,
-    Limit, ///< a range between two limits
-    Csv    ///< a table leaving as a file
+    Limit,  ///< a range between two limits
+    Csv,    ///< a table leaving as a file
+    Picture ///< a framed landscape: a graph saved as a picture
 };
 
 [[nodiscard]] QIcon listImage(ListImage image);

@@ -6,6 +6,7 @@
 #include <QInputDialog>
 #include <QMessageBox>
 #include <QPrintDialog>
+#include <QRegularExpression>
 
 namespace {
 
@@ -30,6 +31,13 @@ QWidget* ownerOr(QWidget* parent)
 }
 
 } // namespace
+
+QString filterSuffix(const QString& filter)
+{
+    static const QRegularExpression one(QStringLiteral("\\(\\*\\.(\\w+)\\)$"));
+    const QRegularExpressionMatch m = one.match(filter.trimmed());
+    return m.hasMatch() ? m.captured(1) : QString();
+}
 
 QString withLineBreaks(QString text)
 {
@@ -75,8 +83,15 @@ QString MessageBoxPrompts::saveFileName(QWidget* parent, const QStringList& filt
 {
     QFileDialog dialog(ownerOr(parent), QString(), m_folder);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setDefaultSuffix(suffix);
     dialog.setFileMode(QFileDialog::AnyFile);
+    // A name typed without an extension takes the chosen filter's (a picture saved as SVG is
+    // named .svg), or `suffix` under a filter that names none.
+    const auto follow = [&dialog, suffix](const QString& filter) {
+        const QString own = filterSuffix(filter);
+        dialog.setDefaultSuffix(suffix.isEmpty() || own.isEmpty() ? suffix : own);
+    };
+    follow(filters.value(0));
+    QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, follow);
     return chosenFile(dialog, filters);
 }
 

@@ -25,6 +25,10 @@ private:
     QString m_folder;
 };
 
+/// The extension a save dialog's filter names ("png" for "PNG Image (*.png)"), or an empty
+/// text when it names none or several ("All Files (*.*)").
+[[nodiscard]] QString filterSuffix(const QString& filter);
+
 /// The program's texts break lines with CR LF, LF CR or a lone CR; a dialog shows each as
 /// one line break.
 [[nodiscard]] QString withLineBreaks(QString text);

@@ -32,5 +32,9 @@ struct ToolbarButton
 /// The key and tooltip of the button that exports a list's rows as CSV.
 inline const QString CsvExportKey = QStringLiteral("Export CSV");
 
+/// The key and tooltip of the button that saves a graph window's picture, beside its Print.
+inline const QString SaveImageKey = QStringLiteral("Save image");
+inline const QString SaveImageTip = QStringLiteral("Save image (PNG, SVG or PDF)");
+
 /// The "Export CSV" button every list of readings carries, beside its Save.
 [[nodiscard]] ToolbarButton csvExportButton();

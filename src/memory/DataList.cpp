@@ -54,7 +54,7 @@ void DataList::runToolbarCommand(const QString& key)
     else if (key == QLatin1String("Plot"))
         plotVoltage();
     else if (key == QLatin1String("Print"))
-        print();
+        print(m_panel->text()); // which set the list holds
 }
 
 void DataList::save()
@@ -106,7 +106,8 @@ void DataList::openPlot()
     if (m_plot)
         m_plot->close();
     const std::array<ListPlotSeries, 3> series{{{true, kVoltageColumn}, {}, {}}};
-    m_plot = new ListPlot(m_request, grid(), series, m_prompts, m_mainWindow);
+    m_plot = new ListPlot(m_request, grid(), series, m_prompts, m_transfer.clock(), m_mainWindow);
+    m_plot->setSource(m_panel->text());
     connect(m_plot, &ListPlot::recordReached, this, [this](int row) { view().setCurrentRow(row); });
     connect(m_plot, &ListPlot::limitClicked, this, &DataList::openRange);
     // The range dialog starts from what the plot shows after a Fit.

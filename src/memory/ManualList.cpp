@@ -28,5 +28,5 @@ void ManualList::runToolbarCommand(const QString& key)
     if (key == CsvExportKey)
         exportCsv();
     else
-        print();
+        print(QStringLiteral("%1 manual records").arg(dataRows()));
 }

@@ -60,10 +60,10 @@ void MemoryList::addBelowGrid(QWidget* widget)
     resize(width(), height() + widget->sizeHint().height());
 }
 
-void MemoryList::print()
+void MemoryList::print(const QString& source)
 {
     enterHandler();
-    m_transfer.PrintGrid(*this, *m_grid);
+    m_transfer.PrintGrid(*this, *m_grid, source);
     leaveHandler();
 }
 

@@ -48,8 +48,8 @@ protected:
     /// Runs when the window closes, before it may be deleted.
     virtual void closing() {}
 
-    /// Prints the grid through the print helper.
-    void print();
+    /// Prints the grid through the print helper, each page naming `source` (the set shown).
+    void print(const QString& source);
     /// Exports the grid as CSV, its first row on a date the user gives (today offered).
     void exportCsv();
     /// A handler that runs events (a dialog, a save, a print): the toolbar is greyed and the

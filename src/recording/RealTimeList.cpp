@@ -14,6 +14,7 @@
 #include "WindowToolbar.h"
 
 #include <QCloseEvent>
+#include <QDir>
 #include <QToolBar>
 #include <QVBoxLayout>
 
@@ -139,7 +140,11 @@ void RealTimeList::exportCsv()
 void RealTimeList::print()
 {
     enterHandler();
-    m_transfer.PrintGrid(*this, *m_grid);
+    m_transfer.PrintGrid(
+        *this, *m_grid,
+        m_state.FileRecording
+            ? QStringLiteral("recording to %1").arg(QDir::toNativeSeparators(m_state.SaveFileName))
+            : QStringLiteral("live readings"));
     leaveHandler();
 }
 

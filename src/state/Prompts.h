@@ -37,8 +37,9 @@ public:
     virtual QString input(const QString& prompt, const QString& title,
                           const QString& defaultText) = 0;
     /// The save-file dialog: the chosen path, or empty for Cancel. The first of `filters` is
-    /// selected; `suffix` (such as "csv") is added to a name typed without one, else none is;
-    /// replacing an existing file is confirmed first.
+    /// selected. With a `suffix` (such as "csv"), a name typed without one gets the
+    /// extension of the filter chosen, or `suffix` under a filter that names none ("All
+    /// Files"); without, none is added. Replacing an existing file is confirmed first.
     virtual QString saveFileName(QWidget* parent, const QStringList& filters,
                                  const QString& suffix = {}) = 0;
     /// The open-file dialog with `title`: the chosen path, or empty for Cancel. The first of

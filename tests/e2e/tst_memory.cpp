@@ -16,6 +16,7 @@
 #include "MeterMemory.h"
 #include "OpenFileCommand.h"
 #include "PlotRange.h"
+#include "PrintedPdf.h"
 #include "RealTimeList.h"
 #include "SimMemory.h"
 #include "StatusPanel.h"
@@ -259,6 +260,12 @@ void TestMemory::setToDataListToSave()
     QCOMPARE(p.prompts.of(Kind::Input).constLast().defaultText, QString("2026-12-06"));
     QCOMPARE(fileBytes(dir.filePath("set1.csv")),
              fileBytes(CELLDESK_TEST_DATA "/memory-set-save.csv"));
+
+    // Its printout names the set on each page.
+    p.prompts.printAnswers << true;
+    p.prompts.setUpPrinter = pdfPrinter(dir.filePath("set1.pdf"));
+    list->runToolbarCommand("Print");
+    QVERIFY(pdfText(dir.filePath("set1.pdf")).contains("Data List — 3 in No.1 Set"));
     QVERIFY(pollBack(p));
 }
 
@@ -304,6 +311,10 @@ void TestMemory::plotFromTheDataList()
     QCOMPARE(q.FullScaleMax, 60.0f);
 
     QTemporaryDir dir;
+    p.prompts.printAnswers << true;
+    p.prompts.setUpPrinter = pdfPrinter(dir.filePath("plot.pdf"));
+    plot->runToolbarCommand("Print");
+    QVERIFY(pdfText(dir.filePath("plot.pdf")).contains("Plot Data/File — 3 in No.1 Set"));
     const QString path = dir.filePath("file.txt");
     QFile file(path);
     QVERIFY(file.open(QIODevice::WriteOnly));
@@ -395,6 +406,10 @@ void TestMemory::readManualTwice()
                      "OL:voltage OL:resistance");
     QCOMPARE(csv[3], "3,2026-12-07T14:02:30+01:00,98238,1.298,0.000210,0.1205,23.9,0.000,0.01562,"
                      "0.01562,");
+    p.prompts.printAnswers << true;
+    p.prompts.setUpPrinter = pdfPrinter(dir.filePath("manual.pdf"));
+    list->runToolbarCommand("Print");
+    QVERIFY(pdfText(dir.filePath("manual.pdf")).contains("Manual List — 6 manual records"));
 
     // Closed, the list starts afresh.
     list->close();

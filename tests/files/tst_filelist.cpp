@@ -12,6 +12,7 @@
 #include "GridView.h"
 #include "OpenFileCommand.h"
 #include "PollTimers.h"
+#include "PrintedPdf.h"
 #include "ScriptedPrompts.h"
 #include "TextGrid.h"
 
@@ -458,7 +459,8 @@ void TestFileList::closingDuringTheLoadStopsIt()
 void TestFileList::closingDuringThePrintStopsIt()
 {
     FileRig rig;
-    QPointer<FileList> list = rig.load(rig.write("print.txt", recorderFile(3000)));
+    const QString path = rig.write("print.txt", recorderFile(3000));
+    QPointer<FileList> list = rig.load(path);
     QVERIFY(list);
     const QString pdf = rig.dir.filePath("list.pdf");
     rig.prompts.printAnswers << true;
@@ -478,6 +480,7 @@ void TestFileList::closingDuringThePrintStopsIt()
     QCOMPARE(captions.at(captions.size() - 2), QString("5 record(s) completed"));
     QCOMPARE(captions.last(), QString("print.txt"));
     QVERIFY(QFile(pdf).size() > 0);
+    QVERIFY(pdfText(pdf).contains("print.txt — " + QDir::toNativeSeparators(path)));
     QVERIFY(!fileHeldOpen(pdf));
     const auto messages = rig.prompts.of(ScriptedPrompts::Kind::Message);
     QCOMPARE(messages.size(), 1);
@@ -650,6 +653,7 @@ void TestFileList::plotOutlivesTheList()
     QPointer<GraphWindow> plot = rig.open.plotWindow();
     QVERIFY(plot);
     QCOMPARE(plot->axisMaxBox(1)->value(), 10.0);
+    QVERIFY(plot->source().endsWith("a.txt"));
     FileList* second = rig.load(rig.write("b.txt", recorderFile(20)));
     QVERIFY(second && second != first);
     FileRig::settle();
@@ -660,6 +664,7 @@ void TestFileList::plotOutlivesTheList()
     QCOMPARE(rig.open.plotWindow(), plot.data());
     QCOMPARE(plot->axisMaxBox(1)->value(), 20.0);
     QCOMPARE(plot->graph()->plot(1)->data()->size(), 20);
+    QVERIFY(plot->source().endsWith("b.txt")); // its printouts name the file shown
 }
 
 // Export CSV offers the file's date, counted back over the midnights its rows pass from the

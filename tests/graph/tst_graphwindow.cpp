@@ -1,6 +1,8 @@
 #include "AxisEdit.h"
+#include "Clock.h"
 #include "ColumnPlotRequest.h"
 #include "Fetch.h"
+#include "GraphPicture.h"
 #include "GraphView.h"
 #include "GraphWindow.h"
 #include "PrintedPdf.h"
@@ -24,11 +26,14 @@ Q_DECLARE_METATYPE(GraphWindow::Kind)
 
 namespace {
 
+// The time the printouts are dated with.
+const ManualClock kClock(QDateTime(QDate(2026, 12, 8), QTime(10, 15, 2)));
+
 // A stored-data graph filled as a click on a voltage column of `rows` records fills it, from
 // `request` (the program's shared one).
 std::unique_ptr<GraphWindow> storedGraph(ScriptedPrompts& prompts, int rows, PlotRequest& request)
 {
-    auto w = std::make_unique<GraphWindow>(Kind::Stored, prompts);
+    auto w = std::make_unique<GraphWindow>(Kind::Stored, prompts, kClock);
     w->setAttribute(Qt::WA_DeleteOnClose, false);
     QStringList texts;
     for (int i = 0; i < rows; ++i)
@@ -48,7 +53,7 @@ std::unique_ptr<GraphWindow> window(Kind kind, ScriptedPrompts& prompts)
 {
     if (kind == Kind::Stored)
         return storedGraph(prompts, 120);
-    auto w = std::make_unique<GraphWindow>(kind, prompts);
+    auto w = std::make_unique<GraphWindow>(kind, prompts, kClock);
     w->setAttribute(Qt::WA_DeleteOnClose, false);
     return w;
 }
@@ -124,6 +129,8 @@ private slots:
     void print();
     void printCancelled();
     void printFails();
+    void saveImage_data();
+    void saveImage();
 };
 
 void TestGraphWindow::load()
@@ -547,13 +554,13 @@ void TestGraphWindow::detailReset()
 {
     ScriptedPrompts prompts;
     QPointer<GraphWindow> slot;
-    GraphWindow* w = GraphWindow::open(slot, Kind::Detail, prompts);
-    QCOMPARE(GraphWindow::open(slot, Kind::Detail, prompts), w); // one window at a time
+    GraphWindow* w = GraphWindow::open(slot, Kind::Detail, prompts, kClock);
+    QCOMPARE(GraphWindow::open(slot, Kind::Detail, prompts, kClock), w); // one window at a time
     QSignalSpy asked(w, &GraphWindow::resetRequested);
     w->findChild<QPushButton*>("CmdReset")->click();
     QCOMPARE(asked.size(), 1);
     QTRY_VERIFY(slot.isNull()); // closed and deleted
-    GraphWindow* again = GraphWindow::open(slot, Kind::Detail, prompts);
+    GraphWindow* again = GraphWindow::open(slot, Kind::Detail, prompts, kClock);
     QCOMPARE(again->graph()->axisCount(), 6); // built afresh with its design-time axes
     delete again;
 }
@@ -572,11 +579,12 @@ void TestGraphWindow::print()
     ScriptedPrompts prompts;
     prompts.printAnswers = {true};
     prompts.setUpPrinter = [&](QPrinter& p) {
-        p.setOutputFormat(QPrinter::PdfFormat);
-        p.setOutputFileName(pdf);
+        pdfPrinter(pdf)(p);
+        p.setPageSize(QPageSize(QPageSize::A4));
     };
     const Kind kind = fetched<Kind>("kind");
     const auto w = window(kind, prompts);
+    w->setSource(QStringLiteral("/data/cell7.txt"));
     w->resize(w->width() - 30, w->height() + 20); // the user resized it: it comes back so
     w->show();
     const Look before = lookOf(*w);
@@ -596,6 +604,15 @@ void TestGraphWindow::print()
     QCOMPARE(page.height(), before.size.height() * 3);
     QVERIFY(share(page, before.background) < 0.001);
     QVERIFY(share(page, Qt::white) > 0.7); // the plot area too
+
+    // Under the page's header, across the width inside margins of 10 mm.
+    const QString text = pdfText(pdf);
+    QVERIFY(text.contains(w->windowTitle() + QStringLiteral(" — /data/cell7.txt")));
+    QVERIFY(text.contains(QStringLiteral("Printed 2026-12-08 10:15:02")));
+    QVERIFY(text.contains(QStringLiteral("page 1 of 1")));
+    const double a4 = 595, tenMm = 72 / 2.54;
+    QVERIFY2(pdfImageWidth(pdf) <= a4 - 2 * tenMm && pdfImageWidth(pdf) > a4 - 2 * tenMm - 3,
+             qPrintable(QString::number(pdfImageWidth(pdf))));
 }
 
 void TestGraphWindow::printCancelled()
@@ -632,6 +649,70 @@ void TestGraphWindow::printFails()
     QVERIFY(messages[0].details.contains("/nonexistent-folder/graph.pdf"));
     QVERIFY(lookOf(*w) == before);
     QVERIFY(w->findChild<QPushButton*>("CmdPrint")->isVisible());
+}
+
+void TestGraphWindow::saveImage_data()
+{
+    QTest::addColumn<Kind>("kind");
+    QTest::addColumn<QString>("answer");    // the save dialog's
+    QTest::addColumn<QStringList>("sizes"); // typed, one per question; Cancel after them
+    QTest::addColumn<QString>("written");   // the file, or none
+    QTest::addColumn<int>("messages");
+    const QStringList size{"640 x 480"};
+    QTest::newRow("PNG") << Kind::Stored << "plot.png" << size << "plot.png" << 0;
+    QTest::newRow("SVG") << Kind::Detail << "detail.svg" << size << "detail.svg" << 0;
+    QTest::newRow("PDF") << Kind::Detail << "detail.pdf" << size << "detail.pdf" << 0;
+    QTest::newRow("typed without extension") << Kind::Stored << "plot" << size << "plot.png" << 0;
+    QTest::newRow("sizes retyped")
+        << Kind::Stored << "plot.png" << QStringList{"99 x 500", "640 x", "640X480"} << "plot.png"
+        << 2;
+    QTest::newRow("size cancelled") << Kind::Stored << "plot.png" << QStringList() << "" << 0;
+    QTest::newRow("no such format") << Kind::Stored << "plot.xyz" << size << "" << 1;
+}
+
+// Save image writes the graph with its title and legend, in print colours, in the format the
+// name asks for and of the size typed; the window looks as before.
+void TestGraphWindow::saveImage()
+{
+    QTemporaryDir dir;
+    ScriptedPrompts prompts;
+    const auto w = window(fetched<Kind>("kind"), prompts);
+    w->setSource(QStringLiteral("/data/cell7.txt"));
+    w->show();
+    const Look before = lookOf(*w);
+    prompts.fileAnswers << dir.filePath(fetched<QString>("answer"));
+    prompts.inputAnswers = fetched<QStringList>("sizes");
+    w->findChild<QPushButton*>("CmdSaveImage")->click();
+
+    const auto asked = prompts.of(ScriptedPrompts::Kind::SaveFile);
+    QCOMPARE(asked[0].filters, pictureFilters());
+    QCOMPARE(asked[0].suffix, QString("png"));
+    QCOMPARE(prompts.of(ScriptedPrompts::Kind::Input)[0].defaultText.section(' ', 0, 0),
+             QString::number(w->graph()->width()));
+    QCOMPARE(prompts.of(ScriptedPrompts::Kind::Message).size(), fetched<int>("messages"));
+    QVERIFY(lookOf(*w) == before);
+
+    const QString written = fetched<QString>("written");
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files),
+             written.isEmpty() ? QStringList() : QStringList{written});
+    const QString path = dir.filePath(written);
+    const QString title = w->windowTitle() + QStringLiteral(" — /data/cell7.txt");
+    if (written.endsWith(".pdf")) {
+        QVERIFY(pdfText(path).contains(title));
+    } else if (written.endsWith(".svg")) {
+        QFile svg(path);
+        QVERIFY(svg.open(QIODevice::ReadOnly));
+        const QByteArray bytes = svg.readAll();
+        QVERIFY(bytes.contains("<title>" + title.toUtf8() + "</title>"));
+        QVERIFY(bytes.contains("viewBox=\"0 0 640 480\""));
+        QVERIFY(bytes.contains("Ampere")); // the legend
+    } else if (!written.isEmpty()) {
+        const QImage picture = QImage(path).convertToFormat(QImage::Format_RGB888);
+        QCOMPARE(picture.size(), QSize(640, 480));
+        QVERIFY(share(picture, Qt::white) > 0.6);
+        QVERIFY(share(picture, before.background) < 0.001);
+        QVERIFY(share(picture, Qt::black) > 0.001); // title, axes and numbers
+    }
 }
 
 QTEST_MAIN(TestGraphWindow)

@@ -1,9 +1,11 @@
 // The list plot's picture at the places its geometry fixes, and the range dialog's checks,
 // key filter and Enter chain.
+#include "Clock.h"
 #include "Fetch.h"
 #include "ListPlot.h"
 #include "PlotRange.h"
 #include "PlotRequest.h"
+#include "PrintedPdf.h"
 #include "ScriptedPrompts.h"
 #include "TextGrid.h"
 
@@ -76,13 +78,14 @@ struct Plot
     TextGrid grid{3};
     PlotRequest q;
     ScriptedPrompts prompts;
+    ManualClock clock{QDateTime(QDate(2026, 12, 8), QTime(10, 15, 2))};
     std::unique_ptr<ListPlot> window;
 
     Plot(const QStringList& values, const PlotRequest& r, QSize size = {kWidth, kHeight}) : q(r)
     {
         fill(grid, values);
         window = std::make_unique<ListPlot>(
-            q, grid, std::array<ListPlotSeries, 3>{{{true, 2}, {}, {}}}, prompts, nullptr);
+            q, grid, std::array<ListPlotSeries, 3>{{{true, 2}, {}, {}}}, prompts, clock, nullptr);
         window->resize(size);
         window->show();
     }
@@ -108,6 +111,7 @@ private slots:
     void nothingBelowTheSizeLimit();
     void recordBeyondTheListEndsTheDrawing();
     void printsWithoutItsToolbar();
+    void savesItsDrawing();
     void resizeWhileDrawingRestarts();
     void fitTriggers_data();
     void fitTriggers();
@@ -228,10 +232,33 @@ void TestListPlot::printsWithoutItsToolbar()
         printer.setOutputFileName(pdf);
     };
     auto* toolbar = p.window->findChild<QToolBar*>("Toolbar1");
+    p.window->setSource(QStringLiteral("3 in No.2 Set"));
     p.window->runToolbarCommand("Print");
     QVERIFY(!toolbar->isHidden());
     QVERIFY(QFileInfo(pdf).size() > 1000);
     QVERIFY(p.prompts.of(ScriptedPrompts::Kind::Message).isEmpty());
+    const QString text = pdfText(pdf);
+    QVERIFY(text.contains("Plot Data/File — 3 in No.2 Set"));
+    QVERIFY(text.contains("Printed 2026-12-08 10:15:02"));
+    QVERIFY(text.contains("page 1 of 1"));
+}
+
+// Save image keeps the drawing pixel for pixel under a title line, without the toolbar.
+void TestListPlot::savesItsDrawing()
+{
+    Plot p({"4", "8", "12"}, request(3));
+    QVERIFY(p.drawn());
+    QTemporaryDir dir;
+    p.prompts.fileAnswers << dir.filePath("plot.png");
+    p.window->findChild<QToolBar*>("Toolbar1")->actions().at(2)->trigger();
+    QVERIFY(p.prompts.of(ScriptedPrompts::Kind::Input).isEmpty()); // the window's size
+    const QImage& drawing = p.window->surface();
+    const QImage picture(dir.filePath("plot.png"));
+    const int head = picture.height() - drawing.height();
+    QVERIFY(head > 20 && picture.width() == drawing.width());
+    QCOMPARE(picture.copy(0, head, drawing.width(), drawing.height()),
+             drawing.convertToFormat(picture.format()));
+    QVERIFY(anyIn(picture, QRect(0, 0, picture.width(), head), isDark)); // the title
 }
 
 // A resize in the middle of a drawing starts it again at the new size instead of nesting one.

@@ -2,9 +2,11 @@
 // windows' controls (found by object name) on a fresh AppState, without a meter.
 #include "AppState.h"
 #include "AxisEdit.h"
+#include "ChannelColours.h"
 #include "ChannelDialog.h"
 #include "Clock.h"
 #include "Fetch.h"
+#include "GraphPicture.h"
 #include "GraphView.h"
 #include "GraphWindow.h"
 #include "LiveGraph.h"
@@ -195,6 +197,7 @@ private slots:
     void fitFollowAndTime();
     void detailResetAfterTheGraphClosed();
     void print();
+    void saveImage();
     void printFailsOrIsCancelled_data();
     void printFailsOrIsCancelled();
     void closedWhilePrinting();
@@ -334,7 +337,7 @@ void TestLiveGraph::liveWindowLoad()
         if (!a->property("Key").toString().isEmpty())
             keys << a->property("Key").toString();
     }
-    QCOMPARE(keys, (QStringList{"Resize", "Print", "Fit"}));
+    QCOMPARE(keys, (QStringList{"Resize", "Print", "Save image", "Fit"}));
     GraphView* g = w->graph();
     QCOMPARE(g->objectName(), QString("CWGraph1"));
     QCOMPARE(g->axisCount(), 6);
@@ -768,6 +771,38 @@ void TestLiveGraph::print()
     QCOMPARE(w->palette().color(QPalette::Window), kTeal);
     QCOMPARE(w->graph()->plotAreaColor(), QColor(Qt::black));
     QVERIFY(rig.prompts.of(ScriptedPrompts::Kind::Message).isEmpty());
+    const QString text = pdfText(pdf);
+    QVERIFY(text.contains("Real Time Graph — live readings since 2026-12-08 23:59:58"));
+    QVERIFY(text.contains("Printed 2026-12-08 23:59:58"));
+    QVERIFY(text.contains("page 1 of 1"));
+}
+
+// Save image at the size offered: the graph's, under a title and the legend of the channels
+// shown, in print colours; the window keeps its own.
+void TestLiveGraph::saveImage()
+{
+    Rig rig;
+    LiveGraphWindow* w = rig.start({true, false, false, false, true});
+    rig.ticks(5);
+    QTemporaryDir dir;
+    rig.prompts.fileAnswers << dir.filePath("live");
+    rig.prompts.whileAsking = [&](const ScriptedPrompts::Asked& a) {
+        if (a.kind == ScriptedPrompts::Kind::Input)
+            rig.prompts.inputAnswers << a.defaultText;
+    };
+    child<QToolBar>(w, "Toolbar1")->actions().at(2)->trigger();
+    QVERIFY(rig.prompts.of(ScriptedPrompts::Kind::Message).isEmpty());
+    const QImage picture = QImage(dir.filePath("live.png")).convertToFormat(QImage::Format_RGB888);
+    QCOMPARE(picture.width(), w->graph()->width());
+    const int head = picture.height() - w->graph()->height();
+    QVERIFY(head > 20);
+    QVERIFY(share(picture, kTeal) < 0.001);
+    QVERIFY(share(picture, Qt::white) > 0.6);
+    // "Voltage" in the legend, in its trace's colour as drawn on white; no "Ampere".
+    const QImage legend = picture.copy(0, 0, picture.width(), head);
+    QVERIFY(share(legend, GraphView::readableOn(kChannelColours[0], Qt::white)) > 0.001);
+    QCOMPARE(share(legend, GraphView::readableOn(kChannelColours[1], Qt::white)), 0.0);
+    QCOMPARE(w->graph()->plotAreaColor(), QColor(Qt::black));
 }
 
 void TestLiveGraph::printFailsOrIsCancelled_data()

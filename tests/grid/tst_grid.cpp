@@ -4,7 +4,9 @@
 #include "Fetch.h"
 #include "FileTransfer.h"
 #include "GridView.h"
+#include "MessageBoxPrompts.h"
 #include "PollTimers.h"
+#include "PrintedPdf.h"
 #include "ScriptedPrompts.h"
 #include "TextGrid.h"
 
@@ -15,6 +17,7 @@
 #include <QTest>
 #include <QTimer>
 
+#include <cmath>
 #include <ctime>
 
 namespace {
@@ -80,6 +83,10 @@ private slots:
     void printToPdfPausesOnlyThePoll();
     void printCancelledOrFailingRestoresEverything_data();
     void printCancelledOrFailingRestoresEverything();
+    void printedPagesAreHeaded_data();
+    void printedPagesAreHeaded();
+    void saveDialogSuffixFromFilter_data();
+    void saveDialogSuffixFromFilter();
 };
 
 // The CSV dates are local time with their offset: Central European time, as a rule.
@@ -433,6 +440,59 @@ void TestGrid::printCancelledOrFailingRestoresEverything()
         QVERIFY(messages[0].text.contains(fetched<QString>("pdf")));
         QCOMPARE(messages[0].icon, Prompts::Icon::Critical);
     }
+}
+
+void TestGrid::printedPagesAreHeaded_data()
+{
+    QTest::addColumn<int>("rows");
+    QTest::addColumn<double>("chosenMargin"); // mm, as the print dialog left them
+    QTest::addColumn<double>("leftMargin");   // mm, as printed
+    QTest::newRow("one page, narrow margins widened") << 1 << 4.0 << 10.0;
+    QTest::newRow("many pages") << 150 << 4.0 << 10.0;
+    QTest::newRow("wider margins kept") << 20 << 15.0 << 15.0;
+}
+
+// Every page carries the caption, what the list shows, the time printed and "page n of m"
+// with the true count; the lines themselves keep their columns.
+void TestGrid::printedPagesAreHeaded()
+{
+    Helpers h;
+    QTemporaryDir dir;
+    const QString pdf = dir.filePath("list.pdf");
+    for (int r = 1; r <= fetched<int>("rows"); ++r)
+        h.grid.appendRow(QStringLiteral("%1\t10:15:02\t12.50(m)").arg(r));
+    h.prompts.printAnswers << true;
+    h.prompts.setUpPrinter = [&](QPrinter& printer) {
+        pdfPrinter(pdf)(printer);
+        const qreal m = fetched<double>("chosenMargin");
+        printer.setPageMargins(QMarginsF(m, m, m, m), QPageLayout::Millimeter);
+    };
+    QVERIFY(h.transfer.PrintGrid(h.window, h.grid, QStringLiteral("/data/cell7.txt")));
+    const int pages = pdfPages(pdf);
+    const QString text = pdfText(pdf);
+    QCOMPARE(text.count(QStringLiteral("Real Time List — /data/cell7.txt")), pages);
+    QCOMPARE(text.count(QStringLiteral("Printed 2026-12-06 12:00:00")), pages);
+    for (int n = 1; n <= pages + 1; ++n)
+        QCOMPARE(text.contains(QStringLiteral("page %1 of %2").arg(n).arg(pages)), n <= pages);
+    QVERIFY(text.contains(QStringLiteral("1      10:15:02  12.50(m) ")));
+    QVERIFY(pages > 1 || fetched<int>("rows") < 50);
+    const double left = pdfLeftMargin(pdf) / 72 * 25.4;
+    QVERIFY(left >= 10 && std::abs(left - fetched<double>("leftMargin")) < 0.5);
+}
+
+void TestGrid::saveDialogSuffixFromFilter_data()
+{
+    QTest::addColumn<QString>("filter");
+    QTest::addColumn<QString>("suffix");
+    const std::pair<const char*, const char*> rows[]{
+        {"PNG Image (*.png)", "png"}, {"All Files (*.*)", ""}, {"Images (*.png *.jpg)", ""}};
+    for (const auto& [filter, suffix] : rows)
+        QTest::newRow(filter) << QString(filter) << QString(suffix);
+}
+
+void TestGrid::saveDialogSuffixFromFilter()
+{
+    QCOMPARE(filterSuffix(fetched<QString>("filter")), fetched<QString>("suffix"));
 }
 
 QTEST_MAIN(TestGrid)

@@ -2,6 +2,7 @@
 // scrolling, its stop check, and its Save and Print, also when it is closed under them.
 #include "Fetch.h"
 #include "GridView.h"
+#include "PrintedPdf.h"
 #include "RecordingRig.h"
 #include "TextGrid.h"
 
@@ -286,6 +287,7 @@ void TestRealTimeList::closedInTheMiddleOfItsPrint()
     QCOMPARE(captions.at(captions.size() - 2), QString("30 record(s) completed"));
     QCOMPARE(captions.last(), QString("Real Time List"));
     QVERIFY(fileBytes(pdf).startsWith("%PDF"));
+    QVERIFY(pdfText(pdf).contains("Real Time List — live readings"));
     QVERIFY(rig.prompts.of(ScriptedPrompts::Kind::Message).isEmpty());
     QVERIFY(rig.timers.poll().isActive());
     RecordingRig::settle();
