@@ -5,6 +5,7 @@
 #include "GraphView.h"
 #include "GraphWindow.h"
 #include "LiveGraphWindow.h"
+#include "WindowPlacement.h"
 
 #include <QLabel>
 
@@ -123,6 +124,8 @@ void LiveGraph::startGraph()
 
     if (m_window)
         m_window->close(); // one live window at a time
+    // Gone before the graph opens, so that the graph can take the dialog's place.
+    d->close();
     m_window = new LiveGraphWindow(graph, m_state.reading, m_prompts, m_mainWindow);
     connect(m_window, &LiveGraphWindow::resizeRequested, this, &LiveGraph::showGraphDialog);
     connect(m_window, &LiveGraphWindow::graphClicked, this, &LiveGraph::graphClicked);
@@ -135,7 +138,6 @@ void LiveGraph::startGraph()
             m_window->graph()->removeAxis(graphAxisOf(GraphChannel(c)));
     }
     m_window->timer()->start();
-    d->close();
 }
 
 void LiveGraph::graphClicked()
@@ -155,6 +157,8 @@ void LiveGraph::showDetailDialog(DetailSource source)
     }
     // Load: only the channels the live graph collected can be chosen.
     ChannelDialog* d = m_detailDialog;
+    if (m_window)
+        WindowPlacement::setOpener(d, m_window);
     for (int c = 0; c < GraphChannelCount; ++c)
         d->setFrameEnabled(GraphChannel(c), graph.shows(GraphChannel(c)));
     d->setResistanceRule(resistanceEditRule(graph.RangeAtOpen));
@@ -178,7 +182,8 @@ void LiveGraph::fillDetail()
     // Every fill starts from a complete detail graph: the old window, if any, goes first, so
     // its points are freed before the new ones are made.
     delete m_detailWindow.data();
-    GraphWindow* w = GraphWindow::open(m_detailWindow, GraphWindow::Kind::Detail, m_prompts);
+    GraphWindow* w =
+        GraphWindow::open(m_detailWindow, GraphWindow::Kind::Detail, m_prompts, m_window);
     connect(w, &GraphWindow::resetRequested, this,
             [this] { showDetailDialog(DetailSource::Reset); });
     GraphView* g = w->graph();

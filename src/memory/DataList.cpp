@@ -11,6 +11,7 @@
 #include "Prompts.h"
 #include "StatusPanel.h"
 #include "TextGrid.h"
+#include "WindowPlacement.h"
 
 namespace {
 
@@ -107,6 +108,7 @@ void DataList::openPlot()
         m_plot->close();
     const std::array<ListPlotSeries, 3> series{{{true, kVoltageColumn}, {}, {}}};
     m_plot = new ListPlot(m_request, grid(), series, m_prompts, m_mainWindow);
+    WindowPlacement::setOpener(m_plot, this);
     connect(m_plot, &ListPlot::recordReached, this, [this](int row) { view().setCurrentRow(row); });
     connect(m_plot, &ListPlot::limitClicked, this, &DataList::openRange);
     m_plot->show();
@@ -118,6 +120,7 @@ void DataList::openRange()
     if (!m_range) {
         auto* range = new PlotRange(m_request, m_prompts, m_mainWindow);
         m_range = range;
+        WindowPlacement::setOpener(range, m_plot);
         connect(range, &PlotRange::rangeChosen, this, [this, range] {
             m_request = range->request();
             if (!isClosed())
