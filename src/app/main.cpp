@@ -10,9 +10,11 @@
 #include "PortMemory.h"
 #include "StartOptions.h"
 #include "Startup.h"
+#include "WindowPlacement.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QSettings>
 
 #include <memory>
 
@@ -32,6 +34,10 @@ int main(int argc, char* argv[])
     describeStartOptions(parser);
     parser.process(app);
     const StartOptions options = startOptions(parser);
+
+    // Each window opens where the user last left it.
+    QSettings windowPlaces(QStringLiteral("CellDesk"), QStringLiteral("CellDesk"));
+    WindowPlacement::rememberIn(&windowPlaces);
 
     PortMemory portMemory;
     std::unique_ptr<MeterSim> demoMeter;

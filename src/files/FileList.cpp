@@ -12,6 +12,7 @@
 #include "PlotGridColumn.h"
 #include "Prompts.h"
 #include "TextGrid.h"
+#include "WindowPlacement.h"
 #include "WindowToolbar.h"
 
 #include <QCloseEvent>
@@ -68,16 +69,14 @@ FileList::FileList(AppState& state, Prompts& prompts, FileTransfer& transfer,
     layout->addWidget(m_toolbar);
     layout->addWidget(m_view);
     const QSize gridSize = m_view->sizeForRecords(kRowsInView);
-    const int toolbarHeight = m_toolbar->sizeHint().height();
-    // As wide as the nine columns; as tall as the user likes.
-    setFixedWidth(gridSize.width());
-    setMinimumHeight(toolbarHeight + m_view->sizeForRecords(3).height());
-    resize(gridSize.width(), gridSize.height() + toolbarHeight);
+    m_view->setMinimumSize(m_view->sizeForRecords(MinimumRecords, MinimumColumns));
+    resize(gridSize.width(), gridSize.height() + m_toolbar->sizeHint().height());
 
     if (mainWindow) {
         const QRect main = mainWindow->frameGeometry();
         move(main.x() + main.width(), main.y());
     }
+    WindowPlacement::manage(this);
 
     m_slice.setInterval(0);
     connect(&m_slice, &QTimer::timeout, this, &FileList::readSlice);

@@ -1,6 +1,7 @@
 #include "ChannelDialog.h"
 
 #include "AxisEdit.h"
+#include "WindowPlacement.h"
 
 #include <QCheckBox>
 #include <QGridLayout>
@@ -72,6 +73,7 @@ ChannelDialog::ChannelDialog(Kind kind, QWidget* parent) : QDialog(parent), m_ki
         showLimits(GraphChannel(c));
     setFixedWidth(400);
     setFixedHeight(sizeHint().height());
+    WindowPlacement::manage(this);
 }
 
 void ChannelDialog::buildRow(GraphChannel c)

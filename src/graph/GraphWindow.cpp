@@ -9,6 +9,7 @@
 #include "PageFrame.h"
 #include "Prompts.h"
 #include "ValueText.h"
+#include "WindowPlacement.h"
 #include "WindowPrint.h"
 
 #include <QApplication>
@@ -69,6 +70,10 @@ constexpr int kFrameHeight = 2700; // room for four buttons above each other
 constexpr int kLegendHeight = 420;
 constexpr int kPrintWidth = 11550;
 constexpr int kPrintGraphAt = 720;
+// Width of the track-mode list and its help text, in pixels: the longest entry fits.
+constexpr int kModeWidth = 150;
+// The least height of the graph itself, in pixels: a few grid lines and their labels.
+constexpr int kSmallestGraph = 120;
 
 const QColor kWhite(255, 255, 255);
 const QColor kStoredTrace(0, 220, 0);
@@ -209,7 +214,9 @@ GraphWindow::GraphWindow(Kind kind, Prompts& prompts, const Clock& clock, QWidge
     resize(m_scale.px(stored ? kStoredWidth : kDetailWidth),
            m_scale.px(stored ? kStoredHeight : kDetailHeight));
     move(0, 0);
+    setMinimumSize(minimumLayoutSize());
     layOut();
+    WindowPlacement::manage(this);
 
     for (int i = 0; i < (stored ? 8 : 7); ++i)
         m_modes->addItem(QString::fromLatin1(trackModeAt(kind, i)->entry));
@@ -231,10 +238,12 @@ GraphWindow::GraphWindow(Kind kind, Prompts& prompts, const Clock& clock, QWidge
 }
 
 GraphWindow* GraphWindow::open(QPointer<GraphWindow>& window, Kind kind, Prompts& prompts,
-                               const Clock& clock)
+                               const Clock& clock, QWidget* opener)
 {
     if (!window)
         window = new GraphWindow(kind, prompts, clock);
+    if (opener)
+        WindowPlacement::setOpener(window, opener);
     window->show();
     window->raise();
     window->activateWindow();
@@ -304,7 +313,7 @@ void GraphWindow::buildFrame()
 
     auto* row = new QHBoxLayout(m_frame);
     row->setContentsMargins(10, 8, 10, 8);
-    row->setSpacing(14);
+    row->setSpacing(10);
 
     auto* modeColumn = new QVBoxLayout;
     modeColumn->setSpacing(4);
@@ -312,13 +321,13 @@ void GraphWindow::buildFrame()
     m_modes = new QComboBox(m_frame);
     m_modes->setObjectName(QStringLiteral("Combo1"));
     m_modes->setEditable(false);
-    m_modes->setFixedWidth(170);
+    m_modes->setFixedWidth(kModeWidth);
     m_description = new QPlainTextEdit(m_frame);
     m_description->setObjectName(QStringLiteral("txtDescription"));
     m_description->setReadOnly(true);
     m_description->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     m_description->setFocusPolicy(Qt::NoFocus);
-    m_description->setFixedWidth(170);
+    m_description->setFixedWidth(kModeWidth);
     m_description->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     modeColumn->addWidget(modeCaption);
     modeColumn->addWidget(m_modes);
@@ -411,12 +420,29 @@ void GraphWindow::buildFrame()
     row->addLayout(buttons);
 }
 
+int GraphWindow::frameHeight() const
+{
+    return qMax(m_scale.px(kFrameHeight), m_frame->minimumSizeHint().height());
+}
+
+QSize GraphWindow::minimumLayoutSize() const
+{
+    const int margin = m_scale.px(kMargin);
+    int width = m_frame->minimumSizeHint().width();
+    int height = margin + kSmallestGraph + margin + frameHeight() + margin;
+    if (m_legend) {
+        width = qMax(width, m_legend->minimumSizeHint().width());
+        height += m_scale.px(kLegendHeight) + margin / 2;
+    }
+    return {width + 2 * margin, height};
+}
+
 void GraphWindow::layOut()
 {
     if (m_printLayout)
         return;
     const int margin = m_scale.px(kMargin);
-    const int frameHeight = m_scale.px(kFrameHeight);
+    const int frameHeight = this->frameHeight();
     const int inner = qMax(width() - 2 * margin, 100);
     int top = margin;
     if (m_legend) {

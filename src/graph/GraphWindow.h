@@ -64,9 +64,10 @@ public:
     /// `clock` dates the printouts.
     GraphWindow(Kind kind, Prompts& prompts, const Clock& clock, QWidget* parent = nullptr);
 
-    /// Shows the window held in `window`, building it first if there is none (or it closed).
+    /// Shows the window held in `window`, building it first if there is none (or it closed);
+    /// beside `opener` when its own place is taken.
     static GraphWindow* open(QPointer<GraphWindow>& window, Kind kind, Prompts& prompts,
-                             const Clock& clock);
+                             const Clock& clock, QWidget* opener = nullptr);
 
     [[nodiscard]] Kind kind() const { return m_kind; }
     /// `CWGraph1`.
@@ -136,6 +137,10 @@ private:
     void buildLegend();
     void buildDetailGraph();
     void layOut();
+    /// Height of the control frame: its design height, or more where its controls need it.
+    [[nodiscard]] int frameHeight() const;
+    /// The least window size at which the graph and every control still fit side by side.
+    [[nodiscard]] QSize minimumLayoutSize() const;
     void setBoxesQuietly(int index, double min, double max);
     void onBoxChanged();
     void onCursorChanged(int index, double x, double y);

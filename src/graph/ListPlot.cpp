@@ -12,6 +12,7 @@
 #include "TextGrid.h"
 #include "ValueText.h"
 #include "WindowPrint.h"
+#include "WindowPlacement.h"
 #include "WindowToolbar.h"
 
 #include <QAction>
@@ -103,10 +104,13 @@ ListPlot::ListPlot(const PlotRequest& request, const TextGrid& grid,
     connect(&m_redrawDue, &QTimer::timeout, this, &ListPlot::redraw);
 
     resize(m_scale.px(9600), m_scale.px(7200));
+    // Below its size limit the plot stays empty, but the toolbar is still whole.
+    setMinimumSize(m_toolbar->sizeHint().width(), 3 * m_toolbar->sizeHint().height());
     if (mainWindow) {
         const QRect main = mainWindow->frameGeometry();
         move(main.x() + main.width(), 0);
     }
+    WindowPlacement::manage(this);
 }
 
 ListPlot::~ListPlot() = default;

@@ -6,6 +6,7 @@
 #include "GraphView.h"
 #include "GraphWindow.h"
 #include "LiveGraphWindow.h"
+#include "WindowPlacement.h"
 
 #include <QLabel>
 
@@ -125,6 +126,8 @@ void LiveGraph::startGraph()
 
     if (m_window)
         m_window->close(); // one live window at a time
+    // Gone before the graph opens, so that the graph can take the dialog's place.
+    d->close();
     m_window = new LiveGraphWindow(graph, m_state.reading, m_prompts, m_clock, m_mainWindow);
     connect(m_window, &LiveGraphWindow::resizeRequested, this, &LiveGraph::showGraphDialog);
     connect(m_window, &LiveGraphWindow::graphClicked, this, &LiveGraph::graphClicked);
@@ -137,7 +140,6 @@ void LiveGraph::startGraph()
             m_window->graph()->removeAxis(graphAxisOf(GraphChannel(c)));
     }
     m_window->timer()->start();
-    d->close();
 }
 
 void LiveGraph::graphClicked()
@@ -157,6 +159,8 @@ void LiveGraph::showDetailDialog(DetailSource source)
     }
     // Load: only the channels the live graph collected can be chosen.
     ChannelDialog* d = m_detailDialog;
+    if (m_window)
+        WindowPlacement::setOpener(d, m_window);
     for (int c = 0; c < GraphChannelCount; ++c)
         d->setFrameEnabled(GraphChannel(c), graph.shows(GraphChannel(c)));
     d->setResistanceRule(resistanceEditRule(graph.RangeAtOpen));
@@ -181,7 +185,8 @@ void LiveGraph::fillDetail()
     // its points are freed before the new ones are made.
     delete m_detailWindow.data();
     GraphWindow* w =
-        GraphWindow::open(m_detailWindow, GraphWindow::Kind::Detail, m_prompts, m_clock);
+        GraphWindow::open(m_detailWindow, GraphWindow::Kind::Detail, m_prompts, m_clock,
+                          m_window);
     w->setSource(QStringLiteral("%1 samples of the live graph's history").arg(samples));
     connect(w, &GraphWindow::resetRequested, this,
             [this] { showDetailDialog(DetailSource::Reset); });

@@ -10,6 +10,7 @@
 #include "ListImages.h"
 #include "PageFrame.h"
 #include "Prompts.h"
+#include "WindowPlacement.h"
 #include "WindowPrint.h"
 #include "WindowToolbar.h"
 
@@ -33,6 +34,9 @@ constexpr int kWidth = 13500;
 constexpr int kHeight = 9000;
 constexpr int kMargin = 120;
 constexpr int kLegendHeight = 420;
+// The least size of the graph, in twips.
+constexpr int kSmallestGraphWidth = 6000;
+constexpr int kSmallestGraphHeight = 3000;
 
 const QColor kWhite(255, 255, 255);
 
@@ -132,6 +136,8 @@ LiveGraphWindow::LiveGraphWindow(AllChannelGraph& graph, const CurrentReading& r
     buildLegend(reading);
     buildGraph();
     addViewControls();
+    // Room for the five value axes beside each other and a little of the traces.
+    m_graph->setMinimumSize(m_scale.px(kSmallestGraphWidth), m_scale.px(kSmallestGraphHeight));
     setBackgroundColour(kGraphWindowTeal);
 
     auto* layout = new QVBoxLayout(this);
@@ -157,6 +163,7 @@ LiveGraphWindow::LiveGraphWindow(AllChannelGraph& graph, const CurrentReading& r
         const QRect main = mainWindow->frameGeometry();
         move(main.x() + main.width(), 0);
     }
+    WindowPlacement::manage(this);
 }
 
 void LiveGraphWindow::buildToolbar()

@@ -3,6 +3,7 @@
 #include "PlotRequest.h"
 #include "Prompts.h"
 #include "ValueText.h"
+#include "WindowPlacement.h"
 
 #include <QCloseEvent>
 #include <QGridLayout>
@@ -120,6 +121,7 @@ PlotRange::PlotRange(const PlotRequest& request, Prompts& prompts, QWidget* pare
     adjustSize();
     setFixedSize(sizeHint());
     move(0, 0);
+    WindowPlacement::manage(this);
 }
 
 QLineEdit* PlotRange::addBox(const QString& name)

@@ -60,14 +60,24 @@ void GridView::setColumnWidthTexts(const QStringList& texts)
 
 QSize GridView::sizeForRecords(int records) const
 {
+    return sizeForRecords(records, model() ? model()->columnCount() : 0) -
+           QSize(0, horizontalScrollBar()->sizeHint().height());
+}
+
+QSize GridView::sizeForRecords(int records, int columns) const
+{
     int width = 0;
-    const int columns = model() ? model()->columnCount() : 0;
-    for (int c = 0; c < columns; ++c)
+    for (int c = 0; c < qMin(columns, model() ? model()->columnCount() : 0); ++c)
         width += columnWidth(c);
     width += verticalScrollBar()->sizeHint().width() + 2 * frameWidth();
-    const int height =
-        horizontalHeader()->sizeHint().height() + records * rowHeight() + 2 * frameWidth();
+    const int height = horizontalHeader()->sizeHint().height() + records * rowHeight() +
+                       horizontalScrollBar()->sizeHint().height() + 2 * frameWidth();
     return {width, height};
+}
+
+int GridView::recordsInView() const
+{
+    return qMax(1, viewport()->height() / qMax(1, rowHeight()));
 }
 
 int GridView::topRow() const

@@ -5,6 +5,11 @@
 
 class TextGrid;
 
+/// The least a list window shows of its grid however small it is made: the first columns
+/// and a few record lines; scroll bars reach the rest.
+inline constexpr int MinimumColumns = 2;
+inline constexpr int MinimumRecords = 3;
+
 /// A read-only view of a TextGrid as a list window shows it: titles in the header, one
 /// line per record, fixed row height and column widths, the current record highlighted.
 /// Rows are counted as the grid counts them (row 0 = titles, the first record is row 1).
@@ -26,6 +31,11 @@ public:
     /// The size of a view that shows the titles and `records` whole record lines, with
     /// room for the vertical scroll bar.
     [[nodiscard]] QSize sizeForRecords(int records) const;
+    /// The same as wide as the first `columns` columns only, with room for the horizontal
+    /// scroll bar that reaches the others: the smallest a list window lets its grid become.
+    [[nodiscard]] QSize sizeForRecords(int records, int columns) const;
+    /// Whole record lines the view has room for at its present size (at least one).
+    [[nodiscard]] int recordsInView() const;
 
     /// The first record line in view (grid row, 1 for the first record).
     [[nodiscard]] int topRow() const;

@@ -11,6 +11,7 @@
 #include "Prompts.h"
 #include "StatusPanel.h"
 #include "TextGrid.h"
+#include "WindowPlacement.h"
 
 namespace {
 
@@ -108,6 +109,7 @@ void DataList::openPlot()
     const std::array<ListPlotSeries, 3> series{{{true, kVoltageColumn}, {}, {}}};
     m_plot = new ListPlot(m_request, grid(), series, m_prompts, m_transfer.clock(), m_mainWindow);
     m_plot->setSource(m_panel->text());
+    WindowPlacement::setOpener(m_plot, this);
     connect(m_plot, &ListPlot::recordReached, this, [this](int row) { view().setCurrentRow(row); });
     connect(m_plot, &ListPlot::limitClicked, this, &DataList::openRange);
     // The range dialog starts from what the plot shows after a Fit.
@@ -124,6 +126,7 @@ void DataList::openRange()
     if (!m_range) {
         auto* range = new PlotRange(m_request, m_prompts, m_mainWindow);
         m_range = range;
+        WindowPlacement::setOpener(range, m_plot);
         connect(range, &PlotRange::rangeChosen, this, [this, range] {
             m_request = range->request();
             if (!isClosed())

@@ -3,6 +3,7 @@
 #include "FileTransfer.h"
 #include "GridView.h"
 #include "TextGrid.h"
+#include "WindowPlacement.h"
 
 #include <QCloseEvent>
 #include <QToolBar>
@@ -38,10 +39,9 @@ MemoryList::MemoryList(const QString& name, const QString& caption, const QStrin
     layout->addWidget(m_toolbar);
     layout->addWidget(m_view, 1);
     const QSize gridSize = m_view->sizeForRecords(kRowsInView);
-    // As wide as the nine columns; as tall as the user likes.
-    setFixedWidth(gridSize.width());
-    setMinimumHeight(m_toolbar->sizeHint().height() + m_view->sizeForRecords(3).height());
+    m_view->setMinimumSize(m_view->sizeForRecords(MinimumRecords, MinimumColumns));
     resize(gridSize.width(), gridSize.height() + m_toolbar->sizeHint().height());
+    WindowPlacement::manage(this);
 }
 
 int MemoryList::dataRows() const

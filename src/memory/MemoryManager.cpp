@@ -12,6 +12,7 @@
 #include "TextGrid.h"
 #include "ValueText.h"
 #include "Waits.h"
+#include "WindowPlacement.h"
 
 #include <QCloseEvent>
 #include <QElapsedTimer>
@@ -115,7 +116,14 @@ MemoryManager::MemoryManager(AppState& state, CommandChannel& channel, Prompts& 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(top);
     layout->addWidget(m_message);
-    setFixedSize(sizeHint());
+    // Opens with twelve sets in view, all four columns; smaller as the user likes.
+    top->setStretch(0, 1);
+    layout->setStretch(0, 1);
+    const QSize opening = sizeHint();
+    m_setView->setMinimumSize(m_setView->sizeForRecords(MinimumRecords, MinimumColumns));
+    m_setView->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    resize(opening);
+    WindowPlacement::manage(this);
 }
 
 MemoryManager::~MemoryManager()
@@ -185,6 +193,7 @@ void MemoryManager::showSet(int row)
 
     auto* list = new DataList(m_state, m_prompts, m_transfer, m_mainWindow);
     m_dataList = list;
+    WindowPlacement::setOpener(list, this);
     placeList(list, ListPlace::Right);
     list->show();
     list->raise();
@@ -221,6 +230,7 @@ void MemoryManager::readManual()
         return;
     if (!m_manualList || m_manualList->isClosed()) {
         m_manualList = new ManualList(m_state, m_transfer, m_mainWindow);
+        WindowPlacement::setOpener(m_manualList, this);
         placeList(m_manualList, ListPlace::Below);
     }
     ManualList* list = m_manualList;

@@ -1,7 +1,5 @@
 #include "LcdPicture.h"
 
-#include "LcdScreen.h"
-
 #include <QPainter>
 #include <QPainterPath>
 
@@ -21,7 +19,7 @@ void LcdPicture::paintEvent(QPaintEvent*)
     QPainter p(this);
     p.setRenderHint(QPainter::Antialiasing);
     p.setRenderHint(QPainter::TextAntialiasing);
-    const QColor ink = LcdScreen::inkColor();
+    const QColor ink = palette().color(QPalette::WindowText);
     const QRectF r = rect();
 
     switch (m_shape) {

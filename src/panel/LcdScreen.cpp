@@ -11,13 +11,6 @@ const QColor kGlassTop(0xc6, 0xd0, 0xb4);
 const QColor kGlassBottom(0xa9, 0xb6, 0x98);
 const QColor kInk(0x1b, 0x22, 0x18);
 
-QColor ghostColor()
-{
-    QColor c = kInk;
-    c.setAlpha(20);
-    return c;
-}
-
 } // namespace
 
 LcdScreen::LcdScreen(QWidget* parent) : QWidget(parent)
@@ -29,6 +22,20 @@ LcdScreen::LcdScreen(QWidget* parent) : QWidget(parent)
 QColor LcdScreen::inkColor()
 {
     return kInk;
+}
+
+QColor LcdScreen::unlitColor()
+{
+    QColor c = kInk;
+    c.setAlpha(20);
+    return c;
+}
+
+void LcdScreen::clearGhosts()
+{
+    m_ghosts.clear();
+    m_face = QPixmap();
+    update();
 }
 
 void LcdScreen::addGhost(const QRect& rect, const QString& text, const QFont& font,
@@ -66,7 +73,7 @@ void LcdScreen::renderFace()
     sheen.setColorAt(1.0, QColor(255, 255, 255, 0));
     p.fillRect(r, sheen);
 
-    p.setPen(ghostColor());
+    p.setPen(unlitColor());
     for (const Ghost& g : m_ghosts) {
         p.setFont(g.font);
         p.drawText(g.rect, static_cast<int>(g.alignment), g.text);

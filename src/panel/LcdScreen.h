@@ -16,10 +16,14 @@ public:
 
     /// The colour of lit segments and indicator words.
     [[nodiscard]] static QColor inkColor();
+    /// The faint tone of the unlit segments behind the digits.
+    [[nodiscard]] static QColor unlitColor();
 
     /// Draws `text` unlit behind a cell at `rect` (in this widget's pixels).
     void addGhost(const QRect& rect, const QString& text, const QFont& font,
                   Qt::Alignment alignment);
+    /// Takes every unlit cell away, before the cells are laid out again.
+    void clearGhosts();
 
 protected:
     void paintEvent(QPaintEvent* event) override;

@@ -8,6 +8,7 @@
 #include "PanelLayout.h"
 #include "PanelModel.h"
 #include "ToolbarImages.h"
+#include "WindowPlacement.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -19,6 +20,7 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QRadialGradient>
+#include <QStyle>
 #include <QToolBar>
 
 namespace {
@@ -60,6 +62,12 @@ const std::array<QString, PanelLayout::RangeSteps> kRangeLegends{
     QStringLiteral("4"),      QStringLiteral("40"), QStringLiteral("400")};
 
 const QColor kPrintColour(0xc9, 0xcd, 0xd3);
+
+// Toolbar images at the design size, and when the picture is narrower than that.
+constexpr int kIcon = 24;
+constexpr int kSmallIcon = 16;
+// The smallest picture, as a share of its design size.
+constexpr qreal kSmallestZoom = 0.7;
 
 bool isLabelLook(CellLook look)
 {
@@ -125,7 +133,8 @@ void setInk(QWidget* w, const QColor& colour)
 
 } // namespace
 
-Panel::Panel(QWidget* parent) : QWidget(parent), m_scale(TwipsScale::forScreen(screen()))
+Panel::Panel(QWidget* parent)
+    : QWidget(parent), m_design(TwipsScale::forScreen(screen())), m_scale(m_design)
 {
     setObjectName(QStringLiteral("Panel"));
     setWindowTitle(kTitle);
@@ -135,20 +144,113 @@ Panel::Panel(QWidget* parent) : QWidget(parent), m_scale(TwipsScale::forScreen(s
     buildKeys();
     buildStatusLine();
 
-    const QSize client(m_scale.px(PanelLayout::ClientWidth),
-                       m_scale.px(PanelLayout::ClientHeight) + m_toolbarHeight);
-    m_toolbar->setGeometry(0, 0, client.width(), m_toolbarHeight);
-    setFixedSize(client);
+    // Below this the indicator words and the status line can no longer be told apart.
+    setMinimumSize(sizeAt(kSmallestZoom));
+    resize(sizeHint());
+    layOutFace();
+    WindowPlacement::manage(this);
+}
+
+QSize Panel::sizeAt(qreal zoom) const
+{
+    const TwipsScale s(m_design.dpi() * zoom);
+    return {s.px(PanelLayout::ClientWidth),
+            s.px(PanelLayout::ClientHeight) + m_toolbarHeights[zoom < 1.0 ? 1 : 0]};
+}
+
+QSize Panel::sizeHint() const
+{
+    return sizeAt(1.0);
+}
+
+void Panel::fitHeight(const QRect& available)
+{
+    // A title bar is not part of the window yet; leave room for a generous one.
+    const int titleBar = style()->pixelMetric(QStyle::PM_TitleBarHeight) + 12;
+    const int room = available.height() - titleBar;
+    if (room <= 0 || height() <= room)
+        return;
+    const qreal zoom = qreal(room - m_toolbarHeights[1]) / m_design.px(PanelLayout::ClientHeight);
+    resize(sizeAt(zoom).expandedTo(minimumSize()));
+}
+
+void Panel::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    layOutFace();
 }
 
 QRect Panel::place(const QRect& twips) const
 {
-    return m_scale.rect(twips).translated(0, m_toolbarHeight);
+    return m_scale.rect(twips).translated(m_faceAt);
 }
 
 QRect Panel::placeOnGlass(const QRect& twips) const
 {
     return m_scale.rect(twips).translated(-m_scale.rect(PanelLayout::Glass).topLeft());
+}
+
+void Panel::addPiece(QWidget* widget, const QRect& twips, bool onGlass, Face face, int fontTwips)
+{
+    Piece piece;
+    piece.widget = widget;
+    piece.twips = twips;
+    piece.onGlass = onGlass;
+    piece.face = face;
+    piece.fontTwips = fontTwips;
+    m_pieces.push_back(piece);
+}
+
+QFont Panel::fontOf(Face face, int twips) const
+{
+    const int px = m_scale.px(twips);
+    switch (face) {
+    case Face::Segment:
+        return LcdFonts::segment(px);
+    case Face::Ink:
+        return LcdFonts::ink(px);
+    case Face::Caption:
+        return LcdFonts::caption(px);
+    case Face::None:
+        break;
+    }
+    return font();
+}
+
+void Panel::layOutFace()
+{
+    // The toolbar keeps its buttons in reach: smaller ones once the picture is narrower than
+    // its design width.
+    const bool narrow = width() < sizeHint().width();
+    m_toolbar->setIconSize(narrow ? QSize(kSmallIcon, kSmallIcon) : QSize(kIcon, kIcon));
+    m_toolbarHeight = m_toolbarHeights[narrow ? 1 : 0];
+    m_toolbar->setGeometry(0, 0, width(), m_toolbarHeight);
+
+    const qreal zoom =
+        qMin(qreal(width()) / m_design.px(PanelLayout::ClientWidth),
+             qreal(height() - m_toolbarHeight) / m_design.px(PanelLayout::ClientHeight));
+    m_scale = TwipsScale(m_design.dpi() * (qFuzzyCompare(zoom, 1.0) ? 1.0 : zoom));
+    const QSize face(m_scale.px(PanelLayout::ClientWidth), m_scale.px(PanelLayout::ClientHeight));
+    m_faceAt = QPoint(qMax(0, (width() - face.width()) / 2),
+                      m_toolbarHeight + qMax(0, (height() - m_toolbarHeight - face.height()) / 2));
+
+    m_lcd->setGeometry(place(PanelLayout::Glass));
+    m_lcd->clearGhosts();
+    for (const Piece& piece : m_pieces) {
+        const QFont font = fontOf(piece.face, piece.fontTwips);
+        QRect rect = piece.onGlass ? placeOnGlass(piece.twips) : place(piece.twips);
+        if (!piece.widthText.isEmpty())
+            rect.setWidth(QFontMetrics(font).horizontalAdvance(piece.widthText) + 2);
+        if (piece.face != Face::None)
+            piece.widget->setFont(font);
+        // A fixed size keeps text changes from asking for a relayout.
+        piece.widget->setFixedSize(rect.size());
+        piece.widget->move(rect.topLeft());
+        if (!piece.ghost.isEmpty())
+            m_lcd->addGhost(rect, piece.ghost, font, piece.alignment);
+    }
+    m_body = QPixmap();
+    update();
 }
 
 void Panel::buildToolbar()
@@ -157,7 +259,7 @@ void Panel::buildToolbar()
     m_toolbar->setObjectName(QStringLiteral("Toolbar1"));
     m_toolbar->setMovable(false);
     m_toolbar->setFloatable(false);
-    m_toolbar->setIconSize(QSize(24, 24));
+    m_toolbar->setIconSize(QSize(kIcon, kIcon));
     m_toolbar->setToolButtonStyle(Qt::ToolButtonIconOnly);
     m_toolbar->setContextMenuPolicy(Qt::PreventContextMenu);
     for (int n = 1; n <= ToolbarImageCount; ++n) {
@@ -175,7 +277,10 @@ void Panel::buildToolbar()
     connect(m_toolbar, &QToolBar::actionTriggered, this, [this](QAction* action) {
         emit toolbarButtonClicked(action->property("Key").toString());
     });
-    m_toolbarHeight = m_toolbar->sizeHint().height();
+    m_toolbar->setIconSize(QSize(kSmallIcon, kSmallIcon));
+    m_toolbarHeights[1] = m_toolbar->sizeHint().height();
+    m_toolbar->setIconSize(QSize(kIcon, kIcon));
+    m_toolbarHeights[0] = m_toolbarHeight = m_toolbar->sizeHint().height();
 }
 
 void Panel::buildLcd()
@@ -184,23 +289,19 @@ void Panel::buildLcd()
     name->setObjectName(QStringLiteral("LblName"));
     name->setTextFormat(Qt::PlainText);
     name->setAlignment(Qt::AlignCenter);
-    name->setFont(LcdFonts::caption(m_scale.px(PanelLayout::NameFont)));
     setInk(name, kPrintColour);
-    name->setGeometry(place(PanelLayout::Name));
+    addPiece(name, PanelLayout::Name, false, Face::Caption, PanelLayout::NameFont);
 
     m_lcd = new LcdScreen(this);
-    m_lcd->setGeometry(place(PanelLayout::Glass));
-
     for (int i = 0; i < CellCount; ++i)
         m_cells[i] = createCell(static_cast<Cell>(i));
 
-    const QFont legend = LcdFonts::ink(m_scale.px(PanelLayout::WordFont - 15));
     for (int k = 0; k < PanelLayout::RangeSteps; ++k) {
         auto* scale = new LcdPicture(LcdPicture::Shape::Scale, kRangeLegends[k], m_lcd);
         scale->setObjectName(QStringLiteral("ImgR_%1").arg(k));
-        scale->setFont(legend);
-        scale->setGeometry(placeOnGlass(PanelLayout::rangeScale(k)));
+        addPiece(scale, PanelLayout::rangeScale(k), true, Face::Ink, PanelLayout::WordFont - 15);
     }
+    paintLcdInk();
 }
 
 QWidget* Panel::createCell(Cell cell)
@@ -208,48 +309,52 @@ QWidget* Panel::createCell(Cell cell)
     const CellPlace where = PanelLayout::cellPlace(cell);
     const QString caption = cellCaption(cell);
 
-    QFont font;
+    Piece piece;
+    piece.twips = where.twips;
+    piece.onGlass = where.look != CellLook::ValueHolder;
     switch (where.look) {
     case CellLook::BigDigit:
     case CellLook::BigMinus:
-        font = LcdFonts::segment(m_scale.px(PanelLayout::BigDigitFont));
+        piece.face = Face::Segment;
+        piece.fontTwips = PanelLayout::BigDigitFont;
         break;
     case CellLook::BigPoint:
         // The segment face's own point is a speck at this size; a round dot reads better.
-        font = LcdFonts::ink(m_scale.px(PanelLayout::BigPointFont));
+        piece.face = Face::Ink;
+        piece.fontTwips = PanelLayout::BigPointFont;
         break;
     case CellLook::SmallDigits:
     case CellLook::SmallValue:
     case CellLook::SmallColon:
-        font = LcdFonts::segment(m_scale.px(PanelLayout::SmallDigitFont));
+        piece.face = Face::Segment;
+        piece.fontTwips = PanelLayout::SmallDigitFont;
         break;
     case CellLook::Symbol:
-        font = LcdFonts::ink(m_scale.px(PanelLayout::SymbolFont));
+        piece.face = Face::Ink;
+        piece.fontTwips = PanelLayout::SymbolFont;
         break;
     default:
-        font = LcdFonts::ink(m_scale.px(PanelLayout::WordFont));
+        piece.face = Face::Ink;
+        piece.fontTwips = PanelLayout::WordFont;
         break;
     }
-
-    QRect twips = where.twips;
-    QRect rect = where.look == CellLook::ValueHolder ? place(twips) : placeOnGlass(twips);
-    if (twips.width() == 0) // as wide as the caption, like an auto-sized label
-        rect.setWidth(QFontMetrics(font).horizontalAdvance(caption) + 2);
+    if (where.twips.width() == 0) // as wide as the caption, like an auto-sized label
+        piece.widthText = caption;
 
     QWidget* widget = nullptr;
     if (isLabelLook(where.look)) {
-        auto* label =
-            new QLabel(caption, where.look == CellLook::ValueHolder ? static_cast<QWidget*>(this)
-                                                                    : static_cast<QWidget*>(m_lcd));
+        auto* label = new QLabel(caption, piece.onGlass ? static_cast<QWidget*>(m_lcd)
+                                                        : static_cast<QWidget*>(this));
         label->setTextFormat(Qt::PlainText);
         label->setAlignment(alignmentFor(where.look));
         label->setMargin(0);
-        setInk(label, LcdScreen::inkColor());
         m_labels[cellIndex(cell)] = label;
         widget = label;
-        const QString ghost = ghostFor(cell, where.look);
-        if (!ghost.isEmpty())
-            m_lcd->addGhost(rect, ghost, font, alignmentFor(where.look));
+        // Only the segment face draws a digit inside the unlit 8; another face would show two
+        // different glyphs over each other.
+        if (piece.face != Face::Segment || LcdFonts::hasSegmentFont())
+            piece.ghost = ghostFor(cell, where.look);
+        piece.alignment = alignmentFor(where.look);
     } else {
         LcdPicture::Shape shape = LcdPicture::Shape::Glyph;
         if (where.look == CellLook::Boxed)
@@ -264,22 +369,19 @@ QWidget* Panel::createCell(Cell cell)
         widget = picture;
     }
     widget->setObjectName(cellName(cell));
-    widget->setFont(font);
-    // A fixed size keeps text changes from asking for a relayout.
-    widget->setFixedSize(rect.size());
-    widget->move(rect.topLeft());
     if (where.look == CellLook::ValueHolder)
         widget->hide();
+    piece.widget = widget;
+    m_pieces.push_back(piece);
     return widget;
 }
 
 void Panel::buildKeys()
 {
-    const QFont keyFont = LcdFonts::caption(m_scale.px(PanelLayout::KeyFont));
     for (int k = 0; k < PanelLayout::ArrowKeyCount; ++k) {
         auto* key = new KeyFace(k, KeyFace::Tone::Dark, kArrowShapes[k], QString(), this);
         key->setObjectName(QStringLiteral("CmdArrow_%1").arg(k));
-        key->setGeometry(place(PanelLayout::arrowKey(k)));
+        addPiece(key, PanelLayout::arrowKey(k));
         connect(key, &KeyFace::pressed, this, &Panel::arrowPressed);
         connect(key, &KeyFace::released, this, &Panel::arrowReleased);
         m_arrowKeys[k] = key;
@@ -288,8 +390,7 @@ void Panel::buildKeys()
         auto* key =
             new KeyFace(k, KeyFace::Tone::Gray, KeyFace::Arrow::None, kGrayCaptions[k], this);
         key->setObjectName(QStringLiteral("CmdGray_%1").arg(k));
-        key->setFont(keyFont);
-        key->setGeometry(place(PanelLayout::grayKey(k)));
+        addPiece(key, PanelLayout::grayKey(k), false, Face::Caption, PanelLayout::KeyFont);
         connect(key, &KeyFace::pressed, this, &Panel::grayPressed);
         connect(key, &KeyFace::released, this, &Panel::grayReleased);
         m_grayKeys[k] = key;
@@ -298,12 +399,11 @@ void Panel::buildKeys()
     m_rangeButton = new QPushButton(QStringLiteral("Range"), this);
     m_rangeButton->setObjectName(QStringLiteral("CmdRange"));
     m_rangeButton->setFocusPolicy(Qt::NoFocus);
-    m_rangeButton->setFont(keyFont);
     QPalette dark = m_rangeButton->palette();
     dark.setColor(QPalette::Button, QColor(0x3c, 0x40, 0x46));
     dark.setColor(QPalette::ButtonText, kPrintColour);
     m_rangeButton->setPalette(dark);
-    m_rangeButton->setGeometry(place(PanelLayout::Range));
+    addPiece(m_rangeButton, PanelLayout::Range, false, Face::Caption, PanelLayout::KeyFont);
     connect(m_rangeButton, &QPushButton::clicked, this, &Panel::rangeClicked);
 }
 
@@ -316,9 +416,8 @@ QLabel* Panel::createStatusLabel(const QString& name, const QString& text, const
     label->setObjectName(name);
     label->setTextFormat(Qt::PlainText);
     label->setAlignment(alignment);
-    label->setFont(LcdFonts::caption(m_scale.px(PanelLayout::StatusFont)));
     setInk(label, kPrintColour);
-    label->setGeometry(place(twips));
+    addPiece(label, twips, false, Face::Caption, PanelLayout::StatusFont);
     return label;
 }
 
@@ -367,6 +466,27 @@ void Panel::setKeyFaceDown(bool arrow, int index, bool down)
         m_arrowKeys[index]->setFaceDown(down);
     else if (!arrow && index >= 0 && index < PanelLayout::GrayKeyCount)
         m_grayKeys[index]->setFaceDown(down);
+}
+
+void Panel::setLcdStale(bool stale)
+{
+    if (m_stale == stale)
+        return;
+    m_stale = stale;
+    paintLcdInk();
+}
+
+void Panel::paintLcdInk()
+{
+    // Over its unlit segments a stale cell shows those alone: its lit ones are a part of them.
+    for (const Piece& piece : m_pieces) {
+        if (!piece.onGlass)
+            continue;
+        QColor ink = LcdScreen::inkColor();
+        if (m_stale)
+            ink = piece.ghost.isEmpty() ? LcdScreen::unlitColor() : QColor(Qt::transparent);
+        setInk(piece.widget, ink);
+    }
 }
 
 void Panel::setRecordingLook(bool recording)

@@ -8,6 +8,7 @@
 #include <QWidget>
 
 #include <array>
+#include <vector>
 
 class KeyFace;
 class LcdScreen;
@@ -20,7 +21,8 @@ class QToolBar;
 
 /// The main window: a picture of the meter whose LCD cells mirror a PanelModel, the meter's
 /// keys, the "Range" button, the status line and the toolbar. It only shows what it is given
-/// and reports what the user does; it knows nothing of the serial line.
+/// and reports what the user does; it knows nothing of the serial line. The picture scales
+/// with the window and keeps its proportions; its design size is the size hint.
 class Panel : public QWidget
 {
     Q_OBJECT
@@ -36,6 +38,15 @@ public:
     /// Shows arrow key (`arrow`) or grey key `index` pressed (`down`) or raised. The keys
     /// already follow the mouse by themselves; this is for a controller that drives them.
     void setKeyFaceDown(bool arrow, int index, bool down);
+    /// While the link is lost the lit LCD segments take the unlit segments' tone, so a stale
+    /// reading does not pass for a live one.
+    void setLcdStale(bool stale);
+    /// Shrinks the window, keeping the picture's proportions, so that it and a title bar fit
+    /// the height of `available` (a screen's free area). A window that fits keeps its size.
+    void fitHeight(const QRect& available);
+
+    [[nodiscard]] QSize sizeHint() const override;
+
     /// Toolbar button 1 while a PC recording runs: the stop image and "Stop Recording";
     /// otherwise the save image and "Save As".
     void setRecordingLook(bool recording);
@@ -52,7 +63,7 @@ public:
     [[nodiscard]] QLabel* fileNameLabel() const { return m_fileNameLabel; }
     /// `Toolbar1`.
     [[nodiscard]] QToolBar* toolbar() const { return m_toolbar; }
-    /// Converts the window's twips to this screen's pixels.
+    /// Converts the window's twips to pixels of the picture at its present size.
     [[nodiscard]] const TwipsScale& scale() const { return m_scale; }
 
 signals:
@@ -75,18 +86,49 @@ signals:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    /// How a piece of the picture takes its font.
+    enum class Face
+    {
+        None,
+        Segment,
+        Ink,
+        Caption
+    };
+    /// A widget of the picture and where it goes, so that it can follow the window's size.
+    struct Piece
+    {
+        QWidget* widget = nullptr;
+        QRect twips;
+        bool onGlass = false;
+        Face face = Face::None;
+        int fontTwips = 0;
+        QString ghost;                // drawn unlit behind it on the glass
+        Qt::Alignment alignment = {}; // of the ghost
+        QString widthText;            // when set, as wide as this text
+    };
+
+    void addPiece(QWidget* widget, const QRect& twips, bool onGlass = false, Face face = Face::None,
+                  int fontTwips = 0);
     void buildToolbar();
     void buildLcd();
     void buildKeys();
     void buildStatusLine();
     QWidget* createCell(Cell cell);
-    /// Names, fills and places `label` (a plain QLabel when none is given) on the status line.
+    /// Names and fills `label` (a plain QLabel when none is given) on the status line.
     QLabel* createStatusLabel(const QString& name, const QString& text, const QRect& twips,
                               Qt::Alignment alignment, QLabel* label = nullptr);
+    /// Scales the picture to the window and puts every piece in its place.
+    void layOutFace();
+    /// Gives the cells on the glass the ink of a live or of a stale reading.
+    void paintLcdInk();
+    [[nodiscard]] QFont fontOf(Face face, int twips) const;
+    /// The window size at which the picture is drawn `zoom` times its design size.
+    [[nodiscard]] QSize sizeAt(qreal zoom) const;
     void showCell(int index, const CellState& state);
     void renderBody();
     /// A rectangle of the client area in twips, as pixels of this window (below the toolbar).
@@ -94,8 +136,13 @@ private:
     /// The same, as pixels of the LCD glass.
     [[nodiscard]] QRect placeOnGlass(const QRect& twips) const;
 
-    TwipsScale m_scale;
+    TwipsScale m_design; // the screen's own scale: the picture at its design size
+    TwipsScale m_scale;  // the picture at its present size
+    QPoint m_faceAt;     // top-left of the picture; the window may be wider or taller
     int m_toolbarHeight = 0;
+    std::array<int, 2> m_toolbarHeights{}; // with large and with small images
+    bool m_stale = false;
+    std::vector<Piece> m_pieces;
     QToolBar* m_toolbar = nullptr;
     QAction* m_saveAction = nullptr;
     LcdScreen* m_lcd = nullptr;

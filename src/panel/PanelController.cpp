@@ -18,6 +18,7 @@
 #include "Waits.h"
 
 #include <QLabel>
+#include <QScreen>
 
 PanelController::PanelController(AppState& state, Panel& window, QIODevice* port,
                                  const PortChoice& choice, Clock& clock, Prompts& prompts,
@@ -40,12 +41,17 @@ PanelController::PanelController(AppState& state, Panel& window, QIODevice* port
     m_memory = new MemoryDownload(state, m_session.channel(), m_session.link(), prompts,
                                   m_fileTransfer, &m_window, this);
 
-    connect(&m_session.poll(), &PollCycle::frameDecoded, this, &PanelController::showChangedCells);
+    connect(&m_session.poll(), &PollCycle::frameDecoded, this, [this] {
+        m_window.setLcdStale(false); // a decoded frame: the reading is live again
+        showChangedCells();
+    });
 
     QLabel* linkLabel = m_window.linkLabel();
     MeterLink& link = m_session.link();
-    connect(&link, &MeterLink::linkLost, linkLabel,
-            [linkLabel] { linkLabel->setText(QStringLiteral("No COM")); });
+    connect(&link, &MeterLink::linkLost, linkLabel, [this, linkLabel] {
+        linkLabel->setText(QStringLiteral("No COM"));
+        m_window.setLcdStale(true);
+    });
     connect(&link, &MeterLink::blinkStep, linkLabel,
             [linkLabel] { linkLabel->setVisible(linkLabel->isHidden()); });
     connect(&link, &MeterLink::linkRestored, linkLabel, [linkLabel](const QString& caption) {
@@ -78,6 +84,8 @@ PanelController::~PanelController()
 void PanelController::load()
 {
     m_window.move(0, 0);
+    if (const QScreen* screen = m_window.screen())
+        m_window.fitHeight(screen->availableGeometry());
     m_state.ComparatorBusy = false;
     m_state.PcSamplingSeconds = 2;
     m_state.SampleTimeStamp = m_clock.now().toString(QStringLiteral("hh:mm:ss"));

@@ -11,6 +11,7 @@
 #include "ListImages.h"
 #include "Prompts.h"
 #include "TextGrid.h"
+#include "WindowPlacement.h"
 #include "WindowToolbar.h"
 
 #include <QCloseEvent>
@@ -22,7 +23,8 @@ namespace {
 
 constexpr int kColumns = 9;
 constexpr int kCurrentColumn = 4;
-// Rows in view below the titles; from the row after them on the list scrolls by itself.
+// Rows in view below the titles when the window opens; once they are full the list scrolls by
+// itself.
 constexpr int kRowsInView = 15;
 
 } // namespace
@@ -55,13 +57,14 @@ RealTimeList::RealTimeList(AppState& state, Prompts& prompts, FileTransfer& tran
     layout->addWidget(m_toolbar);
     layout->addWidget(m_view);
     const QSize gridSize = m_view->sizeForRecords(kRowsInView);
-    m_view->setFixedSize(gridSize);
-    setFixedSize(gridSize.width(), gridSize.height() + m_toolbar->sizeHint().height());
+    m_view->setMinimumSize(m_view->sizeForRecords(MinimumRecords, MinimumColumns));
+    resize(gridSize.width(), gridSize.height() + m_toolbar->sizeHint().height());
 
     if (mainWindow) {
         const QRect main = mainWindow->frameGeometry();
         move(main.x() + main.width(), main.y());
     }
+    WindowPlacement::manage(this);
 }
 
 void RealTimeList::showCurrentTitle(bool milliAmps)
@@ -81,7 +84,7 @@ void RealTimeList::addRow(QStringView line)
         m_firstDate = stamp ? dateNearest(*stamp, now) : now.date();
     }
     m_view->setCurrentRow(row);
-    if (row > kRowsInView)
+    if (row > m_view->recordsInView())
         m_view->setTopRow(m_view->topRow() + 1);
 }
 

@@ -1,6 +1,7 @@
 #include "SamplingChoice.h"
 
 #include "AppState.h"
+#include "WindowPlacement.h"
 
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -44,6 +45,7 @@ SamplingChoice::SamplingChoice(AppState& state, QWidget* mainWindow)
         const QRect main = mainWindow->frameGeometry();
         move(main.width() / 2, main.height() / 2);
     }
+    WindowPlacement::manage(this);
 }
 
 void SamplingChoice::okClicked()

@@ -7,6 +7,7 @@
 #include "ProgressText.h"
 #include "Prompts.h"
 #include "TextGrid.h"
+#include "WindowPlacement.h"
 
 #include <QButtonGroup>
 #include <QCloseEvent>
@@ -17,7 +18,6 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QScreen>
 #include <QVBoxLayout>
 
 namespace {
@@ -29,6 +29,9 @@ struct Column
     const char* header;
     int widthChars; // the column is as wide as this many "A"s in the grid's font
 };
+// Sets in view when the window opens; fewer once the user makes it smaller.
+constexpr int kRecordsInView = 12;
+
 constexpr std::array<Column, 5> kColumns{{
     {"No.s", 5},
     {"Ohm-H", 17},
@@ -69,8 +72,7 @@ Comparator::Comparator(AppState& state, CommandChannel& channel, MeterLink& link
     m_view = new GridView(this);
     m_view->setGrid(m_grid);
     m_view->setColumnWidthTexts(widthTexts);
-    m_view->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    m_view->setMinimumSize(m_view->sizeForRecords(12));
+    m_view->setFixedSize(m_view->sizeForRecords(kRecordsInView));
     connect(m_view, &QAbstractItemView::clicked, this,
             [this](const QModelIndex& index) { loadClickedRow(index.row() + 1); });
 
@@ -119,6 +121,8 @@ Comparator::Comparator(AppState& state, CommandChannel& channel, MeterLink& link
     layout->addWidget(message);
     layout->addLayout(limits);
     layout->addLayout(bottom);
+    // However narrow the window, the message never wraps into more lines than it has room for.
+    message->setMinimumHeight(message->heightForWidth(limits->minimumSize().width()));
     connect(&m_reader, &StreamReader::progress, this,
             [this](qsizetype received, qsizetype expected) {
                 setWindowTitle(percentCompleted(received, expected));
@@ -169,21 +173,20 @@ QWidget* Comparator::buildLimit(const QString& title, const QString& digitName,
     return frame;
 }
 
-// Beside the main window when the screen has room, otherwise over it.
+// Beside the main window; where that is taken or off the screen, the placement rule finds
+// the nearest free place.
 void Comparator::place(QWidget* mainWindow)
 {
     adjustSize();
-    if (!mainWindow)
-        return;
-    const QRect main = mainWindow->frameGeometry();
-    QPoint at(main.right() + 1, main.top());
-    if (const QScreen* screen = mainWindow->screen()) {
-        const QRect room = screen->availableGeometry();
-        if (at.x() + width() > room.right())
-            at.setX(qMax(room.left(), room.right() - width()));
-        at.setY(qBound(room.top(), at.y(), qMax(room.top(), room.bottom() - height())));
+    const QSize opening = size();
+    m_view->setMinimumSize(m_view->sizeForRecords(MinimumRecords, MinimumColumns));
+    m_view->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    resize(opening);
+    if (mainWindow) {
+        const QRect main = mainWindow->frameGeometry();
+        move(main.right() + 1, main.top());
     }
-    move(at);
+    WindowPlacement::manage(this);
 }
 
 void Comparator::readTable()

@@ -9,6 +9,7 @@
 #include "Prompts.h"
 #include "TwipsScale.h"
 #include "Waits.h"
+#include "WindowPlacement.h"
 
 #include <QFontDatabase>
 #include <QGridLayout>
@@ -131,6 +132,7 @@ RTCSetup::RTCSetup(AppState& state, CommandChannel& channel, Clock& clock, Promp
     connect(&m_timer, &QTimer::timeout, this, &RTCSetup::tick);
 
     place(mainWindow);
+    WindowPlacement::manage(this);
     m_timer.start();
 }
 

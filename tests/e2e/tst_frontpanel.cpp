@@ -2,6 +2,7 @@
 // serial port, and the meter emulator on a pseudo-terminal.
 #include "Fetch.h"
 #include "FrontPanel.h"
+#include "LcdScreen.h"
 #include "Startup.h"
 
 #include <QPushButton>
@@ -237,11 +238,21 @@ void TestFrontPanel::noComBlinksAfterSilenceAndRecovers()
     QTRY_VERIFY(p.state.reading.valueTexts[0] == "12.60");
     // The link-lost wait runs inside a poll tick, so the label is watched from its blink
     // steps; after a few of them the meter sends again.
+    // Meanwhile the LCD shows its last reading in the unlit segments' tone: a word in that tone,
+    // a digit not at all over its unlit 8.
+    const auto ink = [&p](const char* cell) {
+        return p.find(cell)->palette().color(QPalette::WindowText);
+    };
+    QCOMPARE(ink("LcdInCap"), LcdScreen::inkColor());
     QStringList texts;
     QList<bool> shown;
+    QList<QColor> words;
+    QList<QColor> digits;
     connect(&p.controller->session().link(), &MeterLink::blinkStep, this, [&] {
         texts << p.text("LblCOM");
         shown << p.shown("LblCOM");
+        words << ink("LcdInCap");
+        digits << ink("HighV_2");
         if (shown.size() == 4)
             p.meter.sim.setFault(MeterSim::Fault::None);
     });
@@ -250,6 +261,11 @@ void TestFrontPanel::noComBlinksAfterSilenceAndRecovers()
     QVERIFY(p.shown("LblCOM"));
     QCOMPARE(texts.first(), QString("No COM"));
     QVERIFY(shown.contains(true) && shown.contains(false));
+    QCOMPARE(words.first(), LcdScreen::unlitColor());
+    QCOMPARE(digits.first().alpha(), 0);
+    // The first frame after the silence brings the reading back.
+    QTRY_COMPARE(ink("LcdInCap"), LcdScreen::inkColor());
+    QCOMPARE(ink("HighV_2"), LcdScreen::inkColor());
 }
 
 QTEST_MAIN(TestFrontPanel)

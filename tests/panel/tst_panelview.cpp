@@ -2,7 +2,9 @@
 #include "CurrentReading.h"
 #include "DisplayDecoder.h"
 #include "KeyFace.h"
+#include "LcdScreen.h"
 #include "Panel.h"
+#include "PanelLayout.h"
 #include "PanelModel.h"
 #include "PortDialog.h"
 
@@ -75,6 +77,8 @@ private slots:
     void designCaptions_data();
     void designCaptions();
     void lcdCellsStayOnTheGlass();
+    void unlitSegmentsLieUnderTheLitOnes_data();
+    void unlitSegmentsLieUnderTheLitOnes();
     void showCellsTouchesOnlyFlagged_data();
     void showCellsTouchesOnlyFlagged();
     void showAllCellsMirrorsModel();
@@ -243,6 +247,54 @@ void TestPanelView::lcdCellsStayOnTheGlass()
         QCOMPARE(w->parentWidget(), glass);
         QVERIFY2(glass->rect().contains(w->geometry()), qPrintable(cellName(c)));
     }
+}
+
+void TestPanelView::unlitSegmentsLieUnderTheLitOnes_data()
+{
+    QTest::addColumn<double>("zoom"); // window size against the design size
+    QTest::newRow("design size") << 1.0;
+    QTest::newRow("smallest") << 0.7;
+    QTest::newRow("odd size") << 0.83;
+    QTest::newRow("large") << 1.7;
+}
+
+// Every digit lit as 8 covers its unlit 8 exactly: the glass with and without the unlit
+// segments under the lit ones differs only in the soft edges of the glyphs.
+void TestPanelView::unlitSegmentsLieUnderTheLitOnes()
+{
+    QFETCH(double, zoom);
+    Panel panel;
+    panel.resize(panel.sizeHint() * zoom);
+    for (int i = 0; i < CellCount; ++i) {
+        const Cell c = static_cast<Cell>(i);
+        auto* label = qobject_cast<QLabel*>(panel.cellWidget(c));
+        if (!label)
+            continue;
+        switch (PanelLayout::cellPlace(c).look) {
+        case CellLook::BigDigit:
+            label->setText("8");
+            break;
+        case CellLook::SmallValue:
+            label->setText("8.8.8.8");
+            break;
+        case CellLook::SmallDigits:
+            label->setText(QString(cellCaption(c).size(), '8'));
+            break;
+        default:
+            break;
+        }
+        label->show();
+    }
+    auto* glass = panel.findChild<LcdScreen*>("LcdScreen");
+    const QImage with = glass->grab().toImage();
+    glass->clearGhosts();
+    const QImage without = glass->grab().toImage();
+    int stray = 0;
+    for (int y = 0; y < with.height(); ++y) {
+        for (int x = 0; x < with.width(); ++x)
+            stray += qAbs(qGray(with.pixel(x, y)) - qGray(without.pixel(x, y))) > 6;
+    }
+    QCOMPARE(stray, 0);
 }
 
 void TestPanelView::showCellsTouchesOnlyFlagged_data()
