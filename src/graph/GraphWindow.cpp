@@ -6,7 +6,9 @@
 #include "Prompts.h"
 #include "ValueText.h"
 #include "WindowPrint.h"
+#include "WindowToolbar.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QComboBox>
 #include <QFrame>
@@ -215,6 +217,13 @@ GraphWindow::GraphWindow(Kind kind, Prompts& prompts, QWidget* parent)
     connect(m_graph, &GraphView::cursorChanged, this, &GraphWindow::onCursorChanged);
     connect(m_reset, &QPushButton::clicked, this, &GraphWindow::reset);
     connect(m_print, &QPushButton::clicked, this, &GraphWindow::print);
+    // The keys of the list and graph windows: Ctrl+P prints, as the button does; Esc closes.
+    auto* printKeys = new QAction(this);
+    addAction(printKeys);
+    giveShortcut(printKeys, m_print->text(), QKeySequence(QStringLiteral("Ctrl+P")));
+    m_print->setToolTip(printKeys->toolTip());
+    connect(printKeys, &QAction::triggered, m_print, &QPushButton::click);
+    closeOnEscape(this);
     for (AxisEdit* box : {m_min[0], m_min[1], m_max[0], m_max[1]})
         connect(box, &AxisEdit::valueChanged, this, &GraphWindow::onBoxChanged);
 }

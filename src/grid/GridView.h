@@ -8,6 +8,7 @@ class TextGrid;
 /// A read-only view of a TextGrid as a list window shows it: titles in the header, one
 /// line per record, fixed row height and column widths, the current record highlighted.
 /// Rows are counted as the grid counts them (row 0 = titles, the first record is row 1).
+/// Ctrl+A selects every record, Ctrl+C copies the selected cells as tab-separated lines.
 class GridView : public QTableView
 {
     Q_OBJECT
@@ -35,6 +36,13 @@ public:
     void setCurrentRow(int row);
     /// The current grid row, 0 when no record is current.
     [[nodiscard]] int currentRow() const;
+    /// The selected cells as a spreadsheet takes them: one line per row that holds one, its
+    /// cells in column order separated by tabs (an unselected cell between two selected ones
+    /// left empty), each line ended by a line feed.
+    [[nodiscard]] QString selectedText() const;
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     TextGrid* m_grid = nullptr;

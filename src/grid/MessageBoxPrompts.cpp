@@ -6,6 +6,7 @@
 #include <QInputDialog>
 #include <QMessageBox>
 #include <QPrintDialog>
+#include <QSettings>
 
 namespace {
 
@@ -27,6 +28,16 @@ QMessageBox::Icon boxIcon(Prompts::Icon icon)
 QWidget* ownerOr(QWidget* parent)
 {
     return parent ? parent : QApplication::activeWindow();
+}
+
+const QString kLastFolder = QStringLiteral("Files/LastFolder");
+
+// The folder of the last file chosen, in this run or an earlier one; empty (the working
+// folder) before the first, or when that folder is gone.
+QString lastFolder()
+{
+    const QString folder = QSettings().value(kLastFolder).toString();
+    return !folder.isEmpty() && QFileInfo(folder).isDir() ? folder : QString();
 }
 
 } // namespace
@@ -71,19 +82,20 @@ QString MessageBoxPrompts::input(const QString& prompt, const QString& title,
 }
 
 QString MessageBoxPrompts::saveFileName(QWidget* parent, const QStringList& filters,
-                                        const QString& suffix)
+                                        const QString& name, const QString& suffix)
 {
-    QFileDialog dialog(ownerOr(parent), QString(), m_folder);
+    QFileDialog dialog(ownerOr(parent), QString(), lastFolder());
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setDefaultSuffix(suffix);
     dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.selectFile(name);
     return chosenFile(dialog, filters);
 }
 
 QString MessageBoxPrompts::openFileName(QWidget* parent, const QString& title,
                                         const QStringList& filters)
 {
-    QFileDialog dialog(ownerOr(parent), title, m_folder);
+    QFileDialog dialog(ownerOr(parent), title, lastFolder());
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::ExistingFile);
     return chosenFile(dialog, filters);
@@ -100,7 +112,7 @@ QString MessageBoxPrompts::chosenFile(QFileDialog& dialog, const QStringList& fi
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return {};
     const QString path = dialog.selectedFiles().first();
-    m_folder = QFileInfo(path).absolutePath();
+    QSettings().setValue(kLastFolder, QFileInfo(path).absolutePath());
     return path;
 }
 

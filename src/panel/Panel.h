@@ -3,6 +3,7 @@
 #include "Cells.h"
 #include "TwipsScale.h"
 
+#include <QList>
 #include <QPixmap>
 #include <QString>
 #include <QWidget>
@@ -20,7 +21,9 @@ class QToolBar;
 
 /// The main window: a picture of the meter whose LCD cells mirror a PanelModel, the meter's
 /// keys, the "Range" button, the status line and the toolbar. It only shows what it is given
-/// and reports what the user does; it knows nothing of the serial line.
+/// and reports what the user does; it knows nothing of the serial line. The toolbar's commands
+/// have keyboard shortcuts (named in their tooltips), Tab walks the keys, and a context menu
+/// offers Help (F1), Keyboard shortcuts, About and Quit.
 class Panel : public QWidget
 {
     Q_OBJECT
@@ -52,6 +55,8 @@ public:
     [[nodiscard]] QLabel* fileNameLabel() const { return m_fileNameLabel; }
     /// `Toolbar1`.
     [[nodiscard]] QToolBar* toolbar() const { return m_toolbar; }
+    /// The context menu's entries, in order: Help, Keyboard shortcuts, About, Quit.
+    [[nodiscard]] const QList<QAction*>& menuActions() const { return m_menuActions; }
     /// Converts the window's twips to this screen's pixels.
     [[nodiscard]] const TwipsScale& scale() const { return m_scale; }
 
@@ -72,10 +77,15 @@ signals:
     void toolbarButtonClicked(const QString& key);
     /// The window is being closed, which ends the program.
     void closing();
+    /// Help asked for, opened at the section with this heading (empty: at the start).
+    void helpRequested(const QString& heading);
+    /// About asked for.
+    void aboutRequested();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -83,6 +93,7 @@ private:
     void buildLcd();
     void buildKeys();
     void buildStatusLine();
+    void buildMenu();
     QWidget* createCell(Cell cell);
     /// Names, fills and places `label` (a plain QLabel when none is given) on the status line.
     QLabel* createStatusLabel(const QString& name, const QString& text, const QRect& twips,
@@ -108,6 +119,7 @@ private:
     QLabel* m_recLabel = nullptr;
     QLabel* m_countLabel = nullptr;
     QLabel* m_fileNameLabel = nullptr;
+    QList<QAction*> m_menuActions;
     // The case, bezel and keypad never change; drawn once.
     QPixmap m_body;
 };

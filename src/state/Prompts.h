@@ -36,13 +36,14 @@ public:
     /// An input box: the entry, or an empty text for Cancel (as an input box gives).
     virtual QString input(const QString& prompt, const QString& title,
                           const QString& defaultText) = 0;
-    /// The save-file dialog: the chosen path, or empty for Cancel. The first of `filters` is
-    /// selected; `suffix` (such as "csv") is added to a name typed without one, else none is;
-    /// replacing an existing file is confirmed first.
-    virtual QString saveFileName(QWidget* parent, const QStringList& filters,
+    /// The save-file dialog: the chosen path, or empty for Cancel. It offers `name` in the
+    /// folder of the last file chosen in either file dialog (kept across runs). The first of
+    /// `filters` is selected; `suffix` (such as "csv") is added to a name typed without one,
+    /// else none is; replacing an existing file is confirmed first.
+    virtual QString saveFileName(QWidget* parent, const QStringList& filters, const QString& name,
                                  const QString& suffix = {}) = 0;
-    /// The open-file dialog with `title`: the chosen path, or empty for Cancel. The first of
-    /// `filters` is selected.
+    /// The open-file dialog with `title`, in the folder of the last file chosen: the chosen
+    /// path, or empty for Cancel. The first of `filters` is selected.
     virtual QString openFileName(QWidget* parent, const QString& title,
                                  const QStringList& filters) = 0;
     /// The print dialog for `printer` (printer, copies, orientation); false for Cancel.
