@@ -19,9 +19,10 @@ HelpWindow::HelpWindow(QWidget* parent) : QWidget(parent, Qt::Window)
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(m_browser);
-    // About 80 characters wide, so that the guide's tables fit; as tall as a page.
+    m_browser->document()->setDocumentMargin(fontMetrics().height() / 2);
+    // About 110 characters wide, so that the guide's tables fit; as tall as a page.
     const QFontMetrics metrics = fontMetrics();
-    resize(metrics.averageCharWidth() * 90, metrics.lineSpacing() * 40);
+    resize(metrics.averageCharWidth() * 120, metrics.lineSpacing() * 45);
     closeOnEscape(this);
 }
 
