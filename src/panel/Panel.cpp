@@ -33,10 +33,11 @@ struct PanelButton
 {
     const char* key;
     const char* toolTip;
-    const char* shortcut; // as QKeySequence reads it; none for Sampling and Erase
+    const char* shortcut; // as QKeySequence reads it; empty for none
 };
 
-// In index order; button n shows image n. Erase has no key: it destroys the meter's data.
+// In index order; button n shows image n. The everyday commands have shortcuts; Erase has
+// none, for a slip of the fingers must not destroy the meter's data.
 constexpr std::array<PanelButton, ToolbarImageCount> kToolbarButtons{{
     {"Save", "Save as", "Ctrl+S"},
     {"Open", "Open File to Read", "Ctrl+O"},
