@@ -94,8 +94,14 @@ void GridView::setCurrentRow(int row)
     if (!m_grid || row < 1 || row >= m_grid->rows())
         return;
     const QModelIndex current = m_grid->index(row - 1, 0);
-    selectionModel()->setCurrentIndex(current, QItemSelectionModel::ClearAndSelect |
-                                                   QItemSelectionModel::Rows);
+    // Several rows selected are the user's, to copy them: they stay selected while the list
+    // moves on (a row every few seconds while it records).
+    const QItemSelection selected = selectionModel()->selection();
+    const bool usersRows =
+        selected.size() > 1 || (selected.size() == 1 && selected.first().height() > 1);
+    selectionModel()->setCurrentIndex(current, usersRows ? QItemSelectionModel::NoUpdate
+                                                         : QItemSelectionModel::ClearAndSelect |
+                                                               QItemSelectionModel::Rows);
 }
 
 int GridView::currentRow() const

@@ -32,7 +32,8 @@ public:
     [[nodiscard]] int topRow() const;
     /// Scrolls so that grid row `row` is the first record line in view.
     void setTopRow(int row);
-    /// Makes grid row `row` (1..) the current, highlighted row without scrolling.
+    /// Makes grid row `row` (1..) the current, highlighted row without scrolling; when the
+    /// user has selected several rows, they stay selected instead.
     void setCurrentRow(int row);
     /// The current grid row, 0 when no record is current.
     [[nodiscard]] int currentRow() const;

@@ -189,13 +189,19 @@ void TestGrid::copySelectedCells_data()
 {
     QTest::addColumn<QList<int>>("clicked"); // records clicked, the first plainly, then Ctrl
     QTest::addColumn<bool>("all");           // Ctrl+A after the clicks
+    QTest::addColumn<bool>("added");         // then a fourth record added and made current
     QTest::addColumn<QString>("copied");     // "kept" when the clipboard stays as it was
-    QTest::newRow("nothing selected") << QList<int>{} << false << "kept";
-    QTest::newRow("one record, blanks kept") << QList<int>{2} << false << "2\t10:15:04\t 0.0(m)\n";
+    const QString every = "1\t10:15:02\t105.0(m)\n2\t10:15:04\t 0.0(m)\n3\t\t OL \n";
+    QTest::newRow("nothing selected") << QList<int>{} << false << false << "kept";
+    QTest::newRow("one record, blanks kept")
+        << QList<int>{2} << false << false << "2\t10:15:04\t 0.0(m)\n";
     QTest::newRow("two records in list order")
-        << QList<int>{3, 1} << false << "1\t10:15:02\t105.0(m)\n3\t\t OL \n";
-    QTest::newRow("every record") << QList<int>{2} << true
-                                  << "1\t10:15:02\t105.0(m)\n2\t10:15:04\t 0.0(m)\n3\t\t OL \n";
+        << QList<int>{3, 1} << false << false << "1\t10:15:02\t105.0(m)\n3\t\t OL \n";
+    QTest::newRow("every record") << QList<int>{2} << true << false << every;
+    // A recording list moves on while the user copies: the rows selected stay so; a single
+    // row is the list's own highlight, and moves on.
+    QTest::newRow("every record, one added") << QList<int>{2} << true << true << every;
+    QTest::newRow("one record, one added") << QList<int>{2} << false << true << "4\t\t\n";
 }
 
 void TestGrid::copySelectedCells()
@@ -217,6 +223,10 @@ void TestGrid::copySelectedCells()
     }
     if (fetched<bool>("all"))
         QTest::keyClick(&view, Qt::Key_A, Qt::ControlModifier);
+    if (fetched<bool>("added")) {
+        grid.appendRow(u"4");
+        view.setCurrentRow(4);
+    }
     QTest::keySequence(&view, QKeySequence::Copy);
     QCOMPARE(QGuiApplication::clipboard()->text(), fetched<QString>("copied"));
 }
