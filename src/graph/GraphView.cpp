@@ -1,5 +1,7 @@
 #include "GraphView.h"
 
+#include "GraphLibrary.h"
+
 #include <cmath>
 
 namespace {
@@ -417,4 +419,9 @@ void GraphView::replotNow()
     if (viewport() != rect())
         setViewport(rect());
     replot(QCustomPlot::rpImmediateRefresh);
+}
+
+QString graphLibrary()
+{
+    return QStringLiteral("QCustomPlot " QCUSTOMPLOT_VERSION_STR);
 }

@@ -5,6 +5,7 @@
 #include "Commands.h"
 #include "Comparator.h"
 #include "EraseMemory.h"
+#include "GraphLibrary.h"
 #include "HelpWindow.h"
 #include "LiveGraph.h"
 #include "LiveList.h"
@@ -21,8 +22,6 @@
 #include <QCoreApplication>
 #include <QLabel>
 
-#include <qcustomplot.h>
-
 namespace {
 
 QString aboutText()
@@ -33,10 +32,10 @@ QString aboutText()
                "Licence: GPL-3.0-or-later. CellDesk is free software: you may share and change "
                "it under the terms of the GNU General Public License, version 3 or later. It "
                "comes with no warranty.\n\n"
-               "Uses Qt %2 (LGPL-3.0), QCustomPlot %3 (GPL-3.0-or-later) and the DSEG7 "
+               "Uses Qt %2 (LGPL-3.0), %3 (GPL-3.0-or-later) and the DSEG7 "
                "seven-segment font (SIL Open Font License 1.1).")
         .arg(QCoreApplication::applicationVersion(), QString::fromLatin1(qVersion()),
-             QStringLiteral(QCUSTOMPLOT_VERSION_STR));
+             graphLibrary());
 }
 
 } // namespace
