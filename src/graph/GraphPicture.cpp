@@ -187,14 +187,14 @@ PictureBody graphPictureBody(GraphView& graph)
     };
 }
 
-bool saveImage(QWidget& window, Prompts& prompts, QSize offered,
+bool saveImage(QWidget& window, Prompts& prompts, const QString& name, QSize offered,
                const std::function<QString(const QString& path, QSize size)>& writer)
 {
     const QPointer<QWidget> owner(&window);
     QString path;
     {
         NormalPointer normal;
-        path = prompts.saveFileName(&window, pictureFilters(), QStringLiteral("png"));
+        path = prompts.saveFileName(&window, pictureFilters(), name, QStringLiteral("png"));
     }
     if (path.isEmpty() || !owner)
         return false;

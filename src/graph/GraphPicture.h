@@ -57,9 +57,9 @@ inline constexpr int MaxPictureSide = 10000;
 /// colours; the graph's own colours are put back afterwards.
 [[nodiscard]] PictureBody graphPictureBody(GraphView& graph);
 
-/// "Save image" of a graph window: asks for a file (PNG, SVG or PDF; the dialog adds the
-/// extension), then, when `offered` is valid, for the picture's size offering it, and has
+/// "Save image" of a graph window: asks for a file (offering `name`; PNG, SVG or PDF; the dialog
+/// adds the extension), then, when `offered` is valid, for the picture's size offering it, and has
 /// `writer(path, size)` write it; a failure is told. Nothing is written when `window` closed
 /// during the questions. True when saved.
-bool saveImage(QWidget& window, Prompts& prompts, QSize offered,
+bool saveImage(QWidget& window, Prompts& prompts, const QString& name, QSize offered,
                const std::function<QString(const QString& path, QSize size)>& writer);

@@ -3,6 +3,7 @@
 #include "AxisText.h"
 #include "FitSpan.h"
 
+#include "GraphLibrary.h"
 #include <QApplication>
 
 #include <cmath>
@@ -676,4 +677,9 @@ void GraphView::replotNow()
     if (viewport() != rect())
         setViewport(rect());
     replot(QCustomPlot::rpImmediateRefresh);
+}
+
+QString graphLibrary()
+{
+    return QStringLiteral("QCustomPlot " QCUSTOMPLOT_VERSION_STR);
 }

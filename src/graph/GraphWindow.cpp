@@ -3,6 +3,7 @@
 #include "AxisEdit.h"
 #include "ChannelColours.h"
 #include "Clock.h"
+#include "FileTransfer.h"
 #include "GraphControls.h"
 #include "GraphPicture.h"
 #include "GraphView.h"
@@ -11,7 +12,9 @@
 #include "ValueText.h"
 #include "WindowPlacement.h"
 #include "WindowPrint.h"
+#include "WindowToolbar.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QComboBox>
 #include <QFrame>
@@ -233,6 +236,13 @@ GraphWindow::GraphWindow(Kind kind, Prompts& prompts, const Clock& clock, QWidge
     connect(m_graph, &GraphView::fitRequested, this, &GraphWindow::fit);
     addFitKey(this, [this] { fit(); });
     connect(m_saveImage, &QPushButton::clicked, this, &GraphWindow::saveImage);
+    // The keys of the list and graph windows: Ctrl+P prints, as the button does; Esc closes.
+    auto* printKeys = new QAction(this);
+    addAction(printKeys);
+    giveShortcut(printKeys, m_print->text(), QKeySequence(QStringLiteral("Ctrl+P")));
+    m_print->setToolTip(printKeys->toolTip());
+    connect(printKeys, &QAction::triggered, m_print, &QPushButton::click);
+    closeOnEscape(this);
     for (AxisEdit* box : {m_min[0], m_min[1], m_max[0], m_max[1]})
         connect(box, &AxisEdit::valueChanged, this, &GraphWindow::onBoxChanged);
 }
@@ -644,7 +654,8 @@ void GraphWindow::saveImage()
     const PictureHead head{PrintHeading{windowTitle(), m_source, {}}.title(),
                            m_legend ? legendTexts(*m_legend) : QList<LegendText>()};
     const QSize offered = m_graph->size() + QSize(0, pictureHeadHeight(head));
-    ::saveImage(*this, m_prompts, offered, [this, head](const QString& path, QSize size) {
-        return writePicture(path, size, head, graphPictureBody(*m_graph));
-    });
+    ::saveImage(*this, m_prompts, FileTransfer::datedFileName(m_clock.now(), QStringLiteral("png")),
+                offered, [this, head](const QString& path, QSize size) {
+                    return writePicture(path, size, head, graphPictureBody(*m_graph));
+                });
 }

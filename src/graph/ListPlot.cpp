@@ -2,6 +2,7 @@
 
 #include "AxisText.h"
 #include "Clock.h"
+#include "FileTransfer.h"
 #include "FitSpan.h"
 #include "GraphControls.h"
 #include "GraphPicture.h"
@@ -11,8 +12,8 @@
 #include "Prompts.h"
 #include "TextGrid.h"
 #include "ValueText.h"
-#include "WindowPrint.h"
 #include "WindowPlacement.h"
+#include "WindowPrint.h"
 #include "WindowToolbar.h"
 
 #include <QAction>
@@ -463,14 +464,17 @@ void ListPlot::saveImage()
         return;
     enterHandler();
     const PictureHead head{PrintHeading{caption(), m_source, {}}.title(), {}};
-    ::saveImage(*this, m_prompts, QSize(), [this, head](const QString& path, QSize) {
-        // The drawing is made for the window's size: the picture keeps it pixel for pixel.
-        const QImage drawing = m_surface;
-        const QSize size = drawing.size() + QSize(0, pictureHeadHeight(head));
-        return writePicture(path, size, head, [&drawing](QCPPainter& painter, const QRect& area) {
-            painter.drawImage(area.topLeft(), drawing);
-        });
-    });
+    ::saveImage(*this, m_prompts, FileTransfer::datedFileName(m_clock.now(), QStringLiteral("png")),
+                QSize(), [this, head](const QString& path, QSize) {
+                    // The drawing is made for the window's size: the picture keeps it pixel for
+                    // pixel.
+                    const QImage drawing = m_surface;
+                    const QSize size = drawing.size() + QSize(0, pictureHeadHeight(head));
+                    return writePicture(path, size, head,
+                                        [&drawing](QCPPainter& painter, const QRect& area) {
+                                            painter.drawImage(area.topLeft(), drawing);
+                                        });
+                });
     leaveHandler();
 }
 

@@ -185,8 +185,7 @@ void LiveGraph::fillDetail()
     // its points are freed before the new ones are made.
     delete m_detailWindow.data();
     GraphWindow* w =
-        GraphWindow::open(m_detailWindow, GraphWindow::Kind::Detail, m_prompts, m_clock,
-                          m_window);
+        GraphWindow::open(m_detailWindow, GraphWindow::Kind::Detail, m_prompts, m_clock, m_window);
     w->setSource(QStringLiteral("%1 samples of the live graph's history").arg(samples));
     connect(w, &GraphWindow::resetRequested, this,
             [this] { showDetailDialog(DetailSource::Reset); });

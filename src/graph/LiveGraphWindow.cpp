@@ -4,6 +4,7 @@
 #include "ChannelColours.h"
 #include "Clock.h"
 #include "CurrentReading.h"
+#include "FileTransfer.h"
 #include "GraphControls.h"
 #include "GraphPicture.h"
 #include "GraphView.h"
@@ -424,9 +425,10 @@ void LiveGraphWindow::saveImage()
     const PictureHead head{PrintHeading{windowTitle(), m_source, {}}.title(),
                            legendTexts(*m_legend)};
     const QSize offered = m_graph->size() + QSize(0, pictureHeadHeight(head));
-    ::saveImage(*this, m_prompts, offered, [this, head](const QString& path, QSize size) {
-        return writePicture(path, size, head, graphPictureBody(*m_graph));
-    });
+    ::saveImage(*this, m_prompts, FileTransfer::datedFileName(m_clock.now(), QStringLiteral("png")),
+                offered, [this, head](const QString& path, QSize size) {
+                    return writePicture(path, size, head, graphPictureBody(*m_graph));
+                });
     m_printing = false;
     if (m_closed)
         deleteLater();

@@ -78,6 +78,12 @@ QStringList FileTransfer::csvFilters()
     return {QStringLiteral("CSV Files (*.csv)"), QStringLiteral("All Files (*.*)")};
 }
 
+QString FileTransfer::datedFileName(const QDateTime& at, const QString& suffix)
+{
+    return QStringLiteral("celldesk-%1.%2")
+        .arg(at.toString(QStringLiteral("yyyy-MM-dd-HHmm")), suffix);
+}
+
 CsvSource FileTransfer::csvSourceOf(const TextGrid& grid)
 {
     QString titles;
@@ -102,7 +108,8 @@ bool FileTransfer::ChooseSaveFile(QWidget* parent)
     QString path;
     {
         NormalPointer normal;
-        path = m_prompts.saveFileName(parent, saveFilters());
+        path = m_prompts.saveFileName(parent, saveFilters(),
+                                      datedFileName(m_clock.now(), QStringLiteral("txt")));
     }
     if (path.isEmpty())
         return false;
@@ -282,7 +289,9 @@ bool FileTransfer::ExportCsv(QWidget& window, const TextGrid& grid, const CsvSou
     QString path;
     {
         NormalPointer normal;
-        path = m_prompts.saveFileName(&window, csvFilters(), QStringLiteral("csv"));
+        path = m_prompts.saveFileName(&window, csvFilters(),
+                                      datedFileName(m_clock.now(), QStringLiteral("csv")),
+                                      QStringLiteral("csv"));
     }
     // A list closed while its dialogs were open has nothing left to write.
     if (path.isEmpty() || !rowsLeft)

@@ -3,6 +3,7 @@
 #include "CsvReadings.h"
 
 #include <QDate>
+#include <QDateTime>
 #include <QString>
 #include <QStringList>
 
@@ -33,13 +34,17 @@ public:
     [[nodiscard]] static QStringList saveFilters();
     /// The filters of the CSV export's dialog, the CSV files first.
     [[nodiscard]] static QStringList csvFilters();
+    /// The name the save dialogs offer for a file written at `at`, with `suffix`:
+    /// "celldesk-2026-12-08-1049.txt", so that a folder of them lists in time order.
+    [[nodiscard]] static QString datedFileName(const QDateTime& at, const QString& suffix);
     /// The units of the values in `grid`, as its titles name them.
     [[nodiscard]] static CsvSource csvSourceOf(const TextGrid& grid);
     /// The program's clock (the time of day, today's date).
     [[nodiscard]] const Clock& clock() const { return m_clock; }
 
-    /// Asks for a file to write. `SaveFileChosen` is false from the start and true only
-    /// when a name came back, which is then in `SaveFileName`. Returns `SaveFileChosen`.
+    /// Asks for a file to write, offering the dated name of now. `SaveFileChosen` is false
+    /// from the start and true only when a name came back, which is then in `SaveFileName`.
+    /// Returns `SaveFileChosen`.
     /// A new name typed without an extension gets ".txt", so that Open's data file filter
     /// shows it; when a file of that final name exists, replacing it is asked first (Cancel
     /// chooses nothing).
@@ -56,10 +61,10 @@ public:
     /// run after each line. True when printed.
     bool PrintGrid(QWidget& window, const TextGrid& grid, const QString& source = {});
     /// Export CSV: asks for the date of the first row when `firstDate.ask`, then for a file
-    /// (".csv" added to a name without a suffix), and writes the rows `grid` has then as CSV,
-    /// its values read under `source`. The file is written whole or not at all, and a failure
-    /// is told. `SaveFileName` and `SaveFileChosen` stay as they are (a recording may hold
-    /// them), so it also runs while a recording does. True when written.
+    /// (the dated name of now offered, ".csv" added to a name without a suffix), and writes the
+    /// rows `grid` has then as CSV, its values read under `source`. The file is written whole or
+    /// not at all, and a failure is told. `SaveFileName` and `SaveFileChosen` stay as they are (a
+    /// recording may hold them), so it also runs while a recording does. True when written.
     bool ExportCsv(QWidget& window, const TextGrid& grid, const CsvSource& source,
                    CsvFirstDate firstDate);
 

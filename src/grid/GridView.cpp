@@ -2,16 +2,22 @@
 
 #include "TextGrid.h"
 
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QScrollBar>
 #include <QStyle>
+
+#include <vector>
 
 GridView::GridView(QWidget* parent) : QTableView(parent)
 {
     setObjectName(QStringLiteral("Grid"));
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setSelectionBehavior(QAbstractItemView::SelectRows);
-    setSelectionMode(QAbstractItemView::SingleSelection);
+    // More than one row, so that Ctrl+A and Ctrl+C copy a whole list.
+    setSelectionMode(QAbstractItemView::ExtendedSelection);
     setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
     setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
@@ -98,12 +104,71 @@ void GridView::setCurrentRow(int row)
     if (!m_grid || row < 1 || row >= m_grid->rows())
         return;
     const QModelIndex current = m_grid->index(row - 1, 0);
-    selectionModel()->setCurrentIndex(current, QItemSelectionModel::ClearAndSelect |
-                                                   QItemSelectionModel::Rows);
+    // Several rows selected are the user's, to copy them: they stay selected while the list
+    // moves on (a row every few seconds while it records).
+    const QItemSelection selected = selectionModel()->selection();
+    const bool usersRows =
+        selected.size() > 1 || (selected.size() == 1 && selected.first().height() > 1);
+    selectionModel()->setCurrentIndex(current, usersRows ? QItemSelectionModel::NoUpdate
+                                                         : QItemSelectionModel::ClearAndSelect |
+                                                               QItemSelectionModel::Rows);
 }
 
 int GridView::currentRow() const
 {
     const QModelIndex current = currentIndex();
     return current.isValid() ? current.row() + 1 : 0;
+}
+
+QString GridView::selectedText() const
+{
+    const QAbstractItemModel* source = model();
+    if (!source)
+        return {};
+    std::vector<bool> rows(size_t(source->rowCount()), false);
+    std::vector<bool> columns(size_t(source->columnCount()), false);
+    const QItemSelection selection = selectionModel()->selection();
+    for (const QItemSelectionRange& range : selection) {
+        for (int r = range.top(); r <= range.bottom(); ++r)
+            rows[size_t(r)] = true;
+        for (int c = range.left(); c <= range.right(); ++c)
+            columns[size_t(c)] = true;
+    }
+    int first = 0;
+    int last = int(columns.size()) - 1;
+    while (first <= last && !columns[size_t(first)])
+        ++first;
+    while (last >= first && !columns[size_t(last)])
+        --last;
+    QString text;
+    for (int r = 0; r < int(rows.size()); ++r) {
+        if (!rows[size_t(r)])
+            continue;
+        for (int c = first; c <= last; ++c) {
+            if (c > first)
+                text += QLatin1Char('\t');
+            const QModelIndex index = source->index(r, c);
+            if (!selectionModel()->isSelected(index))
+                continue;
+            // The grid's own texts, without building a variant per cell.
+            if (m_grid)
+                text += m_grid->cellView(r + 1, c);
+            else
+                text += source->data(index, Qt::DisplayRole).toString();
+        }
+        text += QLatin1Char('\n');
+    }
+    return text;
+}
+
+void GridView::keyPressEvent(QKeyEvent* event)
+{
+    if (event == QKeySequence::Copy) {
+        // Nothing selected leaves the clipboard as it was.
+        if (const QString text = selectedText(); !text.isEmpty())
+            QGuiApplication::clipboard()->setText(text);
+        event->accept();
+        return;
+    }
+    QTableView::keyPressEvent(event);
 }

@@ -13,6 +13,7 @@ inline constexpr int MinimumRecords = 3;
 /// A read-only view of a TextGrid as a list window shows it: titles in the header, one
 /// line per record, fixed row height and column widths, the current record highlighted.
 /// Rows are counted as the grid counts them (row 0 = titles, the first record is row 1).
+/// Ctrl+A selects every record, Ctrl+C copies the selected cells as tab-separated lines.
 class GridView : public QTableView
 {
     Q_OBJECT
@@ -41,10 +42,18 @@ public:
     [[nodiscard]] int topRow() const;
     /// Scrolls so that grid row `row` is the first record line in view.
     void setTopRow(int row);
-    /// Makes grid row `row` (1..) the current, highlighted row without scrolling.
+    /// Makes grid row `row` (1..) the current, highlighted row without scrolling; when the
+    /// user has selected several rows, they stay selected instead.
     void setCurrentRow(int row);
     /// The current grid row, 0 when no record is current.
     [[nodiscard]] int currentRow() const;
+    /// The selected cells as a spreadsheet takes them: one line per row that holds one, its
+    /// cells in column order separated by tabs (an unselected cell between two selected ones
+    /// left empty), each line ended by a line feed.
+    [[nodiscard]] QString selectedText() const;
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     TextGrid* m_grid = nullptr;

@@ -7,6 +7,7 @@
 #include <QMessageBox>
 #include <QPrintDialog>
 #include <QRegularExpression>
+#include <QSettings>
 
 namespace {
 
@@ -28,6 +29,16 @@ QMessageBox::Icon boxIcon(Prompts::Icon icon)
 QWidget* ownerOr(QWidget* parent)
 {
     return parent ? parent : QApplication::activeWindow();
+}
+
+const QString kLastFolder = QStringLiteral("Files/LastFolder");
+
+// The folder of the last file chosen, in this run or an earlier one; empty (the working
+// folder) before the first, or when that folder is gone.
+QString lastFolder()
+{
+    const QString folder = QSettings().value(kLastFolder).toString();
+    return !folder.isEmpty() && QFileInfo(folder).isDir() ? folder : QString();
 }
 
 } // namespace
@@ -79,11 +90,12 @@ QString MessageBoxPrompts::input(const QString& prompt, const QString& title,
 }
 
 QString MessageBoxPrompts::saveFileName(QWidget* parent, const QStringList& filters,
-                                        const QString& suffix)
+                                        const QString& name, const QString& suffix)
 {
-    QFileDialog dialog(ownerOr(parent), QString(), m_folder);
+    QFileDialog dialog(ownerOr(parent), QString(), lastFolder());
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.selectFile(name);
     // A name typed without an extension takes the chosen filter's (a picture saved as SVG is
     // named .svg), or `suffix` under a filter that names none.
     const auto follow = [&dialog, suffix](const QString& filter) {
@@ -98,7 +110,7 @@ QString MessageBoxPrompts::saveFileName(QWidget* parent, const QStringList& filt
 QString MessageBoxPrompts::openFileName(QWidget* parent, const QString& title,
                                         const QStringList& filters)
 {
-    QFileDialog dialog(ownerOr(parent), title, m_folder);
+    QFileDialog dialog(ownerOr(parent), title, lastFolder());
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::ExistingFile);
     return chosenFile(dialog, filters);
@@ -115,7 +127,7 @@ QString MessageBoxPrompts::chosenFile(QFileDialog& dialog, const QStringList& fi
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return {};
     const QString path = dialog.selectedFiles().first();
-    m_folder = QFileInfo(path).absolutePath();
+    QSettings().setValue(kLastFolder, QFileInfo(path).absolutePath());
     return path;
 }
 

@@ -5,7 +5,8 @@
 class QFileDialog;
 
 /// Prompts shown as real, application-modal dialogs. The file dialogs start in the folder of
-/// the last file chosen in either of them, as one shared file dialog would.
+/// the last file chosen in either of them, as one shared file dialog would; the folder is
+/// kept in the user's settings for the next run.
 class MessageBoxPrompts final : public Prompts
 {
 public:
@@ -14,7 +15,7 @@ public:
     bool confirm(const QString& text, Icon icon, const QString& title,
                  DefaultButton defaultButton) override;
     QString input(const QString& prompt, const QString& title, const QString& defaultText) override;
-    QString saveFileName(QWidget* parent, const QStringList& filters,
+    QString saveFileName(QWidget* parent, const QStringList& filters, const QString& name,
                          const QString& suffix = {}) override;
     QString openFileName(QWidget* parent, const QString& title,
                          const QStringList& filters) override;
@@ -22,7 +23,6 @@ public:
 
 private:
     QString chosenFile(QFileDialog& dialog, const QStringList& filters);
-    QString m_folder;
 };
 
 /// The extension a save dialog's filter names ("png" for "PNG Image (*.png)"), or an empty

@@ -1,5 +1,6 @@
 #include "KeyFace.h"
 
+#include <QKeyEvent>
 #include <QLinearGradient>
 #include <QMouseEvent>
 #include <QPainter>
@@ -21,12 +22,26 @@ Colours colours(KeyFace::Tone tone)
             QColor(0xf2, 0xf3, 0xf4), QColor(0x1e, 0x20, 0x23), QColor(0x2b, 0x2e, 0x32)};
 }
 
+// The focus ring: the amber of a lit indicator lamp, which reads on the dark case and on the
+// grey keys alike and does not look like an LCD segment.
+const QColor kFocusRing(0xff, 0xb8, 0x3d);
+
+bool isPressKey(const QKeyEvent* event)
+{
+    const int key = event->key();
+    return key == Qt::Key_Space || key == Qt::Key_Return || key == Qt::Key_Enter;
+}
+
 } // namespace
 
 KeyFace::KeyFace(int index, Tone tone, Arrow arrow, const QString& caption, QWidget* parent)
     : QWidget(parent), m_index(index), m_tone(tone), m_arrow(arrow), m_caption(caption)
 {
     setCursor(Qt::PointingHandCursor);
+    // Tab reaches the keys; a click does not leave a ring behind on the key clicked.
+    setFocusPolicy(Qt::TabFocus);
+    // A right-button press is a key press; it opens no menu of the window beneath.
+    setContextMenuPolicy(Qt::PreventContextMenu);
 }
 
 void KeyFace::setFaceDown(bool down)
@@ -37,24 +52,63 @@ void KeyFace::setFaceDown(bool down)
     update();
 }
 
+void KeyFace::press(Holder holder)
+{
+    m_holder = holder;
+    setFaceDown(true);
+    emit pressed(m_index);
+}
+
+void KeyFace::release()
+{
+    m_holder = Holder::None;
+    setFaceDown(false);
+    emit released(m_index);
+}
+
 void KeyFace::mousePressEvent(QMouseEvent* event)
 {
     event->accept();
-    if (m_held)
-        return;
-    m_held = true;
-    setFaceDown(true);
-    emit pressed(m_index);
+    if (m_holder == Holder::None)
+        press(Holder::Mouse);
 }
 
 void KeyFace::mouseReleaseEvent(QMouseEvent* event)
 {
     event->accept();
-    if (!m_held || event->buttons() != Qt::NoButton)
+    if (m_holder == Holder::Mouse && event->buttons() == Qt::NoButton)
+        release();
+}
+
+void KeyFace::keyPressEvent(QKeyEvent* event)
+{
+    if (!isPressKey(event)) {
+        QWidget::keyPressEvent(event);
         return;
-    m_held = false;
-    setFaceDown(false);
-    emit released(m_index);
+    }
+    event->accept();
+    // A held key repeats; the press began at the first.
+    if (!event->isAutoRepeat() && m_holder == Holder::None)
+        press(Holder::Keyboard);
+}
+
+void KeyFace::keyReleaseEvent(QKeyEvent* event)
+{
+    if (!isPressKey(event)) {
+        QWidget::keyReleaseEvent(event);
+        return;
+    }
+    event->accept();
+    if (!event->isAutoRepeat() && m_holder == Holder::Keyboard)
+        release();
+}
+
+void KeyFace::focusOutEvent(QFocusEvent* event)
+{
+    // Its key-up goes to another widget now: the press ends here.
+    if (m_holder == Holder::Keyboard)
+        release();
+    QWidget::focusOutEvent(event);
 }
 
 void KeyFace::paintEvent(QPaintEvent*)
@@ -86,6 +140,7 @@ void KeyFace::paintEvent(QPaintEvent*)
         QColor symbol = c.text;
         symbol.setAlpha(170);
         paintSymbol(p, face, symbol);
+        paintFocusRing(p, outer, radius);
         return;
     }
 
@@ -103,6 +158,21 @@ void KeyFace::paintEvent(QPaintEvent*)
     p.setBrush(Qt::NoBrush);
     p.drawRoundedRect(face.adjusted(-0.5, -0.5, 0.5, 0.5), radius, radius);
     paintSymbol(p, face, c.text);
+    paintFocusRing(p, outer, radius);
+}
+
+void KeyFace::paintFocusRing(QPainter& p, const QRectF& outer, qreal radius) const
+{
+    if (!hasFocus())
+        return;
+    // A lamp-coloured ring along the well's edge, with a faint glow inside it.
+    QColor glow = kFocusRing;
+    glow.setAlpha(90);
+    p.setBrush(Qt::NoBrush);
+    p.setPen(QPen(glow, 4.0));
+    p.drawRoundedRect(outer.adjusted(2.0, 2.0, -2.0, -2.0), radius, radius);
+    p.setPen(QPen(kFocusRing, 1.6));
+    p.drawRoundedRect(outer.adjusted(0.8, 0.8, -0.8, -0.8), radius, radius);
 }
 
 void KeyFace::paintSymbol(QPainter& p, const QRectF& face, const QColor& color) const

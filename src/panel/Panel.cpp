@@ -9,12 +9,15 @@
 #include "PanelModel.h"
 #include "ToolbarImages.h"
 #include "WindowPlacement.h"
+#include "WindowToolbar.h"
 
 #include <QAction>
 #include <QCloseEvent>
+#include <QContextMenuEvent>
 #include <QFontMetrics>
 #include <QLabel>
 #include <QLinearGradient>
+#include <QMenu>
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
@@ -28,24 +31,26 @@ namespace {
 const QString kTitle = QStringLiteral("Panel   V7.1");
 const QString kDeviceName = QStringLiteral("BATTERY ANALYZER");
 
-struct ToolbarButton
+struct PanelButton
 {
     const char* key;
     const char* toolTip;
+    const char* shortcut; // as QKeySequence reads it; empty for none
 };
 
-// In index order; button n shows image n.
-constexpr std::array<ToolbarButton, ToolbarImageCount> kToolbarButtons{{
-    {"Save", "Save as"},
-    {"Open", "Open File to Read"},
-    {"List", "List Display"},
-    {"Graph", "Graphic Display"},
-    {"Sampling", "Sampling Rate"},
-    {"StopRec", "Stop Rec"},
-    {"TimeSet", "Real Time Clock"},
-    {"Memory", "Data Logger"},
-    {"COMP", "Comparator"},
-    {"Erase", "Erase Memory"},
+// In index order; button n shows image n. The everyday commands have shortcuts; Erase has
+// none, for a slip of the fingers must not destroy the meter's data.
+constexpr std::array<PanelButton, ToolbarImageCount> kToolbarButtons{{
+    {"Save", "Save as", "Ctrl+S"},
+    {"Open", "Open File to Read", "Ctrl+O"},
+    {"List", "List Display", "Ctrl+L"},
+    {"Graph", "Graphic Display", "Ctrl+G"},
+    {"Sampling", "Sampling Rate", ""},
+    {"StopRec", "Stop Rec", ""},
+    {"TimeSet", "Real Time Clock", "Ctrl+T"},
+    {"Memory", "Data Logger", "Ctrl+M"},
+    {"COMP", "Comparator", "Ctrl+K"},
+    {"Erase", "Erase Memory", ""},
 }};
 constexpr int kStopRecButton = 6;
 constexpr int kRecordingImage = 6;
@@ -143,6 +148,7 @@ Panel::Panel(QWidget* parent)
     buildLcd();
     buildKeys();
     buildStatusLine();
+    buildMenu();
 
     // Below this the indicator words and the status line can no longer be told apart.
     setMinimumSize(sizeAt(kSmallestZoom));
@@ -263,10 +269,12 @@ void Panel::buildToolbar()
     m_toolbar->setToolButtonStyle(Qt::ToolButtonIconOnly);
     m_toolbar->setContextMenuPolicy(Qt::PreventContextMenu);
     for (int n = 1; n <= ToolbarImageCount; ++n) {
-        const ToolbarButton& b = kToolbarButtons[n - 1];
+        const PanelButton& b = kToolbarButtons[n - 1];
         QAction* action = m_toolbar->addAction(toolbarImage(n), QString::fromLatin1(b.toolTip));
         action->setProperty("Key", QString::fromLatin1(b.key));
         action->setToolTip(QString::fromLatin1(b.toolTip));
+        if (*b.shortcut)
+            giveShortcut(action, action->toolTip(), QKeySequence(QString::fromLatin1(b.shortcut)));
         if (n == kStopRecButton) {
             // Exists only to lend its image to button 1 while recording.
             action->setEnabled(false);
@@ -398,7 +406,8 @@ void Panel::buildKeys()
 
     m_rangeButton = new QPushButton(QStringLiteral("Range"), this);
     m_rangeButton->setObjectName(QStringLiteral("CmdRange"));
-    m_rangeButton->setFocusPolicy(Qt::NoFocus);
+    // Reached by Tab after the keys, as they are; a click leaves no focus on it.
+    m_rangeButton->setFocusPolicy(Qt::TabFocus);
     QPalette dark = m_rangeButton->palette();
     dark.setColor(QPalette::Button, QColor(0x3c, 0x40, 0x46));
     dark.setColor(QPalette::ButtonText, kPrintColour);
@@ -492,8 +501,46 @@ void Panel::paintLcdInk()
 void Panel::setRecordingLook(bool recording)
 {
     m_saveAction->setIcon(toolbarImage(recording ? kRecordingImage : 1));
-    m_saveAction->setToolTip(recording ? QStringLiteral("Stop Recording")
-                                       : QStringLiteral("Save As"));
+    m_saveAction->setToolTip(
+        tipWithKeys(recording ? QStringLiteral("Stop Recording") : QStringLiteral("Save As"),
+                    m_saveAction->shortcut()));
+}
+
+void Panel::buildMenu()
+{
+    const auto add = [this](const QString& text, const QString& name, const QKeySequence& keys,
+                            Qt::ShortcutContext context) {
+        auto* action = new QAction(text, this);
+        action->setObjectName(name);
+        action->setShortcut(keys);
+        action->setShortcutContext(context);
+        addAction(action);
+        m_menuActions.append(action);
+        return action;
+    };
+    // F1 from any of the program's windows, not only from this one.
+    QAction* help = add(QStringLiteral("Help"), QStringLiteral("MenuHelp"),
+                        QKeySequence(Qt::Key_F1), Qt::ApplicationShortcut);
+    connect(help, &QAction::triggered, this, [this] { emit helpRequested({}); });
+    QAction* keys = add(QStringLiteral("Keyboard shortcuts"), QStringLiteral("MenuShortcuts"), {},
+                        Qt::WindowShortcut);
+    connect(keys, &QAction::triggered, this,
+            [this] { emit helpRequested(QStringLiteral("Keyboard shortcuts")); });
+    QAction* about =
+        add(QStringLiteral("About"), QStringLiteral("MenuAbout"), {}, Qt::WindowShortcut);
+    connect(about, &QAction::triggered, this, &Panel::aboutRequested);
+    QAction* quit = add(QStringLiteral("Quit"), QStringLiteral("MenuQuit"),
+                        QKeySequence(QStringLiteral("Ctrl+Q")), Qt::WindowShortcut);
+    connect(quit, &QAction::triggered, this, &QWidget::close);
+}
+
+void Panel::contextMenuEvent(QContextMenuEvent* event)
+{
+    QMenu menu(this);
+    menu.addActions(m_menuActions.mid(0, 3));
+    menu.addSeparator();
+    menu.addAction(m_menuActions.last());
+    menu.exec(event->globalPos());
 }
 
 bool Panel::eventFilter(QObject* watched, QEvent* event)

@@ -3,6 +3,7 @@
 #include "Cells.h"
 #include "TwipsScale.h"
 
+#include <QList>
 #include <QPixmap>
 #include <QString>
 #include <QWidget>
@@ -22,7 +23,9 @@ class QToolBar;
 /// The main window: a picture of the meter whose LCD cells mirror a PanelModel, the meter's
 /// keys, the "Range" button, the status line and the toolbar. It only shows what it is given
 /// and reports what the user does; it knows nothing of the serial line. The picture scales
-/// with the window and keeps its proportions; its design size is the size hint.
+/// with the window and keeps its proportions; its design size is the size hint. The toolbar's
+/// commands have keyboard shortcuts (named in their tooltips), Tab walks the keys, and a
+/// context menu offers Help (F1), Keyboard shortcuts, About and Quit.
 class Panel : public QWidget
 {
     Q_OBJECT
@@ -63,6 +66,8 @@ public:
     [[nodiscard]] QLabel* fileNameLabel() const { return m_fileNameLabel; }
     /// `Toolbar1`.
     [[nodiscard]] QToolBar* toolbar() const { return m_toolbar; }
+    /// The context menu's entries, in order: Help, Keyboard shortcuts, About, Quit.
+    [[nodiscard]] const QList<QAction*>& menuActions() const { return m_menuActions; }
     /// Converts the window's twips to pixels of the picture at its present size.
     [[nodiscard]] const TwipsScale& scale() const { return m_scale; }
 
@@ -83,11 +88,16 @@ signals:
     void toolbarButtonClicked(const QString& key);
     /// The window is being closed, which ends the program.
     void closing();
+    /// Help asked for, opened at the section with this heading (empty: at the start).
+    void helpRequested(const QString& heading);
+    /// About asked for.
+    void aboutRequested();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -118,6 +128,7 @@ private:
     void buildLcd();
     void buildKeys();
     void buildStatusLine();
+    void buildMenu();
     QWidget* createCell(Cell cell);
     /// Names and fills `label` (a plain QLabel when none is given) on the status line.
     QLabel* createStatusLabel(const QString& name, const QString& text, const QRect& twips,
@@ -155,6 +166,7 @@ private:
     QLabel* m_recLabel = nullptr;
     QLabel* m_countLabel = nullptr;
     QLabel* m_fileNameLabel = nullptr;
+    QList<QAction*> m_menuActions;
     // The case, bezel and keypad never change; drawn once.
     QPixmap m_body;
 };

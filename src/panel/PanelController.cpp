@@ -5,6 +5,8 @@
 #include "Commands.h"
 #include "Comparator.h"
 #include "EraseMemory.h"
+#include "GraphLibrary.h"
+#include "HelpWindow.h"
 #include "LiveGraph.h"
 #include "LiveList.h"
 #include "MemoryDownload.h"
@@ -17,8 +19,27 @@
 #include "SamplingCommand.h"
 #include "Waits.h"
 
+#include <QCoreApplication>
 #include <QLabel>
 #include <QScreen>
+
+namespace {
+
+QString aboutText()
+{
+    return QStringLiteral(
+               "CellDesk %1\n"
+               "The desktop companion of a hand-held battery test meter.\n\n"
+               "Licence: GPL-3.0-or-later. CellDesk is free software: you may share and change "
+               "it under the terms of the GNU General Public License, version 3 or later. It "
+               "comes with no warranty.\n\n"
+               "Uses Qt %2 (LGPL-3.0), %3 (GPL-3.0-or-later) and the DSEG7 "
+               "seven-segment font (SIL Open Font License 1.1).")
+        .arg(QCoreApplication::applicationVersion(), QString::fromLatin1(qVersion()),
+             graphLibrary());
+}
+
+} // namespace
 
 PanelController::PanelController(AppState& state, Panel& window, QIODevice* port,
                                  const PortChoice& choice, Clock& clock, Prompts& prompts,
@@ -71,6 +92,8 @@ PanelController::PanelController(AppState& state, Panel& window, QIODevice* port
     });
     connect(&m_window, &Panel::toolbarButtonClicked, this, &PanelController::runToolbarCommand);
     connect(&m_window, &Panel::closing, this, &PanelController::closeProgram);
+    connect(&m_window, &Panel::helpRequested, this, &PanelController::showHelp);
+    connect(&m_window, &Panel::aboutRequested, this, &PanelController::showAbout);
 }
 
 // The settings windows pause the session's timers; they go before the session does.
@@ -205,6 +228,23 @@ void PanelController::eraseAutoMemory()
     if (eraseMeterMemory(m_session.channel(), MemoryKind::Automatic,
                          [] { return !waitsAbandoned(); }))
         MemoryManager::forgetErased(m_state, m_memory->window(), MemoryKind::Automatic);
+}
+
+void PanelController::showHelp(const QString& heading)
+{
+    if (!m_help) {
+        m_help = new HelpWindow(&m_window);
+        m_help->setAttribute(Qt::WA_DeleteOnClose);
+    }
+    m_help->show();
+    m_help->raise();
+    m_help->activateWindow();
+    m_help->showSection(heading);
+}
+
+void PanelController::showAbout()
+{
+    m_prompts.message(aboutText(), Prompts::Icon::Information, QStringLiteral("About CellDesk"));
 }
 
 void PanelController::closeProgram()

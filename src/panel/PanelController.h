@@ -11,6 +11,7 @@
 
 class Clock;
 class Comparator;
+class HelpWindow;
 class LiveGraph;
 class LiveList;
 class MemoryDownload;
@@ -40,6 +41,10 @@ public:
     void load();
     /// Toolbar1_ButtonClick: runs the command of the button with this key.
     void runToolbarCommand(const QString& key);
+    /// Shows the user guide at the section with this heading (the start when empty).
+    void showHelp(const QString& heading);
+    /// Tells the program's version, licence and the libraries it uses.
+    void showAbout();
 
     [[nodiscard]] MeterSession& session() { return m_session; }
     [[nodiscard]] Recorder& recorder() { return *m_recorder; }
@@ -76,4 +81,5 @@ private:
     std::optional<qint64> m_pressMs; // when a key picture went down (shared by all keys)
     QPointer<RTCSetup> m_clockSetup; // until closed and done with its last exchange
     QPointer<Comparator> m_comparator;
+    QPointer<HelpWindow> m_help;
 };

@@ -36,14 +36,15 @@ public:
     /// An input box: the entry, or an empty text for Cancel (as an input box gives).
     virtual QString input(const QString& prompt, const QString& title,
                           const QString& defaultText) = 0;
-    /// The save-file dialog: the chosen path, or empty for Cancel. The first of `filters` is
-    /// selected. With a `suffix` (such as "csv"), a name typed without one gets the
-    /// extension of the filter chosen, or `suffix` under a filter that names none ("All
+    /// The save-file dialog: the chosen path, or empty for Cancel. It offers `name` in the
+    /// folder of the last file chosen in either file dialog (kept across runs). The first of
+    /// `filters` is selected. With a `suffix` (such as "csv"), a name typed without one gets
+    /// the extension of the filter chosen, or `suffix` under a filter that names none ("All
     /// Files"); without, none is added. Replacing an existing file is confirmed first.
-    virtual QString saveFileName(QWidget* parent, const QStringList& filters,
+    virtual QString saveFileName(QWidget* parent, const QStringList& filters, const QString& name,
                                  const QString& suffix = {}) = 0;
-    /// The open-file dialog with `title`: the chosen path, or empty for Cancel. The first of
-    /// `filters` is selected.
+    /// The open-file dialog with `title`, in the folder of the last file chosen: the chosen
+    /// path, or empty for Cancel. The first of `filters` is selected.
     virtual QString openFileName(QWidget* parent, const QString& title,
                                  const QStringList& filters) = 0;
     /// The print dialog for `printer` (printer, copies, orientation); false for Cancel.

@@ -2,11 +2,14 @@
 // serial port, and the meter emulator on a pseudo-terminal.
 #include "Fetch.h"
 #include "FrontPanel.h"
+#include "HelpWindow.h"
 #include "LcdScreen.h"
 #include "Startup.h"
 
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTest>
+#include <QTextBrowser>
 
 class TestFrontPanel : public QObject
 {
@@ -26,6 +29,7 @@ private slots:
     void eraseAsksFirst();
     void openRefusedWhileRecording();
     void noComBlinksAfterSilenceAndRecovers();
+    void menuOpensHelpAndAbout();
 };
 
 void TestFrontPanel::startupRefusesUnusablePorts_data()
@@ -266,6 +270,29 @@ void TestFrontPanel::noComBlinksAfterSilenceAndRecovers()
     // The first frame after the silence brings the reading back.
     QTRY_COMPARE(ink("LcdInCap"), LcdScreen::inkColor());
     QCOMPARE(ink("HighV_2"), LcdScreen::inkColor());
+}
+
+// The panel's menu: About tells the licence and the libraries; Help and Keyboard shortcuts
+// open one guide window, at its start or at the shortcuts.
+void TestFrontPanel::menuOpensHelpAndAbout()
+{
+    FrontPanel p;
+    QVERIFY(p.start());
+    p.find<QAction>("MenuAbout")->trigger();
+    const auto told = p.prompts.of(ScriptedPrompts::Kind::Message);
+    QCOMPARE(told.size(), 1);
+    QCOMPARE(told[0].title, QString("About CellDesk"));
+    QCOMPARE(told[0].icon, Prompts::Icon::Information);
+    for (const char* part : {"GPL-3.0-or-later", "Qt 6.", "QCustomPlot 2.1", "DSEG7"})
+        QVERIFY2(told[0].text.contains(part), part);
+
+    p.find<QAction>("MenuShortcuts")->trigger();
+    auto* help = p.find<HelpWindow>("Help");
+    QVERIFY(help && help->isVisible());
+    QVERIFY(help->browser()->verticalScrollBar()->value() > 0);
+    p.find<QAction>("MenuHelp")->trigger();
+    QCOMPARE(p.window.findChildren<HelpWindow*>().size(), 1);
+    QCOMPARE(help->browser()->verticalScrollBar()->value(), 0);
 }
 
 QTEST_MAIN(TestFrontPanel)

@@ -96,12 +96,12 @@ void TestRecording::recordsWhatTheMeterShows()
     p.prompts.fileAnswers << path;
     p.clickToolbar("Save");
     QString stamp = p.state.SampleTimeStamp; // no tick can run before this line
-    QCOMPARE(toolTipOfSave(p), QString("Stop Recording"));
+    QCOMPARE(toolTipOfSave(p), QString("Stop Recording (Ctrl+S)"));
     QCOMPARE(p.text("LblFileName"), QString("e2e.txt"));
     QTRY_COMPARE_WITH_TIMEOUT(p.text("LblCount"), QString("3"), 8000);
     QCOMPARE(p.text("LblRec"), QString("Rec"));
     p.clickToolbar("Save");
-    QCOMPARE(toolTipOfSave(p), QString("Save As"));
+    QCOMPARE(toolTipOfSave(p), QString("Save As (Ctrl+S)"));
     QVERIFY(!p.shown("LblRec"));
 
     QByteArray expected = "No.s\tTime\tV\t400 mOhm\tAmp\tCelsius\tIn-Cap \tOut-Cap \tT-Cap \r\n";
@@ -130,7 +130,7 @@ void TestRecording::recordsWhatTheMeterShows()
     r.rangeCode = 7;
     p.meter.sim.setReading(r);
     QTRY_VERIFY_WITH_TIMEOUT(!p.state.FileRecording, 4000);
-    QCOMPARE(toolTipOfSave(p), QString("Save As"));
+    QCOMPARE(toolTipOfSave(p), QString("Save As (Ctrl+S)"));
     QVERIFY(!p.state.ListRecording);
     const QByteArray written = fileBytes(second);
     QTest::qWait(2500);

@@ -568,8 +568,11 @@ void TestGraphWindow::detailReset()
 void TestGraphWindow::print_data()
 {
     QTest::addColumn<Kind>("kind");
-    QTest::newRow("stored") << Kind::Stored;
-    QTest::newRow("detail") << Kind::Detail;
+    QTest::addColumn<bool>("byKeys"); // Ctrl+P instead of the button
+    QTest::newRow("stored") << Kind::Stored << false;
+    QTest::newRow("detail") << Kind::Detail << false;
+    QTest::newRow("stored, Ctrl+P") << Kind::Stored << true;
+    QTest::newRow("detail, Ctrl+P") << Kind::Detail << true;
 }
 
 void TestGraphWindow::print()
@@ -588,7 +591,15 @@ void TestGraphWindow::print()
     w->resize(w->width() - 30, w->height() + 20); // the user resized it: it comes back so
     w->show();
     const Look before = lookOf(*w);
-    w->findChild<QPushButton*>("CmdPrint")->click();
+    auto* button = w->findChild<QPushButton*>("CmdPrint");
+    QCOMPARE(button->toolTip(), QString("Print (Ctrl+P)"));
+    QApplication::setActiveWindow(w.get());
+    QVERIFY(QTest::qWaitForWindowActive(w.get()));
+    if (fetched<bool>("byKeys")) {
+        QTest::keySequence(w.get(), QKeySequence("Ctrl+P"));
+    } else {
+        button->click();
+    }
     QCOMPARE(prompts.of(ScriptedPrompts::Kind::Print).size(), 1);
     QCOMPARE(prompts.asked.size(), 1); // no message
     QCOMPARE(pdfPages(pdf), 1);
@@ -613,6 +624,9 @@ void TestGraphWindow::print()
     const double a4 = 595, tenMm = 72 / 2.54;
     QVERIFY2(pdfImageWidth(pdf) <= a4 - 2 * tenMm && pdfImageWidth(pdf) > a4 - 2 * tenMm - 3,
              qPrintable(QString::number(pdfImageWidth(pdf))));
+    // Esc closes it, as it closes a dialog.
+    QTest::keyClick(w.get(), Qt::Key_Escape);
+    QVERIFY(!w->isVisible());
 }
 
 void TestGraphWindow::printCancelled()

@@ -9,13 +9,17 @@
 #include "PrintedPdf.h"
 #include "ScriptedPrompts.h"
 #include "TextGrid.h"
+#include "WindowToolbar.h"
 
+#include <QAction>
+#include <QClipboard>
 #include <QDir>
 #include <QFile>
 #include <QHeaderView>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QToolBar>
 
 #include <cmath>
 #include <ctime>
@@ -73,6 +77,12 @@ private slots:
     void setCellKeepsTheOtherCells();
     void modelShowsRecordsUnderTitles();
     void columnsAsWideAsTheirWidthTexts();
+    void copySelectedCells_data();
+    void copySelectedCells();
+    void windowKeys_data();
+    void windowKeys();
+    void datedFileName_data();
+    void datedFileName();
     void chooseSaveFile_data();
     void chooseSaveFile();
     void saveWritesEveryRowWithCaptions();
@@ -181,6 +191,103 @@ void TestGrid::columnsAsWideAsTheirWidthTexts()
     QVERIFY2(hint.width() <= view.columnWidth(1), qPrintable(QString::number(hint.width())));
 }
 
+// Ctrl+C copies the selected rows as a spreadsheet pastes them, Ctrl+A selects every row.
+void TestGrid::copySelectedCells_data()
+{
+    QTest::addColumn<QList<int>>("clicked"); // records clicked, the first plainly, then Ctrl
+    QTest::addColumn<bool>("all");           // Ctrl+A after the clicks
+    QTest::addColumn<bool>("added");         // then a fourth record added and made current
+    QTest::addColumn<QString>("copied");     // "kept" when the clipboard stays as it was
+    const QString every = "1\t10:15:02\t105.0(m)\n2\t10:15:04\t 0.0(m)\n3\t\t OL \n";
+    QTest::newRow("nothing selected") << QList<int>{} << false << false << "kept";
+    QTest::newRow("one record, blanks kept")
+        << QList<int>{2} << false << false << "2\t10:15:04\t 0.0(m)\n";
+    QTest::newRow("two records in list order")
+        << QList<int>{3, 1} << false << false << "1\t10:15:02\t105.0(m)\n3\t\t OL \n";
+    QTest::newRow("every record") << QList<int>{2} << true << false << every;
+    // A recording list moves on while the user copies: the rows selected stay so; a single
+    // row is the list's own highlight, and moves on.
+    QTest::newRow("every record, one added") << QList<int>{2} << true << true << every;
+    QTest::newRow("one record, one added") << QList<int>{2} << false << true << "4\t\t\n";
+}
+
+void TestGrid::copySelectedCells()
+{
+    TextGrid grid(3);
+    grid.setTitle(0, QStringLiteral("No.s"));
+    grid.appendRows({"1\t10:15:02\t105.0(m)", "2\t10:15:04\t 0.0(m)", "3\t\t OL "});
+    GridView view;
+    view.setGrid(&grid);
+    view.resize(400, 300);
+    view.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&view));
+    QGuiApplication::clipboard()->setText(QStringLiteral("kept"));
+    Qt::KeyboardModifiers modifiers;
+    for (int record : fetched<QList<int>>("clicked")) {
+        const QRect cell = view.visualRect(grid.index(record - 1, 1));
+        QTest::mouseClick(view.viewport(), Qt::LeftButton, modifiers, cell.center());
+        modifiers = Qt::ControlModifier;
+    }
+    if (fetched<bool>("all"))
+        QTest::keyClick(&view, Qt::Key_A, Qt::ControlModifier);
+    if (fetched<bool>("added")) {
+        grid.appendRow(u"4");
+        view.setCurrentRow(4);
+    }
+    QTest::keySequence(&view, QKeySequence::Copy);
+    QCOMPARE(QGuiApplication::clipboard()->text(), fetched<QString>("copied"));
+}
+
+// The keys of every list and graph window's toolbar: Ctrl+P runs Print and says so in its
+// tooltip, Esc closes the window; other keys run nothing.
+void TestGrid::windowKeys_data()
+{
+    QTest::addColumn<QKeySequence>("keys");
+    QTest::addColumn<QStringList>("ran");
+    QTest::addColumn<bool>("closed");
+    QTest::newRow("Ctrl+P prints") << QKeySequence("Ctrl+P") << QStringList{"Print"} << false;
+    QTest::newRow("Esc closes") << QKeySequence("Esc") << QStringList{} << true;
+    QTest::newRow("Ctrl+S is no list key") << QKeySequence("Ctrl+S") << QStringList{} << false;
+}
+
+void TestGrid::windowKeys()
+{
+    QWidget window;
+    QStringList ran;
+    QToolBar* toolbar = windowToolbar(&window,
+                                      {{QIcon(), QStringLiteral("Save"), QStringLiteral("Save As")},
+                                       {QIcon(), QStringLiteral("Print")}},
+                                      [&ran](const QString& key) { ran << key; });
+    QCOMPARE(toolbar->actions().at(0)->toolTip(), QString("Save As"));
+    QCOMPARE(toolbar->actions().at(1)->toolTip(), QString("Print (Ctrl+P)"));
+    window.show();
+    QApplication::setActiveWindow(&window);
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    QTest::keySequence(&window, fetched<QKeySequence>("keys"));
+    QCOMPARE(ran, fetched<QStringList>("ran"));
+    QCOMPARE(window.isVisible(), !fetched<bool>("closed"));
+}
+
+// The save dialogs offer the date and time of now, sortable, as the name.
+void TestGrid::datedFileName_data()
+{
+    QTest::addColumn<QDateTime>("at");
+    QTest::addColumn<QString>("suffix");
+    QTest::addColumn<QString>("name");
+    QTest::newRow("morning") << QDateTime(QDate(2026, 12, 8), QTime(10, 49, 59)) << "txt"
+                             << "celldesk-2026-12-08-1049.txt";
+    QTest::newRow("afternoon, 24-hour") << QDateTime(QDate(2026, 3, 4), QTime(17, 5)) << "csv"
+                                        << "celldesk-2026-03-04-1705.csv";
+    QTest::newRow("midnight") << QDateTime(QDate(2027, 1, 1), QTime(0, 0)) << "txt"
+                              << "celldesk-2027-01-01-0000.txt";
+}
+
+void TestGrid::datedFileName()
+{
+    QCOMPARE(FileTransfer::datedFileName(fetched<QDateTime>("at"), fetched<QString>("suffix")),
+             fetched<QString>("name"));
+}
+
 void TestGrid::chooseSaveFile_data()
 {
     QTest::addColumn<QString>("answer");      // in a fresh folder with "rec2.txt" and "notes"
@@ -221,6 +328,7 @@ void TestGrid::chooseSaveFile()
     const auto asked = h.prompts.of(ScriptedPrompts::Kind::SaveFile);
     QCOMPARE(asked.size(), 1);
     QCOMPARE(asked[0].filters, (QStringList{"Data Files (*.txt)", "All Files (*.*)"}));
+    QCOMPARE(asked[0].defaultText, QString("celldesk-2026-12-06-1200.txt")); // the clock's now
     const auto questions = h.prompts.of(ScriptedPrompts::Kind::Confirm);
     QCOMPARE(questions.size(), replace.size());
     if (!questions.isEmpty()) {
@@ -344,8 +452,10 @@ void TestGrid::exportCsv()
             asked << "Message";
     }
     QCOMPARE(asked, fetched<QStringList>("asked"));
-    for (const auto& a : h.prompts.of(ScriptedPrompts::Kind::SaveFile))
+    for (const auto& a : h.prompts.of(ScriptedPrompts::Kind::SaveFile)) {
         QCOMPARE(a.filters, (QStringList{"CSV Files (*.csv)", "All Files (*.*)"}));
+        QCOMPARE(a.defaultText, QString("celldesk-2026-12-06-1200.csv"));
+    }
     for (const auto& a : h.prompts.of(ScriptedPrompts::Kind::Input)) {
         QCOMPARE(a.text, QString("Enter the DATE of the first record\r\n(YYYY-MM-DD) "));
         QCOMPARE(a.title, QString("Export CSV"));

@@ -1,6 +1,8 @@
 #include "Cells.h"
 #include "CurrentReading.h"
 #include "DisplayDecoder.h"
+#include "Fetch.h"
+#include "HelpWindow.h"
 #include "KeyFace.h"
 #include "LcdScreen.h"
 #include "Panel.h"
@@ -13,8 +15,10 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTextBrowser>
 #include <QToolBar>
 #include <QToolButton>
 
@@ -84,6 +88,10 @@ private slots:
     void showAllCellsMirrorsModel();
     void toolbarButtons();
     void toolbarClickReportsKey();
+    void shortcutsRunTheirCommands_data();
+    void shortcutsRunTheirCommands();
+    void tabWalksTheKeysAndShowsTheFocus();
+    void guideNamesEveryShortcut();
     void recordingLook();
     void keysReportPressAndRelease_data();
     void keysReportPressAndRelease();
@@ -368,9 +376,16 @@ void TestPanelView::toolbarButtons()
     Panel panel;
     const QStringList keys{"Save",    "Open",    "List",   "Graph", "Sampling",
                            "StopRec", "TimeSet", "Memory", "COMP",  "Erase"};
-    const QStringList tips{
-        "Save as",  "Open File to Read", "List Display", "Graphic Display", "Sampling Rate",
-        "Stop Rec", "Real Time Clock",   "Data Logger",  "Comparator",      "Erase Memory"};
+    const QStringList tips{"Save as (Ctrl+S)",
+                           "Open File to Read (Ctrl+O)",
+                           "List Display (Ctrl+L)",
+                           "Graphic Display (Ctrl+G)",
+                           "Sampling Rate",
+                           "Stop Rec",
+                           "Real Time Clock (Ctrl+T)",
+                           "Data Logger (Ctrl+M)",
+                           "Comparator (Ctrl+K)",
+                           "Erase Memory"};
     const QList<QAction*> actions = panel.toolbar()->actions();
     QCOMPARE(actions.size(), 10);
     for (int n = 0; n < 10; ++n) {
@@ -403,6 +418,113 @@ void TestPanelView::toolbarClickReportsKey()
     QCOMPARE(spy.size(), 1);
 }
 
+// Each shortcut runs what its button or menu entry runs, while the panel is the active window.
+void TestPanelView::shortcutsRunTheirCommands_data()
+{
+    QTest::addColumn<QKeySequence>("keys");
+    QTest::addColumn<QString>("command"); // a toolbar key, or "help:<heading>", "close"
+    QTest::newRow("Ctrl+S") << QKeySequence("Ctrl+S") << "Save";
+    QTest::newRow("Ctrl+O") << QKeySequence("Ctrl+O") << "Open";
+    QTest::newRow("Ctrl+L") << QKeySequence("Ctrl+L") << "List";
+    QTest::newRow("Ctrl+G") << QKeySequence("Ctrl+G") << "Graph";
+    QTest::newRow("Ctrl+M") << QKeySequence("Ctrl+M") << "Memory";
+    QTest::newRow("Ctrl+T") << QKeySequence("Ctrl+T") << "TimeSet";
+    QTest::newRow("Ctrl+K") << QKeySequence("Ctrl+K") << "COMP";
+    QTest::newRow("F1") << QKeySequence("F1") << "help:";
+    QTest::newRow("Ctrl+Q") << QKeySequence("Ctrl+Q") << "close";
+    // Erase destroys the meter's data: no key does it.
+    QTest::newRow("Ctrl+E") << QKeySequence("Ctrl+E") << "";
+}
+
+void TestPanelView::shortcutsRunTheirCommands()
+{
+    Panel panel;
+    panel.show();
+    QApplication::setActiveWindow(&panel);
+    QVERIFY(QTest::qWaitForWindowActive(&panel));
+    QStringList ran;
+    connect(&panel, &Panel::toolbarButtonClicked, this, [&ran](const QString& key) { ran << key; });
+    connect(&panel, &Panel::helpRequested, this,
+            [&ran](const QString& at) { ran << "help:" + at; });
+    connect(&panel, &Panel::closing, this, [&ran] { ran << "close"; });
+    QTest::keySequence(&panel, fetched<QKeySequence>("keys"));
+    const QString command = fetched<QString>("command");
+    QCOMPARE(ran, command.isEmpty() ? QStringList() : QStringList{command});
+}
+
+// Tab walks the meter's keys and the Range button in their order and rings the focused key;
+// Space and Enter press it like the mouse, from key-down to key-up.
+void TestPanelView::tabWalksTheKeysAndShowsTheFocus()
+{
+    Panel panel;
+    panel.show();
+    QApplication::setActiveWindow(&panel);
+    QVERIFY(QTest::qWaitForWindowActive(&panel));
+    auto* hold = panel.findChild<KeyFace*>("CmdGray_0");
+    const QImage unfocused = hold->grab().toImage();
+    QStringList walked;
+    for (int n = 0; n < 9; ++n) {
+        QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : &panel,
+                        Qt::Key_Tab);
+        walked << (QApplication::focusWidget() ? QApplication::focusWidget()->objectName() : "");
+    }
+    QCOMPARE(walked,
+             (QStringList{"CmdArrow_1", "CmdArrow_2", "CmdArrow_3", "CmdGray_0", "CmdGray_1",
+                          "CmdGray_2", "CmdRange", "CmdArrow_0", "CmdArrow_1"}));
+    hold->setFocus();
+    QVERIFY(hold->grab().toImage() != unfocused);
+
+    QSignalSpy pressed(&panel, &Panel::grayPressed);
+    QSignalSpy released(&panel, &Panel::grayReleased);
+    for (Qt::Key key : {Qt::Key_Space, Qt::Key_Return, Qt::Key_Enter}) {
+        QTest::keyPress(hold, key);
+        QVERIFY(hold->isFaceDown());
+        QKeyEvent repeat(QEvent::KeyPress, key, Qt::NoModifier, QString(), true);
+        QApplication::sendEvent(hold, &repeat); // a held key repeats: still the one press
+        QTest::keyRelease(hold, key);
+        QVERIFY(!hold->isFaceDown());
+    }
+    QCOMPARE(pressed.size(), 3);
+    QCOMPARE(released.size(), 3);
+    QCOMPARE(released.at(0).at(0).toInt(), 0);
+    // Tab away while Space holds the key: the press ends.
+    QTest::keyPress(hold, Qt::Key_Space);
+    QTest::keyClick(hold, Qt::Key_Tab);
+    QCOMPARE(released.size(), 4);
+    QVERIFY(!hold->isFaceDown());
+    // Other keys press nothing.
+    QTest::keyClick(hold, Qt::Key_A);
+    QCOMPARE(pressed.size(), 4);
+}
+
+// The guide ships inside the program, names every shortcut the panel's toolbar has, and its
+// "Keyboard shortcuts" entry scrolls to that section.
+void TestPanelView::guideNamesEveryShortcut()
+{
+    const QString guide = HelpWindow::guideMarkdown();
+    QVERIFY(guide.startsWith("# CellDesk user guide"));
+    Panel panel;
+    for (QAction* action : panel.toolbar()->actions()) {
+        if (!action->shortcut().isEmpty())
+            QVERIFY2(guide.contains("| " + action->shortcut().toString() + " |"),
+                     qPrintable(action->toolTip()));
+    }
+    for (const char* keys : {"| Ctrl+P |", "| Ctrl+C |", "| Esc |", "| F1 |", "| Ctrl+Q |"})
+        QVERIFY2(guide.contains(keys), keys);
+    QStringList menu;
+    for (QAction* action : panel.menuActions())
+        menu << action->text();
+    QCOMPARE(menu, (QStringList{"Help", "Keyboard shortcuts", "About", "Quit"}));
+
+    HelpWindow help;
+    help.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&help));
+    help.showSection("Keyboard shortcuts");
+    QVERIFY(help.browser()->verticalScrollBar()->value() > 0);
+    help.showSection({});
+    QCOMPARE(help.browser()->verticalScrollBar()->value(), 0);
+}
+
 void TestPanelView::recordingLook()
 {
     Panel panel;
@@ -412,12 +534,12 @@ void TestPanelView::recordingLook()
     QVERIFY(saveImage != stopImage);
 
     panel.setRecordingLook(true);
-    QCOMPARE(save->toolTip(), QString("Stop Recording"));
+    QCOMPARE(save->toolTip(), QString("Stop Recording (Ctrl+S)"));
     QCOMPARE(save->icon().pixmap(24).toImage(), stopImage);
     QCOMPARE(save->property("Key").toString(), QString("Save"));
 
     panel.setRecordingLook(false);
-    QCOMPARE(save->toolTip(), QString("Save As"));
+    QCOMPARE(save->toolTip(), QString("Save As (Ctrl+S)"));
     QCOMPARE(save->icon().pixmap(24).toImage(), saveImage);
 }
 

@@ -66,7 +66,8 @@ void TestRealTimeList::listOpensBesideTheMainWindowWithTheUnitsInForce()
     QStringList buttons;
     for (QAction* a : list->findChild<QToolBar*>("Toolbar1")->actions())
         buttons << a->property("Key").toString() + "=" + a->toolTip();
-    QCOMPARE(buttons, (QStringList{"Save=Save As", "Export CSV=Export CSV", "Print=Print"}));
+    QCOMPARE(buttons,
+             (QStringList{"Save=Save As", "Export CSV=Export CSV", "Print=Print (Ctrl+P)"}));
     // Header and 15 whole rows in view.
     GridView& view = list->view();
     QVERIFY(view.viewport()->height() >= 15 * view.rowHeight());

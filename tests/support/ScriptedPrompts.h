@@ -28,9 +28,9 @@ public:
         QString title{};
         QString details{};
         Kind kind = Kind::Message;
-        QString defaultText{};                           ///< an input box's default
-        QStringList filters{};                           ///< a file dialog's name filters
-        QString suffix{}; ///< the save dialog's suffix for names typed without one
+        QString defaultText{}; ///< an input box's default, the name a save dialog offers
+        QStringList filters{}; ///< a file dialog's name filters
+        QString suffix{};      ///< the save dialog's suffix for names typed without one
         DefaultButton defaultButton = DefaultButton::Ok; ///< a question's default
     };
 
@@ -65,9 +65,10 @@ public:
         return inputAnswers.isEmpty() ? QString() : inputAnswers.takeFirst();
     }
     /// Adds the suffix to an answer without one, as the dialog does to a typed name.
-    QString saveFileName(QWidget*, const QStringList& filters, const QString& suffix = {}) override
+    QString saveFileName(QWidget*, const QStringList& filters, const QString& name,
+                         const QString& suffix = {}) override
     {
-        ask({.kind = Kind::SaveFile, .filters = filters, .suffix = suffix});
+        ask({.kind = Kind::SaveFile, .defaultText = name, .filters = filters, .suffix = suffix});
         QString path = fileAnswers.isEmpty() ? QString() : fileAnswers.takeFirst();
         if (!path.isEmpty() && !suffix.isEmpty() && QFileInfo(path).suffix().isEmpty())
             path += QLatin1Char('.') + suffix;
