@@ -139,7 +139,8 @@ bool SerialLink::waitForBytes(qsizetype count, double seconds)
     const bool goneAtStart = m_gone;
     const auto enough = [this, count] { return inputCount() >= count; };
     // A port that went ends the wait once it has been closed (that is queued behind the error).
-    const auto over = [&] { return enough() || (!goneAtStart && m_gone && !m_closePending); };
+    const auto wentAway = [&] { return !goneAtStart && m_gone && !m_closePending; };
+    const auto over = [&] { return enough() || wentAway(); };
     // The port must be allowed to hold what this reader waits for. Waits nest strictly, so
     // each one puts back the bound it found.
     const qint64 bound = m_port ? m_port->readBufferSize() : 0;
@@ -151,7 +152,7 @@ bool SerialLink::waitForBytes(qsizetype count, double seconds)
     const double rest = std::min(seconds, lineSeconds(count - inputCount() - driverCount()));
     if (rest > 0) {
         restUntilNextRead();
-        waitUntil(rest, [&] { return !goneAtStart && m_gone && !m_closePending; });
+        waitUntil(rest, wentAway);
     }
     resumeReads();
     setWakeThreshold(count - inputCount());
