@@ -359,7 +359,7 @@ void LiveGraphWindow::tick()
     if (m_records == 1) {
         // One sample a second from now on: the record axis can read in time.
         const QTime now = m_clock.now().time();
-        m_graph->setRecordTimes(RowTimes::regular(now.msecsSinceStartOfDay() / 1000.0, 1.0));
+        m_graph->setRecordPace(now.msecsSinceStartOfDay() / 1000.0, 1.0);
     }
     const double x = double(m_records);
     const double keepFrom = double(m_records - TraceWindow + 1);
