@@ -4,6 +4,7 @@
 #include "ChannelColours.h"
 #include "Clock.h"
 #include "FileTransfer.h"
+#include "FitOnOpen.h"
 #include "GraphControls.h"
 #include "GraphPicture.h"
 #include "GraphView.h"
@@ -432,6 +433,7 @@ void GraphWindow::buildFrame()
     m_fit->setMinimumSize(100, 30);
     m_fit->setAutoDefault(false);
     buttons->addWidget(m_fit);
+    buttons->addWidget(FitOnOpen::box(m_frame));
     buttons->addStretch();
     row->addLayout(buttons);
 }
@@ -585,6 +587,8 @@ void GraphWindow::showColumn(const PlotRequest& request, std::span<const float> 
     m_graph->setAxisCaption(2, request.Title);
     if (m_unit)
         m_unit->setText(request.Title);
+    if (FitOnOpen::choice().isOn())
+        fit();
     // A cursor left from the previous column would read out that column's position.
     const TrackMode* mode = trackModeAt(m_kind, m_modes->currentIndex());
     if (mode && mode->code == kCursorMode)

@@ -3,6 +3,7 @@
 #include "AxisText.h"
 #include "Clock.h"
 #include "FileTransfer.h"
+#include "FitOnOpen.h"
 #include "FitSpan.h"
 #include "GraphControls.h"
 #include "GraphPicture.h"
@@ -97,6 +98,8 @@ ListPlot::ListPlot(const PlotRequest& request, const TextGrid& grid,
     fitAction->setToolTip(fitToolTip());
     m_toolbar->addSeparator();
     m_toolbar->addWidget(xReadingBox(m_toolbar, m_reading, [this](XReading r) { setXReading(r); }));
+    m_toolbar->addSeparator();
+    m_toolbar->addWidget(FitOnOpen::box(m_toolbar));
     m_toolbar->adjustSize();
     addFitKey(this, [this] { fit(); });
 
@@ -167,7 +170,9 @@ void ListPlot::fit()
     q.RecordTo = float(last);
     q.RecordAxisMax = float(last);
     emit requestChanged();
-    redraw();
+    // Before the window first shows, its first drawing is still to come.
+    if (isVisible())
+        redraw();
 }
 
 void ListPlot::setXReading(XReading reading)

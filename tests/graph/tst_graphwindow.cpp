@@ -2,12 +2,14 @@
 #include "Clock.h"
 #include "ColumnPlotRequest.h"
 #include "Fetch.h"
+#include "FitOnOpen.h"
 #include "GraphPicture.h"
 #include "GraphView.h"
 #include "GraphWindow.h"
 #include "PrintedPdf.h"
 #include "ScriptedPrompts.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QFile>
 #include <QFrame>
@@ -16,6 +18,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QSettings>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -124,6 +127,8 @@ private slots:
     void panAndZoom();
     void timeAxis_data();
     void timeAxis();
+    void fitOnOpen_data();
+    void fitOnOpen();
     void fitTriggers_data();
     void fitTriggers();
     void resetAfterZoom();
@@ -539,6 +544,36 @@ void TestGraphWindow::timeAxis()
     QTest::keyClicks(min, fetched<QString>("typed"));
     QCOMPARE(range(w, 1).lower, fetched<double>("typedAt"));
     QCOMPARE(range(w, 1).upper, places.last());
+}
+
+void TestGraphWindow::fitOnOpen_data()
+{
+    QTest::addColumn<bool>("kept"); // what the settings hold; false: nothing
+    QTest::newRow("off at first: the column's full scale") << false;
+    QTest::newRow("kept on: fitted to the column") << true;
+}
+
+// The user's last choice, kept in the settings; the window's box shows and sets it.
+void TestGraphWindow::fitOnOpen()
+{
+    QTemporaryDir dir;
+    QSettings settings(dir.filePath("graphs.ini"), QSettings::IniFormat);
+    const bool kept = fetched<bool>("kept");
+    if (kept)
+        settings.setValue("graphs/fitOnOpen", true);
+    FitOnOpen::choice().keepIn(&settings);
+    ScriptedPrompts prompts;
+    const auto w = storedGraph(prompts, 120);
+    FitOnOpen::choice().keepIn(nullptr); // off again for the other tests, whatever happens
+    QVERIFY2(qAbs(range(*w, 2).upper - (kept ? 12.5595 : 60)) < 1e-3,
+             qPrintable(QString::number(range(*w, 2).upper)));
+    auto* box = w->findChild<QCheckBox*>("CkFitOnOpen");
+    QVERIFY(!box->isChecked());
+    FitOnOpen::choice().keepIn(&settings);
+    QCOMPARE(box->isChecked(), kept);
+    box->click();
+    QCOMPARE(settings.value("graphs/fitOnOpen").toBool(), !kept);
+    FitOnOpen::choice().keepIn(nullptr);
 }
 
 void TestGraphWindow::fitTriggers_data()
