@@ -1,7 +1,8 @@
 #include "GraphView.h"
 
-#include "AxisText.h"
+#include "AxisTickers.h"
 #include "FitSpan.h"
+#include "PlotColours.h"
 
 #include "GraphLibrary.h"
 #include <QApplication>
@@ -13,93 +14,12 @@ namespace {
 // Each wheel step (120 units) scales the axes by this much about the pointer.
 constexpr double kWheelStepFactor = 0.85;
 
-// Tick labels by the program's one rule (tickLabels), on every axis that counts values.
-class ReadableTicker final : public QCPAxisTicker
-{
-protected:
-    QVector<QString> createLabelVector(const QVector<double>& ticks, const QLocale&, QChar,
-                                       int) override
-    {
-        const QStringList labels = tickLabels(ticks);
-        return QVector<QString>(labels.begin(), labels.end());
-    }
-};
-
-// The record axis reading in time: ticks at round times of the clock (or of the time since the
-// first record). X is the time itself, or with a pace the record taken then.
-class TimeTicker final : public QCPAxisTicker
-{
-public:
-    TimeTicker(const RowTimes* pace, XReading reading) : m_pace(pace), m_reading(reading) {}
-
-    void generate(const QCPRange& range, const QLocale&, QChar, int, QVector<double>& ticks,
-                  QVector<double>* subTicks, QVector<QString>* tickLabels) override
-    {
-        ticks.clear();
-        if (subTicks)
-            subTicks->clear();
-        if (tickLabels)
-            tickLabels->clear();
-        const double from = timeAt(range.lower);
-        const double to = timeAt(range.upper);
-        if (!std::isfinite(from) || !std::isfinite(to) || to < from)
-            return;
-        const double step = timeTickStep(to - from, tickCount());
-        for (double t = std::ceil(from / step) * step; t <= to + step * 1e-9 && ticks.size() < 1000;
-             t += step) {
-            ticks.append(m_pace ? m_pace->recordAtX(m_reading, t) : t);
-            if (tickLabels)
-                tickLabels->append(RowTimes::xText(m_reading, t));
-        }
-    }
-
-private:
-    [[nodiscard]] double timeAt(double x) const { return m_pace ? m_pace->x(m_reading, x) : x; }
-
-    const RowTimes* m_pace; // null: X is the time
-    XReading m_reading;
-};
-
-QSharedPointer<QCPAxisTicker> readableTicker()
-{
-    return QSharedPointer<QCPAxisTicker>(new ReadableTicker);
-}
-
 const QColor kGridColour(96, 96, 96);
 const std::array<QColor, GraphView::CursorCount> kCursorColours{QColor(255, 255, 255),
                                                                 QColor(255, 200, 0)};
 constexpr int kClickSlack = 4; // pixels a click may move and still count as a click
 
-bool isDark(const QColor& c)
-{
-    return c.lightnessF() < 0.5;
-}
-
-// `colour` as it reads on `ground`: the same hue, darkened on a light ground (a printed page).
-QColor readableOn(const QColor& colour, const QColor& ground)
-{
-    if (isDark(ground))
-        return colour;
-    QColor c = colour;
-    for (int i = 0; i < 8 && c.lightnessF() > 0.42; ++i)
-        c = c.darker(125);
-    return c;
-}
-
-// A plot's pen on a plot area of colour `ground`. A pen of width 1 is drawn one device pixel
-// wide, which is fast on screen but hairline thin in a print drawn at a higher density; a
-// light plot area is the printed page.
-QPen plotPen(const QColor& colour, const QColor& ground)
-{
-    return QPen(readableOn(colour, ground), isDark(ground) ? 1.0 : 2.0);
-}
-
 } // namespace
-
-QColor GraphView::readableOn(const QColor& colour, const QColor& ground)
-{
-    return ::readableOn(colour, ground);
-}
 
 GraphView::GraphView(QWidget* parent) : QCustomPlot(parent)
 {
@@ -250,7 +170,7 @@ void GraphView::setAxisColor(int index, const QColor& colour)
 
 void GraphView::styleAxes()
 {
-    const QColor text = isDark(m_backgroundColour) ? QColor(Qt::white) : QColor(Qt::black);
+    const QColor text = isDarkColour(m_backgroundColour) ? QColor(Qt::white) : QColor(Qt::black);
     for (int i = 0; i < m_axes.size(); ++i) {
         QCPAxis* a = m_axes[i];
         const QColor c =
@@ -438,8 +358,7 @@ void GraphView::applyXReading()
         x->setTicker(readableTicker());
         x->setLabel(m_recordCaption);
     } else {
-        x->setTicker(QSharedPointer<QCPAxisTicker>(
-            new TimeTicker(m_pace.isEmpty() ? nullptr : &m_pace, shown)));
+        x->setTicker(timeTicker(m_pace.isEmpty() ? nullptr : &m_pace, shown));
         x->setLabel(shown == XReading::Clock ? QStringLiteral("Time of day (hh:mm:ss)")
                                              : QStringLiteral("Elapsed time (h:mm:ss)"));
     }

@@ -126,9 +126,6 @@ public:
     void setTrackMode(int code);
     [[nodiscard]] int trackMode() const { return m_trackMode; }
 
-    /// `colour` as the graph draws it on `ground`: the same hue, darker on a light ground.
-    [[nodiscard]] static QColor readableOn(const QColor& colour, const QColor& ground);
-
     [[nodiscard]] QColor plotAreaColor() const { return m_plotAreaColour; }
     void setPlotAreaColor(const QColor& colour);
     /// The colour around the plot area; numbers and captions are drawn black or white,
