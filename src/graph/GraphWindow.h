@@ -27,10 +27,11 @@ class QPushButton;
 /// closes; its opener builds a fresh one, which starts in "Normal" with its design-time axes.
 ///
 /// Beyond that, "Fit" (`CmdFit`, the key F, a double-click on the graph) fits the axes to the
-/// data and writes their ranges into the boxes (at each filling too under "Fit on open"), which also follow the wheel's zooms and the
-/// pans; a click in "Normal" reads out the point of the trace nearest to it. Where the rows
-/// carry times the list `XReading` puts the records at the time of day or the elapsed time they
-/// were taken instead of their number, and the X boxes and read-out show and take times.
+/// data and writes their ranges into the boxes (at each filling too under "Fit on open"), which
+/// also follow the wheel's zooms and the pans; a click in "Normal" reads out the point of the trace
+/// nearest to it. Where the rows carry times the list `XReading` puts the records at the time of
+/// day or the elapsed time they were taken instead of their number, and the X boxes and read-out
+/// show and take times.
 class GraphWindow : public QWidget
 {
     Q_OBJECT
