@@ -3,6 +3,7 @@
 #include "AppState.h"
 #include "Clock.h"
 #include "DemoBattery.h"
+#include "FitOnOpen.h"
 #include "MessageBoxPrompts.h"
 #include "MeterSim.h"
 #include "PortDialog.h"
@@ -35,9 +36,10 @@ int main(int argc, char* argv[])
     parser.process(app);
     const StartOptions options = startOptions(parser);
 
-    // Each window opens where the user last left it.
+    // Each window opens where the user last left it, each graph as last chosen.
     QSettings windowPlaces(QStringLiteral("CellDesk"), QStringLiteral("CellDesk"));
     WindowPlacement::rememberIn(&windowPlaces);
+    FitOnOpen::choice().keepIn(&windowPlaces);
 
     PortMemory portMemory;
     std::unique_ptr<MeterSim> demoMeter;

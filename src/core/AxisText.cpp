@@ -130,6 +130,34 @@ QString elapsedText(double seconds)
     return s < 0 ? QLatin1Char('-') + hms(-s, 1) : hms(s, 1);
 }
 
+std::optional<double> secondsFromText(QStringView text)
+{
+    QStringView t = text.trimmed();
+    const bool negative = t.startsWith(u'-');
+    if (negative)
+        t = t.mid(1).trimmed();
+    const QList<QStringView> parts = t.split(u':');
+    if (parts.size() > 3)
+        return std::nullopt;
+    double seconds = 0;
+    for (qsizetype i = 0; i < parts.size(); ++i) {
+        const QStringView part = parts[i];
+        const bool digits =
+            !part.isEmpty() && part.size() <= (i == 0 ? 9 : 2) &&
+            std::all_of(part.begin(), part.end(), [](QChar c) { return c.isDigit(); });
+        if (!digits)
+            return std::nullopt;
+        const int value = part.toInt();
+        if (i > 0 && value >= 60)
+            return std::nullopt;
+        seconds = seconds * (i == 0 ? 1 : 60) + value;
+    }
+    // Hours first: what is left out is zero.
+    for (qsizetype i = parts.size(); i < 3; ++i)
+        seconds *= 60;
+    return negative ? -seconds : seconds;
+}
+
 double timeTickStep(double spanSeconds, int wanted)
 {
     static constexpr std::array<double, 17> steps{

@@ -6,6 +6,7 @@
 #include <QStringList>
 #include <QStringView>
 
+#include <optional>
 #include <span>
 
 /// The labels of an axis's ticks (ascending values): every label with the same number of
@@ -30,6 +31,10 @@
 [[nodiscard]] QString clockText(double secondsOfDay);
 /// A duration as "h:mm:ss", hours running on past a day ("-" before a negative one).
 [[nodiscard]] QString elapsedText(double seconds);
+/// A time as typed into a time box, read as clockText and elapsedText write it: hours, then
+/// minutes and seconds ("10:05" is 10 h 5 min; "-0:00:30" is half a minute back). Nothing for
+/// any other text, or for minutes or seconds of 60 or more.
+[[nodiscard]] std::optional<double> secondsFromText(QStringView text);
 /// The spacing of time ticks for `spanSeconds`: a step of the clock (1, 2, 5, 10, 15, 30 s,
 /// 1, 2, 5, 10, 15, 30 min, 1, 2, 3, 6, 12 h, then whole days) giving about `wanted` ticks.
 [[nodiscard]] double timeTickStep(double spanSeconds, int wanted);

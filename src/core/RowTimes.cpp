@@ -76,11 +76,35 @@ double RowTimes::recordAt(double elapsed) const
     return row - 1 + (elapsed - before) / (*at - before);
 }
 
-QString RowTimes::text(XReading reading, double record) const
+double RowTimes::x(XReading reading, double record) const
 {
     if (reading == XReading::Record || isEmpty())
-        return formatNumber(record, u"0.###");
+        return record;
     const double elapsed = elapsedAt(record);
-    return reading == XReading::Clock ? clockText(m_firstSecondOfDay + elapsed)
-                                      : elapsedText(elapsed);
+    return reading == XReading::Clock ? m_firstSecondOfDay + elapsed : elapsed;
+}
+
+double RowTimes::recordAtX(XReading reading, double x) const
+{
+    if (reading == XReading::Record || isEmpty())
+        return x;
+    return recordAt(reading == XReading::Clock ? x - m_firstSecondOfDay : x);
+}
+
+QString RowTimes::xText(XReading reading, double x)
+{
+    switch (reading) {
+    case XReading::Clock:
+        return clockText(x);
+    case XReading::Elapsed:
+        return elapsedText(x);
+    case XReading::Record:
+        break;
+    }
+    return formatNumber(x, u"0.###");
+}
+
+QString RowTimes::text(XReading reading, double record) const
+{
+    return xText(isEmpty() ? XReading::Record : reading, x(reading, record));
 }

@@ -14,8 +14,9 @@ enum class XReading
     Elapsed
 };
 
-/// When the rows of a graph were taken, for an X axis that keeps counting records but reads in
-/// time: the seconds from record 1 to each record, and the time of day of record 1.
+/// When the rows of a recording were taken, for an X axis that reads in time: the seconds from
+/// record 1 to each record, and the time of day of record 1. Each recording has its own, so
+/// that recordings of different paces and starts can share one time axis.
 class RowTimes
 {
 public:
@@ -37,6 +38,17 @@ public:
     /// The record (fractional) taken `elapsed` seconds after record 1: the inverse of
     /// elapsedAt, the first of rows that share a time.
     [[nodiscard]] double recordAt(double elapsed) const;
+
+    /// Where record position `record` (1-based, fractional between rows) stands on an X axis
+    /// reading `reading`: at its number, at its time of day (seconds from the midnight before
+    /// record 1: on past 86400 after a midnight) or at the seconds since record 1. Without
+    /// times, at its number whatever the reading.
+    [[nodiscard]] double x(XReading reading, double record) const;
+    /// The record position at `x` on an axis reading `reading`: the inverse of x().
+    [[nodiscard]] double recordAtX(XReading reading, double x) const;
+    /// Position `x` of an axis reading `reading` as its ticks and read-outs show it: the
+    /// number (three decimals at most), "hh:mm:ss" or "h:mm:ss".
+    [[nodiscard]] static QString xText(XReading reading, double x);
 
     /// The text of record position `record` as an axis reading `reading` shows it: the number
     /// (three decimals at most), or its time when there are times.

@@ -163,6 +163,14 @@ QRect place(const QRect& wanted, const QSize& minimum, const QRect& opener,
     return start;
 }
 
+QRect placeClient(const QRect& wanted, const QSize& minimum, const QMargins& frame,
+                  const QRect& opener, const QList<QRect>& open, const QRect& screen)
+{
+    const QRect placed =
+        place(wanted.marginsAdded(frame), minimum.grownBy(frame), opener, open, screen);
+    return placed.marginsRemoved(frame);
+}
+
 std::optional<QRect> remembered(const QRect& saved, const QList<QRect>& screens)
 {
     if (!saved.isValid())

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QList>
+#include <QMargins>
 #include <QRect>
 
 #include <optional>
@@ -17,6 +18,14 @@ namespace WindowPlace {
 /// cascade step below and right of the opener. A window larger than the screen is shrunk to it.
 [[nodiscard]] QRect place(const QRect& wanted, const QSize& minimum, const QRect& opener,
                           const QList<QRect>& open, const QRect& screen);
+
+/// The same rule for a window's client area, which is what a window is moved and sized by: the
+/// window `wanted` there (and at least `minimum`) is placed with the `frame` the window manager
+/// puts round it (title bar and borders; none where there is no window manager), so that the
+/// frame, not only the client area, lies on the screen and off the `open` windows (frames, as
+/// `opener`). Returns the client rectangle inside the placed frame.
+[[nodiscard]] QRect placeClient(const QRect& wanted, const QSize& minimum, const QMargins& frame,
+                                const QRect& opener, const QList<QRect>& open, const QRect& screen);
 
 /// A remembered rectangle, where it still lies on one of `screens` (its centre and its top-left
 /// corner on the same screen), kept whole on that screen; nothing where the screen it was on is

@@ -22,11 +22,10 @@ GraphWindow* PlotGridColumn(const TextGrid& grid, int column, const ColumnKind& 
     }
     const ColumnValues values = preparePlotColumn(request, kind, texts);
     GraphWindow* window = GraphWindow::open(plot, GraphWindow::Kind::Stored, prompts, clock);
-    window->showColumn(request, values.values);
+    window->showColumn(request, values.values, RowTimes::fromTexts(times));
     GraphView* graph = window->graph();
     graph->setAxisCaption(2, columnAxisTitle(column, grid.cell(0, column), values.milli));
     graph->setPlotOverloads(
         1, QList<double>(values.overloadValues.begin(), values.overloadValues.end()));
-    window->setRowTimes(RowTimes::fromTexts(times));
     return window;
 }

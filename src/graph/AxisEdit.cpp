@@ -1,10 +1,12 @@
 #include "AxisEdit.h"
 
+#include "AxisText.h"
 #include "ValueText.h"
 
 #include <QRegularExpression>
 
 #include <cfloat>
+#include <cmath>
 
 namespace {
 
@@ -33,6 +35,10 @@ void AxisEdit::setFormat(const QString& format)
 
 QString AxisEdit::textFromValue(double value) const
 {
+    if (m_format == ClockFormat)
+        return clockText(value);
+    if (m_format == ElapsedFormat)
+        return elapsedText(value);
     return formatNumber(value, m_format);
 }
 
@@ -41,12 +47,28 @@ double AxisEdit::valueFromText(const QString& text) const
     // The shown text of the current value stands for that value, not for its rounding.
     if (text == textFromValue(value()))
         return value();
-    return qBound(minimum(), double(leadingNumber(text)), maximum());
+    if (!showsTime())
+        return qBound(minimum(), double(leadingNumber(text)), maximum());
+    const std::optional<double> typed = secondsFromText(text);
+    if (!typed)
+        return value();
+    double seconds = *typed;
+    if (m_format == ClockFormat) {
+        constexpr double day = 86400;
+        seconds += day * std::round((value() - seconds) / day);
+    }
+    return qBound(minimum(), seconds, maximum());
 }
 
 QValidator::State AxisEdit::validate(QString& text, int& pos) const
 {
     Q_UNUSED(pos);
+    if (showsTime()) {
+        static const QRegularExpression time(QStringLiteral("^ *-? *[0-9]*(:[0-9]{0,2}){0,2} *$"));
+        if (!time.match(text).hasMatch())
+            return QValidator::Invalid;
+        return secondsFromText(text) ? QValidator::Acceptable : QValidator::Intermediate;
+    }
     static const QRegularExpression number(QStringLiteral("^ *[-+]? *[0-9]*\\.?[0-9]* *$"));
     if (!number.match(text).hasMatch())
         return QValidator::Invalid;

@@ -6,10 +6,19 @@
 /// (it is shown through a number format such as "0.###", but not rounded to it), steps by a
 /// settable increment, covers a wide range of both signs, and reports a value change on every
 /// typed change and every change made by code.
+///
+/// With ClockFormat or ElapsedFormat the value is seconds, shown and typed as a time: a time
+/// of day typed is taken on the day nearest the value it replaces, so that an axis past
+/// midnight takes "00:10:00" as ten past midnight of its second day.
 class AxisEdit : public QDoubleSpinBox
 {
     Q_OBJECT
 public:
+    /// Seconds since a midnight, as "hh:mm:ss".
+    static inline const QString ClockFormat = QStringLiteral("hh:mm:ss");
+    /// Seconds, as "h:mm:ss".
+    static inline const QString ElapsedFormat = QStringLiteral("h:mm:ss");
+
     explicit AxisEdit(QWidget* parent = nullptr);
 
     /// The display format ("0", "0.###", ...); the shown text follows at once.
@@ -22,5 +31,10 @@ public:
     void fixup(QString& text) const override;
 
 private:
+    [[nodiscard]] bool showsTime() const
+    {
+        return m_format == ClockFormat || m_format == ElapsedFormat;
+    }
+
     QString m_format = QStringLiteral("0.###");
 };

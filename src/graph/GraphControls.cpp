@@ -66,8 +66,9 @@ QComboBox* xReadingBox(QWidget* parent, XReading reading, std::function<void(XRe
     box->setObjectName(QStringLiteral("XReading"));
     box->addItems({records, QStringLiteral("Time of day"), QStringLiteral("Elapsed time")});
     box->setCurrentIndex(int(reading));
-    box->setToolTip(QStringLiteral("What the X axis and the cursor read: the record number, the "
-                                   "time of day the record was taken or the time since the first"));
+    box->setToolTip(QStringLiteral("Where the records stand on the X axis and what it reads: the "
+                                   "record number, the time of day the record was taken or the "
+                                   "time since the first"));
     box->setFocusPolicy(Qt::TabFocus);
     QObject::connect(box, &QComboBox::activated, box,
                      [chosen = std::move(chosen)](int index) { chosen(XReading(index)); });

@@ -2,6 +2,7 @@
 
 #include "BusyPointer.h"
 #include "GraphView.h"
+#include "PlotColours.h"
 #include "Prompts.h"
 
 #include <QDir>
@@ -55,7 +56,7 @@ int drawHead(QPainter& painter, const PictureHead& head, int width)
         painter.setFont(legend);
         int x = kPad;
         for (const LegendText& e : head.legend) {
-            painter.setPen(GraphView::readableOn(e.colour, Qt::white));
+            painter.setPen(readableOn(e.colour, Qt::white));
             painter.drawText(QRect(x, y, width, metrics.height()), Qt::AlignLeft | Qt::AlignVCenter,
                              e.text);
             x += metrics.horizontalAdvance(e.text) + e.gapAfter;

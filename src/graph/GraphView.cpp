@@ -1,7 +1,8 @@
 #include "GraphView.h"
 
-#include "AxisText.h"
+#include "AxisTickers.h"
 #include "FitSpan.h"
+#include "PlotColours.h"
 
 #include "GraphLibrary.h"
 #include <QApplication>
@@ -13,94 +14,12 @@ namespace {
 // Each wheel step (120 units) scales the axes by this much about the pointer.
 constexpr double kWheelStepFactor = 0.85;
 
-// Tick labels by the program's one rule (tickLabels), on every axis that counts values.
-class ReadableTicker final : public QCPAxisTicker
-{
-protected:
-    QVector<QString> createLabelVector(const QVector<double>& ticks, const QLocale&, QChar,
-                                       int) override
-    {
-        const QStringList labels = tickLabels(ticks);
-        return QVector<QString>(labels.begin(), labels.end());
-    }
-};
-
-// The record axis reading in time: ticks at round times of the clock (or of the time since
-// the first record), placed at the records taken then.
-class TimeTicker final : public QCPAxisTicker
-{
-public:
-    TimeTicker(const RowTimes& times, XReading reading) : m_times(times), m_reading(reading) {}
-
-    void generate(const QCPRange& range, const QLocale&, QChar, int, QVector<double>& ticks,
-                  QVector<double>* subTicks, QVector<QString>* tickLabels) override
-    {
-        ticks.clear();
-        if (subTicks)
-            subTicks->clear();
-        if (tickLabels)
-            tickLabels->clear();
-        const double from = m_times.elapsedAt(range.lower);
-        const double to = m_times.elapsedAt(range.upper);
-        if (!std::isfinite(from) || !std::isfinite(to) || to < from)
-            return;
-        const double step = timeTickStep(to - from, tickCount());
-        // Clock ticks fall on round times of day, elapsed ones on round times since record 1.
-        const double origin = m_reading == XReading::Clock ? m_times.firstSecondOfDay() : 0.0;
-        for (double t = std::ceil((origin + from) / step) * step - origin;
-             t <= to + step * 1e-9 && ticks.size() < 1000; t += step) {
-            const double record = m_times.recordAt(t);
-            ticks.append(record);
-            if (tickLabels)
-                tickLabels->append(m_times.text(m_reading, record));
-        }
-    }
-
-private:
-    const RowTimes& m_times;
-    XReading m_reading;
-};
-
-QSharedPointer<QCPAxisTicker> readableTicker()
-{
-    return QSharedPointer<QCPAxisTicker>(new ReadableTicker);
-}
-
 const QColor kGridColour(96, 96, 96);
 const std::array<QColor, GraphView::CursorCount> kCursorColours{QColor(255, 255, 255),
                                                                 QColor(255, 200, 0)};
 constexpr int kClickSlack = 4; // pixels a click may move and still count as a click
 
-bool isDark(const QColor& c)
-{
-    return c.lightnessF() < 0.5;
-}
-
-// `colour` as it reads on `ground`: the same hue, darkened on a light ground (a printed page).
-QColor readableOn(const QColor& colour, const QColor& ground)
-{
-    if (isDark(ground))
-        return colour;
-    QColor c = colour;
-    for (int i = 0; i < 8 && c.lightnessF() > 0.42; ++i)
-        c = c.darker(125);
-    return c;
-}
-
-// A plot's pen on a plot area of colour `ground`. A pen of width 1 is drawn one device pixel
-// wide, which is fast on screen but hairline thin in a print drawn at a higher density; a
-// light plot area is the printed page.
-QPen plotPen(const QColor& colour, const QColor& ground)
-{
-    return QPen(readableOn(colour, ground), isDark(ground) ? 1.0 : 2.0);
-}
-
 } // namespace
-
-QColor GraphView::readableOn(const QColor& colour, const QColor& ground)
-{
-    return ::readableOn(colour, ground);
-}
 
 GraphView::GraphView(QWidget* parent) : QCustomPlot(parent)
 {
@@ -157,8 +76,10 @@ void GraphView::watchRange(QCPAxis* a)
                 if (m_settingRange)
                     return;
                 const qsizetype i = m_axes.indexOf(a);
-                if (i >= 0)
-                    m_ranges[i] = Range{range.lower, range.upper};
+                if (i < 0)
+                    return;
+                m_ranges[i] = Range{range.lower, range.upper};
+                emit rangeMoved(int(i) + 1, range.lower, range.upper);
             });
 }
 
@@ -249,7 +170,7 @@ void GraphView::setAxisColor(int index, const QColor& colour)
 
 void GraphView::styleAxes()
 {
-    const QColor text = isDark(m_backgroundColour) ? QColor(Qt::white) : QColor(Qt::black);
+    const QColor text = isDarkColour(m_backgroundColour) ? QColor(Qt::white) : QColor(Qt::black);
     for (int i = 0; i < m_axes.size(); ++i) {
         QCPAxis* a = m_axes[i];
         const QColor c =
@@ -282,6 +203,7 @@ int GraphView::addPlot(int axisIndex, const QColor& colour)
     g->setAdaptiveSampling(true);
     g->setLineStyle(QCPGraph::lsLine);
     m_plots.append(g);
+    m_plotTimes.append(RowTimes());
     m_plotColours.append(colour);
     m_plotOverloads.append(QList<double>());
     return plotCount();
@@ -338,10 +260,29 @@ void GraphView::fitValueAxes(double from, double to)
     requestReplot();
 }
 
-void GraphView::setRecordTimes(RowTimes times)
+void GraphView::setPlotTimes(int number, RowTimes times)
 {
-    m_times = std::move(times);
+    if (number < 1 || number > m_plots.size())
+        return;
+    m_plotTimes[number - 1] = std::move(times);
+    placePoints(number - 1);
     applyXReading();
+}
+
+void GraphView::setRecordPace(double firstSecondOfDay, double interval)
+{
+    m_pace = RowTimes::regular(firstSecondOfDay, interval);
+    applyXReading();
+}
+
+bool GraphView::hasTimes() const
+{
+    return !m_pace.isEmpty() || !referenceTimes().isEmpty();
+}
+
+XReading GraphView::shownReading() const
+{
+    return hasTimes() ? m_reading : XReading::Record;
 }
 
 void GraphView::setXReading(XReading reading)
@@ -355,15 +296,69 @@ void GraphView::setRecordCaption(const QString& caption)
     setAxisCaption(1, caption);
 }
 
+const RowTimes& GraphView::referenceTimes() const
+{
+    for (const RowTimes& t : m_plotTimes) {
+        if (!t.isEmpty())
+            return t;
+    }
+    static const RowTimes none;
+    return none;
+}
+
+double GraphView::xOfRecord(double record) const
+{
+    return m_pace.isEmpty() ? referenceTimes().x(m_shown, record) : record;
+}
+
+QString GraphView::recordText(double x) const
+{
+    return RowTimes::xText(m_shown, m_pace.isEmpty() ? x : m_pace.x(m_shown, x));
+}
+
+void GraphView::placePoints(qsizetype i)
+{
+    QCPGraph* g = m_plots[i];
+    if (!g)
+        return;
+    const RowTimes& times = m_plotTimes[i];
+    double record = 1;
+    for (auto it = g->data()->begin(); it != g->data()->end(); ++it, ++record)
+        it->key = times.x(m_shown, record);
+    requestReplot();
+}
+
 void GraphView::applyXReading()
 {
+    const XReading shown = shownReading();
+    const RowTimes& reference = referenceTimes();
+    if (shown != m_shown && !reference.isEmpty()) {
+        // The points move to their places under the new reading: the axis and the cursors go
+        // with them, so that the same records stay in view.
+        const auto moved = [&](double x) {
+            return reference.x(shown, reference.recordAtX(m_shown, x));
+        };
+        const double min = moved(axisMinimum(1));
+        const double max = moved(axisMaximum(1));
+        for (Cursor& c : m_cursors)
+            c.position.setX(moved(c.position.x()));
+        m_shown = shown;
+        for (qsizetype i = 0; i < m_plots.size(); ++i) {
+            if (!m_plotTimes[i].isEmpty())
+                placePoints(i);
+        }
+        setAxisRange(1, min, max);
+        for (int i = 1; i <= CursorCount; ++i)
+            placeCursor(i);
+    }
+    m_shown = shown;
+
     QCPAxis* x = m_axes.first();
-    const XReading shown = m_times.isEmpty() ? XReading::Record : m_reading;
     if (shown == XReading::Record) {
         x->setTicker(readableTicker());
         x->setLabel(m_recordCaption);
     } else {
-        x->setTicker(QSharedPointer<QCPAxisTicker>(new TimeTicker(m_times, shown)));
+        x->setTicker(timeTicker(m_pace.isEmpty() ? nullptr : &m_pace, shown));
         x->setLabel(shown == XReading::Clock ? QStringLiteral("Time of day (hh:mm:ss)")
                                              : QStringLiteral("Elapsed time (h:mm:ss)"));
     }
@@ -380,9 +375,11 @@ bool GraphView::setPlotData(int number, std::span<const float> values)
     QCPGraph* g = plot(number);
     if (!g)
         return false;
+    const RowTimes& times = m_plotTimes[number - 1];
     QVector<QCPGraphData> points(static_cast<qsizetype>(values.size()));
     for (std::size_t i = 0; i < values.size(); ++i)
-        points[static_cast<qsizetype>(i)] = QCPGraphData(double(i + 1), double(values[i]));
+        points[static_cast<qsizetype>(i)] =
+            QCPGraphData(times.x(m_shown, double(i + 1)), double(values[i]));
     g->data()->set(points, true);
     requestReplot();
     return true;
@@ -393,7 +390,7 @@ bool GraphView::appendPoint(int number, double value)
     QCPGraph* g = plot(number);
     if (!g)
         return false;
-    g->addData(double(g->dataCount() + 1), value);
+    g->addData(m_plotTimes[number - 1].x(m_shown, double(g->dataCount() + 1)), value);
     requestReplot();
     return true;
 }
@@ -499,18 +496,21 @@ void GraphView::applyTrackMode()
     }
 }
 
-QPointF GraphView::snapped(QPointF coords) const
+QPointF GraphView::nearestPoint(double x, double y) const
 {
-    // Onto the nearest record of the first plot of the first value axis that has points.
     QCPAxis* first = m_axes.value(1);
+    if (!std::isfinite(x))
+        return {x, y};
     for (const QPointer<QCPGraph>& p : m_plots) {
         if (!p || p->valueAxis() != first || p->dataCount() == 0)
             continue;
-        const int count = p->dataCount();
-        const int record = qBound(1, int(std::lround(qBound(-1e9, coords.x(), 1e9))), count);
-        return {double(record), p->data()->at(record - 1)->value};
+        const QCPGraphDataContainer& data = *p->data();
+        auto at = data.findBegin(x, false); // the first point at or after x
+        if (at == data.constEnd() || (at != data.constBegin() && x - (at - 1)->key < at->key - x))
+            --at;
+        return {at->key, at->value};
     }
-    return coords;
+    return {x, y};
 }
 
 void GraphView::onMousePress(QMouseEvent* event)
@@ -530,7 +530,7 @@ void GraphView::onMouseMove(QMouseEvent* event)
         return;
     const QPointF at = event->position();
     const QPointF coords(m_axes[0]->pixelToCoord(at.x()), m_axes[1]->pixelToCoord(at.y()));
-    const QPointF p = snapped(coords);
+    const QPointF p = nearestPoint(coords.x(), coords.y());
     setCursorPosition(1, p.x(), p.y());
 }
 

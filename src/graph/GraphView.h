@@ -23,7 +23,13 @@
 /// the record axis only), a drag with the middle button pans, and a double-click on the plot
 /// area asks for a Fit. A click is reported once the time for a double-click has passed
 /// without one, so that a double-click is never also a click. Tick labels carry just enough
-/// decimals to tell adjacent ticks apart; the record axis can read in time instead.
+/// decimals to tell adjacent ticks apart.
+///
+/// The record axis can read in time instead. A plot with times of its own (setPlotTimes)
+/// then has its points at their times, each plot at its own: X is seconds since the midnight
+/// before its first record (time of day) or since its first record (elapsed time), and a hole
+/// in the recording shows as wide as it lasted. Plots taken at a steady pace (setRecordPace,
+/// the live graph) keep X as the record number and read it as time.
 class GraphView : public QCustomPlot
 {
     Q_OBJECT
@@ -63,9 +69,10 @@ public:
     [[nodiscard]] int plotCount() const { return static_cast<int>(m_plots.size()); }
     /// Plot `number`, or nullptr when there is none (or its axis was removed).
     [[nodiscard]] QCPGraph* plot(int number) const;
-    /// Replaces plot `number`'s points with `values` at X = 1, 2, 3...; false without a plot.
+    /// Replaces plot `number`'s points with `values` at records 1, 2, 3... (at their times
+    /// when the plot has times and the axis reads in time); false without a plot.
     bool setPlotData(int number, std::span<const float> values);
-    /// Appends one point at the next X; false without a plot.
+    /// Appends one point at the next record; false without a plot.
     bool appendPoint(int number, double value);
     /// The values that stand for overloads in plot `number`: Fit leaves them out.
     void setPlotOverloads(int number, QList<double> values);
@@ -81,17 +88,32 @@ public:
 
     // The record axis's reading.
 
-    /// When the records were taken; without times the axis reads records whatever is chosen.
-    void setRecordTimes(RowTimes times);
-    [[nodiscard]] const RowTimes& recordTimes() const { return m_times; }
-    /// Record numbers (with `recordCaption` as the axis title), time of day or elapsed time.
-    /// The coordinate stays the record number: cursors, ranges and plots are unchanged.
+    /// When the records of plot `number` were taken (empty: records only). Under a time
+    /// reading its points move to their times.
+    void setPlotTimes(int number, RowTimes times);
+    /// The records are taken one each `interval` seconds from `firstSecondOfDay` on: X stays
+    /// the record number and reads as the time it was taken.
+    void setRecordPace(double firstSecondOfDay, double interval);
+    /// Whether the record axis can read in time (some plot has times, or there is a pace).
+    [[nodiscard]] bool hasTimes() const;
+    /// Record numbers (with `recordCaption` as the axis title), time of day or elapsed time;
+    /// the record number while there are no times. The record axis's range and the cursors
+    /// move with the points, so the same records stay in view.
     void setXReading(XReading reading);
+    /// The reading chosen (setXReading), whether or not there are times to show it.
     [[nodiscard]] XReading xReading() const { return m_reading; }
+    /// The reading the record axis shows: the one chosen where there are times, else Record.
+    [[nodiscard]] XReading shownReading() const;
     /// The record axis's title while it reads records (setAxisCaption(1, ...) alike).
     void setRecordCaption(const QString& caption);
-    /// Record position `x` as the axis reads it now (the cursor read-out).
-    [[nodiscard]] QString recordText(double x) const { return m_times.text(m_reading, x); }
+    /// Where record position `record` (1-based) of the first plot with times stands on the
+    /// record axis as it reads now.
+    [[nodiscard]] double xOfRecord(double record) const;
+    /// Record axis position `x` as the axis reads it now (the cursor read-out).
+    [[nodiscard]] QString recordText(double x) const;
+    /// The point of the first plot on the first value axis nearest to record axis position
+    /// `x` (the point a cursor lands on); (x, y) itself where that plot has no points.
+    [[nodiscard]] QPointF nearestPoint(double x, double y) const;
 
     // Cursors 1 and 2: crosshairs on the record axis and the first value axis.
 
@@ -103,9 +125,6 @@ public:
 
     void setTrackMode(int code);
     [[nodiscard]] int trackMode() const { return m_trackMode; }
-
-    /// `colour` as the graph draws it on `ground`: the same hue, darker on a light ground.
-    [[nodiscard]] static QColor readableOn(const QColor& colour, const QColor& ground);
 
     [[nodiscard]] QColor plotAreaColor() const { return m_plotAreaColour; }
     void setPlotAreaColor(const QColor& colour);
@@ -129,6 +148,8 @@ signals:
     void fitRequested();
     /// The user moved the axes of `directions` (wheel, middle-button or track-mode drag).
     void movedByHand(Qt::Orientations directions);
+    /// The range of axis `index` moved by hand (wheel, pan or zoom; not by setAxisRange).
+    void rangeMoved(int index, double min, double max);
 
 protected:
     void wheelEvent(QWheelEvent* event) override;
@@ -156,12 +177,15 @@ private:
     void bindCursors();
     void styleAxes();
     [[nodiscard]] QList<QCPAxis*> valueAxes() const;
-    [[nodiscard]] QPointF snapped(QPointF coords) const;
     void watchRange(QCPAxis* axis);
     void onMousePress(QMouseEvent* event);
     void onMouseMove(QMouseEvent* event);
     void onMouseRelease(QMouseEvent* event);
     void applyXReading();
+    /// The times of the plot that places the record axis's records: the first with times.
+    [[nodiscard]] const RowTimes& referenceTimes() const;
+    /// Re-keys plot `i` (0-based) to its records' places under the shown reading.
+    void placePoints(qsizetype i);
     [[nodiscard]] bool inPlotArea(QPointF at) const;
 
     QList<QCPAxis*> m_axes;
@@ -178,8 +202,10 @@ private:
     bool m_pressed = false;
     QColor m_plotAreaColour;
     QColor m_backgroundColour;
-    RowTimes m_times;
+    QList<RowTimes> m_plotTimes; // per plot, as m_plots
+    RowTimes m_pace;             // regular: records read as times (the live graph)
     XReading m_reading = XReading::Record;
+    XReading m_shown = XReading::Record; // what the points and the axis are placed by
     QString m_recordCaption;
     QTimer m_clickDue; // a click waits to see whether it is half of a double-click
     QPointF m_clickAt;

@@ -4,6 +4,7 @@
 #include "ChannelColours.h"
 #include "Clock.h"
 #include "FileTransfer.h"
+#include "FitOnOpen.h"
 #include "GraphControls.h"
 #include "GraphPicture.h"
 #include "GraphView.h"
@@ -230,6 +231,12 @@ GraphWindow::GraphWindow(Kind kind, Prompts& prompts, const Clock& clock, QWidge
 
     connect(m_modes, &QComboBox::activated, this, &GraphWindow::applyTrackMode);
     connect(m_graph, &GraphView::cursorChanged, this, &GraphWindow::onCursorChanged);
+    connect(m_graph, &GraphView::clicked, this, &GraphWindow::onClicked);
+    // The boxes show what the graph shows, however it was moved.
+    connect(m_graph, &GraphView::rangeMoved, this, [this](int index, double min, double max) {
+        if (index == 1 || index == 2)
+            setBoxesQuietly(index, min, max);
+    });
     connect(m_reset, &QPushButton::clicked, this, &GraphWindow::reset);
     connect(m_print, &QPushButton::clicked, this, &GraphWindow::print);
     connect(m_fit, &QPushButton::clicked, this, &GraphWindow::fit);
@@ -426,6 +433,7 @@ void GraphWindow::buildFrame()
     m_fit->setMinimumSize(100, 30);
     m_fit->setAutoDefault(false);
     buttons->addWidget(m_fit);
+    buttons->addWidget(FitOnOpen::box(m_frame));
     buttons->addStretch();
     row->addLayout(buttons);
 }
@@ -558,22 +566,29 @@ void GraphWindow::setSetupFlag(bool raised)
     }
 }
 
-void GraphWindow::showColumn(const PlotRequest& request, std::span<const float> values)
+void GraphWindow::showColumn(const PlotRequest& request, std::span<const float> values,
+                             RowTimes times)
 {
     m_request = request;
-    const double records = static_cast<double>(values.size());
     for (AxisEdit* box : {m_min[1], m_max[1]}) {
         box->setFormat(request.ValueFormat);
         box->setSingleStep(leadingNumber(request.ValueStep));
     }
-    setBoxesQuietly(1, 1, records);
+    m_xReading->setEnabled(!times.isEmpty());
+    m_graph->setPlotTimes(1, std::move(times));
+    m_graph->setPlotData(1, values);
+    showXReading();
+    const double first = m_graph->xOfRecord(1);
+    const double last = m_graph->xOfRecord(double(values.size()));
+    setBoxesQuietly(1, first, last);
     setBoxesQuietly(2, request.ValueMin, request.ValueMax);
     m_graph->setAxisRange(2, request.ValueMin, request.ValueMax);
-    m_graph->setAxisRange(1, 1, records);
-    m_graph->setPlotData(1, values);
+    m_graph->setAxisRange(1, first, last);
     m_graph->setAxisCaption(2, request.Title);
     if (m_unit)
         m_unit->setText(request.Title);
+    if (FitOnOpen::choice().isOn())
+        fit();
     // A cursor left from the previous column would read out that column's position.
     const TrackMode* mode = trackModeAt(m_kind, m_modes->currentIndex());
     if (mode && mode->code == kCursorMode)
@@ -587,16 +602,31 @@ void GraphWindow::reset()
         close();
         return;
     }
-    setBoxesQuietly(1, 1, m_request.RecordAxisMax);
+    const double first = m_graph->xOfRecord(1);
+    const double last = m_graph->xOfRecord(m_request.RecordAxisMax);
+    setBoxesQuietly(1, first, last);
     setBoxesQuietly(2, m_request.ValueMin, m_request.ValueMax);
     m_graph->setAxisRange(2, m_request.ValueMin, m_request.ValueMax);
-    m_graph->setAxisRange(1, 1, m_request.RecordAxisMax);
+    m_graph->setAxisRange(1, first, last);
 }
 
 void GraphWindow::onCursorChanged(int index, double x, double y)
 {
-    if (index != 1)
+    if (index == 1)
+        showReadOut(x, y);
+}
+
+void GraphWindow::onClicked(double x, double y)
+{
+    // Normal mode shows no cursor: a click reads out the point under it instead.
+    if (m_graph->trackMode() != 1)
         return;
+    const QPointF p = m_graph->nearestPoint(x, y);
+    showReadOut(p.x(), p.y());
+}
+
+void GraphWindow::showReadOut(double x, double y)
+{
     // As the record axis reads; record numbers with three decimals at most, so a panned
     // cursor still fits its box.
     m_xPosition->setText(m_graph->recordText(x));
@@ -613,22 +643,25 @@ void GraphWindow::fit()
     }
 }
 
-void GraphWindow::setRowTimes(RowTimes times)
-{
-    m_xReading->setEnabled(!times.isEmpty());
-    m_graph->setRecordTimes(std::move(times));
-    if (!m_xReading->isEnabled())
-        setXReading(XReading::Record);
-}
-
 void GraphWindow::setXReading(XReading reading)
 {
-    m_xReading->setCurrentIndex(int(reading));
     m_graph->setXReading(reading);
+    showXReading();
+    setBoxesQuietly(1, m_graph->axisMinimum(1), m_graph->axisMaximum(1));
     if (m_graph->cursorVisible(1)) {
         const QPointF cursor = m_graph->cursorPosition(1);
-        onCursorChanged(1, cursor.x(), cursor.y());
+        showReadOut(cursor.x(), cursor.y());
     }
+}
+
+void GraphWindow::showXReading()
+{
+    const XReading shown = m_graph->shownReading();
+    m_xReading->setCurrentIndex(int(shown));
+    static const std::array<QString, 3> formats{QStringLiteral("0"), AxisEdit::ClockFormat,
+                                                AxisEdit::ElapsedFormat};
+    for (AxisEdit* box : {m_min[0], m_max[0]})
+        box->setFormat(formats[std::size_t(shown)]);
 }
 
 void GraphWindow::print()

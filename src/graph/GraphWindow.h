@@ -27,9 +27,11 @@ class QPushButton;
 /// closes; its opener builds a fresh one, which starts in "Normal" with its design-time axes.
 ///
 /// Beyond that, "Fit" (`CmdFit`, the key F, a double-click on the graph) fits the axes to the
-/// data and writes their ranges into the boxes; where the rows carry times (setRowTimes) the
-/// list `XReading` lets the record axis and the X read-out show the time of day or the elapsed
-/// time instead of the record number.
+/// data and writes their ranges into the boxes (at each filling too under "Fit on open"), which
+/// also follow the wheel's zooms and the pans; a click in "Normal" reads out the point of the trace
+/// nearest to it. Where the rows carry times the list `XReading` puts the records at the time of
+/// day or the elapsed time they were taken instead of their number, and the X boxes and read-out
+/// show and take times.
 class GraphWindow : public QWidget
 {
     Q_OBJECT
@@ -95,8 +97,9 @@ public:
     void setBoxes(int index, double min, double max);
 
     /// Stored-data graph: shows `values` against the records 1, 2, 3... with the value range,
-    /// formats and title of `request`, which Reset returns to later.
-    void showColumn(const PlotRequest& request, std::span<const float> values);
+    /// formats and title of `request`, which Reset returns to later; `times` are when the rows
+    /// were taken (none: the X axis reads record numbers only).
+    void showColumn(const PlotRequest& request, std::span<const float> values, RowTimes times = {});
     /// The request the stored-data graph was last filled with.
     [[nodiscard]] const PlotRequest& shownRequest() const { return m_request; }
 
@@ -105,9 +108,8 @@ public:
     void reset();
     /// `CmdFit`: every axis to its data (GraphView::fit), the boxes to the new ranges.
     void fit();
-    /// The times of the rows shown (the stored-data graph's list), for the X reading choice.
-    void setRowTimes(RowTimes times);
-    /// Chooses how the record axis and the X read-out read (record number without times).
+    /// Chooses how the record axis, its boxes and the X read-out read (record number without
+    /// times).
     void setXReading(XReading reading);
 
     /// What the graph shows (a file, the live history), for the printout's header and the
@@ -144,6 +146,10 @@ private:
     void setBoxesQuietly(int index, double min, double max);
     void onBoxChanged();
     void onCursorChanged(int index, double x, double y);
+    void onClicked(double x, double y);
+    void showReadOut(double x, double y);
+    /// The X boxes' format for the record axis's reading, and their ranges afresh.
+    void showXReading();
     void setBackgroundColour(const QColor& colour);
 
     Kind m_kind;

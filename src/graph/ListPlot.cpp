@@ -3,6 +3,7 @@
 #include "AxisText.h"
 #include "Clock.h"
 #include "FileTransfer.h"
+#include "FitOnOpen.h"
 #include "FitSpan.h"
 #include "GraphControls.h"
 #include "GraphPicture.h"
@@ -97,6 +98,8 @@ ListPlot::ListPlot(const PlotRequest& request, const TextGrid& grid,
     fitAction->setToolTip(fitToolTip());
     m_toolbar->addSeparator();
     m_toolbar->addWidget(xReadingBox(m_toolbar, m_reading, [this](XReading r) { setXReading(r); }));
+    m_toolbar->addSeparator();
+    m_toolbar->addWidget(FitOnOpen::box(m_toolbar));
     m_toolbar->adjustSize();
     addFitKey(this, [this] { fit(); });
 
@@ -167,7 +170,9 @@ void ListPlot::fit()
     q.RecordTo = float(last);
     q.RecordAxisMax = float(last);
     emit requestChanged();
-    redraw();
+    // Before the window first shows, its first drawing is still to come.
+    if (isVisible())
+        redraw();
 }
 
 void ListPlot::setXReading(XReading reading)
@@ -330,7 +335,6 @@ bool ListPlot::drawOnce()
     const QString& recordTitle = recordTitles[std::size_t(m_reading)];
     printAt(p, x0 + 60, y0 - h - 20, valueAxisTitle());
     printAt(p, x0 + w - metrics.horizontalAdvance(recordTitle), y0 - h - 20, recordTitle);
-    const RowTimes times = m_reading == XReading::Elapsed ? rowTimes(*m_grid) : RowTimes();
 
     // The records.
     if (axisMax < 1 || from > to) {
@@ -340,7 +344,36 @@ bool ListPlot::drawOnce()
         return true;
     }
     const double step = double(w) / axisMax;
-    double x = -step;
+    // Under a time reading the records stand at their times, the first and the last where the
+    // record number puts them (a steady set stays where it was); ticks at round times replace
+    // the marks at the fifths of the records.
+    const RowTimes times = m_reading == XReading::Record ? RowTimes() : rowTimes(*m_grid);
+    const double firstTime = times.x(m_reading, from);
+    const double lastTime = times.x(m_reading, to);
+    const bool timed = !times.isEmpty() && lastTime > firstTime;
+    const double timeScale = timed ? (to - from) * step / (lastTime - firstTime) : 0;
+    const auto placeOf = [&](int r) {
+        return timed ? (times.x(m_reading, r) - firstTime) * timeScale : (r - from) * step;
+    };
+    if (timed) {
+        const double tick = timeTickStep(lastTime - firstTime, 5);
+        const double half = tick / 2;
+        for (double t = std::ceil(firstTime / half) * half; t <= lastTime + half * 1e-9;
+             t += half) {
+            const double at = x0 + (t - firstTime) * timeScale;
+            if (std::abs(std::remainder(t, tick)) < half / 2) {
+                pen(Qt::black, 1, Qt::DotLine);
+                p.drawLine(QLineF(at, y0 + 10, at, y0 - h));
+                const QString label = RowTimes::xText(m_reading, t);
+                p.setPen(Qt::black);
+                printAt(p, at - metrics.horizontalAdvance(label) / 2, y0 + 10, label);
+            } else {
+                pen(Qt::black, 1);
+                p.drawLine(QLineF(at, y0 - h * 4.2 / 8, at, y0 - h * 3.8 / 8));
+            }
+        }
+    }
+    double x = 0;
     double previousX = 0;
     std::array<double, 3> previousY{};
     const auto gridLine = [&](double y, Qt::PenStyle style) {
@@ -369,7 +402,7 @@ bool ListPlot::drawOnce()
             emit drawn();
             return true;
         }
-        x += step;
+        x = placeOf(r);
 
         // The grid lines lie over the traces drawn so far. Drawn once, before the last
         // record, they leave the same picture as when drawn before every record.
@@ -395,7 +428,7 @@ bool ListPlot::drawOnce()
                 y = h + 5;
             else
                 y = h * (v - valueMin) / valueSpan;
-            if (previousX != 0 && x != 0) {
+            if (previousX != 0 && r != from) {
                 pen(SeriesColours[s], 1);
                 p.drawLine(QLineF(previousX, previousY[s], x0 + x, y0 - y));
             }
@@ -403,6 +436,8 @@ bool ListPlot::drawOnce()
         }
         previousX = x0 + x;
 
+        if (timed)
+            continue;
         // Record marks: time labels at the first, each fifth and the last record of the axis,
         // short marks at the tenths between.
         const int n = r - from + 1;

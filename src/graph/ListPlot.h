@@ -39,8 +39,9 @@ struct ListPlotSeries
 ///
 /// Value labels carry just enough decimals (at least one) to tell them apart. "Fit" (the key F,
 /// a double-click on the plot) draws every listed record over the range of their values; the
-/// list `XReading` chooses what the record marks read: the time of day (the records' own
-/// texts, as at the start), the record number or the time since the first record.
+/// list `XReading` chooses how the records stand across: at their time of day (the start) or
+/// the time since the first record, with ticks at round times, or by their number, with the
+/// marks at the fifths and tenths of the records.
 class ListPlot : public QWidget
 {
     Q_OBJECT

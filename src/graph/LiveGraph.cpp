@@ -3,6 +3,7 @@
 #include "AppState.h"
 #include "AxisText.h"
 #include "ChannelDialog.h"
+#include "FitOnOpen.h"
 #include "GraphView.h"
 #include "GraphWindow.h"
 #include "LiveGraphWindow.h"
@@ -239,5 +240,7 @@ void LiveGraph::fillDetail()
                             overloadStandIns(series, graph.RangeAtOpen, graph.TempUnitAtOpen));
     }
     w->setSetupFlag(false);
+    if (FitOnOpen::choice().isOn())
+        w->fit();
     d->close();
 }

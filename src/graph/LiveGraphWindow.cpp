@@ -5,6 +5,7 @@
 #include "Clock.h"
 #include "CurrentReading.h"
 #include "FileTransfer.h"
+#include "FitOnOpen.h"
 #include "GraphControls.h"
 #include "GraphPicture.h"
 #include "GraphView.h"
@@ -137,6 +138,9 @@ LiveGraphWindow::LiveGraphWindow(AllChannelGraph& graph, const CurrentReading& r
     buildLegend(reading);
     buildGraph();
     addViewControls();
+    // A live graph has no data to fit yet: it opens following them.
+    if (FitOnOpen::choice().isOn())
+        setFollow(true);
     // Room for the five value axes beside each other and a little of the traces.
     m_graph->setMinimumSize(m_scale.px(kSmallestGraphWidth), m_scale.px(kSmallestGraphHeight));
     setBackgroundColour(kGraphWindowTeal);
@@ -280,6 +284,8 @@ void LiveGraphWindow::addViewControls()
         m_toolbar, XReading::Record, [this](XReading r) { setXReading(r); },
         QStringLiteral("Seconds"));
     m_toolbar->addWidget(m_xReading);
+    m_toolbar->addSeparator();
+    m_toolbar->addWidget(FitOnOpen::box(m_toolbar));
 
     addFitKey(this, [this] { fit(); });
     connect(m_graph, &GraphView::fitRequested, this, &LiveGraphWindow::fit);
@@ -359,7 +365,7 @@ void LiveGraphWindow::tick()
     if (m_records == 1) {
         // One sample a second from now on: the record axis can read in time.
         const QTime now = m_clock.now().time();
-        m_graph->setRecordTimes(RowTimes::regular(now.msecsSinceStartOfDay() / 1000.0, 1.0));
+        m_graph->setRecordPace(now.msecsSinceStartOfDay() / 1000.0, 1.0);
     }
     const double x = double(m_records);
     const double keepFrom = double(m_records - TraceWindow + 1);

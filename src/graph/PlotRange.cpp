@@ -4,6 +4,7 @@
 #include "Prompts.h"
 #include "ValueText.h"
 #include "WindowPlacement.h"
+#include "WindowToolbar.h"
 
 #include <QCloseEvent>
 #include <QGridLayout>
@@ -122,6 +123,7 @@ PlotRange::PlotRange(const PlotRequest& request, Prompts& prompts, QWidget* pare
     setFixedSize(sizeHint());
     move(0, 0);
     WindowPlacement::manage(this);
+    closeOnEscape(this);
 }
 
 QLineEdit* PlotRange::addBox(const QString& name)

@@ -211,9 +211,16 @@ bool FileTransfer::PrintGrid(QWidget& window, const TextGrid& grid, const QStrin
             const QFont font = printFont(printer, longest, body.width());
             const QFontMetricsF metrics(font, &printer);
             const qreal step = metrics.lineSpacing();
-            // Known before the first line, for the foot's "page n of m".
-            const int perPage = std::max(1, int(body.height() / step));
-            const int pages = std::max(1, (rows + perPage - 1) / perPage);
+            // The column titles (row 0) head every page, so that a page read alone says what
+            // its columns hold. The count is known before the first line, for the foot's
+            // "page n of m".
+            const int perPage = std::max(2, int(body.height() / step));
+            const int pages = rows <= perPage ? 1 : 1 + (rows - 2) / (perPage - 1);
+            QString titles;
+            if (rows > 0) {
+                grid.rowCells(0, cells);
+                titles = printLine(cells);
+            }
             int page = 1;
             int onPage = 0;
             frame.draw(painter, page, pages);
@@ -229,17 +236,21 @@ bool FileTransfer::PrintGrid(QWidget& window, const TextGrid& grid, const QStrin
                     owner->setWindowTitle(QString::number(r) +
                                           QLatin1String(" record(s) completed"));
                 QCoreApplication::processEvents();
+                const auto printLineHere = [&](const QString& text) {
+                    painter.drawText(
+                        QPointF(body.left(), body.top() + onPage * step + metrics.ascent()), text);
+                    ++onPage;
+                };
                 if (onPage == perPage) {
                     if (!printer.newPage())
                         failure = QStringLiteral("A new page cannot be started.");
                     frame.draw(painter, ++page, pages);
                     onPage = 0;
+                    printLineHere(titles);
                 }
                 // The line was built before the events ran: they may append rows, which
                 // moves the grid's texts.
-                painter.drawText(
-                    QPointF(body.left(), body.top() + onPage * step + metrics.ascent()), line);
-                ++onPage;
+                printLineHere(line);
             }
             if (!painter.end() && failure.isEmpty())
                 failure = QStringLiteral("The document cannot be finished.");

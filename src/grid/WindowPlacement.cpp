@@ -10,6 +10,7 @@
 #include <QScreen>
 #include <QSettings>
 #include <QWidget>
+#include <QWindow>
 
 namespace {
 
@@ -20,20 +21,31 @@ QString keyOf(const QWidget* window)
     return QStringLiteral("windows/") + window->objectName();
 }
 
-// The frame a window manager puts round `w`: its own once it has been shown, else that of a
-// window that has, else none.
-QMargins frameOf(const QWidget* w, const QWidget* other)
+// The frame the window manager put round the last of our windows it framed: the best guess
+// for a window it has not framed yet.
+QMargins g_lastFrame;
+
+// The frame the window manager has put round `w`; none before it has framed the window (and
+// none where there is no window manager).
+QMargins realFrame(const QWidget* w)
+{
+    if (!w || !w->testAttribute(Qt::WA_WState_Created) || !w->windowHandle())
+        return {};
+    const QMargins frame = w->windowHandle()->frameMargins();
+    if (!frame.isNull())
+        g_lastFrame = frame;
+    return frame;
+}
+
+// The frame `w` will have: its own once framed, else that of `other`, else the last one seen.
+QMargins expectedFrame(const QWidget* w, const QWidget* other)
 {
     for (const QWidget* x : {w, other}) {
-        if (!x || !x->testAttribute(Qt::WA_WState_Created))
-            continue;
-        const QRect f = x->frameGeometry();
-        const QRect g = x->geometry();
-        if (f != g)
-            return {g.left() - f.left(), g.top() - f.top(), f.right() - g.right(),
-                    f.bottom() - g.bottom()};
+        const QMargins frame = realFrame(x);
+        if (!frame.isNull())
+            return frame;
     }
-    return {};
+    return g_lastFrame;
 }
 
 class Keeper;
@@ -59,6 +71,10 @@ public:
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override
     {
+        if (watched == m_window->windowHandle() && event->type() == QEvent::Expose) {
+            checkFrame();
+            return false;
+        }
         if (watched != m_window)
             return false;
         switch (event->type()) {
@@ -90,11 +106,42 @@ private:
 
     void placeOnShow()
     {
-        m_placing = true;
+        // A window is moved and sized by its client area, but it is its frame that must stay
+        // on the screen and off the other windows. Until the window manager has framed the
+        // window, its frame is a guess; the first exposure tells.
+        m_frame = expectedFrame(m_window, visibleOpener());
+        place(QRect(m_window->pos() + QPoint(m_frame.left(), m_frame.top()), m_window->size()));
+        m_frameUnsure = true;
+        if (QWindow* handle = m_window->windowHandle(); handle && handle != m_watchedHandle) {
+            handle->installEventFilter(this);
+            m_watchedHandle = handle;
+        }
+    }
+
+    // Shown and framed: placed again where the frame turned out other than guessed.
+    void checkFrame()
+    {
+        if (!m_frameUnsure || !m_window->windowHandle()->isExposed())
+            return;
+        m_frameUnsure = false;
+        const QMargins frame = realFrame(m_window);
+        if (frame == m_frame)
+            return;
+        m_frame = frame;
+        place(m_window->geometry());
+    }
+
+    QWidget* visibleOpener() const
+    {
         QWidget* from = openerWindow();
-        if (from && !from->isVisible())
-            from = nullptr;
-        const QMargins frame = frameOf(m_window, from);
+        return from && from->isVisible() ? from : nullptr;
+    }
+
+    // Places the window whose client area is `wanted` with the frame m_frame.
+    void place(const QRect& wanted)
+    {
+        m_placing = true;
+        QWidget* from = visibleOpener();
         QList<QRect> screens;
         for (const QScreen* s : QGuiApplication::screens())
             screens.append(s->availableGeometry());
@@ -102,9 +149,11 @@ private:
         std::optional<QRect> target;
         if (g_settings) {
             const QRect saved = g_settings->value(keyOf(m_window)).toRect();
-            if (saved.isValid())
-                target = WindowPlace::remembered(
-                    QRect(saved.topLeft(), saved.size().grownBy(frame)), screens);
+            if (saved.isValid()) {
+                if (const auto frame = WindowPlace::remembered(
+                        QRect(saved.topLeft(), saved.size().grownBy(m_frame)), screens))
+                    target = frame->marginsRemoved(m_frame);
+            }
         }
         if (!target) {
             // A modal dialog may stand over the window it was opened from: that one waits
@@ -117,27 +166,31 @@ private:
             }
             const QScreen* screen = from ? from->screen() : m_window->screen();
             const QRect room = screen ? screen->availableGeometry() : QRect();
-            const QRect wanted(m_window->pos(), m_window->size().grownBy(frame));
-            const QSize least =
-                m_window->minimumSize().expandedTo(m_window->minimumSizeHint()).grownBy(frame);
-            target = WindowPlace::place(wanted, least, from ? from->frameGeometry() : QRect(), open,
-                                        room);
+            const QSize least = m_window->minimumSize().expandedTo(m_window->minimumSizeHint());
+            target = WindowPlace::placeClient(wanted, least, m_frame,
+                                              from ? from->frameGeometry() : QRect(), open, room);
         }
-        const QSize size = target->size().shrunkBy(frame).expandedTo(m_window->minimumSize());
-        if (size != m_window->size())
-            m_window->resize(size);
-        m_window->move(target->topLeft());
+        // By the client area: a move by the frame's corner would need the frame known.
+        m_window->setGeometry(
+            QRect(target->topLeft(), target->size().expandedTo(m_window->minimumSize())));
         m_placing = false;
         save();
     }
 
+    // Kept as the frame's corner and the client area's size. The corner is counted from the
+    // client area: Qt tells the frame's only once the window manager has framed the window.
     void save() const
     {
         if (g_settings && !m_window->objectName().isEmpty())
-            g_settings->setValue(keyOf(m_window), QRect(m_window->pos(), m_window->size()));
+            g_settings->setValue(keyOf(m_window), QRect(m_window->geometry().topLeft() -
+                                                            QPoint(m_frame.left(), m_frame.top()),
+                                                        m_window->size()));
     }
 
     QWidget* m_window;
+    QPointer<QWindow> m_watchedHandle;
+    QMargins m_frame;           // the frame the window was last placed with
+    bool m_frameUnsure = false; // placed with a guessed frame, not yet exposed
     bool m_placing = false;
 };
 

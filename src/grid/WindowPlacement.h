@@ -10,7 +10,9 @@ namespace WindowPlacement {
 /// From now on, each time `window` is shown it goes where a window of its objectName was last
 /// left (when that is on a present screen), otherwise where it stands and with the size it has
 /// at that moment, moved by WindowPlace's rule when that covers another managed window or
-/// leaves the screen.
+/// leaves the screen. It is placed by its frame, title bar included: the frame of a window the
+/// window manager has not framed yet is guessed from the windows it has, and once the window
+/// shows with a frame other than the guess it is placed again by the real one.
 void manage(QWidget* window);
 
 /// The window that `window` is opened from: the one it goes beside. Without one it is the

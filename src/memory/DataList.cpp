@@ -5,6 +5,7 @@
 #include "ColumnPlot.h"
 #include "DataFileColumns.h"
 #include "FileTransfer.h"
+#include "FitOnOpen.h"
 #include "GridView.h"
 #include "ListPlot.h"
 #include "PlotRange.h"
@@ -99,10 +100,10 @@ void DataList::plotVoltage()
     q.RecordTo = float(rows);
     q.RecordFrom = 1;
     m_request = q;
-    openPlot();
+    openPlot(FitOnOpen::choice().isOn());
 }
 
-void DataList::openPlot()
+void DataList::openPlot(bool fitted)
 {
     if (m_plot)
         m_plot->close();
@@ -117,6 +118,8 @@ void DataList::openPlot()
         if (plot)
             m_request = plot->request();
     });
+    if (fitted)
+        m_plot->fit();
     m_plot->show();
     m_plot->raise();
 }
@@ -130,7 +133,7 @@ void DataList::openRange()
         connect(range, &PlotRange::rangeChosen, this, [this, range] {
             m_request = range->request();
             if (!isClosed())
-                openPlot();
+                openPlot(false); // the range chosen, not a fit
         });
     }
     m_range->setPlotTitle(m_request.Title);

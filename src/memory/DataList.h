@@ -36,8 +36,9 @@ private:
     void save();
     /// The toolbar's Plot: sets the plot request to every row's voltage and opens the plot.
     void plotVoltage();
-    /// Opens the list plot on this list's request, closing an open one first.
-    void openPlot();
+    /// Opens the list plot on this list's request, closing an open one first; `fitted`: over
+    /// the range of the values instead (Fit on open).
+    void openPlot(bool fitted);
     void openRange();
 
     Prompts& m_prompts;

@@ -13,6 +13,7 @@
 #include "ValueText.h"
 #include "Waits.h"
 #include "WindowPlacement.h"
+#include "WindowToolbar.h"
 
 #include <QCloseEvent>
 #include <QElapsedTimer>
@@ -124,6 +125,7 @@ MemoryManager::MemoryManager(AppState& state, CommandChannel& channel, Prompts& 
     m_setView->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
     resize(opening);
     WindowPlacement::manage(this);
+    closeOnEscape(this);
 }
 
 MemoryManager::~MemoryManager()

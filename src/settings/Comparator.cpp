@@ -8,6 +8,7 @@
 #include "Prompts.h"
 #include "TextGrid.h"
 #include "WindowPlacement.h"
+#include "WindowToolbar.h"
 
 #include <QButtonGroup>
 #include <QCloseEvent>
@@ -187,6 +188,7 @@ void Comparator::place(QWidget* mainWindow)
         move(main.right() + 1, main.top());
     }
     WindowPlacement::manage(this);
+    closeOnEscape(this);
 }
 
 void Comparator::readTable()

@@ -27,6 +27,8 @@ private slots:
     void tickLabels();
     void rowTimes_data();
     void rowTimes();
+    void typedTimes_data();
+    void typedTimes();
 };
 
 void TestValueText::leadingNumbers_data()
@@ -237,17 +239,20 @@ void TestValueText::rowTimes_data()
     QTest::addColumn<Doubles>("records");
     QTest::addColumn<QStringList>("clock");
     QTest::addColumn<QStringList>("elapsed");
+    QTest::addColumn<Doubles>("clockX"); // where the records stand on a time-of-day axis
     QTest::newRow("across midnight")
         << QStringList{"23:59:50", "23:59:58", "00:00:06", "00:00:14"} << Doubles{1, 2.5, 4, 5}
         << QStringList{"23:59:50", "00:00:02", "00:00:14", "00:00:22"}
-        << QStringList{"0:00:00", "0:00:12", "0:00:24", "0:00:32"};
+        << QStringList{"0:00:00", "0:00:12", "0:00:24", "0:00:32"}
+        << Doubles{86390, 86402, 86414, 86422};
     QTest::newRow("rows without a time keep the one before")
         << QStringList{"", "10:00:00", "bad", "10:00:10"} << Doubles{1, 3, 3.5, 4}
         << QStringList{"10:00:00", "10:00:00", "10:00:05", "10:00:10"}
-        << QStringList{"0:00:00", "0:00:00", "0:00:05", "0:00:10"};
+        << QStringList{"0:00:00", "0:00:00", "0:00:05", "0:00:10"}
+        << Doubles{36000, 36000, 36005, 36010};
     QTest::newRow("one a second, past a day")
         << QStringList{} << Doubles{1, 3, 86402} << QStringList{"23:59:58", "00:00:00", "23:59:59"}
-        << QStringList{"0:00:00", "0:00:02", "24:00:01"};
+        << QStringList{"0:00:00", "0:00:02", "24:00:01"} << Doubles{86398, 86400, 172799};
 }
 
 void TestValueText::rowTimes()
@@ -258,17 +263,49 @@ void TestValueText::rowTimes()
     const Doubles records = fetched<Doubles>("records");
     QStringList clock;
     QStringList elapsed;
+    Doubles clockX;
     for (const double r : records) {
         clock << times.text(XReading::Clock, r);
         elapsed << times.text(XReading::Elapsed, r);
+        clockX << times.x(XReading::Clock, r);
+        QCOMPARE(times.x(XReading::Clock, times.recordAtX(XReading::Clock, clockX.last())),
+                 clockX.last());
         // The axis places a time's tick at the record taken then.
         QVERIFY(qAbs(times.elapsedAt(times.recordAt(times.elapsedAt(r))) - times.elapsedAt(r)) <
                 1e-9);
     }
     QCOMPARE(clock, fetched<QStringList>("clock"));
     QCOMPARE(elapsed, fetched<QStringList>("elapsed"));
+    QCOMPARE(clockX, fetched<Doubles>("clockX"));
     QCOMPARE(times.text(XReading::Record, 2.5), QString("2.5"));
     QVERIFY(RowTimes::fromTexts({"", "no time"}).isEmpty());
+}
+
+// A time box reads what the time texts write: hours first, past a day too.
+void TestValueText::typedTimes_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<double>("seconds"); // NaN: not a time
+    const double none = qQNaN();
+    QTest::newRow("time of day") << "10:05:30" << 36330.0;
+    QTest::newRow("hours and minutes") << "10:05" << 36300.0;
+    QTest::newRow("hours") << "12" << 43200.0;
+    QTest::newRow("elapsed past a day") << " 24:00:01 " << 86401.0;
+    QTest::newRow("back") << "-0:00:30" << -30.0;
+    QTest::newRow("60 minutes") << "1:60" << none;
+    QTest::newRow("four parts") << "1:2:3:4" << none;
+    QTest::newRow("decimals") << "1.5" << none;
+    QTest::newRow("no hours") << ":30" << none;
+    QTest::newRow("empty") << "" << none;
+}
+
+void TestValueText::typedTimes()
+{
+    const std::optional<double> seconds = secondsFromText(fetched<QString>("text"));
+    const double expected = fetched<double>("seconds");
+    QCOMPARE(seconds.has_value(), !std::isnan(expected));
+    if (seconds)
+        QCOMPARE(*seconds, expected);
 }
 
 QTEST_APPLESS_MAIN(TestValueText)

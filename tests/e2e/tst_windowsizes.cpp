@@ -5,6 +5,7 @@
 #include "Comparator.h"
 #include "DataList.h"
 #include "ElidedLabel.h"
+#include "Fetch.h"
 #include "FileList.h"
 #include "FileTransfer.h"
 #include "FrontPanel.h"
@@ -136,6 +137,8 @@ private slots:
     void init();
     void everyWindowFitsAndShrinksCleanly_data();
     void everyWindowFitsAndShrinksCleanly();
+    void escapeClosesTheWindow_data();
+    void escapeClosesTheWindow();
     void placementRule_data();
     void placementRule();
     void placeComesBackOnlyOnAPresentScreen();
@@ -184,47 +187,94 @@ void TestWindowSizes::everyWindowFitsAndShrinksCleanly()
         delete w;
 }
 
+void TestWindowSizes::escapeClosesTheWindow_data()
+{
+    QTest::addColumn<QString>("name");
+    for (const char* name : {"RealTimeList", "FileList", "MemoryManager", "DataList", "ManualList",
+                             "Comparator", "RTCSetup", "SamplingChoice", "Plot", "RealTimeGraph",
+                             "ListPlot", "PlotRange", "RealTimeAll", "AllGraph", "GraphDetail"})
+        QTest::newRow(name) << QString(name);
+}
+
+// Every window but the main one closes on Esc, as a dialog does.
+void TestWindowSizes::escapeClosesTheWindow()
+{
+    FrontPanel p;
+    QVERIFY(p.start());
+    FileTransfer transfer(p.state, p.prompts, p.controller->session().timers(), p.clock);
+    QPointer<QWidget> w = openWindow(fetched<QString>("name"), p, transfer);
+    w->show();
+    w->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(w));
+    QTest::keyClick(w, Qt::Key_Escape);
+    QTRY_VERIFY(!w || !w->isVisible());
+    delete w;
+}
+
 void TestWindowSizes::placementRule_data()
 {
     QTest::addColumn<QRect>("screen");
     QTest::addColumn<QList<QRect>>("open"); // the first is the opener, when there is one
     QTest::addColumn<bool>("fromFirst");
-    QTest::addColumn<QRect>("wanted");
+    QTest::addColumn<QRect>("wanted"); // the client area, as `placed`
     QTest::addColumn<QSize>("minimum");
     QTest::addColumn<QRect>("placed");
+    QTest::addColumn<QMargins>("frame"); // the window manager's, round the client area
     const QRect big(0, 0, 1280, 1024);
-    const QRect half(0, 0, 640, 512); // the same screen at a scale factor of 2
+    const QRect halfScreen(0, 0, 640, 512); // the same screen at a scale factor of 2
     const QRect panel(0, 0, 311, 645);
     const QRect list(311, 0, 677, 374);
     QTest::newRow("its own place when free")
-        << big << QList<QRect>{panel} << true << list << QSize(150, 150) << list;
+        << big << QList<QRect>{panel} << true << list << QSize(150, 150) << list << QMargins();
     QTest::newRow("graph over the panel goes beside it")
         << big << QList<QRect>{panel} << true << QRect(0, 0, 710, 591) << QSize(400, 300)
-        << QRect(311, 0, 710, 591);
+        << QRect(311, 0, 710, 591) << QMargins();
     QTest::newRow("range dialog beside its plot, not at the corner")
         << big << QList<QRect>{list, panel} << true << QRect(0, 0, 300, 150) << QSize(300, 150)
-        << QRect(311, 374, 300, 150);
+        << QRect(311, 374, 300, 150) << QMargins();
     QTest::newRow("list off the right edge goes below its opener")
         << QRect(0, 0, 1024, 768) << QList<QRect>{QRect(600, 0, 400, 300)} << true
-        << QRect(1001, 0, 500, 400) << QSize(150, 150) << QRect(524, 300, 500, 400);
+        << QRect(1001, 0, 500, 400) << QSize(150, 150) << QRect(524, 300, 500, 400) << QMargins();
     QTest::newRow("no room for all of it: shrunk beside the panel")
-        << half << QList<QRect>{QRect(0, 0, 230, 512)} << true << QRect(230, 0, 677, 374)
-        << QSize(160, 150) << QRect(230, 0, 410, 374);
+        << halfScreen << QList<QRect>{QRect(0, 0, 230, 512)} << true << QRect(230, 0, 677, 374)
+        << QSize(160, 150) << QRect(230, 0, 410, 374) << QMargins();
     QTest::newRow("screen full: a cascade step from the opener")
-        << half << QList<QRect>{QRect(230, 0, 410, 512), QRect(0, 0, 230, 512)} << true
-        << QRect(0, 0, 600, 400) << QSize(500, 300) << QRect(40, 28, 600, 400);
+        << halfScreen << QList<QRect>{QRect(230, 0, 410, 512), QRect(0, 0, 230, 512)} << true
+        << QRect(0, 0, 600, 400) << QSize(500, 300) << QRect(40, 28, 600, 400) << QMargins();
     QTest::newRow("next cascade step past a window on the first")
-        << half
+        << halfScreen
         << QList<QRect>{QRect(230, 0, 410, 512), QRect(0, 0, 230, 512), QRect(40, 28, 600, 400)}
-        << true << QRect(0, 0, 600, 400) << QSize(500, 300) << QRect(40, 56, 600, 400);
+        << true << QRect(0, 0, 600, 400) << QSize(500, 300) << QRect(40, 56, 600, 400)
+        << QMargins();
     QTest::newRow("larger than the screen")
-        << half << QList<QRect>{} << false << QRect(0, 0, 800, 600) << QSize(200, 200) << half;
+        << halfScreen << QList<QRect>{} << false << QRect(0, 0, 800, 600) << QSize(200, 200)
+        << halfScreen << QMargins();
     QTest::newRow("no opener: nearest free place to its own")
         << big << QList<QRect>{panel} << false << QRect(0, 0, 400, 300) << QSize(200, 200)
-        << QRect(311, 0, 400, 300);
+        << QRect(311, 0, 400, 300) << QMargins();
     QTest::newRow("second screen to the right")
         << QRect(1280, 0, 1920, 1080) << QList<QRect>{QRect(1280, 0, 311, 645)} << true
-        << QRect(1280, 0, 400, 300) << QSize(200, 200) << QRect(1591, 0, 400, 300);
+        << QRect(1280, 0, 400, 300) << QSize(200, 200) << QRect(1591, 0, 400, 300) << QMargins();
+
+    // The frame is what stays on the screen and off the other windows, title bar and all.
+    const QMargins bar(1, 20, 1, 5);  // a title bar and thin borders
+    const QMargins half(1, 10, 1, 3); // the same at a scale factor of 2, in whole pixels
+    const QRect framedPanel(0, 0, 313, 670);
+    QTest::newRow("title bar below the top edge")
+        << big << QList<QRect>{framedPanel} << true << QRect(314, 0, 677, 374) << QSize(150, 150)
+        << QRect(314, 20, 677, 374) << bar;
+    QTest::newRow("right border inside the right edge")
+        << big << QList<QRect>{framedPanel} << true << QRect(900, 100, 380, 300) << QSize(150, 150)
+        << QRect(899, 100, 380, 300) << bar;
+    QTest::newRow("below a window: under its frame")
+        << big << QList<QRect>{QRect(313, 0, 679, 399), framedPanel} << true
+        << QRect(314, 20, 385, 322) << QSize(300, 300) << QRect(314, 419, 385, 322) << bar;
+    QTest::newRow("scale 2: shrunk beside the panel, title bar on the screen")
+        << halfScreen << QList<QRect>{QRect(0, 0, 230, 489)} << true << QRect(231, 10, 900, 600)
+        << QSize(300, 200) << QRect(231, 10, 408, 499) << half;
+    QTest::newRow("scale 2: larger than the screen, frame and all")
+        << halfScreen << QList<QRect>{} << false << QRect(0, 0, 800, 600) << QSize(200, 200)
+        << QRect(1, 10, 638, 499) << half;
 }
 
 void TestWindowSizes::placementRule()
@@ -235,8 +285,9 @@ void TestWindowSizes::placementRule()
     QFETCH(QRect, wanted);
     QFETCH(QSize, minimum);
     QFETCH(QRect, placed);
+    QFETCH(QMargins, frame);
     const QRect opener = fromFirst ? open.first() : QRect();
-    QCOMPARE(WindowPlace::place(wanted, minimum, opener, open, screen), placed);
+    QCOMPARE(WindowPlace::placeClient(wanted, minimum, frame, opener, open, screen), placed);
 }
 
 // Through a real window: where it was left is where it comes back, the next run too; a place

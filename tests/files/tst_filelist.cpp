@@ -619,11 +619,13 @@ void TestFileList::clickPlotsTheColumn()
              qPrintable(QString::number(g->axisMinimum(2))));
     QVERIFY2(qAbs(g->axisMaximum(2) - fitted.upper) < 1e-3,
              qPrintable(QString::number(g->axisMaximum(2))));
-    // The rows' times of day on the record axis and in the read-out.
+    // The rows' times of day on the record axis, in its boxes and in the read-out.
     plot->setXReading(XReading::Clock);
     QCOMPARE(g->axis(1)->label(), QString("Time of day (hh:mm:ss)"));
+    QCOMPARE(plot->axisMinBox(1)->text(), QString("10:00:01"));
+    QCOMPARE(plot->axisMaxBox(1)->text(), QString("10:00:04"));
     plot->applyTrackMode(1);
-    g->setCursorPosition(1, 3, 0);
+    g->setCursorPosition(1, g->xOfRecord(3), 0);
     QCOMPARE(plot->label("XPosition")->text(), QString("10:00:03"));
 }
 

@@ -282,19 +282,30 @@ void TestGraphView::axisEditKeepsItsValue()
 
 void TestGraphView::axisEditTyping_data()
 {
+    QTest::addColumn<QString>("format");
+    QTest::addColumn<double>("start");
     QTest::addColumn<QString>("typed");
     QTest::addColumn<QList<double>>("values"); // after each key that makes a number
-    QTest::newRow("maximum") << "25" << QList<double>{2, 25};
-    QTest::newRow("negative") << "-60" << QList<double>{-6, -60};
-    QTest::newRow("decimals") << "1.25" << QList<double>{1, 1.2, 1.25};
-    QTest::newRow("letters refused") << "4x0" << QList<double>{4, 40};
+    const QString number("0.###");
+    QTest::newRow("maximum") << number << 7.0 << "25" << QList<double>{2, 25};
+    QTest::newRow("negative") << number << 7.0 << "-60" << QList<double>{-6, -60};
+    QTest::newRow("decimals") << number << 7.0 << "1.25" << QList<double>{1, 1.2, 1.25};
+    QTest::newRow("letters refused") << number << 7.0 << "4x0" << QList<double>{4, 40};
+    // Hours, then minutes: a time of day on the day nearest the value it replaces (00:30:00 of
+    // an axis's second day).
+    QTest::newRow("time of day after midnight")
+        << AxisEdit::ClockFormat << 88200.0 << "00:10" << QList<double>{86400, 86460, 87000};
+    QTest::newRow("time of day before midnight")
+        << AxisEdit::ClockFormat << 88200.0 << "23:5" << QList<double>{93600, 82800, 83100};
+    QTest::newRow("elapsed, letters refused")
+        << AxisEdit::ElapsedFormat << 7.0 << "1:3x0" << QList<double>{3600, 3780, 5400};
 }
 
 void TestGraphView::axisEditTyping()
 {
     AxisEdit box;
-    box.setFormat("0.###");
-    box.setValue(7);
+    box.setFormat(fetched<QString>("format"));
+    box.setValue(fetched<double>("start"));
     box.show();
     QSignalSpy changed(&box, &AxisEdit::valueChanged);
     auto* edit = box.findChild<QLineEdit*>();

@@ -2,12 +2,14 @@
 #include "Clock.h"
 #include "ColumnPlotRequest.h"
 #include "Fetch.h"
+#include "FitOnOpen.h"
 #include "GraphPicture.h"
 #include "GraphView.h"
 #include "GraphWindow.h"
 #include "PrintedPdf.h"
 #include "ScriptedPrompts.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QFile>
 #include <QFrame>
@@ -16,6 +18,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QSettings>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -23,6 +26,7 @@
 
 using Kind = GraphWindow::Kind;
 Q_DECLARE_METATYPE(GraphWindow::Kind)
+Q_DECLARE_METATYPE(XReading)
 
 namespace {
 
@@ -121,6 +125,10 @@ private slots:
     void setupFlag();
     void panAndZoom_data();
     void panAndZoom();
+    void timeAxis_data();
+    void timeAxis();
+    void fitOnOpen_data();
+    void fitOnOpen();
     void fitTriggers_data();
     void fitTriggers();
     void resetAfterZoom();
@@ -455,11 +463,117 @@ void TestGraphWindow::panAndZoom()
     const QCPRange y = range(*w, 2);
     QCOMPARE(x.lower != 1.0 || x.upper != 120.0, fetched<bool>("xMoves"));
     QCOMPARE(y.lower != -60.0 || y.upper != 60.0, fetched<bool>("yMoves"));
-    // The boxes stay as they were.
-    QCOMPARE(w->axisMinBox(1)->value(), 1.0);
-    QCOMPARE(w->axisMaxBox(1)->value(), 120.0);
-    QCOMPARE(w->axisMinBox(2)->value(), -60.0);
-    QCOMPARE(w->axisMaxBox(2)->value(), 60.0);
+    // The boxes follow, so that the next box change starts from what the graph shows.
+    QCOMPARE(w->axisMinBox(1)->value(), x.lower);
+    QCOMPARE(w->axisMaxBox(1)->value(), x.upper);
+    QCOMPARE(w->axisMinBox(2)->value(), y.lower);
+    QCOMPARE(w->axisMaxBox(2)->value(), y.upper);
+}
+
+void TestGraphWindow::timeAxis_data()
+{
+    QTest::addColumn<XReading>("reading");
+    QTest::addColumn<QList<double>>("places"); // of the records on the X axis
+    QTest::addColumn<QStringList>("ticks");
+    QTest::addColumn<QStringList>("boxes"); // min and max as shown
+    QTest::addColumn<QString>("typed");     // into the min box
+    QTest::addColumn<double>("typedAt");    // where the axis then starts
+    QTest::addColumn<QString>("clicked");   // the read-out of a click on record 3
+    QTest::newRow("time of day") << XReading::Clock << QList<double>{36000, 36002, 36044, 36300}
+                                 << QStringList{"10:00:00", "10:01:00", "10:02:00",
+                                                "10:03:00", "10:04:00", "10:05:00"}
+                                 << QStringList{"10:00:00", "10:05:00"} << "10:00:30" << 36030.0
+                                 << "10:00:44";
+    QTest::newRow("elapsed time") << XReading::Elapsed << QList<double>{0, 2, 44, 300}
+                                  << QStringList{"0:00:00", "0:01:00", "0:02:00",
+                                                 "0:03:00", "0:04:00", "0:05:00"}
+                                  << QStringList{"0:00:00", "0:05:00"} << "0:01" << 60.0
+                                  << "0:00:44";
+    QTest::newRow("record number") << XReading::Record << QList<double>{1, 2, 3, 4} << QStringList{}
+                                   << QStringList{"1", "4"} << "2" << 2.0 << "3";
+}
+
+// With times on X the records stand at their times: a 42 s hole after a 2 s step is 21 times as
+// wide, the minute ticks are equally spaced, and the boxes and the read-out are in time.
+void TestGraphWindow::timeAxis()
+{
+    ScriptedPrompts prompts;
+    GraphWindow w(Kind::Stored, prompts, kClock);
+    w.setAttribute(Qt::WA_DeleteOnClose, false);
+    PlotRequest request;
+    const std::vector<float> values =
+        preparePlotRequest(request, *columnKind(2, "V"), {"12.7", "12.6", "12.5", "11.0"});
+    w.setXReading(fetched<XReading>("reading"));
+    w.showColumn(request, values,
+                 RowTimes::fromTexts({"10:00:00", "10:00:02", "10:00:44", "10:05:00"}));
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    GraphView* g = w.graph();
+    g->replotNow();
+
+    QList<double> places;
+    for (const QCPGraphData& p : *g->plot(1)->data())
+        places << p.key;
+    QCOMPARE(places, fetched<QList<double>>("places"));
+    const QStringList ticks = fetched<QStringList>("ticks");
+    if (!ticks.isEmpty()) {
+        const QList<QString> labels = g->axis(1)->tickVectorLabels();
+        QCOMPARE(labels, ticks);
+        const QList<double> at = g->axis(1)->tickVector();
+        const double step = g->axis(1)->coordToPixel(at[1]) - g->axis(1)->coordToPixel(at[0]);
+        for (qsizetype i = 2; i < at.size(); ++i) {
+            const double gap =
+                g->axis(1)->coordToPixel(at[i]) - g->axis(1)->coordToPixel(at[i - 1]);
+            QVERIFY2(qAbs(gap - step) < 0.01, qPrintable(QString::number(i)));
+        }
+    }
+    const QStringList boxes = fetched<QStringList>("boxes");
+    QCOMPARE(w.axisMinBox(1)->text(), boxes[0]);
+    QCOMPARE(w.axisMaxBox(1)->text(), boxes[1]);
+
+    // A click in Normal reads out the record nearest to it.
+    QTest::mouseClick(
+        g, Qt::LeftButton, {},
+        QPoint(int(g->axis(1)->coordToPixel(places[2] + 0.4)), g->axisRect()->rect().center().y()));
+    QTRY_COMPARE(text(w, "XPosition"), fetched<QString>("clicked"));
+    QCOMPARE(text(w, "YPosition"), QString("12.5"));
+
+    QLineEdit* min = w.axisMinBox(1)->findChild<QLineEdit*>();
+    min->setFocus();
+    min->selectAll();
+    QTest::keyClicks(min, fetched<QString>("typed"));
+    QCOMPARE(range(w, 1).lower, fetched<double>("typedAt"));
+    QCOMPARE(range(w, 1).upper, places.last());
+}
+
+void TestGraphWindow::fitOnOpen_data()
+{
+    QTest::addColumn<bool>("kept"); // what the settings hold; false: nothing
+    QTest::newRow("off at first: the column's full scale") << false;
+    QTest::newRow("kept on: fitted to the column") << true;
+}
+
+// The user's last choice, kept in the settings; the window's box shows and sets it.
+void TestGraphWindow::fitOnOpen()
+{
+    QTemporaryDir dir;
+    QSettings settings(dir.filePath("graphs.ini"), QSettings::IniFormat);
+    const bool kept = fetched<bool>("kept");
+    if (kept)
+        settings.setValue("graphs/fitOnOpen", true);
+    FitOnOpen::choice().keepIn(&settings);
+    ScriptedPrompts prompts;
+    const auto w = storedGraph(prompts, 120);
+    FitOnOpen::choice().keepIn(nullptr); // off again for the other tests, whatever happens
+    QVERIFY2(qAbs(range(*w, 2).upper - (kept ? 12.5595 : 60)) < 1e-3,
+             qPrintable(QString::number(range(*w, 2).upper)));
+    auto* box = w->findChild<QCheckBox*>("CkFitOnOpen");
+    QVERIFY(!box->isChecked());
+    FitOnOpen::choice().keepIn(&settings);
+    QCOMPARE(box->isChecked(), kept);
+    box->click();
+    QCOMPARE(settings.value("graphs/fitOnOpen").toBool(), !kept);
+    FitOnOpen::choice().keepIn(nullptr);
 }
 
 void TestGraphWindow::fitTriggers_data()

@@ -17,6 +17,8 @@
 #include <QTest>
 #include <QToolBar>
 
+Q_DECLARE_METATYPE(XReading)
+
 namespace {
 
 // 660 × 500 px of client area: X0 60, Y0 473, H 400, W 600.
@@ -27,14 +29,16 @@ constexpr int Y0 = kHeight - 27;
 constexpr int H = kHeight - 100;
 constexpr int W = 600;
 
-// A grid of `values` (column 2) with times 00:00:01, 00:00:02 ... (column 1).
-void fill(TextGrid& grid, const QStringList& values)
+// A grid of `values` (column 2) with `times` (column 1), by default 00:00:01, 00:00:02 ...
+void fill(TextGrid& grid, const QStringList& values, const QStringList& times)
 {
     QStringList rows;
     for (int i = 0; i < values.size(); ++i)
         rows << QStringLiteral("%1\t%2\t%3")
                     .arg(i + 1)
-                    .arg(QTime(0, 0).addSecs(i + 1).toString("hh:mm:ss"), values[i]);
+                    .arg(times.isEmpty() ? QTime(0, 0).addSecs(i + 1).toString("hh:mm:ss")
+                                         : times[i],
+                         values[i]);
     grid.appendRows(rows);
 }
 
@@ -81,9 +85,11 @@ struct Plot
     ManualClock clock{QDateTime(QDate(2026, 12, 8), QTime(10, 15, 2))};
     std::unique_ptr<ListPlot> window;
 
-    Plot(const QStringList& values, const PlotRequest& r, QSize size = {kWidth, kHeight}) : q(r)
+    Plot(const QStringList& values, const PlotRequest& r, QSize size = {kWidth, kHeight},
+         const QStringList& times = {})
+        : q(r)
     {
-        fill(grid, values);
+        fill(grid, values, times);
         window = std::make_unique<ListPlot>(
             q, grid, std::array<ListPlotSeries, 3>{{{true, 2}, {}, {}}}, prompts, clock, nullptr);
         window->resize(size);
@@ -108,6 +114,8 @@ private slots:
     void overloadsAtTheEdges_data();
     void overloadsAtTheEdges();
     void recordMarksAndLabels();
+    void recordsStandAtTheirTimes_data();
+    void recordsStandAtTheirTimes();
     void nothingBelowTheSizeLimit();
     void recordBeyondTheListEndsTheDrawing();
     void printsWithoutItsToolbar();
@@ -170,14 +178,15 @@ void TestListPlot::overloadsAtTheEdges()
     QVERIFY(!anyIn(p.window->surface(), QRect(x - 1, other - 1, 3, 3), isBlue));
 }
 
-// Of 50 records, dotted lines and time labels at 1, 10, 20, 30, 40 and 50, short marks at the
-// other tenths, nothing at the rest.
+// Of 50 records read by number, dotted lines and labels at 1, 10, 20, 30, 40 and 50, short
+// marks at the other tenths, nothing at the rest.
 void TestListPlot::recordMarksAndLabels()
 {
     QStringList values;
     for (int i = 0; i < 50; ++i)
         values << "2";
     Plot p(values, request(50));
+    p.window->setXReading(XReading::Record);
     QVERIFY(p.drawn());
     const QImage& s = p.window->surface();
     const auto column = [&](int n, int top, int bottom) {
@@ -198,6 +207,46 @@ void TestListPlot::recordMarksAndLabels()
     }
     for (const int n : {7, 13, 22})
         QVERIFY2(!column(n, shortTop, shortBottom), qPrintable(QString::number(n)));
+}
+
+void TestListPlot::recordsStandAtTheirTimes_data()
+{
+    QTest::addColumn<XReading>("reading");
+    QTest::addColumn<QList<int>>("places"); // of the records, in pixels right of X0
+    QTest::addColumn<QList<int>>("ticks");  // labelled dotted lines, likewise
+    const QList<int> byTime{0, 20, 40, 460, 480};
+    const QList<int> minutes{0, 100, 200, 300, 400};
+    QTest::newRow("time of day") << XReading::Clock << byTime << minutes;
+    QTest::newRow("elapsed time") << XReading::Elapsed << byTime << minutes;
+    QTest::newRow("record number") << XReading::Record << QList<int>{0, 120, 240, 360, 480}
+                                   << QList<int>{0, 120, 240, 360, 480};
+}
+
+// Five records 2 s apart but for a hole of 42 s after the third: in time the hole is 21 steps
+// wide and the ticks fall every 10 s, equally spaced; by number every step is alike.
+void TestListPlot::recordsStandAtTheirTimes()
+{
+    Plot p({"2", "4", "6", "14", "10"}, request(5), {kWidth, kHeight},
+           {"10:00:00", "10:00:02", "10:00:04", "10:00:46", "10:00:48"});
+    p.window->setXReading(fetched<XReading>("reading"));
+    QVERIFY(p.drawn());
+    const QImage& s = p.window->surface();
+    const QList<int> places = fetched<QList<int>>("places");
+    const QList<int> values{2, 4, 6, 14, 10};
+    for (qsizetype i = 0; i < places.size(); ++i) {
+        const QRect at(X0 + places[i] - 2, Y0 - H * values[i] / 16 - 2, 5, 5);
+        QVERIFY2(anyIn(s, at, isBlue), qPrintable(QString::number(i)));
+    }
+    // Between the horizontal grid lines at 5/8 and 6/8 of the height only the marks are dark.
+    const auto line = [&](int x) {
+        return anyIn(s, QRect(X0 + x, Y0 - H * 6 / 8 + 3, 1, H / 8 - 6), isDark);
+    };
+    for (const int x : fetched<QList<int>>("ticks")) {
+        QVERIFY2(line(x), qPrintable(QString::number(x)));
+        QVERIFY2(anyIn(s, QRect(X0 + x - 30, Y0 + 11, 60, 14), isDark),
+                 qPrintable(QString::number(x)));
+    }
+    QVERIFY(!line(60));
 }
 
 void TestListPlot::nothingBelowTheSizeLimit()

@@ -11,6 +11,7 @@
 #include "GraphWindow.h"
 #include "LiveGraph.h"
 #include "LiveGraphWindow.h"
+#include "PlotColours.h"
 #include "PrintedPdf.h"
 #include "ScriptedPrompts.h"
 
@@ -800,8 +801,8 @@ void TestLiveGraph::saveImage()
     QVERIFY(share(picture, Qt::white) > 0.6);
     // "Voltage" in the legend, in its trace's colour as drawn on white; no "Ampere".
     const QImage legend = picture.copy(0, 0, picture.width(), head);
-    QVERIFY(share(legend, GraphView::readableOn(kChannelColours[0], Qt::white)) > 0.001);
-    QCOMPARE(share(legend, GraphView::readableOn(kChannelColours[1], Qt::white)), 0.0);
+    QVERIFY(share(legend, readableOn(kChannelColours[0], Qt::white)) > 0.001);
+    QCOMPARE(share(legend, readableOn(kChannelColours[1], Qt::white)), 0.0);
     QCOMPARE(w->graph()->plotAreaColor(), QColor(Qt::black));
 }
 

@@ -562,8 +562,8 @@ void TestGrid::printedPagesAreHeaded_data()
     QTest::newRow("wider margins kept") << 20 << 15.0 << 15.0;
 }
 
-// Every page carries the caption, what the list shows, the time printed and "page n of m"
-// with the true count; the lines themselves keep their columns.
+// Every page carries the caption, what the list shows, the time printed, the column titles and
+// "page n of m" with the true count; the lines themselves keep their columns.
 void TestGrid::printedPagesAreHeaded()
 {
     Helpers h;
@@ -586,6 +586,9 @@ void TestGrid::printedPagesAreHeaded()
         QCOMPARE(text.contains(QStringLiteral("page %1 of %2").arg(n).arg(pages)), n <= pages);
     QVERIFY(text.contains(QStringLiteral("1      10:15:02  12.50(m) ")));
     QVERIFY(pages > 1 || fetched<int>("rows") < 50);
+    // The column titles head every page's lines; each record is printed once.
+    QCOMPARE(text.count(QStringLiteral("No.s   Time      In-Cap   ")), pages);
+    QCOMPARE(text.count(QStringLiteral("10:15:02  12.50(m)")), fetched<int>("rows"));
     const double left = pdfLeftMargin(pdf) / 72 * 25.4;
     QVERIFY(left >= 10 && std::abs(left - fetched<double>("leftMargin")) < 0.5);
 }
