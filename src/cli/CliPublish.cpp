@@ -2,41 +2,13 @@
 
 #include "CliCommon.h"
 
-#include <QFile>
 #include <QFileInfo>
 #include <QSysInfo>
 
 namespace {
 
-// A password file holds one line; anything longer is no password file.
-constexpr qint64 kLongestPasswordFile = 4096;
 // How long a clean stop waits for the broker to take what is queued and the goodbye.
 constexpr int kFinishMs = 3000;
-
-// The password in `path`: its first line, without the line end.
-std::optional<QByteArray> readPasswordFile(const QString& path, QString& reason)
-{
-    const QFileInfo info(path);
-    if (!info.isFile()) {
-        reason = info.exists() ? QStringLiteral("it is no regular file")
-                               : QStringLiteral("it does not exist");
-        return std::nullopt;
-    }
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        reason = file.errorString();
-        return std::nullopt;
-    }
-    const QByteArray text = file.read(kLongestPasswordFile + 1);
-    if (text.size() > kLongestPasswordFile) {
-        reason = QStringLiteral("it is longer than a password");
-        return std::nullopt;
-    }
-    QByteArray password = text.left(text.indexOf('\n'));
-    if (password.endsWith('\r'))
-        password.chop(1);
-    return password;
-}
 
 } // namespace
 

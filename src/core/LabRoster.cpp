@@ -2,28 +2,30 @@
 
 #include <algorithm>
 
-LabRoster::Place LabRoster::place(const QString& meter)
+int LabRoster::placeOf(const QString& meter) const
 {
-    const auto at =
-        std::lower_bound(m_meters.begin(), m_meters.end(), meter,
-                         [](const LabMeter& m, const QString& n) { return m.name < n; });
-    const int row = int(at - m_meters.begin());
-    if (at != m_meters.end() && at->name == meter)
-        return {row, false};
-    LabMeter added;
-    added.name = meter;
-    m_meters.insert(at, std::move(added));
-    return {row, true};
+    const auto at = std::lower_bound(m_meters.begin(), m_meters.end(), meter,
+                                     [](const LabMeter& m, const QString& n) { return m.name < n; });
+    return int(at - m_meters.begin());
 }
 
 std::optional<int> LabRoster::rowOf(const QString& meter) const
 {
-    const auto at =
-        std::lower_bound(m_meters.begin(), m_meters.end(), meter,
-                         [](const LabMeter& m, const QString& n) { return m.name < n; });
-    if (at == m_meters.end() || at->name != meter)
+    const int row = placeOf(meter);
+    if (row == size() || at(row).name != meter)
         return std::nullopt;
-    return int(at - m_meters.begin());
+    return row;
+}
+
+LabRoster::Place LabRoster::place(const QString& meter)
+{
+    const int row = placeOf(meter);
+    if (row < size() && at(row).name == meter)
+        return {row, false};
+    LabMeter added;
+    added.name = meter;
+    m_meters.insert(m_meters.begin() + row, std::move(added));
+    return {row, true};
 }
 
 LabRoster::Place LabRoster::takeReading(const QString& meter, const LabReading& reading,

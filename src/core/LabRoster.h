@@ -48,6 +48,8 @@ public:
     [[nodiscard]] int size() const { return int(m_meters.size()); }
     [[nodiscard]] const LabMeter& at(int row) const { return m_meters[std::size_t(row)]; }
     [[nodiscard]] std::optional<int> rowOf(const QString& meter) const;
+    /// The row `meter` has, or the one it gets when it comes.
+    [[nodiscard]] int placeOf(const QString& meter) const;
 
 private:
     Place place(const QString& meter);

@@ -1,6 +1,15 @@
 #include "BrokerSettings.h"
 
+#include <QFile>
+#include <QFileInfo>
 #include <QUrl>
+
+namespace {
+
+// A password file holds one line; anything longer is no password file.
+constexpr qint64 kLongestPasswordFile = 4096;
+
+} // namespace
 
 QString BrokerAddress::url() const
 {
@@ -40,4 +49,28 @@ std::optional<BrokerAddress> parseBrokerUrl(const QString& url, QString& error)
         return std::nullopt;
     }
     return address;
+}
+
+std::optional<QByteArray> readPasswordFile(const QString& path, QString& reason)
+{
+    const QFileInfo info(path);
+    if (!info.isFile()) {
+        reason = info.exists() ? QStringLiteral("it is no regular file")
+                               : QStringLiteral("it does not exist");
+        return std::nullopt;
+    }
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        reason = file.errorString();
+        return std::nullopt;
+    }
+    const QByteArray text = file.read(kLongestPasswordFile + 1);
+    if (text.size() > kLongestPasswordFile) {
+        reason = QStringLiteral("it is longer than a password");
+        return std::nullopt;
+    }
+    QByteArray password = text.left(text.indexOf('\n'));
+    if (password.endsWith('\r'))
+        password.chop(1);
+    return password;
 }

@@ -32,3 +32,7 @@ struct BrokerSettings
     QString certFile; ///< a client certificate (PEM), where the broker asks for one
     QString keyFile;  ///< its private key (PEM)
 };
+
+/// The password in the file at `path`: its first line without the line end. Only a regular
+/// file of at most 4 KiB; nothing, with the reason, otherwise.
+[[nodiscard]] std::optional<QByteArray> readPasswordFile(const QString& path, QString& reason);
