@@ -154,6 +154,9 @@ void LabOverview::openGraph(int row)
     std::unique_ptr<MeterGraph>& g = m_graphs[meter.name];
     if (!g) {
         g = std::make_unique<MeterGraph>();
+        // A meter's graph offers all its channels at first.
+        for (int c = 0; c < GraphChannelCount; ++c)
+            g->state.allChannelGraph.setShows(GraphChannel(c), true);
         g->graph = std::make_unique<LiveGraph>(g->state, m_prompts, m_clock, this);
         g->graph->setFeed(meter.name, qint64(m_stale->value()) * 1000);
     }
