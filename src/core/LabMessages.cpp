@@ -14,6 +14,9 @@ namespace {
 // Texts taken from a message for the table are cut to this length: a unit or a range label
 // is a few characters, and a hostile message must not widen the table without end.
 constexpr qsizetype kLongestText = 32;
+// The meter shows four digits; a number this large is no reading, and written out in full it
+// would fill a row.
+constexpr double kLargestValue = 1e9;
 
 const char* kindName(LabTopicKind kind)
 {
@@ -151,7 +154,7 @@ std::optional<LabReading> parseLabReading(QByteArrayView payload)
             text = QStringLiteral("-OL");
         else if (flags.contains(QStringLiteral("OL:") + name))
             text = QStringLiteral("OL");
-        else if (value.isDouble())
+        else if (value.isDouble() && qAbs(value.toDouble()) < kLargestValue)
             text = valueText(value.toDouble());
         r.minus[std::size_t(g)] = text.startsWith(u'-');
         const QString unit = shortText(o.value(name + QStringLiteral("_unit")));

@@ -149,6 +149,8 @@ void TestLabMessages::hostileMessages_data()
         << QByteArray(R"({"resistance":"12","resistance_range":"40 mOhm"})") << true << "";
     QTest::newRow("a tiny number, written without exponent")
         << QByteArray(R"({"resistance":1e-7,"resistance_range":"40 mOhm"})") << true << "0 mOhm";
+    QTest::newRow("a number beyond any display")
+        << QByteArray(R"({"resistance":1e300,"resistance_range":"40 mOhm"})") << true << "";
     QTest::newRow("a range label of a hundred characters")
         << QByteArray(R"({"resistance":1,"resistance_range":"4 )") + QByteArray(100, 'm') + "\"}"
         << true << "1 " + QString(30, 'm');
