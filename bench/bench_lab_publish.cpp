@@ -275,10 +275,14 @@ int main(int argc, char** argv)
         receivedTotal += next - 1;
         if (inOrder && next - 1 == rows)
             ++whole;
-        else
+        else {
             std::printf("  %s: %lld rows, %lld received in order%s\n", qPrintable(name),
                         static_cast<long long>(rows), static_cast<long long>(next - 1),
                         inOrder ? "" : ", OUT OF ORDER");
+            QFile err(folder.filePath(name + ".err"));
+            if (err.open(QIODevice::ReadOnly))
+                std::printf("%s", err.readAll().constData());
+        }
     }
     std::printf("messages: %lld distinct received of %lld %s, %lld repeats (QoS 1); %d of %d "
                 "meters whole and in order\n",

@@ -50,6 +50,7 @@ void LabPublisher::connected()
     }
     m_everConnected = true;
     m_away = false;
+    m_toldFull = false;
     drain();
 }
 
@@ -98,8 +99,16 @@ void LabPublisher::publishReading(const CurrentReading& reading, const QDateTime
 {
     if (m_finishing)
         return;
-    if (m_queue.push(labReadingMessage(reading, time, ++m_seq)) && m_client.isConnected())
-        publishStatus(); // the status carries the count dropped
+    if (m_queue.push(labReadingMessage(reading, time, ++m_seq))) {
+        if (!m_toldFull) {
+            emit told(QStringLiteral("the queue of %1 readings for the broker is full: the oldest "
+                                     "go first")
+                          .arg(m_queue.limit()));
+            m_toldFull = true;
+        }
+        if (m_client.isConnected())
+            publishStatus(); // the status carries the count dropped
+    }
     drain();
 }
 

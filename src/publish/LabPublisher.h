@@ -69,6 +69,7 @@ private:
     bool m_everConnected = false;
     bool m_away = false;       // a failure was told and the broker has not come back
     quint64 m_droppedTold = 0; // drops told so far
+    bool m_toldFull = false;   // the queue filling up was told since the last connection
     bool m_finishing = false;
     int m_goodbyeId = 0;
     bool m_goodbyeAcknowledged = false;

@@ -85,8 +85,8 @@ MqttClient::MqttClient(BrokerSettings settings, QObject* parent)
             closeHandle();
             m_state = State::Idle;
             emit stopped();
-        } else {
-            fail(QStringLiteral("no answer within %1 s").arg(ConnectTimeoutMs / 1000));
+        } else if (m_state == State::Resolving || m_state == State::Connecting) {
+            fail(QStringLiteral("no answer within %1 s").arg(m_connectTimeoutMs / 1000.0));
         }
     });
 }
@@ -109,6 +109,13 @@ void MqttClient::setWill(const QByteArray& topic, const QByteArray& payload, boo
     m_willRetain = retain;
 }
 
+void MqttClient::setPacing(int firstRetryMs, int lastRetryMs, int connectTimeoutMs)
+{
+    m_firstRetryMs = firstRetryMs;
+    m_lastRetryMs = lastRetryMs;
+    m_connectTimeoutMs = connectTimeoutMs;
+}
+
 void MqttClient::subscribe(const QByteArray& filter)
 {
     m_subscriptions.append(filter);
@@ -122,7 +129,7 @@ void MqttClient::start()
 {
     if (m_state != State::Idle)
         return;
-    m_retryMs = FirstRetryMs;
+    m_retryMs = m_firstRetryMs;
     attempt();
 }
 
@@ -177,7 +184,7 @@ void MqttClient::attempt()
         }
     }
     m_state = State::Resolving;
-    m_connectTimeout.start(ConnectTimeoutMs);
+    m_connectTimeout.start(m_connectTimeoutMs);
     const QByteArray host = s.address.host.toUtf8();
     const int port = s.address.port;
     if (isNumericAddress(host)) {
@@ -280,7 +287,7 @@ void MqttClient::service(int result)
     const QPointer<MqttClient> alive(this);
     if (events.answered && !refused && m_handle) {
         m_state = State::Connected;
-        m_retryMs = FirstRetryMs;
+        m_retryMs = m_firstRetryMs;
         m_connectTimeout.stop();
         for (const QByteArray& filter : std::as_const(m_subscriptions))
             mosquitto_subscribe(m_handle, nullptr, filter.constData(), 1);
@@ -314,10 +321,11 @@ void MqttClient::service(int result)
 
 void MqttClient::fail(const QString& reason)
 {
+    m_connectTimeout.stop(); // a try that failed waits for no answer any more
     closeHandle();
     m_state = State::Waiting;
     const int delay = m_retryMs;
-    m_retryMs = std::min(LastRetryMs, m_retryMs * 2);
+    m_retryMs = std::min(m_lastRetryMs, m_retryMs * 2);
     m_retry.start(delay);
     emit connectionLost(reason, delay);
 }

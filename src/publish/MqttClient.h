@@ -42,6 +42,9 @@ public:
     void setSession(const QString& clientId, bool cleanSession);
     /// The message the broker sends on this client's behalf when it goes without a goodbye.
     void setWill(const QByteArray& topic, const QByteArray& payload, bool retain);
+    /// The pause before the first try again and the longest pause (doubling in between), and
+    /// how long a try waits for the broker's answer; the constants above by default.
+    void setPacing(int firstRetryMs, int lastRetryMs, int connectTimeoutMs);
     /// Subscribes to `filter` at QoS 1, now when connected and on every later connection.
     void subscribe(const QByteArray& filter);
 
@@ -121,5 +124,8 @@ private:
     QTimer m_misc;
     QTimer m_retry;
     QTimer m_connectTimeout;
+    int m_firstRetryMs = FirstRetryMs;
+    int m_lastRetryMs = LastRetryMs;
+    int m_connectTimeoutMs = ConnectTimeoutMs;
     int m_retryMs = FirstRetryMs;
 };

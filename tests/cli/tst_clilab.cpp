@@ -229,6 +229,9 @@ void TestCliLab::recordingGoesOnWithoutTheBroker_data()
 
     QTest::newRow("no broker") << false << QStringList{} << QByteArray("unset")
                                << "is not available (Connection refused)";
+    QTest::newRow("no broker, a queue of 2")
+        << false << QStringList{"--queue", "2"} << QByteArray("unset")
+        << "is not available (Connection refused)";
     QTest::newRow("wrong password")
         << true << QStringList{"--username", "lab"} << QByteArray("guess")
         << "is not available (Connection Refused: not authorised)";
@@ -269,9 +272,15 @@ void TestCliLab::recordingGoesOnWithoutTheBroker()
     const QStringList told = err.trimmed().split('\n');
     QVERIFY2(told.first().contains(fetched<QString>("says")), qPrintable(err));
     const bool reached = told.first().contains("publishing to");
-    QVERIFY2(told.size() == (reached ? 1 : 2), qPrintable(err));
+    const bool full = arguments.contains("--queue");
+    QVERIFY2(told.size() == (reached ? 1 : full ? 3 : 2), qPrintable(err));
+    if (full)
+        QVERIFY2(told[1].contains("the queue of 2 readings for the broker is full"),
+                 qPrintable(err));
     if (!reached)
-        QVERIFY2(told.last().contains("reading(s) never reached the broker"), qPrintable(err));
+        QVERIFY2(told.last().contains(full ? "2 reading(s) never reached the broker"
+                                           : "reading(s) never reached the broker"),
+                 qPrintable(err));
 }
 
 QTEST_GUILESS_MAIN(TestCliLab)

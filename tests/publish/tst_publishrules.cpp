@@ -1,10 +1,17 @@
-// The publisher's own rules: which broker a URL names, and the queue that keeps readings in
-// order while the broker is away.
+// The publisher's own rules: which broker a URL names, the queue that keeps readings in order
+// while the broker is away, and the growing pauses between tries to reach it.
 #include "BrokerSettings.h"
 #include "Fetch.h"
+#include "MqttClient.h"
 #include "OutgoingQueue.h"
 
+#include <QSignalSpy>
 #include <QTest>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 class TestPublishRules : public QObject
 {
@@ -14,6 +21,7 @@ private slots:
     void brokerUrls();
     void queue_data();
     void queue();
+    void retriesGrowToTheLongest();
 };
 
 void TestPublishRules::brokerUrls_data()
@@ -123,5 +131,33 @@ void TestPublishRules::queue()
     QCOMPARE(queue.dropped(), quint64(fetched<int>("dropped")));
 }
 
-QTEST_APPLESS_MAIN(TestPublishRules)
+// A port of 127.0.0.1 where nothing listens: bound and left unlistened while the test runs.
+// Each try to reach it fails at once, and the next comes after twice the pause, up to the
+// longest; a failed try does not wait out its answer time as well.
+void TestPublishRules::retriesGrowToTheLongest()
+{
+    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    QVERIFY(::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0);
+    QVERIFY(::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) == 0);
+    BrokerSettings settings;
+    settings.address = {QStringLiteral("127.0.0.1"), ntohs(address.sin_port), false};
+    MqttClient client(settings);
+    client.setPacing(50, 400, 120);
+    QSignalSpy lost(&client, &MqttClient::connectionLost);
+    client.start();
+    QTRY_VERIFY_WITH_TIMEOUT(lost.size() >= 6, 5000);
+    ::close(fd);
+    QList<int> pauses;
+    for (const QList<QVariant>& failure : std::as_const(lost)) {
+        QCOMPARE(failure[0].toString(), QString("Connection refused"));
+        pauses << failure[1].toInt();
+    }
+    QCOMPARE(pauses.mid(0, 6), (QList<int>{50, 100, 200, 400, 400, 400}));
+}
+
+QTEST_GUILESS_MAIN(TestPublishRules)
 #include "tst_publishrules.moc"
