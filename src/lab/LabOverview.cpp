@@ -74,6 +74,13 @@ LabOverview::LabOverview(const BrokerSettings& broker, const QString& prefix, co
         m_view->setColumnWidth(c, width + 16);
     }
     m_view->horizontalHeader()->setStretchLastSection(true);
+    // A meter's name (often a host's and an adapter's) is shown whole.
+    connect(&m_table, &LabTable::rowsInserted, this, [this] {
+        const int shown = m_view->columnWidth(LabTable::Meter);
+        m_view->resizeColumnToContents(LabTable::Meter);
+        m_view->setColumnWidth(LabTable::Meter,
+                               std::max(shown, m_view->columnWidth(LabTable::Meter)));
+    });
     connect(m_view, &QTableView::doubleClicked, this,
             [this](const QModelIndex& index) { openGraph(index.row()); });
 
