@@ -4,8 +4,9 @@
 
 int LabRoster::placeOf(const QString& meter) const
 {
-    const auto at = std::lower_bound(m_meters.begin(), m_meters.end(), meter,
-                                     [](const LabMeter& m, const QString& n) { return m.name < n; });
+    const auto at =
+        std::lower_bound(m_meters.begin(), m_meters.end(), meter,
+                         [](const LabMeter& m, const QString& n) { return m.name < n; });
     return int(at - m_meters.begin());
 }
 
