@@ -1,9 +1,12 @@
 // CellDesk: the port dialog first; its choice opens the port and the main window.
-// With --demo the meter emulator runs inside the program and the dialog offers its device.
+// With --demo the meter emulator runs inside the program and the dialog offers its device;
+// with --lab only the Lab Overview opens.
 #include "AppState.h"
 #include "Clock.h"
 #include "DemoBattery.h"
 #include "FitOnOpen.h"
+#include "LabOverview.h"
+#include "LabSettings.h"
 #include "MessageBoxPrompts.h"
 #include "MeterSim.h"
 #include "PortDialog.h"
@@ -17,6 +20,7 @@
 #include <QCommandLineParser>
 #include <QSettings>
 
+#include <cstdio>
 #include <memory>
 
 int main(int argc, char* argv[])
@@ -40,6 +44,25 @@ int main(int argc, char* argv[])
     QSettings windowPlaces(QStringLiteral("CellDesk"), QStringLiteral("CellDesk"));
     WindowPlacement::rememberIn(&windowPlaces);
     FitOnOpen::choice().keepIn(&windowPlaces);
+
+    if (!options.lab.isEmpty()) {
+        // The overview alone: it needs no meter on this machine. The broker is remembered for
+        // the main window's "Lab".
+        LabSettings lab = LabSettings::load();
+        lab.url = options.lab;
+        QString problem;
+        const std::optional<BrokerSettings> broker = lab.broker(problem);
+        if (!broker) {
+            std::fprintf(stderr, "celldesk: %s\n", qUtf8Printable(problem));
+            return 1;
+        }
+        lab.save();
+        SystemClock clock;
+        MessageBoxPrompts prompts;
+        LabOverview overview(*broker, lab.prefix, clock, prompts);
+        overview.show();
+        return QApplication::exec();
+    }
 
     PortMemory portMemory;
     std::unique_ptr<MeterSim> demoMeter;

@@ -2,6 +2,7 @@
 // until stopped.
 #include "AppState.h"
 #include "CliCommon.h"
+#include "CliPublish.h"
 #include "Clock.h"
 #include "DataFileLines.h"
 #include "MeterConnection.h"
@@ -73,6 +74,8 @@ int runRecord(const QStringList& arguments)
             "SIGINT or SIGTERM ends the run after the last whole line, with status 0; so does\n"
             "the end of --for. On a terminal one status line on stderr shows the samples written,\n"
             "the last reading and the link; in a pipe or a log nothing but errors and the stop.\n"
+            "--publish also sends each line written to an MQTT broker (see man celldesk-cli); the\n"
+            "file never waits for the broker.\n"
             "Example: celldesk-cli record --format csv --interval 10 \"battery-$(date +%F).csv\""));
     const QCommandLineOption intervalOption(
         QStringLiteral("interval"),
@@ -92,7 +95,10 @@ int runRecord(const QStringList& arguments)
     line.addOption(formatOption);
     line.addOption(forOption);
     line.addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("The file to record to."));
+    CliPublish publishing(line);
     if (const auto status = line.parse(arguments))
+        return *status;
+    if (const auto status = publishing.read(line))
         return *status;
     QString path;
     if (const auto status = line.oneFile(path))
@@ -126,6 +132,8 @@ int runRecord(const QStringList& arguments)
     meter.session().setPollInterval(RecordPollMs);
 
     SystemClock clock;
+    publishing.start(meter.session(), meter.port().devicePath, state.reading, clock,
+                     SessionPublishing::Readings::ByCaller);
     Recording recording(state);
     StatusLine status;
     QTimer second;
@@ -160,6 +168,8 @@ int runRecord(const QStringList& arguments)
         case RecordingTick::File::Written:
             ++written;
             lastReading = shownReading(t.line);
+            if (LabPublisher* publisher = publishing.publisher())
+                publisher->publishReading(state.reading, clock.now());
             break;
         case RecordingTick::File::Stopped:
             tell(QStringLiteral("recording stopped: %1; %2 lines in %3")
@@ -239,5 +249,6 @@ int runRecord(const QStringList& arguments)
     recording.stop();
     meter.shutDown();
     status.clear();
+    publishing.finish();
     return exitStatus;
 }

@@ -1,6 +1,7 @@
 // watch: every display frame the meter sends, decoded, as one line on stdout.
 #include "AppState.h"
 #include "CliCommon.h"
+#include "CliPublish.h"
 #include "Clock.h"
 #include "CsvReadings.h"
 #include "MeterConnection.h"
@@ -35,14 +36,19 @@ int runWatch(const QStringList& arguments)
             "\"total_capacity_unit\"), null in overload, \"flags\" (e.g. \"OL:voltage\") and\n"
             "\"meter_recording\". csv: the list windows' CSV export layout, a header first.\n"
             "While the meter is silent nothing is written; a line on stderr says so.\n"
+            "--publish also sends each reading to an MQTT broker, as JSON with \"seq\" and\n"
+            "\"date_time\" added, and keeps the meter's status there (see man celldesk-cli).\n"
             "Example: celldesk-cli watch | jq .voltage"));
     const QCommandLineOption formatOption(QStringLiteral("format"),
                                           QStringLiteral("jsonl (default) or csv."),
                                           QStringLiteral("FORMAT"), QStringLiteral("jsonl"));
     line.addOption(formatOption);
+    CliPublish publishing(line);
     if (const auto status = line.parse(arguments))
         return *status;
     if (const auto status = line.noArguments())
+        return *status;
+    if (const auto status = publishing.read(line))
         return *status;
     bool csvFormat = false;
     if (const auto status = line.eitherOf(formatOption, QLatin1StringView("jsonl"),
@@ -57,6 +63,8 @@ int runWatch(const QStringList& arguments)
         return *status;
 
     SystemClock clock;
+    publishing.start(meter.session(), meter.port().devicePath, state.reading, clock,
+                     SessionPublishing::Readings::EveryReading);
     qint64 records = 0;
     std::optional<CsvReadings> csv; // from the first reading: its temperature unit heads the column
     QObject::connect(&meter.session().poll(), &PollCycle::frameDecoded, &meter, [&] {
@@ -88,5 +96,6 @@ int runWatch(const QStringList& arguments)
     });
     QCoreApplication::exec();
     meter.shutDown();
+    publishing.finish();
     return Exit::Done;
 }

@@ -6,11 +6,6 @@
 
 namespace {
 
-// The channels in display order with the names they carry in a line.
-constexpr std::array<const char*, CurrentReading::GroupCount> kChannels{
-    "voltage",     "resistance",   "current",       "temperature",
-    "in_capacity", "out_capacity", "total_capacity"};
-
 QString jsonString(const QString& text)
 {
     QString out = QStringLiteral("\"");
@@ -25,6 +20,17 @@ QString jsonString(const QString& text)
     return out + QLatin1Char('"');
 }
 
+bool hasDigit(const QString& text)
+{
+    for (const QChar c : text) {
+        if (c >= u'0' && c <= u'9')
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
 // Local time with its offset written out, "+00:00" included, as spreadsheets and the CSV
 // export read it.
 QString isoTimeWithOffset(const QDateTime& time)
@@ -38,16 +44,7 @@ QString isoTimeWithOffset(const QDateTime& time)
                .arg(minutes % 60, 2, 10, QLatin1Char('0'));
 }
 
-bool hasDigit(const QString& text)
-{
-    for (const QChar c : text) {
-        if (c >= u'0' && c <= u'9')
-            return true;
-    }
-    return false;
-}
-
-QString unitOf(const CurrentReading& r, int channel)
+QString readingUnit(const CurrentReading& r, int channel)
 {
     switch (channel) {
     case CurrentReading::Voltage:
@@ -64,14 +61,12 @@ QString unitOf(const CurrentReading& r, int channel)
     }
 }
 
-} // namespace
-
 QByteArray readingJsonLine(const CurrentReading& reading, const QDateTime& time)
 {
     QString line = QStringLiteral("{\"time\":") + jsonString(isoTimeWithOffset(time));
     QStringList flags;
     for (int g = 0; g < CurrentReading::GroupCount; ++g) {
-        const QString name = QLatin1String(kChannels[g]);
+        const QString name = QLatin1String(ReadingChannelNames[g]);
         const QString& text = reading.valueTexts[g];
         QString value = QStringLiteral("null");
         if (isOverload(text))
@@ -80,7 +75,7 @@ QByteArray readingJsonLine(const CurrentReading& reading, const QDateTime& time)
         else if (hasDigit(text))
             value = QString::number(double(leadingNumber(text)), 'g', 7);
         line += QStringLiteral(",\"%1\":%2,\"%1_unit\":%3")
-                    .arg(name, value, jsonString(unitOf(reading, g)));
+                    .arg(name, value, jsonString(readingUnit(reading, g)));
         if (g == CurrentReading::Resistance)
             line += QStringLiteral(",\"resistance_range\":") + jsonString(reading.RangeText);
     }

@@ -86,6 +86,14 @@ void LiveGraph::runGraphCommand()
     showGraphDialog();
 }
 
+void LiveGraph::setFeed(const QString& name, qint64 holdMs)
+{
+    m_feedName = name;
+    m_holdMs = holdMs;
+    if (m_window)
+        m_window->setFeed(name, holdMs);
+}
+
 void LiveGraph::showGraphDialog()
 {
     AllChannelGraph& graph = m_state.allChannelGraph;
@@ -130,6 +138,8 @@ void LiveGraph::startGraph()
     // Gone before the graph opens, so that the graph can take the dialog's place.
     d->close();
     m_window = new LiveGraphWindow(graph, m_state.reading, m_prompts, m_clock, m_mainWindow);
+    if (!m_feedName.isEmpty())
+        m_window->setFeed(m_feedName, m_holdMs);
     connect(m_window, &LiveGraphWindow::resizeRequested, this, &LiveGraph::showGraphDialog);
     connect(m_window, &LiveGraphWindow::graphClicked, this, &LiveGraph::graphClicked);
     showWindow(m_window);

@@ -29,6 +29,11 @@ public:
     /// Toolbar "Graph": unless the live graph runs, the default ranges, the current's unit,
     /// and the channel dialog.
     void runGraphCommand();
+    /// The reading comes from elsewhere than a meter on this machine (a meter on the lab's
+    /// broker, `name`), in messages that may come less often than the graph samples: the live
+    /// windows opened from now on carry the name in their caption and draw a reading again for
+    /// up to `holdMs` after it arrived instead of a gap.
+    void setFeed(const QString& name, qint64 holdMs);
 
     /// The open windows, or null: `AllGraph`, `GraphDetail`, `RealTimeAll`, `RealTimeGraph`.
     [[nodiscard]] ChannelDialog* graphDialog() const;
@@ -57,4 +62,6 @@ private:
     QPointer<ChannelDialog> m_detailDialog;
     QPointer<LiveGraphWindow> m_window;
     QPointer<GraphWindow> m_detailWindow;
+    QString m_feedName;
+    qint64 m_holdMs = 0;
 };

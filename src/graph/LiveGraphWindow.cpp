@@ -350,6 +350,14 @@ void LiveGraphWindow::showRecordAxis()
         m_graph->fitValueAxes(double(first), double(last));
 }
 
+void LiveGraphWindow::setFeed(const QString& name, qint64 holdMs)
+{
+    m_holdMs = holdMs;
+    setWindowTitle(QStringLiteral("Real Time Graph - %1").arg(name));
+    m_source = QStringLiteral("live readings of %1 since %2")
+                   .arg(name, m_clock.now().toString(QStringLiteral("yyyy-MM-dd hh:mm:ss")));
+}
+
 void LiveGraphWindow::tick()
 {
     if (liveGraphMustClose(m_state, m_reading)) {
@@ -357,10 +365,15 @@ void LiveGraphWindow::tick()
         return;
     }
     // A second without a new frame is a gap in the traces and the history, never the last
-    // reading again; the history still takes one sample a second.
-    const LiveSample sample = m_fresh.take(m_reading) ? graphSample(m_reading, m_state.RangeAtOpen,
-                                                                    m_state.TempUnitAtOpen)
-                                                      : gapSample();
+    // reading again (a fed reading is drawn again while it is young); the history still takes
+    // one sample a second.
+    bool fresh = m_fresh.take(m_reading);
+    if (fresh)
+        m_freshAtMs = m_clock.monotonicMs();
+    else if (m_holdMs > 0 && m_freshAtMs && m_clock.monotonicMs() - *m_freshAtMs <= m_holdMs)
+        fresh = true; // a fed reading that is still young
+    const LiveSample sample =
+        fresh ? graphSample(m_reading, m_state.RangeAtOpen, m_state.TempUnitAtOpen) : gapSample();
     ++m_records;
     if (m_records == 1) {
         // One sample a second from now on: the record axis can read in time.

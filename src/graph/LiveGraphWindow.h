@@ -7,6 +7,8 @@
 
 #include <QWidget>
 
+#include <optional>
+
 class Clock;
 class GraphView;
 class Prompts;
@@ -58,6 +60,10 @@ public:
     /// Samples taken since the window opened (the record number of the latest point).
     [[nodiscard]] qint64 records() const { return m_records; }
 
+    /// The reading comes in messages from a meter elsewhere (`name`, shown in the caption and
+    /// the printouts) that may come less often than once a second: a reading is drawn again
+    /// at the ticks up to `holdMs` after the tick that took it, and only then a gap.
+    void setFeed(const QString& name, qint64 holdMs);
     /// Timer1_Timer: the close check, then one sample.
     void tick();
     /// Toolbar1_ButtonClick: "Resize", "Print", "Fit" or "Save image".
@@ -112,7 +118,9 @@ private:
     GraphView* m_graph = nullptr;
     QTimer* m_timer = nullptr;
     qint64 m_records = 0;
-    FreshReading m_fresh; // whether a frame arrived since the last tick
+    FreshReading m_fresh;              // whether a frame arrived since the last tick
+    qint64 m_holdMs = 0;               // how long a fed reading is drawn again
+    std::optional<qint64> m_freshAtMs; // when a tick last took a new reading
     QAction* m_follow = nullptr;
     QComboBox* m_xReading = nullptr;
     bool m_following = false;

@@ -529,6 +529,11 @@ void Panel::buildMenu()
     QAction* about =
         add(QStringLiteral("About"), QStringLiteral("MenuAbout"), {}, Qt::WindowShortcut);
     connect(about, &QAction::triggered, this, &Panel::aboutRequested);
+    QAction* lab = add(QStringLiteral("Lab"), QStringLiteral("MenuLab"), {}, Qt::WindowShortcut);
+    connect(lab, &QAction::triggered, this, &Panel::labRequested);
+    QAction* publish = add(QStringLiteral("Publish to lab"), QStringLiteral("MenuPublish"), {},
+                           Qt::WindowShortcut);
+    connect(publish, &QAction::triggered, this, &Panel::publishToLabRequested);
     QAction* quit = add(QStringLiteral("Quit"), QStringLiteral("MenuQuit"),
                         QKeySequence(QStringLiteral("Ctrl+Q")), Qt::WindowShortcut);
     connect(quit, &QAction::triggered, this, &QWidget::close);
@@ -538,6 +543,8 @@ void Panel::contextMenuEvent(QContextMenuEvent* event)
 {
     QMenu menu(this);
     menu.addActions(m_menuActions.mid(0, 3));
+    menu.addSeparator();
+    menu.addActions(m_menuActions.mid(3, 2));
     menu.addSeparator();
     menu.addAction(m_menuActions.last());
     menu.exec(event->globalPos());

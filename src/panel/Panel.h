@@ -25,7 +25,7 @@ class QToolBar;
 /// and reports what the user does; it knows nothing of the serial line. The picture scales
 /// with the window and keeps its proportions; its design size is the size hint. The toolbar's
 /// commands have keyboard shortcuts (named in their tooltips), Tab walks the keys, and a
-/// context menu offers Help (F1), Keyboard shortcuts, About and Quit.
+/// context menu offers Help (F1), Keyboard shortcuts, About, Lab, Publish to lab and Quit.
 class Panel : public QWidget
 {
     Q_OBJECT
@@ -66,7 +66,8 @@ public:
     [[nodiscard]] QLabel* fileNameLabel() const { return m_fileNameLabel; }
     /// `Toolbar1`.
     [[nodiscard]] QToolBar* toolbar() const { return m_toolbar; }
-    /// The context menu's entries, in order: Help, Keyboard shortcuts, About, Quit.
+    /// The context menu's entries, in order: Help, Keyboard shortcuts, About, Lab, Publish to
+    /// lab, Quit.
     [[nodiscard]] const QList<QAction*>& menuActions() const { return m_menuActions; }
     /// Converts the window's twips to pixels of the picture at its present size.
     [[nodiscard]] const TwipsScale& scale() const { return m_scale; }
@@ -92,6 +93,10 @@ signals:
     void helpRequested(const QString& heading);
     /// About asked for.
     void aboutRequested();
+    /// "Lab": the Lab Overview asked for.
+    void labRequested();
+    /// "Publish to lab": the lab publishing settings asked for.
+    void publishToLabRequested();
 
 protected:
     void paintEvent(QPaintEvent* event) override;

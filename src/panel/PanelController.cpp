@@ -7,6 +7,7 @@
 #include "EraseMemory.h"
 #include "GraphLibrary.h"
 #include "HelpWindow.h"
+#include "LabCommands.h"
 #include "LiveGraph.h"
 #include "LiveList.h"
 #include "MemoryDownload.h"
@@ -61,6 +62,8 @@ PanelController::PanelController(AppState& state, Panel& window, QIODevice* port
     m_liveGraph = new LiveGraph(state, prompts, clock, &m_window, this);
     m_memory = new MemoryDownload(state, m_session.channel(), m_session.link(), prompts,
                                   m_fileTransfer, &m_window, this);
+    m_lab = new LabCommands(m_session, state.reading, choice.devicePath, clock, prompts, &m_window,
+                            this);
 
     connect(&m_session.poll(), &PollCycle::frameDecoded, this, [this] {
         m_window.setLcdStale(false); // a decoded frame: the reading is live again
@@ -94,6 +97,8 @@ PanelController::PanelController(AppState& state, Panel& window, QIODevice* port
     connect(&m_window, &Panel::closing, this, &PanelController::closeProgram);
     connect(&m_window, &Panel::helpRequested, this, &PanelController::showHelp);
     connect(&m_window, &Panel::aboutRequested, this, &PanelController::showAbout);
+    connect(&m_window, &Panel::labRequested, m_lab, &LabCommands::openOverview);
+    connect(&m_window, &Panel::publishToLabRequested, m_lab, &LabCommands::editPublishing);
 }
 
 // The settings windows pause the session's timers; they go before the session does.
@@ -102,6 +107,7 @@ PanelController::~PanelController()
     delete m_clockSetup.data();
     delete m_comparator.data();
     delete m_memory;
+    delete m_lab;
 }
 
 void PanelController::load()
@@ -118,6 +124,7 @@ void PanelController::load()
     (void)m_session.panel().takeDirty();
     m_session.start();
     m_recorder->start();
+    m_lab->startPublishing();
 }
 
 void PanelController::showChangedCells()
@@ -249,6 +256,7 @@ void PanelController::showAbout()
 
 void PanelController::closeProgram()
 {
+    m_lab->finish();
     m_session.shutDown();
     abandonWaits();
 }

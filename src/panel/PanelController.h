@@ -12,6 +12,7 @@
 class Clock;
 class Comparator;
 class HelpWindow;
+class LabCommands;
 class LiveGraph;
 class LiveList;
 class MemoryDownload;
@@ -53,6 +54,7 @@ public:
     [[nodiscard]] OpenFileCommand& openFile() { return *m_openFile; }
     [[nodiscard]] LiveGraph& liveGraph() { return *m_liveGraph; }
     [[nodiscard]] MemoryDownload& memory() { return *m_memory; }
+    [[nodiscard]] LabCommands& lab() { return *m_lab; }
 
 private:
     void showChangedCells();
@@ -78,6 +80,7 @@ private:
     OpenFileCommand* m_openFile = nullptr;
     LiveGraph* m_liveGraph = nullptr;
     MemoryDownload* m_memory = nullptr;
+    LabCommands* m_lab = nullptr;
     std::optional<qint64> m_pressMs; // when a key picture went down (shared by all keys)
     QPointer<RTCSetup> m_clockSetup; // until closed and done with its last exchange
     QPointer<Comparator> m_comparator;

@@ -10,6 +10,7 @@ namespace {
 
 const QString kDemo = QStringLiteral("demo");
 const QString kPort = QStringLiteral("port");
+const QString kLab = QStringLiteral("lab");
 
 } // namespace
 
@@ -28,6 +29,12 @@ void describeStartOptions(QCommandLineParser& parser)
         QStringLiteral("Pre-fill the port dialog with <path> (a device such as /dev/ttyUSB0, "
                        "or COM1 to COM8); the dialog is still shown."),
         QStringLiteral("path")));
+    parser.addOption(QCommandLineOption(
+        kLab,
+        QStringLiteral("Open only the Lab Overview of the meters that publish to the MQTT broker "
+                       "at <url> (mqtt://host[:port] or mqtts://host[:port]); no port dialog, no "
+                       "meter of its own."),
+        QStringLiteral("url")));
 }
 
 std::optional<int> answerInfoOptions(int argc, char* argv[])
@@ -59,6 +66,7 @@ StartOptions startOptions(const QCommandLineParser& parser)
     StartOptions options;
     options.demo = parser.isSet(kDemo);
     options.port = parser.value(kPort);
+    options.lab = parser.value(kLab);
     return options;
 }
 

@@ -11,9 +11,11 @@ struct StartOptions
 {
     bool demo = false; ///< run against the built-in demo meter
     QString port;      ///< --port: the text the port dialog starts with
+    QString lab;       ///< --lab: only the Lab Overview, on this broker
 };
 
-/// Sets up `parser` with the program's options: --demo, --port PATH, --help, --version.
+/// Sets up `parser` with the program's options: --demo, --port PATH, --lab URL, --help,
+/// --version.
 void describeStartOptions(QCommandLineParser& parser);
 
 /// --help (-h) and --version (-v): printed on stdout with no display needed, for they are

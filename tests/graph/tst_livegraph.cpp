@@ -188,6 +188,8 @@ private slots:
     void uncheckedAxesAreRemoved();
     void ticksFillTracesAndHistory();
     void tracesKeepTheLatestHour();
+    void fedReadingsAreHeldWhileYoung_data();
+    void fedReadingsAreHeldWhileYoung();
     void closeChecks_data();
     void closeChecks();
     void reopeningRestartsTheHistory();
@@ -418,6 +420,39 @@ void TestLiveGraph::ticksFillTracesAndHistory()
         QVERIFY(std::isnan(h.at(LiveSeries(s), 3)));
     }
     QCOMPARE(h.at(LiveSeries::Voltage, 2), -60.0f);
+}
+
+void TestLiveGraph::fedReadingsAreHeldWhileYoung_data()
+{
+    QTest::addColumn<int>("holdMs");           // 0: the meter of this program, no feed
+    QTest::addColumn<QList<int>>("tickAtSec"); // ticks without a new reading, seconds after it
+    QTest::addColumn<QList<double>>("drawn");  // -1e9 for a gap
+
+    QTest::newRow("this program's meter: a gap at once")
+        << 0 << QList<int>{1, 2} << QList<double>{12.53f, -1e9, -1e9};
+    QTest::newRow("fed: drawn again up to the hold, then a gap")
+        << 10000 << QList<int>{1, 10, 11} << QList<double>{12.53f, 12.53f, 12.53f, -1e9};
+}
+
+// A reading fed from the lab's broker may come only every few seconds: the graph draws it
+// again while it is young instead of a gap between every two.
+void TestLiveGraph::fedReadingsAreHeldWhileYoung()
+{
+    Rig rig;
+    const int holdMs = fetched<int>("holdMs");
+    if (holdMs > 0)
+        rig.graph.setFeed(QStringLiteral("bench1"), holdMs);
+    LiveGraphWindow* w = rig.start({true, false, false, false, false});
+    QCOMPARE(w->windowTitle(),
+             holdMs > 0 ? QString("Real Time Graph - bench1") : QString("Real Time Graph"));
+    rig.ticks(1);
+    int at = 0;
+    for (const int second : fetched<QList<int>>("tickAtSec")) {
+        rig.clock.advanceMs((second - at) * 1000);
+        at = second;
+        w->tick();
+    }
+    QCOMPARE(gapsMarked(values(w->graph(), 1)), fetched<QList<double>>("drawn"));
 }
 
 void TestLiveGraph::tracesKeepTheLatestHour()

@@ -514,7 +514,8 @@ void TestPanelView::guideNamesEveryShortcut()
     QStringList menu;
     for (QAction* action : panel.menuActions())
         menu << action->text();
-    QCOMPARE(menu, (QStringList{"Help", "Keyboard shortcuts", "About", "Quit"}));
+    QCOMPARE(menu,
+             (QStringList{"Help", "Keyboard shortcuts", "About", "Lab", "Publish to lab", "Quit"}));
 
     HelpWindow help;
     help.show();
