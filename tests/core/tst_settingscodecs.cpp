@@ -317,9 +317,9 @@ void TestSettingsCodecs::comparatorFile_data()
         << ""
         << "";
     QTest::newRow("a spreadsheet number changed, the decimal choice kept")
-        << held << header + "5,1.23,mOhm,0.05,Ohm,7.6,12\n"
+        << held << header + "5,1.23,mOhm,0.05,Ohm,7.6,9.5\n"
         << ""
-        << "A1120123005076001200";
+        << "A1120123005076000950";
     QTest::newRow("a number that fits another decimal choice only")
         << held << header + "5,123,mOhm,0.05,Ohm,7.5,10\n"
         << ""
