@@ -122,7 +122,8 @@ StreamReader::Result StreamReader::run(char command, const ExpectedCount& expect
                 return ended(result, Outcome::DisplayFrames);
             }
             sinceByte.restart();
-            if (taken > 0)
+            // The whole count is shown only once its end is known to be no display frames.
+            if (taken > 0 && result.bytes.size() < result.expected)
                 emit progress(result.bytes.size(), result.expected);
             continue;
         }
@@ -136,8 +137,10 @@ StreamReader::Result StreamReader::run(char command, const ExpectedCount& expect
                 return ended(result, Outcome::DisplayFrames);
             }
             const double left = FrameFollowSeconds - sinceByte.elapsed() / 1000.0;
-            if (!tail.undecided || after.size() >= DisplayFrameLength || left <= 0)
+            if (!tail.undecided || after.size() >= DisplayFrameLength || left <= 0) {
+                emit progress(result.bytes.size(), result.expected);
                 return ended(result, Outcome::Complete);
+            }
             serial.waitForBytes(DisplayFrameLength - after.size(),
                                 std::min(left, CancelCheckSeconds));
             continue;

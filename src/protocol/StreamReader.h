@@ -98,7 +98,8 @@ public:
     [[nodiscard]] bool isReading() const { return m_reading; }
 
 signals:
-    /// After each wake that brought bytes: how many of how many have arrived.
+    /// After each wake that brought bytes: how many of how many have arrived. All of them
+    /// only when the answer is complete.
     void progress(qsizetype received, qsizetype expected);
 
 private:
