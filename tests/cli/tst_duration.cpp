@@ -22,16 +22,9 @@ void TestDuration::durationSeconds_data()
     QTest::newRow("m") << "10m" << qint64(600);
     QTest::newRow("h") << "2h" << qint64(7200);
     QTest::newRow("d") << "1d" << qint64(86400);
-    QTest::newRow("blanks around") << " 3h " << qint64(10800);
-    QTest::newRow("the most digits") << "999999999d" << qint64(999999999) * 86400;
     QTest::newRow("zero") << "0h" << qint64(-1);
     QTest::newRow("an unknown unit") << "2w" << qint64(-1);
-    QTest::newRow("a unit in capitals") << "2H" << qint64(-1);
-    QTest::newRow("two units") << "1h30m" << qint64(-1);
     QTest::newRow("a fraction") << "1.5h" << qint64(-1);
-    QTest::newRow("negative") << "-5m" << qint64(-1);
-    QTest::newRow("a unit alone") << "h" << qint64(-1);
-    QTest::newRow("ten digits") << "1000000000" << qint64(-1);
 }
 
 void TestDuration::durationSeconds()
