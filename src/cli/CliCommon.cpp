@@ -4,6 +4,9 @@
 #include "PortMemory.h"
 #include "StatusLine.h"
 
+#include <QRegularExpression>
+
+#include <cerrno>
 #include <cstdio>
 
 QString exitStatusHelp()
@@ -15,7 +18,8 @@ QString exitStatusHelp()
         "  2  the port could not be opened\n"
         "  3  the meter did not answer (or did not take what was sent)\n"
         "  4  file error: a file could not be read or written, or its content is not valid\n"
-        "  5  refused: the meter records into its own memory\n");
+        "  5  refused: the meter records into its own memory\n"
+        "  128+n  download stopped by signal n (130 SIGINT, 143 SIGTERM)\n");
 }
 
 QString portHelp()
@@ -26,16 +30,26 @@ QString portHelp()
         "that opened in CellDesk's window (~/.config/CellDesk/CellDesk.conf), else COM1.\n");
 }
 
-void printLine(const QByteArray& line)
+QString writeStdout(QByteArrayView bytes)
 {
-    std::fwrite(line.constData(), 1, size_t(line.size()), stdout);
-    std::fputc('\n', stdout);
-    std::fflush(stdout);
+    errno = 0;
+    if (std::fwrite(bytes.data(), 1, size_t(bytes.size()), stdout) == size_t(bytes.size()) &&
+        std::fflush(stdout) == 0)
+        return {};
+    const int error = errno;
+    std::clearerr(stdout);
+    return QStringLiteral("cannot write stdout: %1")
+        .arg(error != 0 ? qt_error_string(error) : QStringLiteral("Unknown error"));
 }
 
-void printLine(const QString& line)
+QString printLine(const QByteArray& line)
 {
-    printLine(line.toUtf8());
+    return writeStdout(line + '\n');
+}
+
+QString printLine(const QString& line)
+{
+    return printLine(line.toUtf8());
 }
 
 void tell(const QString& message)
@@ -138,6 +152,23 @@ QString SubcommandLine::helpText() const
     if (m_withPort)
         text += u'\n' + portHelp();
     return text + u'\n' + exitStatusHelp();
+}
+
+std::optional<qint64> durationSeconds(const QString& text)
+{
+    static const QRegularExpression pattern(QStringLiteral("^(\\d{1,9})([smhd]?)$"));
+    const QRegularExpressionMatch match = pattern.match(text.trimmed());
+    if (!match.hasMatch())
+        return std::nullopt;
+    const qint64 number = match.captured(1).toLongLong();
+    const QString unit = match.captured(2);
+    const qint64 factor = unit == u"m"   ? 60
+                          : unit == u"h" ? 3600
+                          : unit == u"d" ? 86400
+                                         : qint64(1);
+    if (number <= 0)
+        return std::nullopt;
+    return number * factor;
 }
 
 std::optional<int> openMeter(MeterConnection& meter, const QString& portText, bool waitForReading)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QCommandLineOption>
 #include <QCommandLineParser>
 #include <QString>
@@ -25,9 +26,13 @@ inline constexpr int Refused = 5;       ///< refused in the meter's present mode
 /// The port rules and the default port, as --help prints them.
 [[nodiscard]] QString portHelp();
 
-/// Writes `line` and a line end to stdout at once (a pipe gets every line as it is made).
-void printLine(const QString& line);
-void printLine(const QByteArray& line);
+/// Writes `bytes` to stdout and hands them to the system at once; empty when written, else
+/// "cannot write stdout: <the system's reason>" (a full disk, a closed pipe or descriptor).
+[[nodiscard]] QString writeStdout(QByteArrayView bytes);
+/// Writes `line` and a line end to stdout at once (a pipe gets every line as it is made);
+/// the failure as writeStdout() tells it.
+QString printLine(const QString& line);
+QString printLine(const QByteArray& line);
 /// Tells `message` on stderr as one line, "celldesk-cli: message".
 void tell(const QString& message);
 /// Tells `message` as tell() does and returns `status`.
@@ -88,6 +93,10 @@ private:
     QCommandLineOption m_port;
     bool m_withPort;
 };
+
+/// A duration as --for takes it, in seconds: a whole number of seconds, or one followed by
+/// s, m, h or d ("90", "90s", "10m", "2h", "1d"); nothing for any other text or for zero.
+[[nodiscard]] std::optional<qint64> durationSeconds(const QString& text);
 
 /// How long a command waits for the meter's first display frame, and how long a meter that
 /// fell silent in the middle of an exchange is waited for.

@@ -3,15 +3,14 @@
 #include "CliCommon.h"
 #include "ComparatorCsv.h"
 #include "ComparatorExchange.h"
+#include "DataFileOpen.h"
 #include "MeterConnection.h"
+#include "OutputFile.h"
 #include "ProgressText.h"
 #include "StatusLine.h"
 #include "Subcommands.h"
 
 #include <QFile>
-#include <QSaveFile>
-
-#include <cstdio>
 
 namespace {
 
@@ -36,6 +35,44 @@ std::optional<ComparatorTexts> readTable(MeterConnection& meter, StatusLine& sta
     return comparatorTableFromReply(result.bytes);
 }
 
+// A comparator file holds some 4 KB; anything far larger is no comparator file, and a
+// device such as /dev/zero would never end.
+constexpr qint64 kMaxComparatorFileBytes = 64 * 1024;
+
+// The bytes of the comparator file at `path` (- for stdin): a regular file (or stdin) of at
+// most kMaxComparatorFileBytes; else nothing, and `failure` says why.
+QByteArray readComparatorFile(const QString& path, QString& failure)
+{
+    QFile standardInput;
+    OpenedDataFile opened;
+    QIODevice* input = &standardInput;
+    if (path == u"-") {
+        if (!standardInput.open(stdin, QIODevice::ReadOnly))
+            failure = standardInput.errorString();
+    } else {
+        opened = openRegularFile(path);
+        input = opened.file.get();
+        if (!input)
+            failure = opened.failure.isEmpty() ? opened.notData : opened.failure;
+    }
+    QByteArray bytes;
+    if (failure.isEmpty()) {
+        switch (readAtMost(*input, kMaxComparatorFileBytes, bytes)) {
+        case BoundedRead::Read:
+            return bytes;
+        case BoundedRead::TooLarge:
+            failure = QStringLiteral("it holds more than %1 KiB, more than a comparator file")
+                          .arg(kMaxComparatorFileBytes / 1024);
+            break;
+        case BoundedRead::Failed:
+            failure = input->errorString();
+            break;
+        }
+    }
+    failure = QStringLiteral("%1 could not be read: %2").arg(path, failure);
+    return {};
+}
+
 int getSets(MeterConnection& meter, const QString& path)
 {
     StatusLine status;
@@ -44,15 +81,13 @@ int getSets(MeterConnection& meter, const QString& path)
         return Exit::NoAnswer;
     const QByteArray csv = comparatorCsv(*table);
     if (path == u"-") {
-        std::fwrite(csv.constData(), 1, size_t(csv.size()), stdout);
-        std::fflush(stdout);
+        if (const QString failure = writeStdout(csv); !failure.isEmpty())
+            return fail(Exit::FileError, failure);
         return Exit::Done;
     }
     // Written whole or not at all: an old file stays as it was when the disk is full.
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(csv) != csv.size() || !file.commit())
-        return fail(Exit::FileError,
-                    QStringLiteral("%1 could not be written: %2").arg(path, file.errorString()));
+    if (const QString failure = writeWholeFile(path, csv); !failure.isEmpty())
+        return fail(Exit::FileError, failure);
     printLine(QStringLiteral("%1 sets written to %2").arg(ComparatorSetCount).arg(path));
     return Exit::Done;
 }
@@ -117,8 +152,11 @@ int runComparator(const QStringList& arguments)
             "the table back to confirm. A file that holds a limit the comparator window could\n"
             "not (four digits with the point after the first, second or third for a\n"
             "resistance, the first or second for a voltage; units Ohm or mOhm; at most\n"
-            "60.00 V) is refused and nothing is sent. Sets missing from the file are left\n"
-            "alone.\n"
+            "60.00 V) is refused and nothing is sent. Numbers as a spreadsheet writes them\n"
+            "back (1.3 for 01.30, 12 for 12.00) are taken where they fit without losing a\n"
+            "digit, with the point where the meter has it when they fit there. Sets missing\n"
+            "from the file are left alone. FILE.csv is a regular file (or stdin) of at most\n"
+            "64 KiB.\n"
             "\n"
             "File: a header, then one row per set:\n"
             "  %1\n"
@@ -134,19 +172,20 @@ int runComparator(const QStringList& arguments)
     const QString& path = positional[1];
     const bool getting = positional[0] == u"get";
 
-    // The file is read before the meter is asked anything: a bad file changes nothing.
+    // The file is read before the meter is asked anything: a bad file changes nothing. An
+    // output path that cannot take the table is refused as early.
     ComparatorCsvFile file;
     if (!getting) {
-        QFile input(path == u"-" ? QString() : path);
-        const bool opened =
-            path == u"-" ? input.open(stdin, QIODevice::ReadOnly) : input.open(QIODevice::ReadOnly);
-        if (!opened)
-            return fail(Exit::FileError,
-                        QStringLiteral("%1 could not be read: %2").arg(path, input.errorString()));
-        file = parseComparatorCsv(input.readAll());
+        QString failure;
+        file = parseComparatorCsv(readComparatorFile(path, failure));
+        if (!failure.isEmpty())
+            return fail(Exit::FileError, failure);
         if (!file.error.isEmpty())
             return fail(Exit::FileError, path + QStringLiteral(" ") + file.error +
                                              QStringLiteral("; nothing was sent"));
+    } else if (path != u"-") {
+        if (const QString refusal = outputRefusal(path); !refusal.isEmpty())
+            return fail(Exit::FileError, refusal);
     }
 
     AppState state;

@@ -2,13 +2,11 @@
 #include "CliCommon.h"
 #include "CsvReadings.h"
 #include "DataFileOpen.h"
+#include "OutputFile.h"
 #include "Subcommands.h"
 
 #include <QDate>
 #include <QFileInfo>
-#include <QSaveFile>
-
-#include <cstdio>
 
 int runConvert(const QStringList& arguments)
 {
@@ -44,6 +42,11 @@ int runConvert(const QStringList& arguments)
                 QStringLiteral("--date wants YYYY-MM-DD, not '%1'").arg(line.value(dateOption)));
     }
 
+    // An output that cannot take the CSV is refused before the input is read.
+    if (line.isSet(outOption)) {
+        if (const QString refusal = outputRefusal(line.value(outOption)); !refusal.isEmpty())
+            return fail(Exit::FileError, refusal);
+    }
     const OpenedDataFile opened = openDataFile(path);
     if (!opened.file) {
         return fail(Exit::FileError,
@@ -60,19 +63,12 @@ int runConvert(const QStringList& arguments)
     const CsvConversion csv = convertDataFile(bytes, date);
     if (!csv.error.isEmpty())
         return fail(Exit::FileError, QStringLiteral("%1 is no data file: %2").arg(path, csv.error));
+    if (!csv.warning.isEmpty())
+        tell(QStringLiteral("%1: %2").arg(path, csv.warning));
 
-    if (!line.isSet(outOption)) {
-        if (std::fwrite(csv.csv.constData(), 1, size_t(csv.csv.size()), stdout) !=
-                size_t(csv.csv.size()) ||
-            std::fflush(stdout) != 0)
-            return fail(Exit::FileError, QStringLiteral("the CSV could not be written to stdout"));
-        return Exit::Done;
-    }
-    const QString outPath = line.value(outOption);
-    // Written beside and renamed over: a failed write leaves no half CSV file.
-    QSaveFile out(outPath);
-    if (!out.open(QIODevice::WriteOnly) || out.write(csv.csv) != csv.csv.size() || !out.commit())
-        return fail(Exit::FileError,
-                    QStringLiteral("%1 could not be written: %2").arg(outPath, out.errorString()));
+    const QString failure = line.isSet(outOption) ? writeWholeFile(line.value(outOption), csv.csv)
+                                                  : writeStdout(csv.csv);
+    if (!failure.isEmpty())
+        return fail(Exit::FileError, failure);
     return Exit::Done;
 }

@@ -9,13 +9,14 @@
 #include "MeterConnection.h"
 #include "MeterMemory.h"
 #include "MeterMemoryRead.h"
+#include "OutputFile.h"
 #include "SerialLink.h"
 #include "StatusLine.h"
 #include "StopSignals.h"
 #include "Subcommands.h"
+#include "Waits.h"
 
 #include <QDir>
-#include <QSaveFile>
 
 #include <vector>
 
@@ -70,15 +71,6 @@ QByteArray listBytes(const MemoryListRows& list, Format format, QDate firstDate)
     return bytes;
 }
 
-// Writes `bytes` to `path` whole or not at all; the system's reason on failure.
-QString writeFile(const QString& path, const QByteArray& bytes)
-{
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
-        return file.errorString();
-    return {};
-}
-
 // A message box text as one line.
 QString oneLine(QString text)
 {
@@ -99,9 +91,12 @@ int runDownload(const QStringList& arguments)
             "stored readings as the manual list shows them. With --format csv the files are\n"
             "CSV (.csv) with plain numbers in SI units; --date gives the date of each set's\n"
             "first reading (else date_time holds the time of day alone). Each written file is\n"
-            "printed on stdout; progress goes to stderr on a terminal. SIGINT or SIGTERM stop\n"
-            "the download; the files already written stay and the exit status is 128 plus\n"
-            "the signal's number. A meter recording into its own memory refuses (status 5)."));
+            "printed on stdout once it is written whole; progress goes to stderr on a terminal.\n"
+            "A file that cannot be written ends the run with status 4 and the system's\n"
+            "reason; nothing half written is left under its name. SIGINT or SIGTERM stop the\n"
+            "download at once, with status 128 plus the signal's number; the rest of the\n"
+            "stream is not waited for, and files printed before stay. A meter recording into\n"
+            "its own memory refuses (status 5)."));
     const QCommandLineOption outOption(QStringLiteral("out"),
                                        QStringLiteral("The folder the files go into."),
                                        QStringLiteral("DIR"));
@@ -140,8 +135,18 @@ int runDownload(const QStringList& arguments)
     StopSignals stop;
     AppState state;
     MeterConnection meter(state);
-    if (const auto status = openMeter(meter, line.portText(), true))
-        return *status;
+    // A stop ends the session and every wait at once: the program is ending, so the rest of
+    // a stream (minutes of a large memory) is not let pass first, as a window's cancel does.
+    QObject::connect(&stop, &StopSignals::stopRequested, &meter, [&] {
+        meter.shutDown();
+        abandonWaits();
+    });
+    const auto stopped = [&] { return 128 + stop.received(); };
+    const auto opened = openMeter(meter, line.portText(), true);
+    if (stop.received() != 0)
+        return stopped();
+    if (opened)
+        return *opened;
     if (const QString refusal = MeterMemoryRead::refusal(state.reading); !refusal.isEmpty())
         return fail(Exit::Refused, oneLine(refusal));
 
@@ -153,10 +158,11 @@ int runDownload(const QStringList& arguments)
                      [&](char prefix, qsizetype received, qsizetype expected) {
                          status.show(memoryProgressText(prefix, received, expected));
                      });
-    QObject::connect(&stop, &StopSignals::stopRequested, &read, [&] { read.cancel(); });
-    const auto stopped = [&] { return 128 + stop.received(); };
 
-    if (!channel.StatusQuery())
+    const bool answered = channel.StatusQuery();
+    if (stop.received() != 0)
+        return stopped();
+    if (!answered)
         return fail(Exit::NoAnswer, MeterMemoryRead::noAnswerText());
     const MeterStatus counts = channel.status();
     if (autoReplyLength(counts) == 0 && counts.ManualCount == 0) {
@@ -166,6 +172,8 @@ int runDownload(const QStringList& arguments)
     const auto readStream = [&](MemoryKind kind, QByteArray& bytes) -> std::optional<int> {
         const MeterMemoryRead::Result result = read.read(kind);
         status.clear();
+        if (stop.received() != 0)
+            return stopped();
         switch (result.ending) {
         case MeterMemoryRead::Ending::Complete:
             bytes = result.bytes;
@@ -180,10 +188,11 @@ int runDownload(const QStringList& arguments)
     };
     const auto save = [&](const QString& name, const MemoryListRows& list) -> std::optional<int> {
         const QString path = out.filePath(name + suffix);
-        if (const QString failure = writeFile(path, listBytes(list, format, firstDate));
+        if (const QString failure = writeWholeFile(path, listBytes(list, format, firstDate));
             !failure.isEmpty())
-            return fail(Exit::FileError, QStringLiteral("cannot write %1: %2").arg(path, failure));
-        printLine(path);
+            return fail(Exit::FileError, failure);
+        if (const QString failure = printLine(path); !failure.isEmpty())
+            return fail(Exit::FileError, failure);
         return std::nullopt;
     };
 

@@ -5,7 +5,9 @@
 #include "CliPublish.h"
 #include "Clock.h"
 #include "DataFileLines.h"
+#include "LinkLog.h"
 #include "MeterConnection.h"
+#include "OutputFile.h"
 #include "Recording.h"
 #include "StatusLine.h"
 #include "StopSignals.h"
@@ -13,7 +15,6 @@
 #include "Waits.h"
 
 #include <QCoreApplication>
-#include <QRegularExpression>
 #include <QTimer>
 
 #include <algorithm>
@@ -26,24 +27,6 @@ namespace {
 // updates its own display) instead of the window's 10 ms, which cuts the program's
 // wake-ups about sixfold on a meter that streams frames back to back.
 constexpr int RecordPollMs = 250;
-
-// A duration as --for takes it: seconds, or a number with s, m, h or d.
-std::optional<qint64> durationSeconds(const QString& text)
-{
-    static const QRegularExpression pattern(QStringLiteral("^(\\d{1,9})([smhd]?)$"));
-    const QRegularExpressionMatch match = pattern.match(text.trimmed());
-    if (!match.hasMatch())
-        return std::nullopt;
-    const qint64 number = match.captured(1).toLongLong();
-    const QString unit = match.captured(2);
-    const qint64 factor = unit == u"m"   ? 60
-                          : unit == u"h" ? 3600
-                          : unit == u"d" ? 86400
-                                         : qint64(1);
-    if (number <= 0)
-        return std::nullopt;
-    return number * factor;
-}
 
 // A reading for the status line: the channels as the data file holds them, without the stamp.
 QString shownReading(const QString& sampleLine)
@@ -72,8 +55,13 @@ int runRecord(const QStringList& arguments)
             "csv: the list windows' CSV export layout with the date and time of each row and\n"
             "SI values; it goes on across such changes and has no line limit.\n"
             "SIGINT or SIGTERM ends the run after the last whole line, with status 0; so does\n"
-            "the end of --for. On a terminal one status line on stderr shows the samples written,\n"
-            "the last reading and the link; in a pipe or a log nothing but errors and the stop.\n"
+            "the end of --for. A FILE that is there and is no regular file (a pipe, a device)\n"
+            "is refused; a line that cannot be written ends the run with status 4.\n"
+            "On stderr, each with its time: \"recording PORT to FILE\" once FILE is made, and\n"
+            "a line at each change of the link (the adapter gone or back, the meter silent,\n"
+            "bytes that are no display frames, the meter sending again and for how long it\n"
+            "did not). On a terminal one status line below shows the samples written, the last\n"
+            "reading and the link.\n"
             "--publish also sends each line written to an MQTT broker (see man celldesk-cli); the\n"
             "file never waits for the broker.\n"
             "Example: celldesk-cli record --format csv --interval 10 \"battery-$(date +%F).csv\""));
@@ -123,6 +111,10 @@ int runRecord(const QStringList& arguments)
                                        .arg(line.value(forOption)));
     }
 
+    // Before the port: a named pipe would block the open of the file for ever.
+    if (const QString refusal = outputRefusal(path); !refusal.isEmpty())
+        return fail(Exit::FileError, refusal);
+
     StopSignals stop;
     AppState state;
     state.PcSamplingSeconds = float(interval);
@@ -134,6 +126,7 @@ int runRecord(const QStringList& arguments)
     SystemClock clock;
     publishing.start(meter.session(), meter.port().devicePath, state.reading, clock,
                      SessionPublishing::Readings::ByCaller);
+    LinkLog log(meter, clock);
     Recording recording(state);
     StatusLine status;
     QTimer second;
@@ -200,10 +193,11 @@ int runRecord(const QStringList& arguments)
         state.SampleTimeStamp = clock.now().addSecs(-interval).toString(QStringLiteral("hh:mm:ss"));
         QString reason;
         if (!recording.start(path, reason, format, &clock)) {
-            tell(QStringLiteral("cannot record to %1: %2").arg(path, reason));
+            tell(QStringLiteral("cannot write %1: %2").arg(path, reason));
             end(Exit::FileError);
             return;
         }
+        log.tell(QStringLiteral("recording %1 to %2").arg(meter.port().devicePath, path));
         second.start();
         onSecond();
     });
@@ -213,20 +207,11 @@ int runRecord(const QStringList& arguments)
     MeterLink& link = meter.session().link();
     QObject::connect(&link, &MeterLink::linkLost, &meter, [&] {
         linkUp = false;
-        if (status.isShown())
-            showStatus();
-        else
-            tell(QStringLiteral("the meter on %1 is silent; waiting for it")
-                     .arg(meter.port().devicePath));
+        showStatus();
     });
     QObject::connect(&link, &MeterLink::linkRestored, &meter, [&] {
-        if (link.closing())
-            return;
-        linkUp = true;
-        if (status.isShown())
-            showStatus();
-        else
-            tell(QStringLiteral("the meter on %1 sends again").arg(meter.port().devicePath));
+        linkUp = !link.closing();
+        showStatus();
     });
     QObject::connect(&stop, &StopSignals::stopRequested, &meter, [&] { end(Exit::Done); });
     // --for on the monotonic clock, in steps of at most a day (a timer's own limit is shorter

@@ -35,7 +35,8 @@ int runWatch(const QStringList& arguments)
             "channel as the display shows it with its unit (\"voltage\", \"voltage_unit\", ...,\n"
             "\"total_capacity_unit\"), null in overload, \"flags\" (e.g. \"OL:voltage\") and\n"
             "\"meter_recording\". csv: the list windows' CSV export layout, a header first.\n"
-            "While the meter is silent nothing is written; a line on stderr says so.\n"
+            "While the meter is silent nothing is written; a line on stderr says so. When\n"
+            "stdout cannot take a line (a full disk, a closed pipe) it ends with status 4.\n"
             "--publish also sends each reading to an MQTT broker, as JSON with \"seq\" and\n"
             "\"date_time\" added, and keeps the meter's status there (see man celldesk-cli).\n"
             "Example: celldesk-cli watch | jq .voltage"));
@@ -66,19 +67,33 @@ int runWatch(const QStringList& arguments)
     publishing.start(meter.session(), meter.port().devicePath, state.reading, clock,
                      SessionPublishing::Readings::EveryReading);
     qint64 records = 0;
+    int exitStatus = Exit::Done;
+    const auto end = [&] {
+        meter.shutDown();
+        abandonWaits(); // ends every wait running now and the event loop
+    };
+    // A line that cannot go out ends the run: nobody would see the ones after it.
+    const auto print = [&](const QByteArray& line) {
+        if (exitStatus != Exit::Done)
+            return;
+        if (const QString failure = printLine(line); !failure.isEmpty()) {
+            exitStatus = fail(Exit::FileError, failure);
+            end();
+        }
+    };
     std::optional<CsvReadings> csv; // from the first reading: its temperature unit heads the column
     QObject::connect(&meter.session().poll(), &PollCycle::frameDecoded, &meter, [&] {
         const QDateTime now = clock.now();
         if (format == Format::Jsonl) {
-            printLine(readingJsonLine(state.reading, now));
+            print(readingJsonLine(state.reading, now));
             return;
         }
         if (!csv) {
             csv.emplace(
                 CsvSource::of(state.reading).temperatureUnit.value_or(TemperatureUnit::Celsius));
-            printLine(csv->header());
+            print(csv->header().toUtf8());
         }
-        printLine(csv->row(++records, now, state.reading));
+        print(csv->row(++records, now, state.reading).toUtf8());
     });
     MeterLink& link = meter.session().link();
     QObject::connect(&link, &MeterLink::linkLost, &meter, [&] {
@@ -90,12 +105,9 @@ int runWatch(const QStringList& arguments)
         if (!link.closing())
             tell(QStringLiteral("the meter on %1 sends again").arg(meter.port().devicePath));
     });
-    QObject::connect(&stop, &StopSignals::stopRequested, &meter, [&] {
-        meter.shutDown();
-        abandonWaits(); // ends every wait running now and the event loop
-    });
+    QObject::connect(&stop, &StopSignals::stopRequested, &meter, end);
     QCoreApplication::exec();
     meter.shutDown();
     publishing.finish();
-    return Exit::Done;
+    return exitStatus;
 }

@@ -5,7 +5,11 @@
 
 #include <QCoreApplication>
 
+#include <cerrno>
+#include <csignal>
 #include <cstdio>
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace {
 
@@ -34,10 +38,30 @@ QString overview()
     return text;
 }
 
+// A standard descriptor that was closed would be taken by the next file opened, the meter's
+// port among them, and lines meant for stdout would go to the meter. Each closed one is held
+// by /dev/null opened for reading: writes to it fail as they would on a closed one.
+void holdClosedStandardDescriptors()
+{
+    for (int fd = STDIN_FILENO; fd <= STDERR_FILENO; ++fd) {
+        if (::fcntl(fd, F_GETFD) >= 0 || errno != EBADF)
+            continue;
+        const int held = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
+        if (held >= 0 && held != fd) {
+            ::dup2(held, fd);
+            ::close(held);
+        }
+    }
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
 {
+    holdClosedStandardDescriptors();
+    // A reader that went away is a write that fails, told and ended with status 4 like a full
+    // disk, instead of a silent death by SIGPIPE.
+    std::signal(SIGPIPE, SIG_IGN);
     QCoreApplication app(argc, argv);
     QCoreApplication::setOrganizationName(QStringLiteral("CellDesk"));
     QCoreApplication::setApplicationName(QStringLiteral("celldesk-cli"));

@@ -2,6 +2,8 @@
 
 #include <QSet>
 
+#include <algorithm>
+
 namespace {
 
 constexpr int kCellCount = 7;
@@ -27,21 +29,45 @@ QString trimmedCell(QString cell)
     return cell.trimmed();
 }
 
-// Four digits with the point after 1..`choices` of them: what a limit's editors can hold.
-bool readLimit(const QString& text, int choices, ComparatorLimitEdit& limit)
+bool allDigits(QStringView text)
+{
+    return std::all_of(text.begin(), text.end(), [](QChar c) { return c >= u'0' && c <= u'9'; });
+}
+
+// A limit as its editors hold it: four digits, the point after 1..`choices` of them. The file
+// may hold it in that form ("01.30"), or as a spreadsheet writes the number back ("1.3",
+// "12"): then it takes the decimal choice `held` (the meter's own for this limit) when the
+// number fits that, else the one that keeps the most decimals, and only when no digit is lost.
+bool readLimit(const QString& text, int choices, int held, ComparatorLimitEdit& limit)
 {
     const qsizetype point = text.indexOf(u'.');
-    if (text.size() != 5 || point < 1 || point > choices)
+    QStringView whole = point < 0 ? QStringView(text) : QStringView(text).left(point);
+    QStringView fraction = point < 0 ? QStringView() : QStringView(text).mid(point + 1);
+    if ((whole.isEmpty() && fraction.isEmpty()) || !allDigits(whole) || !allDigits(fraction))
         return false;
-    int k = 0;
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        if (i == point)
-            continue;
-        if (text.at(i) < u'0' || text.at(i) > u'9')
+    int choice = 0;
+    if (whole.size() >= 1 && whole.size() <= choices && whole.size() + fraction.size() == 4) {
+        choice = int(whole.size()); // the editors' own form, taken as it stands
+    } else {
+        while (!whole.isEmpty() && whole.front() == u'0')
+            whole = whole.sliced(1);
+        while (!fraction.isEmpty() && fraction.back() == u'0')
+            fraction.chop(1);
+        const auto fits = [&](int k) { return whole.size() <= k && fraction.size() <= 4 - k; };
+        if (held >= 1 && held <= choices && fits(held))
+            choice = held;
+        for (int k = 1; k <= choices && choice == 0; ++k) {
+            if (fits(k))
+                choice = k;
+        }
+        if (choice == 0)
             return false;
-        limit.digits[k++] = text.at(i);
     }
-    limit.choice = int(point);
+    const QString digits = QString(choice - whole.size(), u'0') + whole.toString() +
+                           fraction.toString() + QString(4 - choice - fraction.size(), u'0');
+    for (int k = 0; k < 4; ++k)
+        limit.digits[k] = digits.at(k);
+    limit.choice = choice;
     return true;
 }
 
@@ -50,14 +76,16 @@ QString editError(const ComparatorCsvRow& row, const QString& what)
     return QStringLiteral("line %1 (set %2): %3").arg(row.line).arg(row.set).arg(what);
 }
 
-// The editors' state of a row, or why the row cannot be typed into them.
-QString readEdit(const ComparatorCsvRow& row, ComparatorEdit& edit)
+// The editors' state of a row, or why the row cannot be typed into them. `held` is the
+// meter's entry for the set, whose decimal choices a number without them takes.
+QString readEdit(const ComparatorCsvRow& row, const ComparatorEdit& held, ComparatorEdit& edit)
 {
     const QStringList& c = row.cells;
-    const auto resistance = [&](int value, int unit, const char* name, ComparatorLimitEdit& limit) {
-        if (!readLimit(c[value], 3, limit))
-            return editError(row, QStringLiteral("%1 \"%2\" is not four digits with a point "
-                                                 "after the first, second or third")
+    const auto resistance = [&](int value, int unit, const char* name, int heldChoice,
+                                ComparatorLimitEdit& limit) {
+        if (!readLimit(c[value], 3, heldChoice, limit))
+            return editError(row, QStringLiteral("%1 \"%2\" does not fit four digits with the "
+                                                 "point after the first, second or third")
                                       .arg(QLatin1String(name), c[value]));
         if (c[unit] != u"Ohm" && c[unit] != u"mOhm")
             return editError(row, QStringLiteral("%1 unit \"%2\" is neither Ohm nor mOhm")
@@ -65,17 +93,19 @@ QString readEdit(const ComparatorCsvRow& row, ComparatorEdit& edit)
         limit.milliOhm = c[unit] == u"mOhm";
         return QString();
     };
-    const auto voltage = [&](int value, const char* name, ComparatorLimitEdit& limit) {
-        if (!readLimit(c[value], 2, limit))
-            return editError(row, QStringLiteral("%1 \"%2\" is not four digits with a point "
-                                                 "after the first or second")
+    const auto voltage = [&](int value, const char* name, int heldChoice,
+                             ComparatorLimitEdit& limit) {
+        if (!readLimit(c[value], 2, heldChoice, limit))
+            return editError(row, QStringLiteral("%1 \"%2\" does not fit four digits with the "
+                                                 "point after the first or second")
                                       .arg(QLatin1String(name), c[value]));
         return QString();
     };
     for (const QString& error :
-         {resistance(1, 2, "resistance high", edit.ohmHigh),
-          resistance(3, 4, "resistance low", edit.ohmLow),
-          voltage(5, "voltage high", edit.voltHigh), voltage(6, "voltage low", edit.voltLow)}) {
+         {resistance(1, 2, "resistance high", held.ohmHigh.choice, edit.ohmHigh),
+          resistance(3, 4, "resistance low", held.ohmLow.choice, edit.ohmLow),
+          voltage(5, "voltage high", held.voltHigh.choice, edit.voltHigh),
+          voltage(6, "voltage low", held.voltLow.choice, edit.voltLow)}) {
         if (!error.isEmpty())
             return error;
     }
@@ -173,7 +203,9 @@ ComparatorChanges comparatorChanges(const ComparatorTexts& meter,
         if (row.cells == held)
             continue;
         ComparatorEdit edit;
-        if (const QString error = readEdit(row, edit); !error.isEmpty()) {
+        const ComparatorEdit meterEdit =
+            comparatorEditFromEntry(meter[row.set]).value_or(ComparatorEdit{});
+        if (const QString error = readEdit(row, meterEdit, edit); !error.isEmpty()) {
             changes.error = error;
             return changes;
         }

@@ -45,7 +45,9 @@ struct ComparatorCsvFile
 /// What writing a comparator file into the meter sends: the sets whose row differs from the
 /// meter's table, or why the file cannot be sent (a limit the editors cannot hold, a voltage
 /// above 60.00 V). Rows equal to what the meter holds are left out, also when the meter's
-/// entry could not be typed into the editors.
+/// entry could not be typed into the editors. A limit may be written as a spreadsheet writes
+/// numbers back ("1.3" for "01.30", "12" for "12.00") where it fits the editors without
+/// losing a digit; it keeps the meter's decimal choice for that limit when it fits it.
 struct ComparatorChanges
 {
     QList<ComparatorUpdate> updates;

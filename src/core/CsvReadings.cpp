@@ -358,7 +358,8 @@ CsvReadings::CsvReadings(TemperatureUnit unit, QDate firstDate)
 {
 }
 
-QString CsvReadings::row(std::span<const QStringView> cells, const CsvSource& source)
+QString CsvReadings::row(std::span<const QStringView> cells, const CsvSource& source,
+                         Missing missing)
 {
     const auto cell = [&](size_t i) { return i < cells.size() ? cells[i] : QStringView(); };
     QString line;
@@ -388,6 +389,10 @@ QString CsvReadings::row(std::span<const QStringView> cells, const CsvSource& so
     for (int c = 0; c < ChannelCount; ++c)
         values[c] = cell(size_t(c) + 2);
     appendValues(line, flags, values, source);
+    // A line with fewer cells has no value for the last channels: not a blank the meter showed.
+    for (size_t c = std::max<size_t>(cells.size(), 2);
+         missing == Missing::Flagged && c < size_t(ChannelCount) + 2; ++c)
+        addFlag(flags, QLatin1StringView("missing"), kChannelNames[c - 2]);
     line += QLatin1Char(',');
     line += csvField(flags);
     return line;
@@ -536,11 +541,24 @@ CsvConversion convertDataFile(QByteArrayView bytes, QDate firstDate)
     text.reserve(qsizetype(bytes.size() * 2) + 256);
     text += QLatin1Char('\n');
     std::array<QStringView, DataFileReader::CellCount> cells;
+    const qsizetype headerFields = first.headerLine().count(u'\t') + 1;
     while ((result = reader.next()) == DataFileReader::Result::Row) {
+        // The writer was stopped in the middle of its last line: what it holds may be cut in
+        // the middle of a value, so none of it is taken.
+        if (!reader.lineEnded() && reader.fieldCount() < headerFields) {
+            out.warning = QStringLiteral("line %1 was cut off (%2 of %3 fields, no line end) "
+                                         "and is not converted")
+                              .arg(reader.lineNumber())
+                              .arg(reader.fieldCount())
+                              .arg(headerFields);
+            continue;
+        }
         const QStringList& row = reader.cells();
-        for (int c = 0; c < DataFileReader::CellCount; ++c)
+        const qsizetype present = std::min<qsizetype>(reader.fieldCount(), cells.size());
+        for (qsizetype c = 0; c < present; ++c)
             cells[c] = row[c];
-        text += csv.row(cells, source);
+        text +=
+            csv.row(std::span(cells).first(size_t(present)), source, CsvReadings::Missing::Flagged);
         text += QLatin1Char('\n');
         ++out.rows;
     }

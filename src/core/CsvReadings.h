@@ -22,7 +22,8 @@
 // showed (mOhm, mA and mAh moved by three places, no exponent, no rounding). A value that is
 // no number is an empty cell, named in `flags` (space-separated): "OL:voltage" and
 // "-OL:current" for overloads, "?:resistance" for a text that is no number or whose unit is
-// unknown, "?:time" for a row without a time of day. A blank value is an empty cell alone.
+// unknown, "?:time" for a row without a time of day, "missing:current" for a channel a line
+// cut short holds no cell for. A blank value is an empty cell alone.
 
 /// The unit of the temperature column.
 enum class TemperatureUnit
@@ -116,8 +117,16 @@ public:
 
     /// The row of a data-file line or a list row: `cells` are its record number, time of day
     /// and the voltage, resistance, current, temperature, In-Cap, Out-Cap and T-Cap texts as
-    /// the file or list holds them, read under `source`. Missing cells count as empty.
-    [[nodiscard]] QString row(std::span<const QStringView> cells, const CsvSource& source);
+    /// the file or list holds them, read under `source`. Missing cells count as empty; with
+    /// `missing` Flagged (a file's line that holds fewer fields) their channels are also
+    /// named in flags ("missing:current").
+    enum class Missing
+    {
+        Empty,
+        Flagged
+    };
+    [[nodiscard]] QString row(std::span<const QStringView> cells, const CsvSource& source,
+                              Missing missing = Missing::Empty);
 
     /// The row of a live reading numbered `record`, taken at `when` (date, time and offset
     /// known): its value texts under its own units.
@@ -147,11 +156,13 @@ struct CsvConversion
     QByteArray csv;  ///< the CSV bytes, header row first
     qint64 rows = 0; ///< readings converted
     QString error;   ///< why the bytes are no data file; empty when converted
+    QString warning; ///< what was left out (a last line cut off); empty when nothing
 };
 
 /// Converts a data file's bytes (a recording, or the save of any list) to CSV: the units
 /// from its header line, the first row's time of day on `firstDate` (an invalid date leaves
-/// the times of day alone).
+/// the times of day alone). A last line without a line end that holds fewer fields than the
+/// header was cut off while written: it is left out, and `warning` says so.
 [[nodiscard]] CsvConversion convertDataFile(QByteArrayView bytes, QDate firstDate);
 
 /// The date of a data file's first row, from the time the file was last written (its

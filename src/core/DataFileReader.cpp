@@ -2,6 +2,7 @@
 
 #include <QIODevice>
 
+#include <algorithm>
 #include <array>
 #include <cstring>
 
@@ -85,6 +86,7 @@ DataFileReader::LineResult DataFileReader::readLine()
     bool consumed = false; // bytes of this line were read (so end of file still ends a line)
     for (;;) {
         if (m_pos >= m_end) {
+            m_lineEnded = false;
             if (m_atEnd)
                 return consumed ? LineResult::Line : LineResult::End;
             if (!fill())
@@ -111,6 +113,7 @@ DataFileReader::LineResult DataFileReader::readLine()
         if (m_pos < m_end) {
             m_skipLineFeed = m_buffer[m_pos] == '\r';
             ++m_pos;
+            m_lineEnded = true;
             return LineResult::Line;
         }
     }
@@ -152,11 +155,14 @@ DataFileReader::Result DataFileReader::next()
         const qsizetype to = tab ? static_cast<const char*>(tab) - text : size;
         m_cells.append(QString::fromLatin1(text + from, to - from));
         if (!tab) {
-            from = size;
+            from = size + 1;
             break;
         }
         from = to + 1;
     }
+    m_fieldCount = m_cells.size();
+    if (from <= size)
+        m_fieldCount += std::count(text + from, text + size, '\t') + 1;
     while (m_cells.size() < CellCount)
         m_cells.append(QString());
     return Result::Row;

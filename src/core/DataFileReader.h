@@ -62,6 +62,10 @@ public:
     [[nodiscard]] const QString& headerLine() const { return m_header; }
     /// The cells of the row just read, always CellCount of them.
     [[nodiscard]] const QStringList& cells() const { return m_cells; }
+    /// How many tab-separated fields the line just read holds (those past the ninth too).
+    [[nodiscard]] qsizetype fieldCount() const { return m_fieldCount; }
+    /// False when the line just read is the file's last and no line break ends it.
+    [[nodiscard]] bool lineEnded() const { return m_lineEnded; }
     /// The number of the line last read or refused, counting the header as line 1.
     [[nodiscard]] qint64 lineNumber() const { return m_lineNumber; }
     /// The number of rows read so far.
@@ -89,6 +93,8 @@ private:
     QByteArray m_line;
     QString m_header;
     QStringList m_cells;
+    qsizetype m_fieldCount = 0;
+    bool m_lineEnded = true;
     qint64 m_lineNumber = 0;
     QString m_error;
     Result m_stopped = Result::Row; // Row while reading goes on

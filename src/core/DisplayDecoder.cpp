@@ -355,3 +355,30 @@ qsizetype findDisplayFrameRun(QByteArrayView bytes, qsizetype from)
     }
     return -1;
 }
+
+DisplayTail findDisplayTail(QByteArrayView received, qsizetype answerLength)
+{
+    DisplayTail tail;
+    const qsizetype size = received.size();
+    answerLength = std::min(answerLength, size);
+    // A longer stream at the end is a run, found while the answer arrives.
+    for (qsizetype i = std::max<qsizetype>(0, answerLength - DisplayFrameRunLength);
+         i < answerLength; ++i) {
+        if (i == answerLength - DisplayFrameLength)
+            continue;
+        bool frames = true;
+        for (qsizetype at = i; at < size && frames; at += DisplayFrameLength) {
+            const qsizetype etx = at + DisplayFrameLength - 1;
+            frames = received[at] == Stx && (etx >= size || received[etx] == Etx);
+        }
+        if (!frames)
+            continue;
+        if (i + DisplayFrameLength < size) {
+            tail.start = i;
+            tail.undecided = false;
+            return tail;
+        }
+        tail.undecided = true;
+    }
+    return tail;
+}

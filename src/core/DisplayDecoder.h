@@ -80,3 +80,20 @@ inline constexpr int DisplayFrameRunLength = DisplayFrameRunCount * DisplayFrame
 /// The meter's long answers are binary and hold STX and ETX bytes here and there, but not in
 /// this pattern: a long answer that contains it has turned into the display stream.
 [[nodiscard]] qsizetype findDisplayFrameRun(QByteArrayView bytes, qsizetype from = 0);
+
+/// How the end of a long answer looks: whether it turned into the display stream.
+struct DisplayTail
+{
+    qsizetype start = -1;   ///< where the display stream starts in the answer; -1 for nowhere
+    bool undecided = false; ///< a frame may start in the answer's end: bytes after it will tell
+};
+
+/// Whether an answer of `answerLength` bytes ends in the display stream, looking at
+/// `received`: the answer and the bytes that came after it. A display frame is what the meter
+/// streams: STX, 34 bytes, ETX, and the next frame's STX right behind it. The answer turned
+/// into the stream at the first point from which display frames run back to back to the last
+/// byte received, one of them whole and followed by the next one's STX, even when fewer than
+/// DisplayFrameRunCount fit in the answer (a short answer, or a turn near its end). A frame
+/// that would end on the answer's last byte is no sign of it: an answer ends with its closing
+/// byte, and the display follows it directly.
+[[nodiscard]] DisplayTail findDisplayTail(QByteArrayView received, qsizetype answerLength);

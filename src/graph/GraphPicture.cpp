@@ -2,6 +2,7 @@
 
 #include "BusyPointer.h"
 #include "GraphView.h"
+#include "OutputFile.h"
 #include "PlotColours.h"
 #include "Prompts.h"
 
@@ -13,7 +14,6 @@
 #include <QPdfWriter>
 #include <QPointer>
 #include <QRegularExpression>
-#include <QSaveFile>
 #include <QSvgGenerator>
 
 namespace {
@@ -124,9 +124,9 @@ QString writePicture(const QString& path, QSize size, const PictureHead& head,
         return QStringLiteral("\".%1\" names no picture format: choose .png, .svg or .pdf.")
             .arg(format);
 
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return file.errorString();
+    OutputFile file(path);
+    if (!file.begin())
+        return file.reason();
     const auto paint = [&](QPaintDevice& device) {
         QCPPainter painter;
         if (!painter.begin(&device))
@@ -162,13 +162,12 @@ QString writePicture(const QString& path, QSize size, const PictureHead& head,
         QImage image(size, QImage::Format_RGB32);
         drawn = paint(image) && image.save(&file, format.toLatin1().constData());
     }
-    if (!drawn) {
-        file.cancelWriting();
-        return file.error() != QFileDevice::NoError ? file.errorString()
-                                                    : QStringLiteral("The picture was not drawn.");
-    }
-    if (!file.commit())
-        return file.errorString();
+    // A failed write is the reason to tell; a painter that gave up without one is told so
+    // (the new file goes with `file`, never finished).
+    if (!drawn && file.reason().isEmpty())
+        return QStringLiteral("The picture was not drawn.");
+    if (!file.finish())
+        return file.reason();
     return {};
 }
 

@@ -4,6 +4,7 @@
 #include "BusyPointer.h"
 #include "Clock.h"
 #include "DataFileLines.h"
+#include "OutputFile.h"
 #include "PageFrame.h"
 #include "PollTimers.h"
 #include "Prompts.h"
@@ -18,7 +19,6 @@
 #include <QPainter>
 #include <QPointer>
 #include <QPrinter>
-#include <QSaveFile>
 #include <QWidget>
 
 #include <algorithm>
@@ -27,6 +27,16 @@
 namespace {
 
 constexpr qreal kMaxPrintPoints = 10.0;
+// Lines go to the file in blocks of about this size: few system calls, little memory.
+constexpr qsizetype kWriteBlockBytes = 64 * 1024;
+
+// Writes `block` and empties it; false once the file has failed.
+bool writeBlock(OutputFile& file, QByteArray& block)
+{
+    const bool written = block.isEmpty() || file.write(block) == block.size();
+    block.clear();
+    return written;
+}
 
 // The length of a row's printed line, without building it.
 qsizetype printedLength(const std::vector<QStringView>& cells)
@@ -142,35 +152,31 @@ QString FileTransfer::withDataFileSuffix(const QString& path)
 
 bool FileTransfer::SaveGridToFile(QWidget& window, const TextGrid& grid)
 {
-    QString failure;
+    OutputFile file(m_state.SaveFileName);
     {
         BusyPointer busy;
-        QFile file(m_state.SaveFileName);
-        if (file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+        if (file.begin()) {
             const QString caption = window.windowTitle();
             const int rows = grid.rows();
             std::vector<QStringView> cells;
+            QByteArray block;
             for (int r = 0; r < rows; ++r) {
                 window.setWindowTitle(QString::number(r) + QLatin1String("Records Completed"));
                 grid.rowCells(r, cells);
-                if (file.write(dataFileBytes(gridSaveLine(cells))) < 0)
+                block += dataFileBytes(gridSaveLine(cells));
+                if (block.size() >= kWriteBlockBytes && !writeBlock(file, block))
                     break;
             }
-            // The lines already written stay; the file is closed either way.
-            if (file.error() == QFileDevice::NoError)
-                file.flush();
-            if (file.error() != QFileDevice::NoError)
-                failure = file.errorString();
-            file.close();
+            (void)writeBlock(file, block);
             window.setWindowTitle(caption);
-        } else {
-            failure = file.errorString();
         }
+        // Whole or not at all: a failed save leaves no cut file under the name.
+        (void)file.finish();
         m_state.SaveFileChosen = false;
     }
-    if (!failure.isEmpty())
-        tellFailure(QStringLiteral("Cannot save %1").arg(m_state.SaveFileName), failure);
-    return failure.isEmpty();
+    if (!file.reason().isEmpty())
+        tellFailure(QStringLiteral("Cannot save %1").arg(m_state.SaveFileName), file.reason());
+    return file.reason().isEmpty();
 }
 
 bool FileTransfer::PrintGrid(QWidget& window, const TextGrid& grid, const QString& source)
@@ -308,36 +314,29 @@ bool FileTransfer::ExportCsv(QWidget& window, const TextGrid& grid, const CsvSou
     if (path.isEmpty() || !rowsLeft)
         return false;
 
-    QString failure;
+    // Written whole or not at all: the file appears (or replaces the old one) when complete.
+    OutputFile file(path);
     {
         BusyPointer busy;
         const int rows = grid.rows();
         const TemperatureUnit unit = temperatureColumnUnit(
             source, rows - 1, [&](qsizetype r) { return grid.cellView(int(r) + 1, 5); });
         CsvReadings csv(unit, date);
-        // Written whole or not at all: the file appears (or replaces the old one) on commit.
-        QSaveFile file(path);
-        if (file.open(QIODevice::WriteOnly)) {
-            QString text = csv.header() + QLatin1Char('\n');
+        if (file.begin()) {
+            QByteArray block = csvBytes(csv.header());
             std::vector<QStringView> cells;
             for (int r = 1; r < rows; ++r) {
                 grid.rowCells(r, cells);
-                text += csv.row(cells, source);
-                text += QLatin1Char('\n');
-                if (text.size() > 64 * 1024) {
-                    file.write(text.toUtf8());
-                    text.clear();
-                }
+                block += csvBytes(csv.row(cells, source));
+                if (block.size() >= kWriteBlockBytes && !writeBlock(file, block))
+                    break;
             }
-            if (!text.isEmpty())
-                file.write(text.toUtf8());
-            if (!file.commit())
-                failure = file.errorString();
-        } else {
-            failure = file.errorString();
+            (void)writeBlock(file, block);
         }
+        (void)file.finish();
     }
-    if (!failure.isEmpty())
-        tellFailure(QStringLiteral("Cannot save %1").arg(QDir::toNativeSeparators(path)), failure);
-    return failure.isEmpty();
+    if (!file.reason().isEmpty())
+        tellFailure(QStringLiteral("Cannot save %1").arg(QDir::toNativeSeparators(path)),
+                    file.reason());
+    return file.reason().isEmpty();
 }

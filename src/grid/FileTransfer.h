@@ -52,8 +52,9 @@ public:
     /// `path` as it is saved: with ".txt" added when its name has no extension and no file
     /// of that name exists (an existing file chosen is written as it is named).
     [[nodiscard]] static QString withDataFileSuffix(const QString& path);
-    /// Writes every row of `grid`, titles first, to `SaveFileName`, replacing the file.
-    /// Tells the user when the file cannot be written. Does not yield. True when written.
+    /// Writes every row of `grid`, titles first, to `SaveFileName`, replacing the file whole
+    /// or not at all. Tells the user, with the reason, when it cannot be written (a path that
+    /// is no regular file is refused). Does not yield. True when written.
     bool SaveGridToFile(QWidget& window, const TextGrid& grid);
     /// Asks for a printer, then prints columns 0-8 of the rows `grid` has at that moment, each
     /// page headed with the window's caption, `source` (the file or set the list shows) and

@@ -40,12 +40,13 @@ void MeterLink::tryReopen()
         m_serial.reopen(m_port.devicePath);
 }
 
-void MeterLink::WaitForMeter()
+void MeterLink::WaitForMeter(Loss cause)
 {
     // Waits nest (a key pressed during the wait runs a status exchange that waits too): the
     // link counts as lost from the first entry until the last wait has heard the meter.
     if (m_depth++ == 0) {
         m_lost = true;
+        m_cause = m_serial.isGone() ? Loss::PortGone : cause;
         emit linkLost();
     }
     // Only a display frame shows that the meter is back: blocks of another length, even

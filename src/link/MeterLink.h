@@ -28,12 +28,23 @@ public:
 
     MeterLink(SerialLink& serial, PortChoice port, QObject* parent = nullptr);
 
+    /// Why the link was taken for lost.
+    enum class Loss
+    {
+        Silence,  ///< nothing arrived, or no answer
+        NoFrames, ///< bytes arrived, but no display frame among them
+        PortGone  ///< the port itself went (the adapter was pulled out)
+    };
+
     /// Listens (sends nothing) until a whole display frame (36 bytes from STX to ETX) has
     /// arrived, blinking the link label every 0.2 s. Blocks of other lengths do not count, even
-    /// between STX and ETX. Returns early only when the program closes.
-    void WaitForMeter();
+    /// between STX and ETX. Returns early only when the program closes. `cause` is what the
+    /// caller saw; a gone port overrides it.
+    void WaitForMeter(Loss cause = Loss::Silence);
 
     [[nodiscard]] bool isLost() const { return m_lost; }
+    /// Why the link was lost last.
+    [[nodiscard]] Loss lossCause() const { return m_cause; }
     [[nodiscard]] const PortChoice& port() const { return m_port; }
     /// "COM1" (or the device name) as the link label shows it while the link is up.
     [[nodiscard]] QString upCaption() const { return linkUpCaption(m_port); }
@@ -60,6 +71,7 @@ private:
     PortChoice m_port;
     QTimer m_reopen;
     bool m_lost = false;
+    Loss m_cause = Loss::Silence;
     int m_depth = 0; // link-lost waits running, one inside another
     bool m_closing = false;
 };

@@ -29,7 +29,7 @@ QString notRegularReason(mode_t mode)
 // The path is looked at before it is opened; the descriptor is opened non-blocking (which
 // never waits) and looked at again, in case the path was replaced in between, and only then
 // read as usual.
-OpenedDataFile openDataFile(const QString& path)
+OpenedDataFile openRegularFile(const QString& path)
 {
     OpenedDataFile opened;
     const QByteArray name = QFile::encodeName(path);
@@ -65,11 +65,40 @@ OpenedDataFile openDataFile(const QString& path)
         opened.failure = qt_error_string(errno);
         return opened;
     }
-    if (!DataFileReader::startsAsText(*file)) {
-        opened.notData = QStringLiteral("It holds binary data (a NUL byte in its first %1 bytes).")
-                             .arg(DataFileReader::TextCheckBytes);
-        return opened;
-    }
     opened.file = std::move(file);
     return opened;
+}
+
+OpenedDataFile openDataFile(const QString& path)
+{
+    OpenedDataFile opened = openRegularFile(path);
+    if (opened.file && !DataFileReader::startsAsText(*opened.file)) {
+        opened.file.reset();
+        opened.notData = QStringLiteral("It holds binary data (a NUL byte in its first %1 bytes).")
+                             .arg(DataFileReader::TextCheckBytes);
+    }
+    return opened;
+}
+
+BoundedRead readAtMost(QIODevice& device, qint64 limit, QByteArray& bytes)
+{
+    bytes.resize(limit + 1);
+    qint64 got = 0;
+    // A pipe hands over what it holds at a time: read on until the end or one byte too many.
+    while (got <= limit) {
+        const qint64 n = device.read(bytes.data() + got, limit + 1 - got);
+        if (n < 0) {
+            bytes.clear();
+            return BoundedRead::Failed;
+        }
+        if (n == 0)
+            break;
+        got += n;
+    }
+    if (got > limit) {
+        bytes.clear();
+        return BoundedRead::TooLarge;
+    }
+    bytes.truncate(got);
+    return BoundedRead::Read;
 }

@@ -2,6 +2,7 @@
 
 #include "AppState.h"
 #include "DataFileLines.h"
+#include "OutputFile.h"
 
 #include <QFile>
 
@@ -22,6 +23,9 @@ RecordingFile::~RecordingFile() = default;
 
 bool RecordingFile::open(const QString& path, const QByteArray& header, QString& reason)
 {
+    // Checked before the open: opening a named pipe waits for a reader for ever.
+    if (reason = outputRefusal(path); !reason.isEmpty())
+        return false;
     m_file = m_opener(path);
     m_written = 0;
     // Unbuffered: each line goes to the system as it is written, so a crash loses none.

@@ -30,9 +30,10 @@ public:
 
     void setOpener(Opener opener) { m_opener = std::move(opener); }
 
-    /// Creates (or empties) the file at `path` and writes `header`. When the header cannot be
-    /// written the file is removed again (a data file without its header is none), but only a
-    /// regular file: the path may name a device. False with the system's reason on failure.
+    /// Creates (or empties) the file at `path` and writes `header`. A path that is there and
+    /// is no regular file is refused ("PATH is not a regular file") before it is opened. When
+    /// the header cannot be written the file is removed again (a data file without its header
+    /// is none). False with the system's reason on failure.
     bool open(const QString& path, const QByteArray& header, QString& reason);
     /// Writes one whole line's bytes; false with the system's reason when it fails or the
     /// file was deleted meanwhile. The file then still ends on the last whole line.

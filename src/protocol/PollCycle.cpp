@@ -86,7 +86,8 @@ void PollCycle::tick()
         if (silentWaits >= SilentWaitsBeforeLinkLost) {
             // The fourth wait gives up whatever it received: the link is lost until the
             // meter sends a frame again, and that frame is not decoded.
-            m_link.WaitForMeter();
+            m_link.WaitForMeter(got == Receive::Garbage ? MeterLink::Loss::NoFrames
+                                                        : MeterLink::Loss::Silence);
             m_serial.discardInput();
             m_panel.forgetBlinkSelector();
             break;

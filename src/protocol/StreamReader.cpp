@@ -95,7 +95,10 @@ StreamReader::Result StreamReader::run(char command, const ExpectedCount& expect
     sinceByte.start();
     WaitSeconds(CommandChannel::ByteGapSeconds);
 
-    while (result.bytes.size() < result.expected) {
+    // Bytes past the count: no part of the answer, only a look at whether a display frame
+    // that began inside it goes on.
+    QByteArray after;
+    for (;;) {
         if (m_link.closing())
             return ended(result, Outcome::ProgramClosing);
         if (m_cancelled)
@@ -109,14 +112,37 @@ StreamReader::Result StreamReader::run(char command, const ExpectedCount& expect
             // download of megabytes costs one look at each byte.
             const qsizetype from =
                 std::max<qsizetype>(0, result.bytes.size() - (DisplayFrameRunLength - 1));
-            result.bytes.append(arrived.first(std::min(arrived.size(), missing)));
+            const qsizetype taken = std::min(arrived.size(), missing);
+            result.bytes.append(arrived.first(taken));
+            after.append(arrived.sliced(taken).first(
+                std::min(arrived.size() - taken, DisplayFrameLength - after.size())));
             result.received = result.bytes.size();
             if (const qsizetype run = findDisplayFrameRun(result.bytes, from); run >= 0) {
                 result.bytes.truncate(run);
                 return ended(result, Outcome::DisplayFrames);
             }
             sinceByte.restart();
-            emit progress(result.bytes.size(), result.expected);
+            // The whole count is shown only once its end is known to be no display frames.
+            if (taken > 0 && result.bytes.size() < result.expected)
+                emit progress(result.bytes.size(), result.expected);
+            continue;
+        }
+        if (missing == 0) {
+            // The count is in; its end may still be display frames, too few for a run.
+            const QByteArray end = result.bytes.right(DisplayFrameRunLength) + after;
+            const DisplayTail tail = findDisplayTail(end, end.size() - after.size());
+            if (tail.start >= 0) {
+                result.bytes.truncate(result.bytes.size() - (end.size() - after.size()) +
+                                      tail.start);
+                return ended(result, Outcome::DisplayFrames);
+            }
+            const double left = FrameFollowSeconds - sinceByte.elapsed() / 1000.0;
+            if (!tail.undecided || after.size() >= DisplayFrameLength || left <= 0) {
+                emit progress(result.bytes.size(), result.expected);
+                return ended(result, Outcome::Complete);
+            }
+            serial.waitForBytes(DisplayFrameLength - after.size(),
+                                std::min(left, CancelCheckSeconds));
             continue;
         }
         const double silence = result.bytes.isEmpty() ? limits.firstByteSeconds : limits.gapSeconds;
@@ -127,5 +153,4 @@ StreamReader::Result StreamReader::run(char command, const ExpectedCount& expect
             return ended(result, result.bytes.isEmpty() ? Outcome::NoReply : Outcome::StoppedShort);
         serial.waitForBytes(std::min(missing, MaxBytesPerWake), std::min(left, CancelCheckSeconds));
     }
-    return ended(result, Outcome::Complete);
 }

@@ -18,7 +18,9 @@ struct MeterStatus;
 /// An answer counts only when it came as one piece: the read ends at once, as failed, when
 /// the bytes turn into the meter's display stream (a meter that ignored the command or broke
 /// off its answer goes on showing its display), or when the port went or was opened anew
-/// after the command (what comes then is no continuation of the answer).
+/// after the command (what comes then is no continuation of the answer). Display frames are
+/// told by what they are, STX ... ETX with the next STX behind, also when an answer is too
+/// short to hold three of them (findDisplayTail()).
 class StreamReader : public QObject
 {
     Q_OBJECT
@@ -31,6 +33,10 @@ public:
     static constexpr qsizetype MaxBytesPerWake = 255;
     /// Longest sleep before the reader looks whether it was cancelled.
     static constexpr double CancelCheckSeconds = 0.25;
+    /// Longest wait, once the count is in, for the bytes that tell whether a display frame
+    /// begun in the answer's end goes on: the meter's pause between two frames is a quarter
+    /// second.
+    static constexpr double FrameFollowSeconds = 0.5;
 
     enum class Outcome
     {
@@ -92,7 +98,8 @@ public:
     [[nodiscard]] bool isReading() const { return m_reading; }
 
 signals:
-    /// After each wake that brought bytes: how many of how many have arrived.
+    /// After each wake that brought bytes: how many of how many have arrived. All of them
+    /// only when the answer is complete.
     void progress(qsizetype received, qsizetype expected);
 
 private:

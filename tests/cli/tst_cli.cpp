@@ -1,6 +1,7 @@
 // celldesk-cli as a user runs it: the real program, with no display at all, against the
 // emulated meter on a pseudo-terminal in this process.
 #include "Fetch.h"
+#include "FileSizeLimit.h"
 #include "MeterSim.h"
 #include "SimMemory.h"
 #include "SimReading.h"
@@ -18,7 +19,12 @@
 #include <QTest>
 
 #include <csignal>
+#include <functional>
 #include <memory>
+
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <unistd.h>
 
 namespace {
 
@@ -31,7 +37,19 @@ struct CliRun
     QString err;
 };
 
+// What a run meets besides its arguments: a disk that fills, a stop signal.
+struct RunConditions
+{
+    rlim_t sizeLimit = 0;  // bytes a file may grow to; 0 for no limit
+    int signalAfterMs = 0; // SIGINT this long after the start; 0 for none
+};
+
+using Shape = std::function<void(MeterSim&)>; // how the meter answers, for one row
+
 } // namespace
+
+Q_DECLARE_METATYPE(Shape)
+Q_DECLARE_METATYPE(RunConditions)
 
 class TestCli : public QObject
 {
@@ -53,8 +71,8 @@ private slots:
     void convertMatchesTheGoldenCsv();
 
 private:
-    void startCli(QProcess& cli, const QStringList& arguments);
-    CliRun runCli(const QStringList& arguments);
+    void startCli(QProcess& cli, const QStringList& arguments, rlim_t sizeLimit = 0);
+    CliRun runCli(const QStringList& arguments, const RunConditions& conditions = {});
     [[nodiscard]] QStringList withPort(QStringList arguments) const;
 
     std::unique_ptr<MeterSim> m_sim;
@@ -66,27 +84,58 @@ void TestCli::init()
     m_sim = std::make_unique<MeterSim>();
     QVERIFY(m_sim->open());
     m_sim->setClock(6, 12, 0, 0);
+    // Outputs that are no regular file: a named pipe, and a device node of our own (the null
+    // device, which a wrong program would replace; only root may make one).
+    const QByteArray pipe = QFile::encodeName(m_dir.filePath(QStringLiteral("pipe")));
+    QVERIFY(QFileInfo::exists(pipe) || ::mkfifo(pipe.constData(), 0600) == 0);
+    const QByteArray node = QFile::encodeName(m_dir.filePath(QStringLiteral("null")));
+    if (!QFileInfo::exists(node))
+        (void)::mknod(node.constData(), S_IFCHR | 0666, makedev(1, 3));
 }
 
 // No DISPLAY, no WAYLAND_DISPLAY, no QT_QPA_PLATFORM: as over ssh or from a service. The
 // settings live in a folder of their own, so no default port of this machine's user counts.
-void TestCli::startCli(QProcess& cli, const QStringList& arguments)
+// As a shell has it, "<" FILE and ">" FILE among the arguments redirect stdin and stdout,
+// and ">&-" closes stdout. Files may grow to `sizeLimit` bytes (0: no limit).
+void TestCli::startCli(QProcess& cli, const QStringList& arguments, rlim_t sizeLimit)
 {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
         environment.remove(QLatin1String(name));
     environment.insert(QStringLiteral("XDG_CONFIG_HOME"), m_dir.path());
     cli.setProcessEnvironment(environment);
-    cli.start(QStringLiteral(CELLDESK_CLI), arguments);
+    QStringList given;
+    bool closeOut = false;
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
+        if (arguments[i] == u"<" && i + 1 < arguments.size())
+            cli.setStandardInputFile(arguments[++i]);
+        else if (arguments[i] == u">" && i + 1 < arguments.size())
+            cli.setStandardOutputFile(arguments[++i]);
+        else if (arguments[i] == u">&-")
+            closeOut = true;
+        else
+            given << arguments[i];
+    }
+    cli.setChildProcessModifier([closeOut, sizeLimit] {
+        if (closeOut)
+            ::close(STDOUT_FILENO);
+        if (sizeLimit > 0)
+            FileSizeLimit::applyInChild(sizeLimit);
+    });
+    cli.start(QStringLiteral(CELLDESK_CLI), given);
     QVERIFY(cli.waitForStarted());
 }
 
 // The emulator answers from this event loop, so the run is waited for with a spy, never
 // with a blocking wait.
-CliRun TestCli::runCli(const QStringList& arguments)
+CliRun TestCli::runCli(const QStringList& arguments, const RunConditions& conditions)
 {
     QProcess cli;
-    startCli(cli, arguments);
+    startCli(cli, arguments, conditions.sizeLimit);
+    if (conditions.signalAfterMs > 0) {
+        QTimer::singleShot(conditions.signalAfterMs, &cli,
+                           [&cli] { ::kill(pid_t(cli.processId()), SIGINT); });
+    }
     QSignalSpy ended(&cli, &QProcess::finished);
     if (!ended.wait(kEndsWithinMs)) {
         cli.kill();
@@ -102,6 +151,12 @@ QStringList TestCli::withPort(QStringList arguments) const
 {
     arguments.replaceInStrings(QStringLiteral("%PORT"), m_sim->devicePath());
     arguments.replaceInStrings(QStringLiteral("%DIR"), m_dir.path());
+    arguments.replaceInStrings(QStringLiteral("%DATA"), QStringLiteral(CELLDESK_TEST_DATA));
+    // The null device of our own where it could be made; /dev/null stands in otherwise (a
+    // program that replaced it would then be refused by the system).
+    arguments.replaceInStrings(QStringLiteral("%NODE"), QFileInfo(m_dir.filePath("null")).exists()
+                                                            ? m_dir.filePath("null")
+                                                            : "/dev/null");
     return arguments;
 }
 
@@ -184,7 +239,35 @@ void TestCli::answers_data()
         << QStringList{"--for wants a duration"} << QByteArray() << QByteArray();
     QTest::newRow("record into a folder that is not there")
         << QStringList{"record", "--port", "%PORT", "/nonexistent/rec.txt"} << QByteArray() << 4
-        << QStringList{"cannot record to /nonexistent/rec.txt"} << QByteArray() << QByteArray();
+        << QStringList{"cannot write /nonexistent/rec.txt: No such file or directory"}
+        << QByteArray() << QByteArray();
+    // Outputs that are no regular file, refused before they are opened: a pipe would block
+    // the open for ever, a device would be replaced by a file.
+    QTest::newRow("record into a named pipe")
+        << QStringList{"record", "--port", "%PORT", "%DIR/pipe"} << QByteArray() << 4
+        << QStringList{"/pipe is not a regular file"} << QByteArray() << QByteArray();
+    QTest::newRow("convert into a device")
+        << QStringList{"convert", "%DATA/recording.txt", "-o", "%NODE"} << QByteArray() << 4
+        << QStringList{"null is not a regular file"} << QByteArray() << QByteArray();
+    QTest::newRow("comparator get into a named pipe")
+        << QStringList{"comparator", "get", "%DIR/pipe", "--port", "%PORT"} << QByteArray() << 4
+        << QStringList{"/pipe is not a regular file"} << QByteArray() << QByteArray("W");
+    // Inputs are regular files of a comparator file's size: /dev/zero never ends.
+    QTest::newRow("comparator set of a device")
+        << QStringList{"comparator", "set", "/dev/zero", "--port", "%PORT"} << QByteArray() << 4
+        << QStringList{"/dev/zero could not be read: It is a device."} << QByteArray()
+        << QByteArray("W");
+    QTest::newRow("comparator set of an endless stdin")
+        << QStringList{"comparator", "set", "-", "--port", "%PORT", "<", "/dev/zero"}
+        << QByteArray() << 4 << QStringList{"more than 64 KiB"} << QByteArray() << QByteArray("W");
+    // A stdout that takes nothing more ends a run that would write for ever.
+    QTest::newRow("watch into a full disk")
+        << QStringList{"watch", "--port", "%PORT", ">", "/dev/full"} << QByteArray() << 4
+        << QStringList{"cannot write stdout: No space left on device"} << QByteArray()
+        << QByteArray();
+    QTest::newRow("watch with stdout closed")
+        << QStringList{"watch", "--format", "csv", "--port", "%PORT", ">&-"} << QByteArray() << 4
+        << QStringList{"cannot write stdout: Bad file descriptor"} << QByteArray() << QByteArray();
     QTest::newRow("record --for stops by itself")
         << QStringList{"record", "--for",  "2s",    "--format",
                        "csv",    "--port", "%PORT", "%DIR/for.csv"}
@@ -294,7 +377,8 @@ void TestCli::watchWritesReadingsUntilStopped()
 
 void TestCli::comparatorSetSendsOnlyChangedSets_data()
 {
-    QTest::addColumn<QString>("row"); // set 5's row replaced by this ("" leaves the file)
+    QTest::addColumn<QString>("row"); // set 5's row replaced by this ("" leaves the file),
+                                      // then "|" and the row read back when it differs
     QTest::addColumn<int>("exitCode");
     QTest::addColumn<int>("setsWritten");
     QTest::addColumn<QString>("says");
@@ -304,8 +388,12 @@ void TestCli::comparatorSetSendsOnlyChangedSets_data()
     QTest::newRow("the file as read") << "" << 0 << 0 << "nothing was sent";
     QTest::newRow("a voltage above 60.00 V")
         << "5,02.25,mOhm,01.00,mOhm,75.00,10.10" << 4 << 0 << "line 6 (set 5)";
-    QTest::newRow("a limit without its leading zero")
-        << "5,2.25,mOhm,01.00,mOhm,12.25,10.10" << 4 << 0 << "resistance high \"2.25\"";
+    // As a spreadsheet writes numbers back: taken where they fit the editors.
+    QTest::newRow("numbers without their zeros")
+        << "5,2.25,mOhm,1,Ohm,11.1,10.1|5,02.25,mOhm,01.00,Ohm,11.10,10.10" << 0 << 1
+        << "Wrote and read back 1 set(s): 5";
+    QTest::newRow("a limit that would lose a digit")
+        << "5,2.2555,mOhm,01.00,mOhm,12.25,10.10" << 4 << 0 << "resistance high \"2.2555\"";
     QTest::newRow("an unknown unit")
         << "5,02.25,MOhm,01.00,mOhm,12.25,10.10" << 4 << 0 << "neither Ohm nor mOhm";
     QTest::newRow("a set out of range")
@@ -325,9 +413,12 @@ void TestCli::comparatorSetSendsOnlyChangedSets()
     file.close();
     QCOMPARE(lines.size(), 1 + 99 + 1); // header, sets, the end of the last line
     QVERIFY(lines[5].startsWith("5,"));
-    if (const QString row = fetched<QString>("row"); !row.isEmpty())
-        lines[5] = row.toUtf8();
+    const QStringList row = fetched<QString>("row").split('|');
+    if (!row[0].isEmpty())
+        lines[5] = row[0].toUtf8();
     const QByteArray edited = lines.join('\n');
+    if (row.size() > 1)
+        lines[5] = row[1].toUtf8();
     QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
     file.write(edited);
     file.close();
@@ -345,25 +436,39 @@ void TestCli::comparatorSetSendsOnlyChangedSets()
 
     const CliRun again = runCli(withPort({"comparator", "get", "-", "--port", "%PORT"}));
     QCOMPARE(again.exitCode, 0);
-    QCOMPARE(again.out.toUtf8(), edited);
+    QCOMPARE(again.out.toUtf8(), lines.join('\n'));
 }
 
 void TestCli::recordWritesWholeLinesUntilStopped_data()
 {
     QTest::addColumn<QString>("format");
-    QTest::addColumn<bool>("unplug"); // the cable pulled after the second line, then back
-    QTest::newRow("data, unplugged meanwhile") << "data" << true;
-    QTest::newRow("csv, unplugged meanwhile") << "csv" << true;
-    QTest::newRow("data") << "data" << false;
-    QTest::newRow("csv") << "csv" << false;
+    QTest::addColumn<QString>("pause");    // after the second line: unplug, silence, garbage
+    QTest::addColumn<QStringList>("told"); // the lines on stderr about it, in this order
+    const QStringList unplugged{"is gone (the adapter unplugged?)", "is back",
+                                "sends again, after"};
+    QTest::newRow("data, unplugged meanwhile") << "data"
+                                               << "unplug" << unplugged;
+    QTest::newRow("csv, unplugged meanwhile") << "csv"
+                                              << "unplug" << unplugged;
+    QTest::newRow("data, the meter silent meanwhile")
+        << "data"
+        << "silence" << QStringList{"is silent", "sends again, after"};
+    QTest::newRow("csv, bytes that are no frames meanwhile")
+        << "csv"
+        << "garbage" << QStringList{"sends bytes that are no display frames", "sends again, after"};
+    QTest::newRow("data") << "data"
+                          << "" << QStringList{};
+    QTest::newRow("csv") << "csv"
+                         << "" << QStringList{};
 }
 
 // What a user leaves running: one sample a second into the file, whole lines only when
-// SIGTERM ends it, and after a pulled cable a gap in the times, then lines again.
+// SIGTERM ends it, and after a pulled cable, a silent meter or a line of noise a gap in the
+// times, then lines again. Its log on stderr tells each of them apart, with the time.
 void TestCli::recordWritesWholeLinesUntilStopped()
 {
     const QString format = fetched<QString>("format");
-    const bool unplug = fetched<bool>("unplug");
+    const QString pause = fetched<QString>("pause");
     const bool data = format == u"data";
     static int runs = 0; // a link of its own for each run
     const QString link = m_dir.filePath(QStringLiteral("meter%1").arg(++runs));
@@ -381,21 +486,58 @@ void TestCli::recordWritesWholeLinesUntilStopped()
         while (lines() < count && ended.isEmpty())
             QTest::qWait(100);
     };
+    QString err;
+    const auto waitToBeTold = [&](const QString& text) {
+        for (int waited = 0; !err.contains(text) && ended.isEmpty() && waited < 20000;
+             waited += 100) {
+            QTest::qWait(100);
+            err += QString::fromUtf8(cli.readAllStandardError());
+        }
+    };
     waitForLines(3); // the header and two samples
-    if (unplug) {
+    if (pause == u"unplug") {
         m_sim->unplug();
         QTest::qWait(3500);
         QVERIFY(m_sim->replug());
-        const qsizetype before = lines();
-        waitForLines(before + 2);
-    } else {
-        waitForLines(4);
+    } else if (pause == u"silence") {
+        m_sim->setStreaming(false);
+        waitToBeTold("is silent");
+        m_sim->setStreaming(true);
+    } else if (pause == u"garbage") {
+        m_sim->setFault(MeterSim::Fault::Garbage);
+        waitToBeTold("no display frames");
+        m_sim->setFault(MeterSim::Fault::None);
     }
-    QVERIFY2(ended.isEmpty(), cli.readAllStandardError().constData());
+    const qsizetype before = lines();
+    waitForLines(before + 2);
+    err += QString::fromUtf8(cli.readAllStandardError());
+    QVERIFY2(ended.isEmpty(), qPrintable(err));
     ::kill(pid_t(cli.processId()), SIGTERM);
     QVERIFY(ended.wait(kEndsWithinMs));
     QCOMPARE(cli.exitStatus(), QProcess::NormalExit);
     QCOMPARE(cli.exitCode(), 0);
+    err += QString::fromUtf8(cli.readAllStandardError());
+    // Each line stamped; the start first, then what happened to the link, in order.
+    const QStringList told = err.split(u'\n', Qt::SkipEmptyParts);
+    QVERIFY2(!told.isEmpty() &&
+                 told[0].endsWith(QStringLiteral(" recording %1 to %2").arg(link, path)),
+             qPrintable(err));
+    qsizetype at = 0;
+    for (const QString& expected : fetched<QStringList>("told")) {
+        while (at < told.size() && !told[at].contains(expected))
+            ++at;
+        QVERIFY2(at < told.size(), qPrintable(expected + " not told in order:\n" + err));
+    }
+    const QRegularExpression stamped(QStringLiteral("^celldesk-cli: \\d{4}-\\d\\d-\\d\\d "
+                                                    "\\d\\d:\\d\\d:\\d\\d "));
+    for (const QString& line : told)
+        QVERIFY2(stamped.match(line).hasMatch() || line.contains("recording stopped"),
+                 qPrintable(line));
+    if (!pause.isEmpty()) {
+        const QRegularExpressionMatch gap =
+            QRegularExpression(QStringLiteral("after (\\d+) s without a reading")).match(err);
+        QVERIFY2(gap.hasMatch() && gap.captured(1).toInt() >= 3, qPrintable(err));
+    }
 
     QFile file(path);
     QVERIFY(file.open(QIODevice::ReadOnly));
@@ -427,7 +569,7 @@ void TestCli::recordWritesWholeLinesUntilStopped()
             ++gaps;
         last = time;
     }
-    QCOMPARE(gaps, unplug ? 1 : 0);
+    QCOMPARE(gaps, pause.isEmpty() ? 0 : 1);
 }
 
 void TestCli::convertMatchesTheGoldenCsv_data()
@@ -481,24 +623,56 @@ void TestCli::downloadWritesTheListSaves_data()
     QTest::addColumn<QString>("says"); // on stderr
     QTest::addColumn<QStringList>("files");
     QTest::addColumn<QString>("golden"); // what set 1's file holds, as the data list saves it
+    QTest::addColumn<Shape>("shape");    // the meter's memory and answers beyond `muted`
+    QTest::addColumn<RunConditions>("conditions");
 
     const QStringList all{"manual.txt", "set-01.txt", "set-02.txt", "set-03.txt", "set-04.txt"};
+    const Shape asSet = [](MeterSim&) {};
+    // Three records take 101 bytes, too few for three display frames.
+    const Shape threeRecords = [](MeterSim& m) { m.setManualRecords(demoManualRecords()); };
     QTest::newRow("data files") << QStringList{} << QByteArray() << false << 0 << QString() << all
-                                << "memory-set-save.txt";
+                                << "memory-set-save.txt" << asSet << RunConditions{};
     QTest::newRow("csv on a date")
         << QStringList{"--format", "csv", "--date", "2026-12-06"} << QByteArray() << false << 0
-        << QString() << all.join(' ').replace(".txt", ".csv").split(' ') << "memory-set-save.csv";
+        << QString() << all.join(' ').replace(".txt", ".csv").split(' ') << "memory-set-save.csv"
+        << asSet << RunConditions{};
     QTest::newRow("the meter recording into its memory")
         << QStringList{} << QByteArray() << true << 5
         << "Error loading in this mode, please check out and try again." << QStringList{}
-        << QString();
+        << QString() << asSet << RunConditions{};
     QTest::newRow("no automatic stream")
         << QStringList{} << QByteArray("I") << false << 3
-        << "The download of the automatically recorded data stopped:" << QStringList{} << QString();
+        << "The download of the automatically recorded data stopped:" << QStringList{} << QString()
+        << asSet << RunConditions{};
     QTest::newRow("no manual stream")
         << QStringList{} << QByteArray("T") << false << 3
         << "The download of the manually recorded data stopped:" << all.mid(1)
-        << "memory-set-save.txt";
+        << "memory-set-save.txt" << asSet << RunConditions{};
+    QTest::newRow("three manual records: the display instead")
+        << QStringList{} << QByteArray("T") << false << 3
+        << "The download of the manually recorded data stopped: 0 of 101 bytes received."
+        << all.mid(1) << "memory-set-save.txt" << threeRecords << RunConditions{};
+    QTest::newRow("three manual records: one, then the display")
+        << QStringList{} << QByteArray() << false << 3
+        << "The download of the manually recorded data stopped: 34 of 101 bytes received."
+        << all.mid(1) << "memory-set-save.txt" << Shape([threeRecords](MeterSim& m) {
+               threeRecords(m);
+               m.cutAnswer('T', 34, MeterSim::AfterCut::Frames);
+           })
+        << RunConditions{};
+    // The sets fit, the manual readings do not: whole files or none, and no name printed for
+    // what was not written.
+    QTest::newRow("a disk that fills")
+        << QStringList{} << QByteArray() << false << 4 << "/manual.txt: File too large"
+        << all.mid(1) << "memory-set-save.txt" << asSet << RunConditions{.sizeLimit = 300};
+    // A memory that takes 100 s at line rate: a stop ends it at once, with no file.
+    QTest::newRow("SIGINT while the memory streams")
+        << QStringList{} << QByteArray() << false << 128 + SIGINT << QString() << QStringList{}
+        << QString() << Shape([](MeterSim& m) {
+               m.setAutoMemory(generatedAutoMemory(200000));
+               m.setPaced(true);
+           })
+        << RunConditions{.signalAfterMs = 2500};
 }
 
 void TestCli::downloadWritesTheListSaves()
@@ -513,13 +687,18 @@ void TestCli::downloadWritesTheListSaves()
     m_sim->setAutoMemory(demoAutoMemory().repeated(2));
     m_sim->setManualRecords(demoManualRecords() + demoManualRecords());
     m_sim->muteAnswers(fetched<QByteArray>("muted"));
+    fetched<Shape>("shape")(*m_sim);
     const QString out = QDir(m_dir.path()).filePath(QTest::currentDataTag());
     const CliRun run = runCli(withPort(QStringList{"download", "--out", out, "--port", "%PORT"} +
-                                       fetched<QStringList>("options")));
+                                       fetched<QStringList>("options")),
+                              fetched<RunConditions>("conditions"));
     QCOMPARE(run.exitCode, fetched<int>("exitCode"));
     const QString says = fetched<QString>("says");
     QVERIFY2(run.err.contains(says), qPrintable(run.err));
-    QCOMPARE(QDir(out).entryList(QDir::Files, QDir::Name), fetched<QStringList>("files"));
+    // Nothing but whole files, each named on stdout once written.
+    const QStringList files = fetched<QStringList>("files");
+    QCOMPARE(QDir(out).entryList(QDir::Files | QDir::Hidden, QDir::Name), files);
+    QCOMPARE(run.out.split('\n', Qt::SkipEmptyParts).size(), files.size());
     const QString golden = fetched<QString>("golden");
     if (golden.isEmpty())
         return;

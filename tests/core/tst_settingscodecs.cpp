@@ -308,8 +308,25 @@ void TestSettingsCodecs::comparatorFile_data()
         << ""
         << "";
     QTest::newRow("a garbled set changed is refused")
-        << "1111A250000000000000" << header + "5, .250,Ohm,0.000,Ohm,1.000,0.000\n"
-        << "line 2 (set 5): resistance high \".250\""
+        << "1111A250000000000000" << header + "5, .2505,Ohm,0.000,Ohm,1.000,0.000\n"
+        << "line 2 (set 5): resistance high \".2505\""
+        << "";
+    // Numbers as a spreadsheet writes them back: the meter's decimal choices kept.
+    QTest::newRow("spreadsheet numbers of the row as read")
+        << held << header + "5,1.23,mOhm,.05,Ohm,7.5,10\n"
+        << ""
+        << "";
+    QTest::newRow("a spreadsheet number changed, the decimal choice kept")
+        << held << header + "5,1.23,mOhm,0.05,Ohm,7.6,9.5\n"
+        << ""
+        << "A1120123005076000950";
+    QTest::newRow("a number that fits another decimal choice only")
+        << held << header + "5,123,mOhm,0.05,Ohm,7.5,10\n"
+        << ""
+        << "C1121230005075001000";
+    QTest::newRow("a number that would lose a digit")
+        << held << header + "5,01.23,mOhm,0.050,Ohm,7.5,10.125\n"
+        << "voltage low \"10.125\""
         << "";
     QTest::newRow("a voltage with three digits before the point")
         << held << header + "5,01.23,mOhm,0.050,Ohm,750.0,10.00\n"

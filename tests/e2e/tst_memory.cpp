@@ -579,6 +579,16 @@ void TestMemory::failedStreams_data()
         << 'T' << 50 << false << 0 << QByteArray("AIAT")
         << "The download of the manually recorded data stopped: 50 of 101 bytes received." << 2
         << 100.0;
+    // Three records take 101 bytes, too few for three display frames: "T" ignored, or broken
+    // off after the first record, still fills no row from the display.
+    QTest::newRow("manual stream is display frames")
+        << 'T' << 0 << true << 0 << QByteArray("AIAT")
+        << "The download of the manually recorded data stopped: 0 of 101 bytes received." << 2
+        << 99.9;
+    QTest::newRow("manual stream cut after a record, then display frames")
+        << 'T' << 34 << true << 0 << QByteArray("AIAT")
+        << "The download of the manually recorded data stopped: 34 of 101 bytes received." << 2
+        << 99.9;
     // "I" ignored on a 64 KiB memory: the frames end it at once, not after 64 KiB of them.
     const qsizetype expected = generatedAutoMemory(64 << 10).size() + 2;
     QTest::newRow("automatic stream is display frames")

@@ -59,18 +59,20 @@ struct FileRig
             qFatal("cannot write %s", qPrintable(path));
         return path;
     }
-    /// Toolbar "Open" answered with `path`; the list it left open, or null.
-    FileList* openFile(const QString& path)
+    /// Toolbar "Open" answered with `path`; the list it left open, or null. Held in a QPointer
+    /// like every window under test, so a window that is gone fails the test instead of
+    /// crashing it.
+    QPointer<FileList> openFile(const QString& path)
     {
         prompts.fileAnswers << path;
         open.run();
         return open.window();
     }
     /// Opens `path` and waits until the list has read it.
-    FileList* load(const QString& path)
+    QPointer<FileList> load(const QString& path)
     {
-        FileList* list = openFile(path);
-        if (list && !QTest::qWaitFor([&] { return !list->isLoading(); }, 20000))
+        QPointer<FileList> list = openFile(path);
+        if (list && !QTest::qWaitFor([&] { return !list || !list->isLoading(); }, 20000))
             return nullptr;
         return list;
     }
@@ -203,7 +205,7 @@ void TestFileList::opensTheGoldenRecordingBesideTheMainWindow()
     rig.state.SaveFileName = QStringLiteral("/recording/in/use.txt");
     rig.state.SaveFileChosen = true;
     const QString path = QStringLiteral(CELLDESK_TEST_DATA "/recording.txt");
-    FileList* list = rig.load(path);
+    QPointer<FileList> list = rig.load(path);
     QVERIFY(list && list->isVisible());
     // The dialog: "Open", the data files first.
     QCOMPARE(rig.prompts.asked.size(), 1);
@@ -241,10 +243,11 @@ void TestFileList::countsEveryRecordInTheCaption()
     FileRig rig;
     const QString path = rig.write("big.txt", recorderFile(36001));
     QStringList captions;
-    FileList* list = rig.openFile(path);
+    QPointer<FileList> list = rig.openFile(path);
     QVERIFY(list);
     connect(list, &QWidget::windowTitleChanged, this, [&](const QString& t) { captions << t; });
-    QVERIFY(QTest::qWaitFor([&] { return !list->isLoading(); }, 20000));
+    QVERIFY(QTest::qWaitFor([&] { return !list || !list->isLoading(); }, 20000));
+    QVERIFY(list);
     QCOMPARE(list->grid().rows(), 36002);
     QCOMPARE(rowOf(list->grid(), 36001).first(), QString("36001"));
     QVERIFY(captions.size() >= 2);
@@ -291,7 +294,7 @@ void TestFileList::headerSetsTheTitles()
 {
     FileRig rig;
     const QString path = rig.write("titles.txt", fetched<QByteArray>("bytes"));
-    FileList* list = rig.load(path);
+    QPointer<FileList> list = rig.load(path);
     QVERIFY(list);
     QCOMPARE(titlesOf(list->grid()), fetched<QStringList>("titles"));
     QCOMPARE(list->grid().rows() - 1, fetched<int>("rows"));
@@ -301,13 +304,14 @@ void TestFileList::headerSetsTheTitles()
 void TestFileList::cancelKeepsTheOpenList()
 {
     FileRig rig;
-    FileList* first = rig.load(rig.write("a.txt", recorderFile(3)));
+    QPointer<FileList> first = rig.load(rig.write("a.txt", recorderFile(3)));
     QVERIFY(first);
     rig.open.run(); // Cancel
     rig.prompts.fileAnswers << QString();
     rig.open.run(); // OK with no name
     FileRig::settle();
-    QCOMPARE(rig.open.window(), first);
+    QVERIFY(first);
+    QCOMPARE(rig.open.window(), first.data());
     QVERIFY(first->isVisible());
     QCOMPARE(first->grid().rows(), 4);
     QCOMPARE(rig.prompts.asked.size(), 3);
@@ -332,7 +336,7 @@ void TestFileList::fileThatCannotBeOpenedKeepsTheOpenList()
 {
     FileRig rig;
     QFETCH(QString, name);
-    FileList* first = rig.load(rig.write("a.txt", recorderFile(3)));
+    QPointer<FileList> first = rig.load(rig.write("a.txt", recorderFile(3)));
     QVERIFY(first);
     const QString path = rig.dir.filePath(name);
     if (name == "folder")
@@ -347,7 +351,8 @@ void TestFileList::fileThatCannotBeOpenedKeepsTheOpenList()
     }
     rig.openFile(path);
     FileRig::settle();
-    QCOMPARE(rig.open.window(), first);
+    QVERIFY(first);
+    QCOMPARE(rig.open.window(), first.data());
     QVERIFY(first->isVisible());
     QCOMPARE(first->grid().rows(), 4);
     const auto messages = rig.prompts.of(ScriptedPrompts::Kind::Message);
@@ -386,7 +391,7 @@ void TestFileList::megabyteLineIsNotADataFile()
     FileRig rig;
     const QString path =
         rig.write("binary.txt", recorderFile(2) + QByteArray(1024 * 1024, '\x7f') + "\r\n");
-    FileList* list = rig.load(path);
+    QPointer<FileList> list = rig.load(path);
     QVERIFY(list);
     QCOMPARE(list->grid().rows(), 3);
     QCOMPARE(list->windowTitle(), QString("2 Records Completed"));
@@ -445,9 +450,10 @@ void TestFileList::closingDuringTheLoadStopsIt()
     QVERIFY(!list);
     QCOMPARE(finished.size(), 1);
     if (by == "open") {
-        FileList* second = rig.open.window();
+        QPointer<FileList> second = rig.open.window();
         QVERIFY(second);
-        QVERIFY(QTest::qWaitFor([&] { return !second->isLoading(); }, 20000));
+        QVERIFY(QTest::qWaitFor([&] { return !second || !second->isLoading(); }, 20000));
+        QVERIFY(second);
         QCOMPARE(second->grid().rows(), 6);
         QCOMPARE(second->windowTitle(), QString("small.txt"));
     } else {
@@ -508,10 +514,11 @@ void TestFileList::clicksThatOnlyAnswer_data()
 void TestFileList::clicksThatOnlyAnswer()
 {
     FileRig rig;
-    FileList* list = rig.load(QStringLiteral(CELLDESK_TEST_DATA "/recording.txt"));
+    QPointer<FileList> list = rig.load(QStringLiteral(CELLDESK_TEST_DATA "/recording.txt"));
     QVERIFY(list);
     list->show();
     QVERIFY(QTest::qWaitForWindowExposed(list));
+    QVERIFY(list);
     rig.state.plotRequest.Title = QStringLiteral("earlier");
     const QString click = fetched<QString>("click");
     if (click == "title") {
@@ -572,10 +579,11 @@ void TestFileList::clickPlotsTheColumn()
                               "2\t10:00:02\tOL\t 41.2\t-510.9\t 77.5\t105.3(m)\t0\t0\r\n"
                               "3\t10:00:03\t-OL\t 41.3\t-510.8\t 77.7\t1.500\t0\t0\r\n"
                               "4\t10:00:04\t70\t0.5\t12\t-3.5\t2.000\t0\t0\r\n");
-    FileList* list = rig.load(path);
+    QPointer<FileList> list = rig.load(path);
     QVERIFY(list);
     list->show();
     QVERIFY(QTest::qWaitForWindowExposed(list));
+    QVERIFY(list);
     QFETCH(int, column);
     if (fetched<bool>("onTitle"))
         clickTitle(list->view(), column);
@@ -592,7 +600,7 @@ void TestFileList::clickPlotsTheColumn()
     QCOMPARE(r.RecordFrom, 1.0f);
     QCOMPARE(r.RecordTo, 4.0f);
 
-    GraphWindow* plot = rig.open.plotWindow();
+    QPointer<GraphWindow> plot = rig.open.plotWindow();
     QVERIFY(plot && plot->isVisible());
     QCOMPARE(plot->objectName(), QString("Plot"));
     QCOMPARE(plot->label("LblUnit")->text(), r.Title);
@@ -614,6 +622,7 @@ void TestFileList::clickPlotsTheColumn()
     GraphView* g = plot->graph();
     QCOMPARE(g->axis(2)->label(), fetched<QString>("axisTitle"));
     plot->findChild<QPushButton*>("CmdFit")->click();
+    QVERIFY(plot);
     const QCPRange fitted = fetched<QCPRange>("fitted");
     QVERIFY2(qAbs(g->axisMinimum(2) - fitted.lower) < 1e-3,
              qPrintable(QString::number(g->axisMinimum(2))));
@@ -632,13 +641,16 @@ void TestFileList::clickPlotsTheColumn()
 void TestFileList::listWithoutRowsPlotsNothing()
 {
     FileRig rig;
-    FileList* list = rig.load(rig.write("empty.txt", "No.s\tTime\tV\t4 Ohm\tAmp\tCelsius\r\n"));
+    QPointer<FileList> list =
+        rig.load(rig.write("empty.txt", "No.s\tTime\tV\t4 Ohm\tAmp\tCelsius\r\n"));
     QVERIFY(list);
     list->show();
     QVERIFY(QTest::qWaitForWindowExposed(list));
+    QVERIFY(list);
     rig.state.plotRequest.Title = QStringLiteral("earlier");
     rig.state.plotRequest.RecordCount = 7;
     clickTitle(list->view(), 2);
+    QVERIFY(list);
     list->plotColumn(3);
     QVERIFY(!rig.open.plotWindow());
     QCOMPARE(rig.state.plotRequest.Title, QString("earlier"));
@@ -656,13 +668,15 @@ void TestFileList::plotOutlivesTheList()
     QVERIFY(plot);
     QCOMPARE(plot->axisMaxBox(1)->value(), 10.0);
     QVERIFY(plot->source().endsWith("a.txt"));
-    FileList* second = rig.load(rig.write("b.txt", recorderFile(20)));
+    QPointer<FileList> second = rig.load(rig.write("b.txt", recorderFile(20)));
     QVERIFY(second && second != first);
     FileRig::settle();
     QVERIFY(!first);
     QVERIFY(plot && plot->isVisible());
     // The next click refills the same window.
+    QVERIFY(second);
     second->plotColumn(2);
+    QVERIFY(plot);
     QCOMPARE(rig.open.plotWindow(), plot.data());
     QCOMPARE(plot->axisMaxBox(1)->value(), 20.0);
     QCOMPARE(plot->graph()->plot(1)->data()->size(), 20);
@@ -692,7 +706,7 @@ void TestFileList::exportsTheGoldenCsv()
     QVERIFY(copy.open(QIODevice::ReadWrite));
     QVERIFY(copy.setFileTime(fetched<QDateTime>("written"), QFileDevice::FileModificationTime));
     copy.close();
-    FileList* list = rig.load(path);
+    QPointer<FileList> list = rig.load(path);
     QVERIFY(list);
     rig.prompts.asked.clear();
     rig.prompts.inputAnswers << "2026-12-08";

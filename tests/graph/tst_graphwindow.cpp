@@ -2,6 +2,7 @@
 #include "Clock.h"
 #include "ColumnPlotRequest.h"
 #include "Fetch.h"
+#include "FileSizeLimit.h"
 #include "FitOnOpen.h"
 #include "GraphPicture.h"
 #include "GraphView.h"
@@ -23,6 +24,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QtEndian>
+
+#include <sys/stat.h>
 
 using Kind = GraphWindow::Kind;
 Q_DECLARE_METATYPE(GraphWindow::Kind)
@@ -786,16 +789,22 @@ void TestGraphWindow::saveImage_data()
     QTest::addColumn<QStringList>("sizes"); // typed, one per question; Cancel after them
     QTest::addColumn<QString>("written");   // the file, or none
     QTest::addColumn<int>("messages");
+    QTest::addColumn<int>("sizeLimit"); // bytes a file may grow to, as on a disk that fills; 0
     const QStringList size{"640 x 480"};
-    QTest::newRow("PNG") << Kind::Stored << "plot.png" << size << "plot.png" << 0;
-    QTest::newRow("SVG") << Kind::Detail << "detail.svg" << size << "detail.svg" << 0;
-    QTest::newRow("PDF") << Kind::Detail << "detail.pdf" << size << "detail.pdf" << 0;
-    QTest::newRow("typed without extension") << Kind::Stored << "plot" << size << "plot.png" << 0;
+    QTest::newRow("PNG") << Kind::Stored << "plot.png" << size << "plot.png" << 0 << 0;
+    QTest::newRow("SVG") << Kind::Detail << "detail.svg" << size << "detail.svg" << 0 << 0;
+    QTest::newRow("PDF") << Kind::Detail << "detail.pdf" << size << "detail.pdf" << 0 << 0;
+    QTest::newRow("typed without extension")
+        << Kind::Stored << "plot" << size << "plot.png" << 0 << 0;
     QTest::newRow("sizes retyped")
         << Kind::Stored << "plot.png" << QStringList{"99 x 500", "640 x", "640X480"} << "plot.png"
-        << 2;
-    QTest::newRow("size cancelled") << Kind::Stored << "plot.png" << QStringList() << "" << 0;
-    QTest::newRow("no such format") << Kind::Stored << "plot.xyz" << size << "" << 1;
+        << 2 << 0;
+    QTest::newRow("size cancelled") << Kind::Stored << "plot.png" << QStringList() << "" << 0 << 0;
+    QTest::newRow("no such format") << Kind::Stored << "plot.xyz" << size << "" << 1 << 0;
+    // Told, and no cut picture left: the picture is written beside its name.
+    QTest::newRow("a disk that fills") << Kind::Stored << "plot.svg" << size << "" << 1 << 2000;
+    // A named pipe is refused before it is opened, and stays.
+    QTest::newRow("a named pipe") << Kind::Stored << "pipe.png" << size << "pipe.png" << 1 << 0;
 }
 
 // Save image writes the graph with its title and legend, in print colours, in the format the
@@ -808,9 +817,15 @@ void TestGraphWindow::saveImage()
     w->setSource(QStringLiteral("/data/cell7.txt"));
     w->show();
     const Look before = lookOf(*w);
-    prompts.fileAnswers << dir.filePath(fetched<QString>("answer"));
+    const QString answer = dir.filePath(fetched<QString>("answer"));
+    if (answer.endsWith("pipe.png"))
+        QCOMPARE(::mkfifo(QFile::encodeName(answer).constData(), 0600), 0);
+    prompts.fileAnswers << answer;
     prompts.inputAnswers = fetched<QStringList>("sizes");
-    w->findChild<QPushButton*>("CmdSaveImage")->click();
+    {
+        const FileSizeLimit limit{rlim_t(fetched<int>("sizeLimit"))};
+        w->findChild<QPushButton*>("CmdSaveImage")->click();
+    }
 
     const auto asked = prompts.of(ScriptedPrompts::Kind::SaveFile);
     QCOMPARE(asked[0].filters, pictureFilters());
@@ -821,8 +836,15 @@ void TestGraphWindow::saveImage()
     QVERIFY(lookOf(*w) == before);
 
     const QString written = fetched<QString>("written");
-    QCOMPARE(QDir(dir.path()).entryList(QDir::Files),
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::System | QDir::Hidden),
              written.isEmpty() ? QStringList() : QStringList{written});
+    if (answer.endsWith("pipe.png")) {
+        const auto told = prompts.of(ScriptedPrompts::Kind::Message);
+        QVERIFY2(told[0].details.contains(answer + " is not a regular file"),
+                 qPrintable(told[0].details));
+        QVERIFY(!QFileInfo(answer).isFile());
+        return;
+    }
     const QString path = dir.filePath(written);
     const QString title = w->windowTitle() + QStringLiteral(" — /data/cell7.txt");
     if (written.endsWith(".pdf")) {

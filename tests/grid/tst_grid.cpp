@@ -2,6 +2,7 @@
 #include "AppState.h"
 #include "Clock.h"
 #include "Fetch.h"
+#include "FileSizeLimit.h"
 #include "FileTransfer.h"
 #include "GridView.h"
 #include "MessageBoxPrompts.h"
@@ -23,6 +24,8 @@
 
 #include <cmath>
 #include <ctime>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -362,24 +365,48 @@ void TestGrid::saveWritesEveryRowWithCaptions()
 
 void TestGrid::saveFailureIsTold_data()
 {
-    QTest::addColumn<QString>("path");
+    QTest::addColumn<QString>("path"); // "pipe" and "old.txt" are made in a temporary folder
     QTest::addColumn<QString>("reason");
-    QTest::newRow("disk full") << "/dev/full"
-                               << "No space left on device";
+    QTest::addColumn<int>("sizeLimit"); // bytes a file may grow to, as on a disk that fills; 0
+    // Refused before the open, which would wait for a reader of the pipe for ever.
+    QTest::newRow("a device") << "/dev/full"
+                              << "/dev/full is not a regular file" << 0;
+    QTest::newRow("a named pipe") << "pipe"
+                                  << "pipe is not a regular file" << 0;
     QTest::newRow("no such folder") << "/tmp/celldesk-no-such-folder/list.txt"
-                                    << "No such file or directory";
+                                    << "No such file or directory" << 0;
+    // The old file stays as it was, not cut: the new one is written beside it.
+    QTest::newRow("the disk fills") << "old.txt"
+                                    << "File too large" << 40;
 }
 
 void TestGrid::saveFailureIsTold()
 {
     Helpers h;
-    h.state.SaveFileName = fetched<QString>("path");
+    QTemporaryDir dir;
+    QString path = fetched<QString>("path");
+    const QByteArray old(100, 'x');
+    if (path == u"pipe")
+        QCOMPARE(::mkfifo(QFile::encodeName(path = dir.filePath(path)).constData(), 0600), 0);
+    if (path == u"old.txt") {
+        QFile file(path = dir.filePath(path));
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(old) == old.size());
+    }
+    h.state.SaveFileName = path;
     h.state.SaveFileChosen = true;
-    h.grid.appendRow(QStringLiteral("1\t10:15:02\t0.0"));
-    QVERIFY(!h.transfer.SaveGridToFile(h.window, h.grid));
+    for (int r = 1; r <= 20; ++r)
+        h.grid.appendRow(QStringLiteral("%1\t10:15:02\t0.0").arg(r));
+    {
+        const FileSizeLimit limit{rlim_t(fetched<int>("sizeLimit"))};
+        QVERIFY(!h.transfer.SaveGridToFile(h.window, h.grid));
+    }
+    // What was there stays as it was, and nothing else is left beside it.
+    if (path.endsWith(u"old.txt"))
+        QCOMPARE(contents(path), old);
+    QVERIFY(QDir(dir.path()).entryList(QDir::Files | QDir::System).size() <= 1);
     QCOMPARE(h.prompts.asked.size(), 1);
     const auto& told = h.prompts.asked[0];
-    QVERIFY2(told.text.contains(fetched<QString>("path")), qPrintable(told.text));
+    QVERIFY2(told.text.contains(path), qPrintable(told.text));
     QVERIFY2(told.text.contains(fetched<QString>("reason")), qPrintable(told.text));
     QCOMPARE(told.icon, Prompts::Icon::Critical);
     QVERIFY(told.title.isEmpty());
@@ -420,6 +447,10 @@ void TestGrid::exportCsv_data()
     QTest::newRow("no such folder: told")
         << QDate(2026, 12, 8) << false << QStringList{} << "no-such-folder/rows.csv"
         << QStringList{"SaveFile csv", "Message"} << "";
+    // A disk that fills in the middle: told, and no cut file left.
+    QTest::newRow("the disk fills: told")
+        << QDate(2026, 12, 8) << false << QStringList{} << "full/rows.csv"
+        << QStringList{"SaveFile csv", "Message"} << "";
 }
 
 void TestGrid::exportCsv()
@@ -440,6 +471,10 @@ void TestGrid::exportCsv()
     if (!answer.isEmpty())
         h.prompts.fileAnswers << dir.filePath(answer);
 
+    // The CSV is some 300 bytes: the disk fills after 200 of them.
+    const FileSizeLimit limit{answer.startsWith("full/") ? rlim_t(200) : 0};
+    if (answer.startsWith("full/"))
+        QVERIFY(QDir(dir.path()).mkdir("full"));
     const bool written = h.transfer.ExportCsv(h.window, grid, FileTransfer::csvSourceOf(grid),
                                               {fetched<QDate>("date"), fetched<bool>("ask")});
     QStringList asked;
@@ -472,10 +507,14 @@ void TestGrid::exportCsv()
                      "2,2026-12-09T00:00:01+01:00,2,12.52,0.0412,-0.5109,25.3,0.1053,0.0000,"
                      "0.000,\n");
     }
-    if (answer.startsWith("no-such-folder")) {
+    if (answer.contains('/')) {
         const auto& told = h.prompts.asked.last();
         QVERIFY2(told.text.contains(dir.filePath(answer)), qPrintable(told.text));
+        QVERIFY2(told.text.contains(answer.startsWith("full/") ? "File too large"
+                                                               : "No such file or directory"),
+                 qPrintable(told.text));
         QCOMPARE(told.icon, Prompts::Icon::Critical);
+        QCOMPARE(QDir(dir.filePath("full")).entryList(QDir::Files | QDir::Hidden), QStringList());
     }
     // The recording's file stays the program's save file.
     QCOMPARE(h.state.SaveFileName, QString("/recording/in/use.txt"));

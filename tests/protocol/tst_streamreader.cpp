@@ -141,27 +141,55 @@ void TestStreamReader::outcomes()
     }
 }
 
-// Three whole frames at 36-byte steps are the display; the meter's own answers, binary as
-// they are, never hold them.
+// Where an answer turned into the display: three whole frames at 36-byte steps anywhere, or
+// frames back to back to its end, each followed by the next one's STX, as few as fit in it;
+// the meter's own answers, binary as they are, never hold them.
 void TestStreamReader::frameRuns_data()
 {
     const QByteArray frame = encodeDisplayFrame(SimReading{});
-    QTest::addColumn<QByteArray>("bytes");
-    QTest::addColumn<int>("at");
-    QTest::newRow("answer, then frames") << fullTable.left(500) + frame + frame + frame << 500;
-    QTest::newRow("two frames only") << fullTable.left(500) + frame + frame << -1;
-    QTest::newRow("a byte between frames") << frame + frame + 'x' + frame + frame << -1;
-    QTest::newRow("comparator table") << fullTable << -1;
+    const QByteArray frames = frame.repeated(4);
+    const QByteArray manual = '\x02' + demoManualRecords().join() + '\x03'; // 3 records
+    QTest::addColumn<QByteArray>("bytes"); // the answer, then what came after its count
+    QTest::addColumn<int>("answerLength"); // -1: all of `bytes`
+    QTest::addColumn<int>("at");           // where the display starts; -1 nowhere
+    QTest::addColumn<bool>("undecided");   // the bytes after the count would tell
+    QTest::newRow("answer, then frames")
+        << fullTable.left(500) + frame + frame + frame << -1 << 500 << false;
+    QTest::newRow("two frames inside an answer")
+        << fullTable.left(500) + frame + frame + fullTable.mid(500) << -1 << -1 << false;
+    QTest::newRow("an answer ending in two frames")
+        << fullTable.left(500) + frame + frame << -1 << 500 << false;
+    QTest::newRow("a byte between frames")
+        << frame + frame + 'x' + frame + frame << -1 << 73 << false;
+    QTest::newRow("comparator table") << fullTable << -1 << -1 << false;
     QTest::newRow("automatic memory, 16 MiB")
-        << '\x02' + generatedAutoMemory(16 << 20) + '\x03' << -1;
+        << '\x02' + generatedAutoMemory(16 << 20) + '\x03' << -1 << -1 << false;
     QTest::newRow("automatic memory, short sets")
-        << '\x02' + generatedAutoMemory(1 << 20, 3) + '\x03' << -1;
-    QTest::newRow("manual memory") << '\x02' + demoManualRecords().join() + '\x03' << -1;
+        << '\x02' + generatedAutoMemory(1 << 20, 3) + '\x03' << -1 << -1 << false;
+    QTest::newRow("manual memory, then the display")
+        << manual + frame + frame << 101 << -1 << false;
+    // A meter that ignored "T", or broke off after one record, and went on with its display.
+    QTest::newRow("three manual records: the display instead") << frames << 101 << 0 << false;
+    QTest::newRow("one manual record, then the display")
+        << manual.left(34) + frames << 101 << 34 << false;
+    QTest::newRow("two records, then the display: told after the count")
+        << (manual.left(67) + frames).left(104) << 101 << 67 << false;
+    QTest::newRow("two records, then the display: the count alone")
+        << (manual.left(67) + frames).left(101) << 101 << -1 << true;
+    // Byte for byte as an answer whose last record but one ends in STX: taken for the answer.
+    QTest::newRow("a frame ending on the answer's last byte")
+        << (manual.left(65) + frames).left(137) << 101 << -1 << false;
 }
 
 void TestStreamReader::frameRuns()
 {
-    QCOMPARE(int(findDisplayFrameRun(fetched<QByteArray>("bytes"))), fetched<int>("at"));
+    const QByteArray bytes = fetched<QByteArray>("bytes");
+    const int given = fetched<int>("answerLength");
+    const qsizetype length = given < 0 ? bytes.size() : given;
+    const qsizetype run = findDisplayFrameRun(bytes.first(length));
+    const DisplayTail tail = run >= 0 ? DisplayTail{run, false} : findDisplayTail(bytes, length);
+    QCOMPARE(int(tail.start), fetched<int>("at"));
+    QCOMPARE(tail.undecided, fetched<bool>("undecided"));
 }
 
 // Display frames stream back to back; none of their bytes may land in the answer.
