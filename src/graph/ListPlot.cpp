@@ -40,6 +40,9 @@ constexpr int kLeftOffset = ListPlot::LeftOffset;
 constexpr int kBelowBaseline = 27;
 constexpr int kHeightLess = 100;
 constexpr int kWidthStep = 30;
+// The smallest window that still shows a readable plot, in twips.
+constexpr int kSmallestWidth = 6000;
+constexpr int kSmallestPlotHeight = 3600;
 
 // A text placed by its top-left corner, as the window prints it.
 void printAt(QPainter& p, double x, double y, const QString& text)
@@ -108,8 +111,10 @@ ListPlot::ListPlot(const PlotRequest& request, const TextGrid& grid,
     connect(&m_redrawDue, &QTimer::timeout, this, &ListPlot::redraw);
 
     resize(m_scale.px(9600), m_scale.px(7200));
-    // Below its size limit the plot stays empty, but the toolbar is still whole.
-    setMinimumSize(m_toolbar->sizeHint().width(), 3 * m_toolbar->sizeHint().height());
+    // Small enough to share a screen, large enough that the drawing is still a plot: a
+    // window placed into a strip just taller than its toolbar showed nothing at all.
+    setMinimumSize(std::max(m_toolbar->sizeHint().width(), m_scale.px(kSmallestWidth)),
+                   m_toolbar->sizeHint().height() + m_scale.px(kSmallestPlotHeight));
     if (mainWindow) {
         const QRect main = mainWindow->frameGeometry();
         move(main.x() + main.width(), 0);
