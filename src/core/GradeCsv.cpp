@@ -1,9 +1,8 @@
 #include "GradeCsv.h"
 
 #include "CsvReadings.h"
+#include "ReadingJson.h"
 
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <QLocale>
 #include <QSet>
 
@@ -14,11 +13,6 @@ namespace {
 QString optionalNumber(const std::optional<double>& value)
 {
     return value ? csvNumber(*value) : QString();
-}
-
-QJsonValue jsonNumber(const std::optional<double>& value)
-{
-    return value ? QJsonValue(*value) : QJsonValue(QJsonValue::Null);
 }
 
 // "2026-12-08T10:15:01" and "+01:00" of a local time.
@@ -79,16 +73,19 @@ QString gradeCsvRow(const GradedCell& cell)
 
 QByteArray gradeJsonLine(const GradedCell& cell)
 {
-    const QJsonObject object{
-        {QStringLiteral("cell_id"), cell.id},
-        {QStringLiteral("time"), isoLocalTime(cell.taken)},
-        {QStringLiteral("voltage_V"), jsonNumber(cell.values.voltage)},
-        {QStringLiteral("resistance_Ohm"), jsonNumber(cell.values.resistance)},
-        {QStringLiteral("temperature_C"), jsonNumber(cell.values.temperature)},
-        {QStringLiteral("verdict"), verdictText(cell.grade.verdict)},
-        {QStringLiteral("reason"), cell.grade.reason},
-    };
-    return QJsonDocument(object).toJson(QJsonDocument::Compact);
+    // Written by hand: the keys in the order of the CSV columns, as a reader scans them.
+    QString line = QStringLiteral("{\"cell_id\":") + jsonString(cell.id) +
+                   QStringLiteral(",\"time\":") + jsonString(isoLocalTime(cell.taken));
+    const std::pair<const char*, const std::optional<double>*> values[] = {
+        {"voltage_V", &cell.values.voltage},
+        {"resistance_Ohm", &cell.values.resistance},
+        {"temperature_C", &cell.values.temperature}};
+    for (const auto& [name, value] : values)
+        line += QStringLiteral(",\"%1\":%2")
+                    .arg(QLatin1String(name), *value ? csvNumber(**value) : QStringLiteral("null"));
+    line += QStringLiteral(",\"verdict\":") + jsonString(verdictText(cell.grade.verdict)) +
+            QStringLiteral(",\"reason\":") + jsonString(cell.grade.reason) + QLatin1Char('}');
+    return line.toUtf8();
 }
 
 QStringList csvFields(QStringView line)

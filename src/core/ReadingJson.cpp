@@ -11,20 +11,6 @@ constexpr std::array<const char*, CurrentReading::GroupCount> kChannels{
     "voltage",     "resistance",   "current",       "temperature",
     "in_capacity", "out_capacity", "total_capacity"};
 
-QString jsonString(const QString& text)
-{
-    QString out = QStringLiteral("\"");
-    for (const QChar c : text) {
-        if (c == u'"' || c == u'\\')
-            out += QLatin1Char('\\') + c;
-        else if (c.unicode() < 0x20)
-            out += QStringLiteral("\\u%1").arg(c.unicode(), 4, 16, QLatin1Char('0'));
-        else
-            out += c;
-    }
-    return out + QLatin1Char('"');
-}
-
 // Local time with its offset written out, "+00:00" included, as spreadsheets and the CSV
 // export read it.
 QString isoTimeWithOffset(const QDateTime& time)
@@ -65,6 +51,20 @@ QString unitOf(const CurrentReading& r, int channel)
 }
 
 } // namespace
+
+QString jsonString(const QString& text)
+{
+    QString out = QStringLiteral("\"");
+    for (const QChar c : text) {
+        if (c == u'"' || c == u'\\')
+            out += QLatin1Char('\\') + c;
+        else if (c.unicode() < 0x20)
+            out += QStringLiteral("\\u%1").arg(c.unicode(), 4, 16, QLatin1Char('0'));
+        else
+            out += c;
+    }
+    return out + QLatin1Char('"');
+}
 
 QByteArray readingJsonLine(const CurrentReading& reading, const QDateTime& time)
 {
