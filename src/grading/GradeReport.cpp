@@ -106,22 +106,26 @@ public:
 
     void space() { m_y += line() / 2; }
 
-    // Column starts for `rows`: each as wide as its widest text and a gap.
+    // Column starts for `rows`: each as wide as its widest text and a gap, measured in bold,
+    // as the titles are drawn.
     [[nodiscard]] QList<qreal> columns(const QList<QStringList>& rows) const
     {
+        QFont bold = m_font;
+        bold.setBold(true);
+        const QFontMetricsF metrics(bold, &m_printer);
         QList<qreal> widths;
         for (const QStringList& r : rows) {
             for (int c = 0; c < r.size(); ++c) {
                 if (widths.size() <= c)
                     widths.append(0);
-                widths[c] = std::max(widths[c], m_metrics.horizontalAdvance(r[c]));
+                widths[c] = std::max(widths[c], metrics.horizontalAdvance(r[c]));
             }
         }
         QList<qreal> starts;
         qreal x = 0;
         for (const qreal w : widths) {
             starts.append(x);
-            x += w + m_metrics.horizontalAdvance(QStringLiteral("  "));
+            x += w + metrics.horizontalAdvance(QStringLiteral("  "));
         }
         return starts;
     }

@@ -13,6 +13,7 @@
 #include <QElapsedTimer>
 #include <QLineEdit>
 #include <QPointer>
+#include <QPushButton>
 #include <QSpinBox>
 #include <QTableView>
 #include <QTemporaryDir>
@@ -57,6 +58,7 @@ private slots:
     void initTestCase();
     void gradesATrayHandsOff();
     void keys();
+    void fromTheMeter();
 
 private:
     CellGrading* open(FrontPanel& p);
@@ -206,6 +208,34 @@ void TestCellGrading::keys()
     QTRY_COMPARE_WITH_TIMEOUT(rows(w), 2, 10000);
     QCOMPARE(cellText(w, 1, 0), QStringLiteral("SN-4711"));
     QCOMPARE(w->session().nextId(), QStringLiteral("A0003"));
+}
+
+// The meter's manual readings become cells; a comparator set read with "W" becomes the limits.
+void TestCellGrading::fromTheMeter()
+{
+    FrontPanel p;
+    QVERIFY(p.start());
+    p.meter.sim.setReading(probesOff());
+    CellGrading* w = open(p);
+    QVERIFY(w && QTest::qWaitForWindowExposed(w));
+    const int manual = p.meter.sim.manualCount();
+    QVERIFY(manual > 0);
+    w->findChild<QPushButton*>(QStringLiteral("CmdImport"))->click();
+    QCOMPARE(rows(w), manual);
+    QCOMPARE(cellText(w, manual - 1, 0),
+             QStringLiteral("A%1").arg(manual, 4, 10, QLatin1Char('0')));
+    QVERIFY(!p.state.longReadRunning());
+
+    // Set 7: resistance 060.0 mOhm high, 045.0 mOhm low; voltage 4.200 high, 3.600 low.
+    p.meter.sim.setComparatorEntry(7, QByteArray::fromHex("CC110600045042003600"));
+    p.prompts.inputAnswers << QStringLiteral("7");
+    w->findChild<QPushButton*>(QStringLiteral("CmdComparator"))->click();
+    const QStringList editors{"TxtVMin", "TxtVMax", "TxtRMax", "TxtRWarn"};
+    const QStringList shown{"3.6", "4.2", "60", "45"};
+    for (int k = 0; k < editors.size(); ++k)
+        QCOMPARE(w->findChild<QLineEdit*>(editors[k])->text(), shown[k]);
+    QCOMPARE(w->session().info().limitsSource, QStringLiteral("comparator set 7"));
+    QVERIFY(!p.state.longReadRunning());
 }
 
 QTEST_MAIN(TestCellGrading)
