@@ -204,7 +204,7 @@ shot "$(window '^Plot$')" plot 2
 # limits typed, then about 24 cells graded hands off, then a plan of 3 groups of 4.
 keys "$panel" ctrl+shift+g
 grading=$(window '^Cell Grading')
-click "$grading" 145 236
+click "$grading" 145 256
 xdotool type --delay 20 "3.6"
 xdotool key Tab
 xdotool type --delay 20 "4.2"

@@ -35,6 +35,7 @@
 #include <QPrinter>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QScrollArea>
 #include <QShortcut>
 #include <QSpinBox>
 #include <QSplitter>
@@ -48,6 +49,9 @@
 namespace {
 
 const QString kTitle = QStringLiteral("Cell Grading");
+// The least the window's parts are drawn in, and the least the window itself becomes.
+constexpr QSize kContentMinimum(820, 600);
+constexpr QSize kWindowMinimum(320, 240);
 constexpr int kFlashMs = 600;
 
 QPushButton* button(const QString& text, const QString& name, const QString& tip, QWidget* parent)
@@ -82,10 +86,6 @@ CellGrading::CellGrading(AppState& state, MeterSession& meter, CellStore& store,
          {listImage(ListImage::Print), QStringLiteral("Print"),
           QStringLiteral("Print the report")}},
         [this](const QString& key) { runToolbarCommand(key); });
-    m_sessionLabel = new QLabel(this);
-    m_sessionLabel->setObjectName(QStringLiteral("LblSession"));
-    m_toolbar->addSeparator();
-    m_toolbar->addWidget(m_sessionLabel);
 
     m_model = new GradeTable(m_session, this);
     m_view = new QTableView(this);
@@ -146,12 +146,25 @@ CellGrading::CellGrading(AppState& state, MeterSession& meter, CellStore& store,
     split->setStretchFactor(1, 2);
     split->setChildrenCollapsible(false);
 
+    // Below the size its parts need, the window scrolls them rather than cutting them off, so
+    // it fits a small screen (or one at a scale factor of 2) like the other windows.
+    auto* content = new QWidget(this);
+    auto* contentLayout = new QVBoxLayout(content);
+    contentLayout->setContentsMargins(0, 0, 0, 0);
+    contentLayout->addWidget(split);
+    content->setMinimumSize(kContentMinimum);
+    auto* scroll = new QScrollArea(this);
+    scroll->setObjectName(QStringLiteral("Content"));
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setWidgetResizable(true);
+    scroll->setWidget(content);
+
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
     layout->addWidget(m_toolbar);
-    layout->addWidget(split, 1);
-    setMinimumSize(760, 560);
+    layout->addWidget(scroll, 1);
+    setMinimumSize(kWindowMinimum);
     resize(1180, 780);
 
     // Space and Delete from anywhere in the window but a text box, which keeps its own keys.
@@ -287,8 +300,12 @@ QWidget* CellGrading::buildCapture()
     m_status->setFont(bigger);
     m_counts = new QLabel(box);
     m_counts->setObjectName(QStringLiteral("LblCounts"));
+    m_sessionLabel = new QLabel(box);
+    m_sessionLabel->setObjectName(QStringLiteral("LblSession"));
+    m_sessionLabel->setWordWrap(true);
 
     auto* layout = new QVBoxLayout(box);
+    layout->addWidget(m_sessionLabel);
     layout->addLayout(fields);
     layout->addLayout(buttons);
     layout->addWidget(m_status);
@@ -363,8 +380,7 @@ void CellGrading::tellFailure(const QString& text, const QString& details)
 void CellGrading::showSession()
 {
     const GradeSession& s = m_session.info();
-    m_sessionLabel->setText(QStringLiteral("  Session: <b>%1</b>").arg(s.name.toHtmlEscaped()));
-    setWindowTitle(QStringLiteral("%1 - %2").arg(kTitle, s.name));
+    m_sessionLabel->setText(QStringLiteral("Session: <b>%1</b>").arg(s.name.toHtmlEscaped()));
     m_prefix->setText(s.idPrefix);
     m_settle->setValue(s.settleSeconds);
     m_tolerance->setValue(s.toleranceDigits);

@@ -271,7 +271,7 @@ void Panel::buildToolbar()
     m_toolbar->setContextMenuPolicy(Qt::PreventContextMenu);
     // Ten buttons in the picture's width: the buttons' own margins keep them apart.
     m_toolbar->setStyleSheet(
-        QStringLiteral("QToolBar { spacing: 0px; } QToolButton { padding: 1px; }"));
+        QStringLiteral("QToolBar { spacing: 0px; } QToolButton { padding: 0px; }"));
     for (int n = 1; n <= ToolbarImageCount; ++n) {
         const PanelButton& b = kToolbarButtons[n - 1];
         QAction* action = m_toolbar->addAction(toolbarImage(n), QString::fromLatin1(b.toolTip));

@@ -8,6 +8,7 @@
 #include "GradeHistogram.h"
 #include "PackPanel.h"
 #include "PrintedPdf.h"
+#include "SessionsDialog.h"
 
 #include <QAbstractItemModel>
 #include <QElapsedTimer>
@@ -16,6 +17,7 @@
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTableView>
+#include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -59,6 +61,7 @@ private slots:
     void gradesATrayHandsOff();
     void keys();
     void fromTheMeter();
+    void sessions();
 
 private:
     CellGrading* open(FrontPanel& p);
@@ -236,6 +239,52 @@ void TestCellGrading::fromTheMeter()
         QCOMPARE(w->findChild<QLineEdit*>(editors[k])->text(), shown[k]);
     QCOMPARE(w->session().info().limitsSource, QStringLiteral("comparator set 7"));
     QVERIFY(!p.state.longReadRunning());
+}
+
+// The sessions: a new one is opened, a rename to a name in use is refused, the one open in the
+// window cannot be deleted, another is deleted only after a question whose default is Cancel.
+void TestCellGrading::sessions()
+{
+    QTemporaryDir dir;
+    CellStore store;
+    QVERIFY(store.open(dir.filePath("cells.sqlite")));
+    ManualClock clock;
+    ScriptedPrompts prompts;
+    GradeSession first;
+    first.name = "tray 1";
+    first.created = clock.now();
+    QVERIFY(store.createSession(first));
+    const auto names = [&] {
+        QStringList out;
+        const auto sessions = store.sessions();
+        for (const GradeSession& s : *sessions)
+            out << s.name;
+        return out;
+    };
+
+    SessionsDialog dialog(store, prompts, clock, first.key);
+    prompts.inputAnswers << "tray 2";
+    dialog.newSession();
+    QVERIFY(dialog.chosen() != 0 && dialog.chosen() != first.key);
+    QCOMPARE(names(), (QStringList{"tray 2", "tray 1"}));
+
+    SessionsDialog again(store, prompts, clock, dialog.chosen());
+    auto* table = again.findChild<QTableWidget*>(QStringLiteral("GridSessions"));
+    table->selectRow(1); // tray 1
+    prompts.inputAnswers << "tray 2";
+    again.renameSelected();
+    QCOMPARE(prompts.asked.last().text, QStringLiteral("a session named tray 2 exists already"));
+    table->selectRow(0); // tray 2, open in the window
+    again.deleteSelected();
+    QVERIFY(prompts.of(ScriptedPrompts::Kind::Confirm).isEmpty());
+    QCOMPARE(names().size(), 2);
+    table->selectRow(1);
+    again.deleteSelected(); // Cancel
+    QCOMPARE(prompts.asked.last().defaultButton, Prompts::DefaultButton::Cancel);
+    QCOMPARE(names().size(), 2);
+    prompts.confirmAnswers << true;
+    again.deleteSelected();
+    QCOMPARE(names(), QStringList{"tray 2"});
 }
 
 QTEST_MAIN(TestCellGrading)
