@@ -20,8 +20,7 @@ constexpr std::array<Subcommand, 10> kSubcommands{{
      runDownload},
     {"erase", "erase the meter's automatic or manual memory (--auto or --manual, and --yes)",
      runErase},
-    {"grade", "grade cells as they are touched with the probes, into the cell database",
-     runGrade},
+    {"grade", "grade cells as they are touched with the probes, into the cell database", runGrade},
     {"pack", "match graded cells into S groups of P (a pack plan as CSV)", runPack},
 }};
 
