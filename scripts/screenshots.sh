@@ -200,4 +200,27 @@ shot "$files" file-list 3
 click "$files" 140 48
 shot "$(window '^Plot$')" plot 2
 
+# Cell grading against the demo meter's tray (which replaces its battery from here on):
+# limits typed, then about 24 cells graded hands off, then a plan of 3 groups of 4.
+keys "$panel" ctrl+shift+g
+grading=$(window '^Cell Grading')
+click "$grading" 145 256
+xdotool type --delay 20 "3.6"
+xdotool key Tab
+xdotool type --delay 20 "4.2"
+xdotool key Tab
+xdotool type --delay 20 "55"
+xdotool key Tab Tab Tab
+xdotool type --delay 20 "48"
+xdotool key Tab
+sleep 85
+click "$grading" 705 609
+xdotool key ctrl+a
+xdotool type "3"
+xdotool key Tab ctrl+a
+xdotool type "4"
+click "$grading" 808 637
+shot "$grading" cell-grading 2
+keys "$grading" Escape
+
 keys "$panel" ctrl+q

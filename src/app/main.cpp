@@ -2,6 +2,7 @@
 // With --demo the meter emulator runs inside the program and the dialog offers its device;
 // with --lab only the Lab Overview opens.
 #include "AppState.h"
+#include "CellTray.h"
 #include "Clock.h"
 #include "DemoBattery.h"
 #include "FitOnOpen.h"
@@ -67,6 +68,7 @@ int main(int argc, char* argv[])
     PortMemory portMemory;
     std::unique_ptr<MeterSim> demoMeter;
     std::unique_ptr<DemoBattery> demoBattery;
+    std::unique_ptr<CellTray> demoTray;
     QList<SerialDevice> devices = systemSerialDevices();
     if (options.demo) {
         demoMeter = std::make_unique<MeterSim>();
@@ -78,6 +80,8 @@ int main(int argc, char* argv[])
         demoMeter->setFramePeriodMs(300);
         demoBattery = std::make_unique<DemoBattery>(*demoMeter);
         demoBattery->start();
+        // The Cell Grading window offers a tray of 50 cells instead of the battery.
+        demoTray = std::make_unique<CellTray>(*demoMeter, CellTray::generated(50));
         // Listed with the other devices, but gone at the next start: never remembered.
         devices.append({demoMeter->devicePath(),
                         QStringLiteral("CellDesk demo meter"),
@@ -95,6 +99,19 @@ int main(int argc, char* argv[])
     MessageBoxPrompts prompts;
     Startup startup(state, clock, prompts);
     startup.rememberPortsIn(&portMemory);
+    if (demoTray) {
+        startup.offerDemoTray([&](bool play) {
+            if (play == demoTray->isRunning())
+                return;
+            if (play) {
+                demoBattery->stop();
+                demoTray->start();
+            } else {
+                demoTray->stop();
+                demoBattery->start();
+            }
+        });
+    }
     int exitCode = 0;
     QObject::connect(&dialog, &PortDialog::portChosen, &startup, [&](const QString& text) {
         if (!startup.openMainWindow(text)) {

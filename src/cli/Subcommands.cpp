@@ -5,7 +5,7 @@
 namespace {
 
 // A new subcommand is one row here and one run function in its own file.
-constexpr std::array<Subcommand, 8> kSubcommands{{
+constexpr std::array<Subcommand, 10> kSubcommands{{
     {"record", "record readings into a data file or a CSV file, until stopped", runRecord},
     {"convert", "a data file (a recording or a list's save) to CSV", runConvert},
     {"watch", "every reading to stdout as it arrives (jsonl or csv), until stopped", runWatch},
@@ -20,6 +20,8 @@ constexpr std::array<Subcommand, 8> kSubcommands{{
      runDownload},
     {"erase", "erase the meter's automatic or manual memory (--auto or --manual, and --yes)",
      runErase},
+    {"grade", "grade cells as they are touched with the probes, into the cell database", runGrade},
+    {"pack", "match graded cells into S groups of P (a pack plan as CSV)", runPack},
 }};
 
 } // namespace

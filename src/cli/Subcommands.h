@@ -25,3 +25,5 @@ int runDownload(const QStringList& arguments);
 int runErase(const QStringList& arguments);
 int runRecord(const QStringList& arguments);
 int runConvert(const QStringList& arguments);
+int runGrade(const QStringList& arguments);
+int runPack(const QStringList& arguments);

@@ -429,68 +429,91 @@ QString CsvReadings::row(qint64 record, const QDateTime& when, const CurrentRead
     return line;
 }
 
+CsvValue csvValue(CurrentReading::Group channel, QStringView text, const CsvSource& source,
+                  TemperatureUnit temperatureUnit)
+{
+    int shift = 0;
+    bool unknownUnit = false;
+    std::optional<TemperatureUnit> shownIn;
+    bool found = false;
+    switch (channel) {
+    case Resistance: {
+        QStringView range = source.rangeText;
+        // The manual list writes each reading's range after its value: "12.34 / 40 mOhm".
+        const qsizetype slash = text.indexOf(QLatin1StringView(" / "));
+        if (slash >= 0) {
+            range = text.mid(slash + 3).trimmed();
+            text = text.left(slash);
+        }
+        unknownUnit = std::find(kRanges.begin(), kRanges.end(), range) == kRanges.end();
+        shift = range.endsWith(QLatin1StringView("mOhm")) ? 3 : 0;
+        break;
+    }
+    case Current:
+        text = withoutSuffix(text, QLatin1StringView("(m)"), found);
+        shift = found || source.milliAmps ? 3 : 0;
+        break;
+    case Temperature:
+        shownIn = source.temperatureUnitOf(text);
+        if (source.unitsInCells && shownIn)
+            text = text.trimmed().chopped(2);
+        unknownUnit = !shownIn;
+        break;
+    case InCap:
+    case OutCap:
+    case TCap:
+        text = withoutSuffix(text, QLatin1StringView("(m)"), found);
+        shift = found ? 3 : 0;
+        break;
+    default:
+        break;
+    }
+
+    CsvValue value;
+    if (isOverload(text)) {
+        value.kind = isNegativeOverload(text) ? CsvValue::NegativeOverload : CsvValue::Overload;
+        return value;
+    }
+    int decimals = 0;
+    const Parsed parsed = plainNumber(text, shift, value.number, &decimals);
+    if (parsed == Parsed::Blank) {
+        value.kind = CsvValue::Blank;
+    } else if (parsed == Parsed::NotANumber || unknownUnit) {
+        value.kind = CsvValue::Unknown;
+        value.number.clear();
+    } else {
+        value.kind = CsvValue::Number;
+        value.decimals = decimals;
+        if (shownIn && *shownIn != temperatureUnit) {
+            value.number = convertedTemperature(value.number, decimals, temperatureUnit);
+            ++value.decimals;
+        }
+    }
+    return value;
+}
+
 void CsvReadings::appendValues(QString& line, QString& flags, std::span<const QStringView> values,
                                const CsvSource& source) const
 {
-    QString number;
     for (int c = 0; c < ChannelCount; ++c) {
         line += QLatin1Char(',');
-        QStringView text = values[c];
-        int shift = 0;
-        bool unknownUnit = false;
-        std::optional<TemperatureUnit> shownIn;
-        bool found = false;
-        switch (c) {
-        case Resistance: {
-            QStringView range = source.rangeText;
-            // The manual list writes each reading's range after its value: "12.34 / 40 mOhm".
-            const qsizetype slash = text.indexOf(QLatin1StringView(" / "));
-            if (slash >= 0) {
-                range = text.mid(slash + 3).trimmed();
-                text = text.left(slash);
-            }
-            unknownUnit = std::find(kRanges.begin(), kRanges.end(), range) == kRanges.end();
-            shift = range.endsWith(QLatin1StringView("mOhm")) ? 3 : 0;
+        const CsvValue value = csvValue(CurrentReading::Group(c), values[c], source, m_unit);
+        switch (value.kind) {
+        case CsvValue::Number:
+            line += value.number;
             break;
-        }
-        case Current:
-            text = withoutSuffix(text, QLatin1StringView("(m)"), found);
-            shift = found || source.milliAmps ? 3 : 0;
+        case CsvValue::Overload:
+            addFlag(flags, QLatin1StringView("OL"), kChannelNames[c]);
             break;
-        case Temperature:
-            shownIn = source.temperatureUnitOf(text);
-            if (source.unitsInCells && shownIn)
-                text = text.trimmed().chopped(2);
-            unknownUnit = !shownIn;
+        case CsvValue::NegativeOverload:
+            addFlag(flags, QLatin1StringView("-OL"), kChannelNames[c]);
             break;
-        case InCap:
-        case OutCap:
-        case TCap:
-            text = withoutSuffix(text, QLatin1StringView("(m)"), found);
-            shift = found ? 3 : 0;
-            break;
-        default:
-            break;
-        }
-
-        if (isOverload(text)) {
-            addFlag(flags,
-                    isNegativeOverload(text) ? QLatin1StringView("-OL") : QLatin1StringView("OL"),
-                    kChannelNames[c]);
-            continue;
-        }
-        int decimals = 0;
-        const Parsed parsed = plainNumber(text, shift, number, &decimals);
-        if (parsed == Parsed::Blank)
-            continue;
-        if (parsed == Parsed::NotANumber || unknownUnit) {
+        case CsvValue::Unknown:
             addFlag(flags, QLatin1StringView("?"), kChannelNames[c]);
-            continue;
+            break;
+        case CsvValue::Blank:
+            break;
         }
-        if (shownIn && *shownIn != m_unit)
-            line += convertedTemperature(number, decimals, m_unit);
-        else
-            line += number;
     }
 }
 

@@ -102,6 +102,27 @@ private:
 /// `when` as ISO 8601 local time with its offset, to the second: 2026-12-08T10:49:33+01:00.
 [[nodiscard]] QString isoLocalTime(const QDateTime& when);
 
+/// One value of a reading as a CSV cell holds it.
+struct CsvValue
+{
+    enum Kind
+    {
+        Number,           ///< `number` holds it
+        Blank,            ///< nothing shown
+        Overload,         ///< "OL"
+        NegativeOverload, ///< "-OL"
+        Unknown           ///< no number, or its unit is not known
+    };
+    Kind kind = Blank;
+    QString number;   ///< plain C-locale number in V, Ohm, A, the column's degrees or Ah
+    int decimals = 0; ///< digits after the point in `number`
+};
+
+/// The value text `text` of `channel` as a CSV cell, read under `source`: every digit the meter
+/// showed, moved into the SI unit; a temperature in `temperatureUnit`.
+[[nodiscard]] CsvValue csvValue(CurrentReading::Group channel, QStringView text,
+                                const CsvSource& source, TemperatureUnit temperatureUnit);
+
 /// Readings as CSV rows, one after another: the dates of times of day roll over at each
 /// midnight, and elapsed_s counts from the first row.
 class CsvReadings

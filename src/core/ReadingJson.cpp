@@ -6,6 +6,17 @@
 
 namespace {
 
+bool hasDigit(const QString& text)
+{
+    for (const QChar c : text) {
+        if (c >= u'0' && c <= u'9')
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
 QString jsonString(const QString& text)
 {
     QString out = QStringLiteral("\"");
@@ -20,16 +31,6 @@ QString jsonString(const QString& text)
     return out + QLatin1Char('"');
 }
 
-bool hasDigit(const QString& text)
-{
-    for (const QChar c : text) {
-        if (c >= u'0' && c <= u'9')
-            return true;
-    }
-    return false;
-}
-
-} // namespace
 
 // Local time with its offset written out, "+00:00" included, as spreadsheets and the CSV
 // export read it.

@@ -12,6 +12,10 @@ inline constexpr std::array<const char*, CurrentReading::GroupCount> ReadingChan
     "voltage",     "resistance",   "current",       "temperature",
     "in_capacity", "out_capacity", "total_capacity"};
 
+/// `text` as a JSON string: in double quotes, with quotes, backslashes and control characters
+/// escaped.
+[[nodiscard]] QString jsonString(const QString& text);
+
 /// One reading as a line of JSON (no line end), for programs that read a stream of them:
 /// the time it was taken (ISO 8601 with the offset from UTC) and each channel as the number
 /// the display shows with its unit, e.g. "resistance":1.234,"resistance_unit":"mOhm". A

@@ -66,6 +66,11 @@ bool MeterConnection::start(double seconds)
 
 void MeterConnection::giveUpWhenSilentFor(double seconds)
 {
+    if (seconds <= 0) {
+        m_silence.stop();
+        m_silence.setInterval(0);
+        return;
+    }
     m_silence.setInterval(std::max(1, static_cast<int>(std::lround(seconds * 1000))));
     if (m_session && m_session->link().isLost())
         m_silence.start();

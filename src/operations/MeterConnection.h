@@ -39,7 +39,8 @@ public:
 
     /// From now on a meter that stays silent for `seconds` after the link was lost ends the
     /// session: every wait on the meter gives up and gaveUp() is emitted. For one exchange
-    /// that cannot wait for ever; a recording leaves it off and waits for the meter.
+    /// that cannot wait for ever; a recording leaves it off and waits for the meter. 0 turns
+    /// it off again, once such an exchange is over.
     void giveUpWhenSilentFor(double seconds);
     [[nodiscard]] bool hasGivenUp() const { return m_gaveUp; }
 

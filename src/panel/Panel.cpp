@@ -51,6 +51,7 @@ constexpr std::array<PanelButton, ToolbarImageCount> kToolbarButtons{{
     {"Memory", "Data Logger", "Ctrl+M"},
     {"COMP", "Comparator", "Ctrl+K"},
     {"Erase", "Erase Memory", ""},
+    {"Grade", "Cell Grading", "Ctrl+Shift+G"},
 }};
 constexpr int kStopRecButton = 6;
 constexpr int kRecordingImage = 6;
@@ -268,6 +269,9 @@ void Panel::buildToolbar()
     m_toolbar->setIconSize(QSize(kIcon, kIcon));
     m_toolbar->setToolButtonStyle(Qt::ToolButtonIconOnly);
     m_toolbar->setContextMenuPolicy(Qt::PreventContextMenu);
+    // Ten buttons in the picture's width: the buttons' own margins keep them apart.
+    m_toolbar->setStyleSheet(
+        QStringLiteral("QToolBar { spacing: 0px; } QToolButton { padding: 0px; }"));
     for (int n = 1; n <= ToolbarImageCount; ++n) {
         const PanelButton& b = kToolbarButtons[n - 1];
         QAction* action = m_toolbar->addAction(toolbarImage(n), QString::fromLatin1(b.toolTip));

@@ -1,6 +1,8 @@
 #include "PanelController.h"
 
 #include "AppState.h"
+#include "CellGrading.h"
+#include "CellStore.h"
 #include "Clock.h"
 #include "Commands.h"
 #include "Comparator.h"
@@ -104,6 +106,7 @@ PanelController::PanelController(AppState& state, Panel& window, QIODevice* port
 // The settings windows pause the session's timers; they go before the session does.
 PanelController::~PanelController()
 {
+    delete m_grading.data(); // it grades from the session and into the cell store
     delete m_clockSetup.data();
     delete m_comparator.data();
     delete m_memory;
@@ -171,6 +174,10 @@ void PanelController::runToolbarCommand(const QString& key)
         m_liveList->runListCommand();
         return;
     }
+    if (key == QLatin1String("Grade")) {
+        openGrading(); // sends nothing by itself
+        return;
+    }
     // A long answer on its way (memory, comparator table) owns the line: a command would write
     // into it, and a dialog would hold the reader under its own event loop. None starts.
     if (longReadRunning())
@@ -222,6 +229,34 @@ void PanelController::readComparators()
             new Comparator(m_state, m_session.channel(), m_session.link(), m_prompts, &m_window);
     }
     m_comparator->readTable();
+}
+
+CellGrading* PanelController::grading() const
+{
+    return m_grading.data();
+}
+
+void PanelController::openGrading()
+{
+    if (!m_grading) {
+        if (!m_cellStore) {
+            auto store = std::make_unique<CellStore>();
+            if (!store->open(CellStore::defaultPath())) {
+                m_prompts.message(QStringLiteral("The cell database cannot be opened."),
+                                  Prompts::Icon::Critical, QStringLiteral("Cell Grading"),
+                                  store->error());
+                return;
+            }
+            m_cellStore = std::move(store);
+        }
+        m_grading =
+            new CellGrading(m_state, m_session, *m_cellStore, m_prompts, m_clock, &m_window);
+        if (m_demoTray)
+            m_grading->offerDemoTray(m_demoTray);
+    }
+    m_grading->show();
+    m_grading->raise();
+    m_grading->activateWindow();
 }
 
 void PanelController::eraseAutoMemory()

@@ -7,8 +7,12 @@
 #include <QObject>
 #include <QPointer>
 
+#include <functional>
+#include <memory>
 #include <optional>
 
+class CellGrading;
+class CellStore;
 class Clock;
 class Comparator;
 class HelpWindow;
@@ -46,6 +50,10 @@ public:
     void showHelp(const QString& heading);
     /// Tells the program's version, licence and the libraries it uses.
     void showAbout();
+    /// The demo meter can play a tray of cells: the Cell Grading window offers it.
+    void offerDemoTray(std::function<void(bool)> play) { m_demoTray = std::move(play); }
+    /// The Cell Grading window while it is open.
+    [[nodiscard]] CellGrading* grading() const;
 
     [[nodiscard]] MeterSession& session() { return m_session; }
     [[nodiscard]] Recorder& recorder() { return *m_recorder; }
@@ -64,6 +72,7 @@ private:
     void eraseAutoMemory();
     void openClockSetup();
     void readComparators();
+    void openGrading();
     /// A long read runs; other exchanges would write into its answer.
     [[nodiscard]] bool longReadRunning() const;
     void closeProgram();
@@ -85,4 +94,7 @@ private:
     QPointer<RTCSetup> m_clockSetup; // until closed and done with its last exchange
     QPointer<Comparator> m_comparator;
     QPointer<HelpWindow> m_help;
+    std::unique_ptr<CellStore> m_cellStore; // opened with the first Cell Grading window
+    QPointer<CellGrading> m_grading;
+    std::function<void(bool)> m_demoTray;
 };

@@ -40,6 +40,8 @@ bool Startup::openMainWindow(const QString& portText)
     m_panel = std::make_unique<Panel>();
     m_controller = std::make_unique<PanelController>(m_state, *m_panel, m_port.get(), choice,
                                                      m_clock, m_prompts);
+    if (m_demoTray)
+        m_controller->offerDemoTray(m_demoTray);
     m_controller->load();
     m_panel->show();
     return true;

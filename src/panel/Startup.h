@@ -3,6 +3,7 @@
 #include <QObject>
 #include <QString>
 
+#include <functional>
 #include <memory>
 
 class Clock;
@@ -28,6 +29,8 @@ public:
 
     /// Keeps each port that opens in `memory` (none by default).
     void rememberPortsIn(PortMemory* memory) { m_portMemory = memory; }
+    /// The demo meter can play a tray of cells for the Cell Grading window.
+    void offerDemoTray(std::function<void(bool)> play) { m_demoTray = std::move(play); }
 
     [[nodiscard]] Panel* panel() const { return m_panel.get(); }
     [[nodiscard]] PanelController* controller() const { return m_controller.get(); }
@@ -37,6 +40,7 @@ private:
     Clock& m_clock;
     Prompts& m_prompts;
     PortMemory* m_portMemory = nullptr;
+    std::function<void(bool)> m_demoTray;
     std::unique_ptr<QSerialPort> m_port;
     std::unique_ptr<Panel> m_panel;
     std::unique_ptr<PanelController> m_controller;

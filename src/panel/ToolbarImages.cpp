@@ -213,6 +213,25 @@ void erase(QPainter& p)
     p.restore();
 }
 
+void grade(QPainter& p)
+{
+    // A cylindrical cell beside a tick: measured, and it passed.
+    p.setPen(QPen(kOutline, 1));
+    p.setBrush(QColor(0x9a, 0xa0, 0xa8));
+    p.drawRect(QRectF(7, 2.5, 3, 2));
+    QLinearGradient g(QPointF(4.5, 0), QPointF(12.5, 0));
+    g.setColorAt(0.0, QColor(0x1f, 0x5f, 0x9a));
+    g.setColorAt(0.45, QColor(0x6f, 0xa8, 0xe6));
+    g.setColorAt(1.0, QColor(0x1f, 0x4a, 0x80));
+    p.setBrush(g);
+    p.drawRoundedRect(QRectF(4.5, 4.5, 8, 17), 1.5, 1.5);
+    p.setBrush(QColor(0xe8, 0xec, 0xf0));
+    p.drawRect(QRectF(4.5, 10, 8, 3.5));
+    p.setPen(QPen(QColor(0x1f, 0x7a, 0x2a), 2.4, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    const QPointF tick[] = {{13.5, 14.5}, {16.5, 18.5}, {21.5, 9}};
+    p.drawPolyline(tick, 3);
+}
+
 Artist artistFor(int image)
 {
     switch (image) {
@@ -236,6 +255,8 @@ Artist artistFor(int image)
         return comparator;
     case 10:
         return erase;
+    case 11:
+        return grade;
     default:
         return [](QPainter&) {};
     }

@@ -300,6 +300,38 @@ void TestCli::answers_data()
     QTest::newRow("convert of a device")
         << QStringList{"convert", "/dev/zero"} << QByteArray() << 4
         << QStringList{"It is a device."} << QByteArray() << QByteArray();
+    QTest::newRow("grade with both kinds of limits")
+        << QStringList{"grade", "--limits", "3.6:4.2:0.06", "--comparator-set",
+                       "5",     "--port",   "%PORT"}
+        << QByteArray() << 1 << QStringList{"--limits or --comparator-set"} << QByteArray()
+        << QByteArray("W");
+    QTest::newRow("grade with limits upside down")
+        << QStringList{"grade", "--limits", "4.2:3.6:0.06", "--port", "%PORT"} << QByteArray() << 1
+        << QStringList{"minimum is above its maximum"} << QByteArray() << QByteArray();
+    QTest::newRow("grade with a comparator set out of range")
+        << QStringList{"grade", "--comparator-set", "100", "--port", "%PORT"} << QByteArray() << 1
+        << QStringList{"from 1 to 99"} << QByteArray() << QByteArray("W");
+    QTest::newRow("grade with a settle time out of range")
+        << QStringList{"grade", "--settle", "0.05", "--port", "%PORT"} << QByteArray() << 1
+        << QStringList{"--settle wants seconds"} << QByteArray() << QByteArray();
+    QTest::newRow("grade into a database that is a folder")
+        << QStringList{"grade", "--database", "%DIR", "--port", "%PORT"} << QByteArray() << 4
+        << QStringList{"is not a regular file"} << QByteArray() << QByteArray("A");
+    QTest::newRow("pack without cells")
+        << QStringList{"pack", "--series", "2", "--parallel", "2"} << QByteArray() << 1
+        << QStringList{"give --session NAME or one CELLS.csv"} << QByteArray() << QByteArray();
+    QTest::newRow("pack of a device")
+        << QStringList{"pack", "--series", "2", "--parallel", "2", "/dev/zero"} << QByteArray() << 4
+        << QStringList{"/dev/zero is not a regular file"} << QByteArray() << QByteArray();
+    QTest::newRow("pack of a file's passing cells")
+        << QStringList{"pack", "--series", "2", "--parallel", "2", "%DATA/cells.csv"}
+        << QByteArray() << 0 << QStringList{"group,cell_id,capacity_Ah,resistance_Ohm\n1,B", "2,B"}
+        << QByteArray() << QByteArray();
+    QTest::newRow("pack of too few passing cells")
+        << QStringList{"pack", "--series", "3", "--parallel", "2", "%DATA/cells.csv"}
+        << QByteArray() << 4
+        << QStringList{"3S2P needs 6 passing cells with a capacity: 1 is missing"} << QByteArray()
+        << QByteArray();
     QTest::newRow("comparator set of a file that is not there")
         << QStringList{"comparator", "set", "/nonexistent/limits.csv", "--port", "%PORT"}
         << QByteArray() << 4 << QStringList{"/nonexistent/limits.csv could not be read"}

@@ -1,6 +1,8 @@
 // Every window on a 1280 × 1024 screen at a scale factor of 2 (640 × 512 of room): opened,
 // then made as small as it lets itself be, each control whole and apart from the others; and
 // the rule that decides where windows open.
+#include "CellGrading.h"
+#include "CellStore.h"
 #include "ChannelDialog.h"
 #include "Comparator.h"
 #include "DataList.h"
@@ -121,6 +123,18 @@ QWidget* openWindow(const QString& name, FrontPanel& p, FileTransfer& t)
                             main);
     if (name == "PlotRange")
         return new PlotRange(p.state.plotRequest, p.prompts, main);
+    if (name == "CellGrading") {
+        auto* data = new QTemporaryDir;
+        auto* store = new CellStore;
+        if (!store->open(data->filePath("cells.sqlite")))
+            return nullptr;
+        auto* grading = new CellGrading(p.state, s, *store, p.prompts, p.clock, main);
+        QObject::connect(grading, &QObject::destroyed, [store, data] {
+            delete store;
+            delete data;
+        });
+        return grading;
+    }
     if (name == "RealTimeAll")
         return new LiveGraphWindow(p.state.allChannelGraph, p.state.reading, p.prompts, p.clock,
                                    main);
@@ -155,7 +169,7 @@ void TestWindowSizes::everyWindowFitsAndShrinksCleanly_data()
     for (const char* name :
          {"Panel", "RealTimeList", "FileList", "MemoryManager", "DataList", "ManualList",
           "Comparator", "RTCSetup", "SamplingChoice", "Plot", "RealTimeGraph", "ListPlot",
-          "PlotRange", "RealTimeAll", "AllGraph", "GraphDetail"})
+          "PlotRange", "RealTimeAll", "AllGraph", "GraphDetail", "CellGrading"})
         QTest::newRow(name) << QString(name);
 }
 

@@ -374,8 +374,10 @@ void TestPanelView::showAllCellsMirrorsModel()
 void TestPanelView::toolbarButtons()
 {
     Panel panel;
-    const QStringList keys{"Save",    "Open",    "List",   "Graph", "Sampling",
-                           "StopRec", "TimeSet", "Memory", "COMP",  "Erase"};
+    panel.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&panel));
+    const QStringList keys{"Save",    "Open",   "List", "Graph", "Sampling", "StopRec",
+                           "TimeSet", "Memory", "COMP", "Erase", "Grade"};
     const QStringList tips{"Save as (Ctrl+S)",
                            "Open File to Read (Ctrl+O)",
                            "List Display (Ctrl+L)",
@@ -385,18 +387,21 @@ void TestPanelView::toolbarButtons()
                            "Real Time Clock (Ctrl+T)",
                            "Data Logger (Ctrl+M)",
                            "Comparator (Ctrl+K)",
-                           "Erase Memory"};
+                           "Erase Memory",
+                           "Cell Grading (Ctrl+Shift+G)"};
     const QList<QAction*> actions = panel.toolbar()->actions();
-    QCOMPARE(actions.size(), 10);
-    for (int n = 0; n < 10; ++n) {
+    QCOMPARE(actions.size(), 11);
+    for (int n = 0; n < 11; ++n) {
         QCOMPARE(actions[n]->property("Key").toString(), keys[n]);
         QCOMPARE(actions[n]->toolTip(), tips[n]);
         QCOMPARE(actions[n]->isEnabled() && actions[n]->isVisible(), n != 5);
         QVERIFY(!actions[n]->icon().isNull());
+        // In the picture's width, none in the toolbar's overflow menu.
+        QCOMPARE(panel.toolbar()->widgetForAction(actions[n])->isVisible(), n != 5);
     }
     // Each button shows an image of its own.
-    for (int n = 0; n < 10; ++n) {
-        for (int m = n + 1; m < 10; ++m)
+    for (int n = 0; n < 11; ++n) {
+        for (int m = n + 1; m < 11; ++m)
             QVERIFY2(actions[n]->icon().pixmap(24).toImage() !=
                          actions[m]->icon().pixmap(24).toImage(),
                      qPrintable(keys[n] + " and " + keys[m]));
@@ -430,6 +435,7 @@ void TestPanelView::shortcutsRunTheirCommands_data()
     QTest::newRow("Ctrl+M") << QKeySequence("Ctrl+M") << "Memory";
     QTest::newRow("Ctrl+T") << QKeySequence("Ctrl+T") << "TimeSet";
     QTest::newRow("Ctrl+K") << QKeySequence("Ctrl+K") << "COMP";
+    QTest::newRow("Ctrl+Shift+G") << QKeySequence("Ctrl+Shift+G") << "Grade";
     QTest::newRow("F1") << QKeySequence("F1") << "help:";
     QTest::newRow("Ctrl+Q") << QKeySequence("Ctrl+Q") << "close";
     // Erase destroys the meter's data: no key does it.

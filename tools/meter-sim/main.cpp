@@ -1,11 +1,13 @@
 // celldesk-meter-sim: the emulated meter as a program, for trying CellDesk without hardware.
 
+#include "CellTray.h"
 #include "DemoBattery.h"
 #include "MeterSim.h"
 #include "SimMemory.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QFile>
 #include <QSocketNotifier>
 #include <QTextStream>
 
@@ -122,9 +124,28 @@ int main(int argc, char* argv[])
         QStringLiteral("First and last byte of the memory answers in hex, e.g. ff:00 "
                        "(default 02:03)."),
         QStringLiteral("first:last"));
+    const QCommandLineOption cellsOption(
+        QStringLiteral("cells"),
+        QStringLiteral("Play a tray of cells for grading, one after another with the probes "
+                       "lifted between them: the cells of a CSV file with the columns cell_id, "
+                       "voltage_V, resistance_Ohm (and temperature_C)."),
+        QStringLiteral("file.csv"));
+    const QCommandLineOption trayOption(
+        QStringLiteral("tray"),
+        QStringLiteral("Play a generated tray of N Li-ion cells for grading (a few outside the "
+                       "usual limits); the same N gives the same cells."),
+        QStringLiteral("N"));
+    const QCommandLineOption holdOption(
+        QStringLiteral("cell-hold"),
+        QStringLiteral("Milliseconds the probes rest on each cell of a tray (default 2000)."),
+        QStringLiteral("ms"), QStringLiteral("2000"));
+    const QCommandLineOption gapOption(
+        QStringLiteral("cell-gap"),
+        QStringLiteral("Milliseconds the probes are off between two cells (default 1000)."),
+        QStringLiteral("ms"), QStringLiteral("1000"));
     parser.addOptions({linkOption, periodOption, pacedOption, faultOption, demoOption, logOption,
                        muteOption, cutOption, extendOption, delayOption, sizeOption, memoryOption,
-                       framingOption});
+                       framingOption, cellsOption, trayOption, holdOption, gapOption});
     parser.process(app);
 
     bool periodOk = false;
@@ -186,6 +207,37 @@ int main(int argc, char* argv[])
             return fail(QStringLiteral("--framing wants two hex bytes, e.g. ff:00"));
         meter.setFramingBytes(char(first), char(last));
     }
+    std::optional<QList<TrayCell>> trayCells;
+    if (parser.isSet(cellsOption) && parser.isSet(trayOption))
+        return fail(QStringLiteral("--cells and --tray: one tray at a time"));
+    if (parser.isSet(cellsOption)) {
+        const QString path = parser.value(cellsOption);
+        QFile file(path);
+        if (!file.open(QIODevice::ReadOnly))
+            return fail(QStringLiteral("cannot read %1: %2").arg(path, file.errorString()));
+        QString error;
+        trayCells = CellTray::fromCsv(file.read(16 * 1024 * 1024), error);
+        if (!trayCells)
+            return fail(QStringLiteral("%1: %2").arg(path, error));
+    } else if (parser.isSet(trayOption)) {
+        bool ok = false;
+        const int count = parser.value(trayOption).toInt(&ok);
+        if (!ok || count < 1 || count > 100000)
+            return fail(QStringLiteral("--tray wants a number of cells from 1 to 100000"));
+        trayCells = CellTray::generated(count);
+    }
+    CellTray::Timing trayTiming;
+    for (const auto& [option, target] :
+         {std::pair{&holdOption, &trayTiming.holdMs}, std::pair{&gapOption, &trayTiming.gapMs}}) {
+        bool ok = false;
+        *target = parser.value(*option).toInt(&ok);
+        if (!ok || *target < 100 || *target > 600000)
+            return fail(QStringLiteral("--%1 wants milliseconds from 100 to 600000")
+                            .arg(option->names().constFirst()));
+    }
+    if (trayCells && parser.isSet(demoOption))
+        return fail(QStringLiteral("--demo and a tray: one display at a time"));
+
     meter.setFramePeriodMs(period);
     meter.setPaced(parser.isSet(pacedOption));
     meter.setFault(*fault);
@@ -204,6 +256,15 @@ int main(int argc, char* argv[])
     DemoBattery battery(meter);
     if (parser.isSet(demoOption))
         battery.start();
+    CellTray tray(meter, trayCells.value_or(QList<TrayCell>{}));
+    if (trayCells) {
+        tray.setTiming(trayTiming);
+        QObject::connect(&tray, &CellTray::finished, &meter,
+                         [&out] { out << "celldesk-meter-sim: the tray is done" << Qt::endl; });
+        tray.start();
+        out << "celldesk-meter-sim: playing a tray of " << trayCells->size() << " cells"
+            << Qt::endl;
+    }
 
     if (parser.isSet(logOption)) {
         QObject::connect(&meter, &MeterSim::bytesReceived, &meter, [](const QByteArray& bytes) {
