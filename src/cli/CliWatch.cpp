@@ -70,7 +70,7 @@ int runWatch(const QStringList& arguments)
                 CsvSource::of(state.reading).temperatureUnit.value_or(TemperatureUnit::Celsius));
             printLine(csv->header());
         }
-        printLine(csv->row(++records, now, state.reading));
+        printLine(csv->row(++records, now, clock.monotonicMs(), state.reading));
     });
     MeterLink& link = meter.session().link();
     QObject::connect(&link, &MeterLink::linkLost, &meter, [&] {

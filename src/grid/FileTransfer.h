@@ -57,10 +57,11 @@ public:
     bool SaveGridToFile(QWidget& window, const TextGrid& grid);
     /// Asks for a printer, then prints columns 0-8 of the rows `grid` has at that moment, each
     /// page headed with the window's caption, `source` (the file or set the list shows) and
-    /// the time printed, and counted at its foot. The live poll is paused meanwhile; events
-    /// run after each line. True when printed.
+    /// the time printed, and counted at its foot. Events run after each line, the live poll
+    /// among them: printing does not talk to the meter. True when printed.
     bool PrintGrid(QWidget& window, const TextGrid& grid, const QString& source = {});
-    /// Export CSV: asks for the date of the first row when `firstDate.ask`, then for a file
+    /// Export CSV: asks for the date of the first row when `firstDate.ask` and the rows are a
+    /// time sequence (`source.timeSequence`), then for a file
     /// (the dated name of now offered, ".csv" added to a name without a suffix), and writes the
     /// rows `grid` has then as CSV, its values read under `source`. The file is written whole or
     /// not at all, and a failure is told. `SaveFileName` and `SaveFileChosen` stay as they are (a

@@ -189,7 +189,8 @@ RecordingTick Recording::tick()
             ++s.FileRecordCount;
             const QByteArray bytes =
                 m_format == Format::Csv
-                    ? csvBytes(m_csv->row(s.FileRecordCount, m_clock->now(), s.reading))
+                    ? csvBytes(m_csv->row(s.FileRecordCount, m_clock->now(),
+                                          m_clock->monotonicMs(), s.reading))
                     : dataFileBytes(recorderLine(s.FileRecordCount, t.line));
             if (m_file.write(bytes, t.reason)) {
                 t.file = RecordingTick::File::Written;

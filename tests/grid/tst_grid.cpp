@@ -467,10 +467,10 @@ void TestGrid::exportCsv()
     if (!name.isEmpty()) {
         QCOMPARE(contents(dir.filePath(name)),
                  csvBytes(csvHeader(TemperatureUnit::Celsius)) +
-                     "1,2026-12-08T23:59:59+01:00,0,12.53,0.0412,-0.5110,25.3,0.1050,0.0000,,"
-                     "OL:total_capacity\n"
-                     "2,2026-12-09T00:00:01+01:00,2,12.52,0.0412,-0.5109,25.3,0.1053,0.0000,"
-                     "0.000,\n");
+                     "1,2026-12-08T23:59:59,0,12.53,0.0412,-0.5110,25.3,0.1050,0.0000,,"
+                     "OL:total_capacity,+01:00\n"
+                     "2,2026-12-09T00:00:01,2,12.52,0.0412,-0.5109,25.3,0.1053,0.0000,"
+                     "0.000,,+01:00\n");
     }
     if (answer.startsWith("no-such-folder")) {
         const auto& told = h.prompts.asked.last();
