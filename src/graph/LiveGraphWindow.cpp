@@ -350,11 +350,12 @@ void LiveGraphWindow::tick()
         close();
         return;
     }
-    // A second without a new frame is a gap in the traces and the history, never the last
-    // reading again; the history still takes one sample a second.
-    const LiveSample sample = m_fresh.take(m_reading) ? graphSample(m_reading, m_state.RangeAtOpen,
-                                                                    m_state.TempUnitAtOpen)
-                                                      : gapSample();
+    // A second without a new young frame is a gap in the traces and the history, never the
+    // last reading again; the history still takes one sample a second.
+    const LiveSample sample =
+        m_fresh.take(m_reading, m_clock.monotonicMs())
+            ? graphSample(m_reading, m_state.RangeAtOpen, m_state.TempUnitAtOpen)
+            : gapSample();
     ++m_records;
     if (m_records == 1) {
         // One sample a second from now on: the record axis can read in time.

@@ -9,6 +9,7 @@
 
 #include <QObject>
 
+class Clock;
 struct CurrentReading;
 
 /// Everything that talks to the meter over one open port, wired together: the port
@@ -18,9 +19,10 @@ class MeterSession : public QObject
 {
     Q_OBJECT
 public:
+    /// `clock` stamps each decoded frame with when it was received.
     MeterSession(QIODevice* port, const PortChoice& choice, CurrentReading& reading,
                  MeterStatus& status, QString& linkTag, const bool& displayFrozen,
-                 QObject* parent = nullptr);
+                 const Clock& clock, QObject* parent = nullptr);
 
     /// Starts the live poll and the keep-alive (the end of the main window's load step).
     void start() { m_timers.start(); }

@@ -1,5 +1,6 @@
 #include "PollCycle.h"
 
+#include "Clock.h"
 #include "DisplayDecoder.h"
 #include "MeterLink.h"
 #include "PanelModel.h"
@@ -19,10 +20,18 @@ constexpr int SilentWaitsBeforeLinkLost = 3;
 } // namespace
 
 PollCycle::PollCycle(SerialLink& serial, MeterLink& link, CurrentReading& reading,
-                     PanelModel& panel, const bool& displayFrozen, QObject* parent)
+                     PanelModel& panel, const bool& displayFrozen, const Clock& clock,
+                     QObject* parent)
     : QObject(parent), m_serial(serial), m_link(link), m_reading(reading), m_panel(panel),
-      m_displayFrozen(displayFrozen)
+      m_displayFrozen(displayFrozen), m_clock(clock)
 {
+}
+
+void PollCycle::decode(QByteArrayView frame)
+{
+    m_panel.applyFrame(frame, m_reading, m_displayFrozen);
+    m_reading.frameReceivedMs = m_clock.monotonicMs();
+    ++m_framesDecoded;
 }
 
 // Empties the input, then collects what arrives until a whole frame is there or the
@@ -92,8 +101,7 @@ void PollCycle::tick()
             break;
         }
         if (got == Receive::Frame) {
-            m_panel.applyFrame(frame, m_reading, m_displayFrozen);
-            ++m_framesDecoded;
+            decode(frame);
             // Until the next tick empties the input, what arrives is not needed: sleep
             // through it. The next read or wait on the port, of any reader, ends the rest.
             m_serial.restUntilNextRead();

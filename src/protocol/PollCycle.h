@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QObject>
 
+class Clock;
 class MeterLink;
 class PanelModel;
 class SerialLink;
@@ -18,8 +19,9 @@ class PollCycle : public QObject
 {
     Q_OBJECT
 public:
+    /// `clock` stamps each frame with when it was received, on its monotonic count.
     PollCycle(SerialLink& serial, MeterLink& link, CurrentReading& reading, PanelModel& panel,
-              const bool& displayFrozen, QObject* parent = nullptr);
+              const bool& displayFrozen, const Clock& clock, QObject* parent = nullptr);
 
     /// One tick of the poll timer.
     void tick();
@@ -42,12 +44,14 @@ private:
         Closing
     };
     Receive receive(QByteArray& frame);
+    void decode(QByteArrayView frame);
 
     SerialLink& m_serial;
     MeterLink& m_link;
     CurrentReading& m_reading;
     PanelModel& m_panel;
     const bool& m_displayFrozen;
+    const Clock& m_clock;
     bool m_inTick = false;
     quint64 m_framesDecoded = 0;
 };

@@ -72,6 +72,7 @@ void TestRecording::recordsWhatTheMeterShows()
 {
     FrontPanel p;
     QVERIFY(p.start());
+    p.clock.runWithRealTime();
     SimReading r;
     r.voltage = "12.53";
     r.resistance = "41.2";
@@ -142,19 +143,20 @@ void TestRecording::recordsWhatTheMeterShows()
 
 void TestRecording::nothingMirroredNothingSampled_data()
 {
-    QTest::addColumn<bool>("unplug"); // else the clock window stays open
-    QTest::newRow("clock window open") << false;
+    QTest::addColumn<bool>("unplug"); // else the meter stops sending its display
+    QTest::newRow("meter falls silent") << false;
     QTest::newRow("meter unplugged") << true;
 }
 
-// While the poll rests under the clock window, or the meter is unplugged, the reading stands
-// still: the recording, the real-time list and the live graph take nothing from it, and the
-// stamps go on. The one-second timers run five times as fast; each tick is still a second.
+// While the meter is silent or unplugged the reading stands still: the recording, the
+// real-time list and the live graph take nothing from it, and the stamps go on. The one-second
+// timers and the clock run five times as fast; each tick is still a second.
 void TestRecording::nothingMirroredNothingSampled()
 {
     const bool unplug = fetched<bool>("unplug");
     FrontPanel p;
     QVERIFY(p.start(unplug));
+    p.clock.runWithRealTime(5);
     QTRY_VERIFY(p.state.reading.frameNumber > 0);
     p.state.PcSamplingSeconds = 1;
     p.controller->recorder().timer().setInterval(200);
@@ -194,13 +196,13 @@ void TestRecording::nothingMirroredNothingSampled()
         if (unplug)
             QVERIFY(p.meter.sim.replug());
         else
-            p.window.findChild<RTCSetup*>("RTCSetup")->close();
+            p.meter.sim.setStreaming(true);
     });
     end.start(50);
     if (unplug)
         p.meter.sim.unplug();
     else
-        p.clickToolbar("TimeSet");
+        p.meter.sim.setStreaming(false);
     QTRY_VERIFY_WITH_TIMEOUT(!back.isEmpty() && secondsFrom(back, p.state.SampleTimeStamp) >= 2,
                              15000);
     p.clickToolbar("Save");
