@@ -6,7 +6,6 @@
 #include "FileTransfer.h"
 #include "GridView.h"
 #include "LiveList.h"
-#include "PollTimers.h"
 #include "ProcessFigures.h"
 #include "RealTimeList.h"
 #include "Recorder.h"
@@ -29,9 +28,8 @@ struct Rig
 {
     AppState state;
     ScriptedPrompts prompts;
-    PollTimers timers;
     ManualClock clock{QDateTime(QDate(2026, 12, 8), QTime(10, 15))};
-    FileTransfer transfer{state, prompts, timers, clock};
+    FileTransfer transfer{state, prompts, clock};
     QWidget mainWindow;
     QLabel rec{&mainWindow}, count{&mainWindow}, fileName{&mainWindow};
     LiveList list{state, prompts, transfer, &mainWindow};

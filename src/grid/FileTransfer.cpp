@@ -5,7 +5,6 @@
 #include "Clock.h"
 #include "DataFileLines.h"
 #include "PageFrame.h"
-#include "PollTimers.h"
 #include "Prompts.h"
 #include "TextGrid.h"
 
@@ -62,9 +61,8 @@ QString printTarget(const QPrinter& printer)
 
 } // namespace
 
-FileTransfer::FileTransfer(AppState& state, Prompts& prompts, PollTimers& timers,
-                           const Clock& clock)
-    : m_state(state), m_prompts(prompts), m_timers(timers), m_clock(clock)
+FileTransfer::FileTransfer(AppState& state, Prompts& prompts, const Clock& clock)
+    : m_state(state), m_prompts(prompts), m_clock(clock)
 {
 }
 
@@ -183,7 +181,6 @@ bool FileTransfer::PrintGrid(QWidget& window, const TextGrid& grid, const QStrin
     QPrinter printer(QPrinter::HighResolution);
     {
         BusyPointer busy;
-        TimerPause pause(m_timers, PollTimers::Poll);
         {
             NormalPointer normal;
             if (!m_prompts.choosePrinter(&window, printer))

@@ -8,7 +8,6 @@
 #include <QStringList>
 
 class Clock;
-class PollTimers;
 class Prompts;
 class QWidget;
 class TextGrid;
@@ -28,7 +27,7 @@ struct CsvFirstDate
 class FileTransfer
 {
 public:
-    FileTransfer(AppState& state, Prompts& prompts, PollTimers& timers, const Clock& clock);
+    FileTransfer(AppState& state, Prompts& prompts, const Clock& clock);
 
     /// The filters of the save dialog, the data files first.
     [[nodiscard]] static QStringList saveFilters();
@@ -78,6 +77,5 @@ private:
 
     AppState& m_state;
     Prompts& m_prompts;
-    PollTimers& m_timers;
     const Clock& m_clock;
 };

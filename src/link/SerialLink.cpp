@@ -30,6 +30,7 @@ QByteArray SerialLink::readAll()
 {
     if (!m_device->isOpen())
         return {};
+    ++m_reads;
     resumeReads();
     // A serial port holds everything it has received in its buffer, so its count is exact;
     // QIODevice::readAll would allocate 64 KiB for every frame and give it back at once. The

@@ -47,7 +47,7 @@ PanelController::PanelController(AppState& state, Panel& window, QIODevice* port
     : QObject(parent), m_state(state), m_window(window), m_clock(clock), m_prompts(prompts),
       m_session(port, choice, state.reading, state.status, state.LinkTag, state.DisplayFrozen,
                 clock, this),
-      m_fileTransfer(state, prompts, m_session.timers(), clock)
+      m_fileTransfer(state, prompts, clock)
 {
     m_state.PortNumber = choice.PortNumber;
 

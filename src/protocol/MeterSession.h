@@ -14,7 +14,8 @@ struct CurrentReading;
 
 /// Everything that talks to the meter over one open port, wired together: the port
 /// wrapper, the link state, the poll and keep-alive timers, the command channel and the
-/// live poll that fills the panel model. The main window owns one for the whole run.
+/// live poll that fills the panel model, and decodes the display frames that the command
+/// channel skips. The main window owns one for the whole run.
 class MeterSession : public QObject
 {
     Q_OBJECT

@@ -11,9 +11,13 @@
 #include "RealTimeList.h"
 #include "Recorder.h"
 #include "SampleSchedule.h"
+#include "SamplingChoice.h"
 #include "TextGrid.h"
+#include "WindowToolbar.h"
 
+#include <QApplication>
 #include <QCheckBox>
+#include <QEventLoop>
 #include <QFile>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -66,6 +70,8 @@ private slots:
     void recordsWhatTheMeterShows();
     void nothingMirroredNothingSampled_data();
     void nothingMirroredNothingSampled();
+    void recordingGoesOnWhileWindowsAreOpen_data();
+    void recordingGoesOnWhileWindowsAreOpen();
 };
 
 void TestRecording::recordsWhatTheMeterShows()
@@ -228,6 +234,76 @@ void TestRecording::nothingMirroredNothingSampled()
         gaps += gap ? '-' : 'V';
     }
     QVERIFY2(gaps.contains("V--") && gaps.lastIndexOf('V') > gaps.indexOf("--"), qPrintable(gaps));
+}
+
+void TestRecording::recordingGoesOnWhileWindowsAreOpen_data()
+{
+    QTest::addColumn<QString>("window");
+    QTest::newRow("clock window reading the meter") << "clock";
+    QTest::newRow("Export CSV save dialog") << "export";
+    QTest::newRow("print dialog") << "print";
+    QTest::newRow("meter sampling input box") << "sampling";
+}
+
+// A 1-s recording while a window stays open for HoldSeconds: a dialog that does not talk to the
+// meter leaves the live poll running, and the clock window's and the sampling exchanges hand
+// the frames between their answers to the reading, so the samples go on. Each dialog is opened
+// from a timer, as a click comes in: inside the poll's wait for the next frame.
+void TestRecording::recordingGoesOnWhileWindowsAreOpen()
+{
+    constexpr int HoldSeconds = 5;
+    const QString window = fetched<QString>("window");
+    FrontPanel p;
+    QVERIFY(p.start());
+    p.clock.runWithRealTime();
+    QTRY_VERIFY(p.state.reading.frameNumber > 0);
+    p.state.PcSamplingSeconds = 1;
+    p.clickToolbar("List");
+    QTemporaryDir dir;
+    p.prompts.fileAnswers << dir.filePath("open.txt");
+    p.clickToolbar("Save");
+    QTRY_VERIFY_WITH_TIMEOUT(p.state.FileRecordCount >= 1, 4000);
+
+    int kept = -1;
+    const auto hold = [&] {
+        const int before = p.state.FileRecordCount;
+        QEventLoop loop;
+        QTimer::singleShot(HoldSeconds * 1000, &loop, &QEventLoop::quit);
+        loop.exec();
+        kept = p.state.FileRecordCount - before;
+    };
+    p.prompts.whileAsking = [&](const ScriptedPrompts::Asked& a) {
+        if (a.kind != ScriptedPrompts::Kind::Message)
+            hold();
+    };
+    RealTimeList* list = p.controller->liveList().window();
+    QTimer::singleShot(300, this, [&] {
+        if (window == "clock") {
+            p.clickToolbar("TimeSet");
+            auto* w = p.window.findChild<RTCSetup*>("RTCSetup");
+            QTest::mouseClick(w->findChild<QWidget*>("LblMeterTime"), Qt::LeftButton);
+            hold();
+            QVERIFY(w->meterReadOn());
+            w->close();
+        } else if (window == "export") {
+            list->runToolbarCommand(CsvExportKey);
+        } else if (window == "print") {
+            list->runToolbarCommand("Print");
+        } else {
+            auto* ok = new QTimer(this);
+            connect(ok, &QTimer::timeout, this, [ok] {
+                if (auto* d = qobject_cast<SamplingChoice*>(QApplication::activeModalWidget())) {
+                    ok->deleteLater();
+                    d->findChild<QPushButton*>("CmdOK")->click(); // the meter's interval
+                }
+            });
+            ok->start(5);
+            p.clickToolbar("Sampling");
+        }
+    });
+    QTRY_VERIFY_WITH_TIMEOUT(kept >= 0, (HoldSeconds + 5) * 1000);
+    QVERIFY2(kept >= HoldSeconds - 1, qPrintable(QString::number(kept)));
+    p.clickToolbar("Save");
 }
 
 QTEST_MAIN(TestRecording)

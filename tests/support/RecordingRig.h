@@ -23,7 +23,7 @@ struct RecordingRig
     ScriptedPrompts prompts;
     PollTimers timers;
     ManualClock clock{QDateTime(QDate(2026, 12, 8), QTime(10, 15))};
-    FileTransfer transfer{state, prompts, timers, clock};
+    FileTransfer transfer{state, prompts, clock};
     QWidget mainWindow;
     QLabel rec{QStringLiteral("Rec."), &mainWindow};
     QLabel count{&mainWindow};
