@@ -157,7 +157,18 @@ bool SerialLink::waitForBytes(qsizetype count, double seconds)
     }
     resumeReads();
     setWakeThreshold(count - inputCount());
-    const bool ended = waitUntil(seconds - rest, over);
+    // A reader that runs during the wait (an exchange started by a timer) leaves its own wake
+    // count behind: a frame's tail below it would stay with the driver, so this wait's count
+    // is set again.
+    int threshold = m_wakeThreshold;
+    const auto overAndAwake = [&] {
+        if (m_wakeThreshold != threshold) {
+            setWakeThreshold(count - inputCount());
+            threshold = m_wakeThreshold;
+        }
+        return over();
+    };
+    const bool ended = waitUntil(seconds - rest, overAndAwake);
     if (m_port && m_port->readBufferSize() != bound)
         m_port->setReadBufferSize(bound);
     if (!ended) {

@@ -255,6 +255,9 @@ void TestRecording::recordingGoesOnWhileWindowsAreOpen()
     const QString window = fetched<QString>("window");
     FrontPanel p;
     QVERIFY(p.start());
+    // A frame every quarter of a second, byte by byte at the line's pace, as the meter sends.
+    p.meter.sim.setPaced(true);
+    p.meter.sim.setFramePeriodMs(250);
     p.clock.runWithRealTime();
     QTRY_VERIFY(p.state.reading.frameNumber > 0);
     p.state.PcSamplingSeconds = 1;
