@@ -131,6 +131,7 @@ int runRecord(const QStringList& arguments)
     StatusLine status;
     QTimer second;
     second.setInterval(1000);
+    second.setTimerType(Qt::PreciseTimer); // a coarse one puts two rows in one second now and then
     int exitStatus = Exit::Done;
     bool ended = false;
     qint64 written = 0;
