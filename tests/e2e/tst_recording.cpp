@@ -293,14 +293,15 @@ void TestRecording::recordingGoesOnWhileWindowsAreOpen()
         QVERIFY(p.meter.sim.commands().count('U') >= 2 * HoldSeconds);
         w->close();
     }
-    QTimer::singleShot(300, this, [&] {
+    QObject row; // the dialog's opening goes with this row
+    QTimer::singleShot(300, &row, [&] {
         if (window == "export") {
             list->runToolbarCommand(CsvExportKey);
         } else if (window == "print") {
             list->runToolbarCommand("Print");
         } else if (window == "sampling") {
-            auto* ok = new QTimer(this);
-            connect(ok, &QTimer::timeout, this, [ok] {
+            auto* ok = new QTimer(&row);
+            connect(ok, &QTimer::timeout, &row, [ok] {
                 if (auto* d = qobject_cast<SamplingChoice*>(QApplication::activeModalWidget())) {
                     ok->deleteLater();
                     d->findChild<QPushButton*>("CmdOK")->click(); // the meter's interval
