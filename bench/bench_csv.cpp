@@ -6,7 +6,6 @@
 #include "Clock.h"
 #include "CsvReadings.h"
 #include "FileTransfer.h"
-#include "PollTimers.h"
 #include "ScriptedPrompts.h"
 #include "TextGrid.h"
 
@@ -85,9 +84,8 @@ int main(int argc, char* argv[])
     // The same rows in a list, exported through the toolbar's helper into a file.
     AppState state;
     ScriptedPrompts prompts;
-    PollTimers timers;
     SystemClock systemClock;
-    FileTransfer transfer(state, prompts, timers, systemClock);
+    FileTransfer transfer(state, prompts, systemClock);
     QWidget window;
     TextGrid grid(9);
     const QList<QByteArray> lines = file.split('\n');

@@ -10,7 +10,6 @@
 #include "GraphView.h"
 #include "GraphWindow.h"
 #include "OpenFileCommand.h"
-#include "PollTimers.h"
 #include "ProcessFigures.h"
 #include "ScriptedPrompts.h"
 #include "TextGrid.h"
@@ -83,9 +82,8 @@ int main(int argc, char* argv[])
     state.reading.RangeText = QStringLiteral("400 mOhm");
     state.reading.TempUnitText = QStringLiteral("Celsius");
     ScriptedPrompts prompts;
-    PollTimers timers;
     SystemClock systemClock;
-    FileTransfer transfer(state, prompts, timers, systemClock);
+    FileTransfer transfer(state, prompts, systemClock);
     QWidget mainWindow;
     mainWindow.setGeometry(0, 0, 400, 500);
     mainWindow.show();

@@ -6,7 +6,6 @@
 #include "FileTransfer.h"
 #include "GridView.h"
 #include "LiveList.h"
-#include "PollTimers.h"
 #include "ProcessFigures.h"
 #include "RealTimeList.h"
 #include "Recorder.h"
@@ -29,9 +28,8 @@ struct Rig
 {
     AppState state;
     ScriptedPrompts prompts;
-    PollTimers timers;
-    SystemClock systemClock;
-    FileTransfer transfer{state, prompts, timers, systemClock};
+    ManualClock clock{QDateTime(QDate(2026, 12, 8), QTime(10, 15))};
+    FileTransfer transfer{state, prompts, clock};
     QWidget mainWindow;
     QLabel rec{&mainWindow}, count{&mainWindow}, fileName{&mainWindow};
     LiveList list{state, prompts, transfer, &mainWindow};
@@ -39,7 +37,6 @@ struct Rig
 
     Rig()
     {
-        timers.start();
         state.PcSamplingSeconds = 1;
         state.SampleTimeStamp = QStringLiteral("10:15:00");
         const QStringList texts{"12.53", " 41.2", "-0.511", " 25.3", "105.0", "0.0", "105.0"};
@@ -49,6 +46,14 @@ struct Rig
         state.reading.RangeText = QStringLiteral("400 mOhm");
         state.reading.TempUnitText = QStringLiteral("Celsius");
         mainWindow.show();
+    }
+    /// One second with a display frame in it, then its sample tick.
+    void second()
+    {
+        clock.advanceMs(1000);
+        ++state.reading.frameNumber;
+        state.reading.frameReceivedMs = clock.monotonicMs();
+        recorder.tick();
     }
 };
 
@@ -62,8 +67,7 @@ void benchRecorder(const QString& folder)
     QElapsedTimer clock;
     clock.start();
     for (int i = 0; i < kSamples; ++i) {
-        ++rig.state.reading.frameNumber; // a frame each second, so each sample is taken
-        rig.recorder.tick();
+        rig.second(); // a frame each second, so each sample is taken
     }
     const double seconds = clock.elapsed() / 1000.0;
     std::printf("recorder_samples=%d recorder_seconds=%.3f recorder_rss_growth_mb=%.2f "
@@ -87,8 +91,7 @@ void benchList()
             QCoreApplication::processEvents(); // a realistic state: painted, nothing pending
             clock.restart();
         }
-        ++rig.state.reading.frameNumber;
-        rig.recorder.tick();
+        rig.second();
         if (i == kSamples - 1)
             lastNs = clock.nsecsElapsed();
         if (i % 1000 == 0 && i < kSamples - 1)

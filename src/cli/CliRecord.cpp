@@ -46,8 +46,9 @@ int runRecord(const QStringList& arguments)
         QStringLiteral(
             "Records the meter's readings into FILE as CellDesk's window does: one sample every\n"
             "S seconds, taken only from a display frame the meter sent since the last sample\n"
-            "(while the meter is silent or unplugged nothing is written and the time column\n"
-            "shows the gap; the port is opened again when it comes back). FILE is created when\n"
+            "and at most 1 s before it (while the meter is silent or unplugged nothing is\n"
+            "written and the time column shows the gap, and a CSV row after it says gap:S in\n"
+            "its flags; the port is opened again when it comes back). FILE is created when\n"
             "the first reading arrives, and replaced when it exists.\n"
             "data: the data file layout (header, then numbered lines with CR LF). It stops by\n"
             "itself, with status 0 and a line on stderr saying why, after 36001 lines or when\n"
@@ -127,10 +128,11 @@ int runRecord(const QStringList& arguments)
     publishing.start(meter.session(), meter.port().devicePath, state.reading, clock,
                      SessionPublishing::Readings::ByCaller);
     LinkLog log(meter, clock);
-    Recording recording(state);
+    Recording recording(state, clock);
     StatusLine status;
     QTimer second;
     second.setInterval(1000);
+    second.setTimerType(Qt::PreciseTimer); // a coarse one puts two rows in one second now and then
     int exitStatus = Exit::Done;
     bool ended = false;
     qint64 written = 0;
@@ -150,10 +152,12 @@ int runRecord(const QStringList& arguments)
     const auto showStatus = [&] {
         if (!status.isShown())
             return;
+        const QString reading = recording.waitingForReading() ? WaitingForReadingText
+                                : lastReading.isEmpty()       ? QStringLiteral("-")
+                                                              : lastReading;
         status.show(QStringLiteral("%1 samples  %2  link %3")
                         .arg(written)
-                        .arg(lastReading.isEmpty() ? QStringLiteral("-") : lastReading,
-                             linkUp ? QStringLiteral("up") : QStringLiteral("lost")));
+                        .arg(reading, linkUp ? QStringLiteral("up") : QStringLiteral("lost")));
     };
     const auto onSecond = [&] {
         const RecordingTick t = recording.tick();
@@ -192,7 +196,7 @@ int runRecord(const QStringList& arguments)
         state.SampleTickCount = 0;
         state.SampleTimeStamp = clock.now().addSecs(-interval).toString(QStringLiteral("hh:mm:ss"));
         QString reason;
-        if (!recording.start(path, reason, format, &clock)) {
+        if (!recording.start(path, reason, format)) {
             tell(QStringLiteral("cannot write %1: %2").arg(path, reason));
             end(Exit::FileError);
             return;

@@ -93,7 +93,7 @@ int runWatch(const QStringList& arguments)
                 CsvSource::of(state.reading).temperatureUnit.value_or(TemperatureUnit::Celsius));
             print(csv->header().toUtf8());
         }
-        print(csv->row(++records, now, state.reading).toUtf8());
+        print(csv->row(++records, now, clock.monotonicMs(), state.reading).toUtf8());
     });
     MeterLink& link = meter.session().link();
     QObject::connect(&link, &MeterLink::linkLost, &meter, [&] {

@@ -192,6 +192,7 @@ CsvSource CsvSource::fromHeader(QStringView line)
     source.milliAmps = header.milliAmps;
     source.temperatureUnit = unitOfTitle(line);
     source.unitsInCells = line.contains(QLatin1StringView("(m)Ohm"));
+    source.timeSequence = !source.unitsInCells;
     return source;
 }
 
@@ -233,7 +234,7 @@ QString csvHeader(TemperatureUnit unit)
     return QLatin1StringView("record,date_time,elapsed_s,voltage_V,resistance_Ohm,current_A,") +
            (unit == TemperatureUnit::Celsius ? QLatin1StringView("temperature_C")
                                              : QLatin1StringView("temperature_F")) +
-           QLatin1StringView(",in_capacity_Ah,out_capacity_Ah,total_capacity_Ah,flags");
+           QLatin1StringView(",in_capacity_Ah,out_capacity_Ah,total_capacity_Ah,flags,utc_offset");
 }
 
 QString csvField(QStringView text)
@@ -313,31 +314,29 @@ QDate dateNearest(QTime time, const QDateTime& now)
     return now.date();
 }
 
-namespace {
-
-QString isoText(QDate d, QTime t, int offset)
+QString csvLocalTime(QDate date, QTime time)
 {
-    const int minutes = std::abs(offset) / 60;
-    char text[32];
-    char* at = digits(text, std::clamp(d.year(), 0, 9999), 4);
+    char text[24];
+    char* at = digits(text, std::clamp(date.year(), 0, 9999), 4);
     *at++ = '-';
-    at = digits(at, d.month(), 2);
+    at = digits(at, date.month(), 2);
     *at++ = '-';
-    at = digits(at, d.day(), 2);
+    at = digits(at, date.day(), 2);
     *at++ = 'T';
-    at = timeText(at, t.msecsSinceStartOfDay() / 1000);
-    *at++ = offset < 0 ? '-' : '+';
-    at = digits(at, minutes / 60, 2);
-    *at++ = ':';
-    at = digits(at, minutes % 60, 2);
+    at = timeText(at, time.msecsSinceStartOfDay() / 1000);
     return QString::fromLatin1(text, at - text);
 }
 
-} // namespace
-
-QString isoLocalTime(const QDateTime& when)
+QString csvUtcOffset(int offsetSeconds)
 {
-    return isoText(when.date(), when.time(), when.offsetFromUtc());
+    const int minutes = std::abs(offsetSeconds) / 60;
+    char text[8];
+    char* at = text;
+    *at++ = offsetSeconds < 0 ? '-' : '+';
+    at = digits(at, minutes / 60 % 100, 2);
+    *at++ = ':';
+    at = digits(at, minutes % 60, 2);
+    return QString::fromLatin1(text, at - text);
 }
 
 int CsvReadings::localOffset(QDate date, QTime time)
@@ -367,19 +366,33 @@ QString CsvReadings::row(std::span<const QStringView> cells, const CsvSource& so
     line += csvField(cell(0).trimmed());
     line += QLatin1Char(',');
     QString flags;
-    if (const std::optional<qint64> seconds = m_run.next(cell(1))) {
-        if (!m_firstSeconds)
-            m_firstSeconds = *seconds;
+    QString offset;
+    if (!source.timeSequence) {
+        // A reading of its own: its time of day as it stands, no date, no place in a run.
+        if (const std::optional<QTime> time = timeOfDay(cell(1)))
+            line += twoDigitTime(time->msecsSinceStartOfDay() / 1000);
+        else
+            addFlag(flags, QLatin1StringView("?"), QLatin1StringView("time"));
+        line += QLatin1Char(',');
+    } else if (const std::optional<qint64> seconds = m_run.next(cell(1))) {
         const qint64 ofDay = *seconds % SecondsPerDay;
+        // With dates, elapsed_s is counted between instants, so a change to or from summer
+        // time in between does not count as an hour.
+        qint64 instant = *seconds;
         if (m_firstDate.isValid()) {
             const QTime time = QTime::fromMSecsSinceStartOfDay(int(ofDay * 1000));
             const QDate date = m_firstDate.addDays(*seconds / SecondsPerDay);
-            line += isoText(date, time, localOffset(date, time));
+            const int offsetSeconds = localOffset(date, time);
+            line += csvLocalTime(date, time);
+            offset = csvUtcOffset(offsetSeconds);
+            instant -= offsetSeconds;
         } else {
             line += twoDigitTime(ofDay);
         }
+        if (!m_firstSeconds)
+            m_firstSeconds = instant;
         line += QLatin1Char(',');
-        line += QString::number(*seconds - *m_firstSeconds);
+        line += QString::number(instant - *m_firstSeconds);
     } else {
         line += QLatin1Char(',');
         addFlag(flags, QLatin1StringView("?"), QLatin1StringView("time"));
@@ -395,18 +408,21 @@ QString CsvReadings::row(std::span<const QStringView> cells, const CsvSource& so
         addFlag(flags, QLatin1StringView("missing"), kChannelNames[c - 2]);
     line += QLatin1Char(',');
     line += csvField(flags);
+    line += QLatin1Char(',');
+    line += offset;
     return line;
 }
 
-QString CsvReadings::row(qint64 record, const QDateTime& when, const CurrentReading& reading)
+QString CsvReadings::row(qint64 record, const QDateTime& when, qint64 monotonicMs,
+                         const CurrentReading& reading, bool afterGap)
 {
-    if (!m_firstLive)
-        m_firstLive = when;
+    if (!m_firstLiveMs)
+        m_firstLiveMs = monotonicMs;
     QString line = QString::number(record);
     line += QLatin1Char(',');
-    line += isoLocalTime(when);
+    line += csvLocalTime(when.date(), when.time());
     line += QLatin1Char(',');
-    line += elapsedText(m_firstLive->msecsTo(when));
+    line += elapsedText(monotonicMs - *m_firstLiveMs);
 
     std::array<QString, 3> capacities;
     for (int i = 0; i < 3; ++i) {
@@ -423,9 +439,14 @@ QString CsvReadings::row(qint64 record, const QDateTime& when, const CurrentRead
         capacities[1],
         capacities[2]};
     QString flags;
+    if (afterGap)
+        flags = QLatin1StringView("gap:") + elapsedText(monotonicMs - m_lastLiveMs);
+    m_lastLiveMs = monotonicMs;
     appendValues(line, flags, values, CsvSource::of(reading));
     line += QLatin1Char(',');
     line += csvField(flags);
+    line += QLatin1Char(',');
+    line += csvUtcOffset(when.offsetFromUtc());
     return line;
 }
 

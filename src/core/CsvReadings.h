@@ -17,13 +17,19 @@
 // Readings as CSV for spreadsheets and scripts: RFC 4180, comma-separated, UTF-8, "\n" line
 // ends, a header row, then one row per reading:
 //   record,date_time,elapsed_s,voltage_V,resistance_Ohm,current_A,temperature_C,
-//   in_capacity_Ah,out_capacity_Ah,total_capacity_Ah,flags
+//   in_capacity_Ah,out_capacity_Ah,total_capacity_Ah,flags,utc_offset
+// date_time is local time without an offset (2026-12-08T10:15:01), which spreadsheets read as
+// a date and time; utc_offset ("+01:00") keeps the instant for scripts. Without a known date
+// date_time is the time of day alone and utc_offset is empty. elapsed_s counts from the first
+// row: for live readings on the monotonic clock, so a clock that is set moves date_time only.
 // Values are plain C-locale numbers in V, Ohm, A, degrees and Ah, with the digits the meter
 // showed (mOhm, mA and mAh moved by three places, no exponent, no rounding). A value that is
 // no number is an empty cell, named in `flags` (space-separated): "OL:voltage" and
 // "-OL:current" for overloads, "?:resistance" for a text that is no number or whose unit is
 // unknown, "?:time" for a row without a time of day, "missing:current" for a channel a line
 // cut short holds no cell for. A blank value is an empty cell alone.
+// "gap:S" marks the first live row after due samples were skipped: S seconds passed since the
+// row before it.
 
 /// The unit of the temperature column.
 enum class TemperatureUnit
@@ -41,6 +47,10 @@ struct CsvSource
     /// The manual list's layout: each cell names its own unit ("12.34 / 40 mOhm",
     /// "120.5(m)" for mA, " 23.9 C", "15.62 (m)").
     bool unitsInCells = false;
+    /// The rows were taken one after another, so their times of day count on across
+    /// midnights. The manual list's readings were stored whenever the user pressed the key:
+    /// they are no sequence, and a time of day earlier than the one before is no new day.
+    bool timeSequence = true;
 
     /// The units of a header line (the titles, tab-separated): the first range named in it,
     /// "mAmp", "Celsius" or "Fahrenheit" (also as the recorder spells it, "Fahrenheih"); the
@@ -99,8 +109,10 @@ private:
 /// behind the clock, also across midnight.
 [[nodiscard]] QDate dateNearest(QTime time, const QDateTime& now);
 
-/// `when` as ISO 8601 local time with its offset, to the second: 2026-12-08T10:49:33+01:00.
-[[nodiscard]] QString isoLocalTime(const QDateTime& when);
+/// The date_time cell of a local date and time, to the second: 2026-12-08T10:49:33.
+[[nodiscard]] QString csvLocalTime(QDate date, QTime time);
+/// The utc_offset cell of an offset in seconds: "+01:00", "-03:30".
+[[nodiscard]] QString csvUtcOffset(int offsetSeconds);
 
 /// One value of a reading as a CSV cell holds it.
 struct CsvValue
@@ -130,7 +142,8 @@ class CsvReadings
 public:
     /// Rows for a temperature column in `unit`. With a valid `firstDate` a row that has only a
     /// time of day gets that date (one day more for each midnight passed since the first row);
-    /// without one its date_time is the time of day alone.
+    /// without one, or when its source's rows are no time sequence, its date_time is the time
+    /// of day alone.
     explicit CsvReadings(TemperatureUnit unit, QDate firstDate = {});
 
     /// The header row.
@@ -150,8 +163,10 @@ public:
                               Missing missing = Missing::Empty);
 
     /// The row of a live reading numbered `record`, taken at `when` (date, time and offset
-    /// known): its value texts under its own units.
-    [[nodiscard]] QString row(qint64 record, const QDateTime& when, const CurrentReading& reading);
+    /// known) and at `monotonicMs` on the Clock's monotonic count: its value texts under its
+    /// own units. `afterGap` marks it as the first after skipped samples.
+    [[nodiscard]] QString row(qint64 record, const QDateTime& when, qint64 monotonicMs,
+                              const CurrentReading& reading, bool afterGap = false);
 
 private:
     /// Appends a comma and the cell of each of the seven values; names in `flags` those that
@@ -167,8 +182,9 @@ private:
     QDate m_offsetDay;              // the day of the offset held
     std::optional<int> m_dayOffset; // its offset all day long; none on a day it changes
     TimeOfDayRun m_run;
-    std::optional<qint64> m_firstSeconds; // of the first row with a time, on the run's axis
-    std::optional<QDateTime> m_firstLive; // of the first live row
+    std::optional<qint64> m_firstSeconds; // of the first row with a time (UTC with a date)
+    std::optional<qint64> m_firstLiveMs;  // monotonic count of the first live row
+    qint64 m_lastLiveMs = 0;              // ... and of the latest
 };
 
 /// A data file converted to CSV.

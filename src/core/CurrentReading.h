@@ -48,6 +48,9 @@ struct CurrentReading
     /// mirrored (the live poll rests, the link is lost), which is how a sample tells a fresh
     /// reading from a frozen one.
     quint64 frameNumber = 0;
+    /// When the latest of them was received, on the monotonic count of the program's Clock:
+    /// how a sample tells a young reading from one that has aged.
+    qint64 frameReceivedMs = 0;
 
     [[nodiscard]] bool lit(Cell cell) const { return indicators.test(cellIndex(cell)); }
 };

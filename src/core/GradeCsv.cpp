@@ -15,22 +15,6 @@ QString optionalNumber(const std::optional<double>& value)
     return value ? csvNumber(*value) : QString();
 }
 
-// "2026-12-08T10:15:01" and "+01:00" of a local time.
-QString localDateTime(const QDateTime& when)
-{
-    return when.toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss"));
-}
-
-QString utcOffset(const QDateTime& when)
-{
-    const int offset = when.offsetFromUtc();
-    const int minutes = std::abs(offset) / 60;
-    return QStringLiteral("%1%2:%3")
-        .arg(offset < 0 ? QLatin1Char('-') : QLatin1Char('+'))
-        .arg(minutes / 60, 2, 10, QLatin1Char('0'))
-        .arg(minutes % 60, 2, 10, QLatin1Char('0'));
-}
-
 QString groupName(const PackPlan& plan)
 {
     return plan.by == Balance::Capacity ? QStringLiteral("capacities")
@@ -61,13 +45,13 @@ QString gradeCsvHeader()
 QString gradeCsvRow(const GradedCell& cell)
 {
     return QStringList{csvField(cell.id),
-                       localDateTime(cell.taken),
+                       csvLocalTime(cell.taken.date(), cell.taken.time()),
                        optionalNumber(cell.values.voltage),
                        optionalNumber(cell.values.resistance),
                        optionalNumber(cell.values.temperature),
                        verdictText(cell.grade.verdict),
                        csvField(cell.grade.reason),
-                       utcOffset(cell.taken)}
+                       csvUtcOffset(cell.taken.offsetFromUtc())}
         .join(QLatin1Char(','));
 }
 
@@ -75,7 +59,7 @@ QByteArray gradeJsonLine(const GradedCell& cell)
 {
     // Written by hand: the keys in the order of the CSV columns, as a reader scans them.
     QString line = QStringLiteral("{\"cell_id\":") + jsonString(cell.id) +
-                   QStringLiteral(",\"time\":") + jsonString(isoLocalTime(cell.taken));
+                   QStringLiteral(",\"time\":") + jsonString(isoTimeWithOffset(cell.taken));
     const std::pair<const char*, const std::optional<double>*> values[] = {
         {"voltage_V", &cell.values.voltage},
         {"resistance_Ohm", &cell.values.resistance},

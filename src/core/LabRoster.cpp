@@ -37,6 +37,8 @@ LabRoster::Place LabRoster::takeReading(const QString& meter, const LabReading& 
     const quint64 readings = m.reading.frameNumber;
     m.reading = reading.reading;
     m.reading.frameNumber = readings + 1;
+    // Its age counts from its arrival here, as a frame's from its arrival at the port.
+    m.reading.frameReceivedMs = nowMs;
     m.seq = reading.seq;
     m.readingAtMs = nowMs;
     return p;

@@ -40,6 +40,24 @@ QString nextSampleStamp(const QString& stamp, int intervalSeconds)
     return next;
 }
 
+QString clockedSampleStamp(const QString& counted, int intervalSeconds, QTime clock)
+{
+    if (!clock.isValid())
+        return counted;
+    const int now = clock.msecsSinceStartOfDay() / 1000;
+    int apart = (secondsOfDay(counted) - now) % kSecondsPerDay;
+    if (apart > kSecondsPerDay / 2)
+        apart -= kSecondsPerDay;
+    else if (apart < -kSecondsPerDay / 2)
+        apart += kSecondsPerDay;
+    return std::abs(apart) > intervalSeconds ? stampOf(now) : counted;
+}
+
+bool readingIsYoung(const CurrentReading& reading, qint64 nowMs)
+{
+    return reading.frameNumber > 0 && nowMs - reading.frameReceivedMs <= MaxReadingAgeMs;
+}
+
 bool mustStopRecording(qint32 count, const CurrentReading& reading, const SampleUnits& started)
 {
     return count >= MaxRecordCount || SampleUnits::of(reading) != started;

@@ -4,6 +4,7 @@
 
 #include <QString>
 #include <QStringView>
+#include <QTime>
 
 #include <optional>
 
@@ -23,23 +24,40 @@ inline constexpr int MaxMeterSamplingSeconds = 255;
 /// for whole days changes nothing). An unreadable stamp counts as midnight.
 [[nodiscard]] QString nextSampleStamp(const QString& stamp, int intervalSeconds);
 
-/// Whether a sample may be taken from the reading: only when a display frame was decoded into
-/// it since the previous sample. While the live poll rests (a settings window, a long read)
-/// or the link is lost, the reading keeps its last values; sampled again, they would be
+/// The stamp a sample gets: `counted` (the previous stamp plus the interval, from
+/// nextSampleStamp) while it agrees with `clock`'s time of day to within one interval either
+/// way (across midnight the nearer way round); otherwise the clock's time of day, so that a
+/// suspend, a stopped process or a set clock shows as a gap in the stamps instead of moving
+/// every later one.
+[[nodiscard]] QString clockedSampleStamp(const QString& counted, int intervalSeconds, QTime clock);
+
+/// The oldest a reading may be when a sample takes it: its display frame was received at most
+/// this long before the tick.
+inline constexpr qint64 MaxReadingAgeMs = 1000;
+
+/// Whether `reading` is young enough to be taken at `nowMs` (the Clock's monotonic count): a
+/// display frame was decoded into it, received at most MaxReadingAgeMs before. Anything that
+/// takes the live reading as a measurement asks this first.
+[[nodiscard]] bool readingIsYoung(const CurrentReading& reading, qint64 nowMs);
+
+/// The sample rule of every way a reading is taken (data-file line, list row, CSV row, graph
+/// point): only from a display frame received after the previous sample and young at the tick.
+/// While the live poll rests or the link is lost the reading keeps its last values, and a frame
+/// that came just before a fault, a stop or a suspend ages; sampled again, either would be
 /// stored as new under a new time stamp. A skipped sample leaves a gap instead.
 class FreshReading
 {
 public:
-    /// Nothing sampled yet: any decoded frame is fresh (the program's start).
+    /// Nothing sampled yet: any young frame is fresh (the program's start).
     FreshReading() = default;
     /// The frames decoded so far count as sampled: the first sample needs a newer one.
     explicit FreshReading(const CurrentReading& reading) : m_sampled(reading.frameNumber) {}
 
-    /// True when a frame was decoded into `reading` since the last call that returned true;
+    /// True when a frame not sampled yet was decoded into `reading` and it is young at `nowMs`;
     /// that frame then counts as sampled.
-    [[nodiscard]] bool take(const CurrentReading& reading)
+    [[nodiscard]] bool take(const CurrentReading& reading, qint64 nowMs)
     {
-        if (reading.frameNumber == m_sampled)
+        if (reading.frameNumber == m_sampled || !readingIsYoung(reading, nowMs))
             return false;
         m_sampled = reading.frameNumber;
         return true;

@@ -364,10 +364,10 @@ void LiveGraphWindow::tick()
         close();
         return;
     }
-    // A second without a new frame is a gap in the traces and the history, never the last
+    // A second without a new young frame is a gap in the traces and the history, never the last
     // reading again (a fed reading is drawn again while it is young); the history still takes
     // one sample a second.
-    bool fresh = m_fresh.take(m_reading);
+    bool fresh = m_fresh.take(m_reading, m_clock.monotonicMs());
     if (fresh)
         m_freshAtMs = m_clock.monotonicMs();
     else if (m_holdMs > 0 && m_freshAtMs && m_clock.monotonicMs() - *m_freshAtMs <= m_holdMs)

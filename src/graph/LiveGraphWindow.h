@@ -21,8 +21,8 @@ struct CurrentReading;
 
 /// The live all-channel graph `RealTimeAll` ("Real Time Graph"): once a second (`Timer1`) it
 /// turns the front panel's seven value texts into numbers, appends the chosen channels to
-/// their traces and stores all seven in the five-day history; a second in which no display
-/// frame arrived is stored and drawn as a gap (NaN). Its toolbar offers "Resize"
+/// their traces and stores all seven in the five-day history; a second without a young display
+/// frame (FreshReading) is stored and drawn as a gap (NaN). Its toolbar offers "Resize"
 /// (back to the channel dialog), "Print" and "Save image"; a click on the graph asks for the
 /// detail graph.
 ///
@@ -118,7 +118,7 @@ private:
     GraphView* m_graph = nullptr;
     QTimer* m_timer = nullptr;
     qint64 m_records = 0;
-    FreshReading m_fresh;              // whether a frame arrived since the last tick
+    FreshReading m_fresh;              // whether a young frame arrived since the last tick
     qint64 m_holdMs = 0;               // how long a fed reading is drawn again
     std::optional<qint64> m_freshAtMs; // when a tick last took a new reading
     QAction* m_follow = nullptr;

@@ -6,7 +6,6 @@
 #include "DataFileLines.h"
 #include "OutputFile.h"
 #include "PageFrame.h"
-#include "PollTimers.h"
 #include "Prompts.h"
 #include "TextGrid.h"
 
@@ -72,9 +71,8 @@ QString printTarget(const QPrinter& printer)
 
 } // namespace
 
-FileTransfer::FileTransfer(AppState& state, Prompts& prompts, PollTimers& timers,
-                           const Clock& clock)
-    : m_state(state), m_prompts(prompts), m_timers(timers), m_clock(clock)
+FileTransfer::FileTransfer(AppState& state, Prompts& prompts, const Clock& clock)
+    : m_state(state), m_prompts(prompts), m_clock(clock)
 {
 }
 
@@ -189,7 +187,6 @@ bool FileTransfer::PrintGrid(QWidget& window, const TextGrid& grid, const QStrin
     QPrinter printer(QPrinter::HighResolution);
     {
         BusyPointer busy;
-        TimerPause pause(m_timers, PollTimers::Poll);
         {
             NormalPointer normal;
             if (!m_prompts.choosePrinter(&window, printer))
@@ -298,7 +295,8 @@ bool FileTransfer::ExportCsv(QWidget& window, const TextGrid& grid, const CsvSou
 {
     const QPointer<TextGrid> rowsLeft(const_cast<TextGrid*>(&grid));
     QDate date = firstDate.date;
-    if (firstDate.ask) {
+    // Readings that are no sequence in time (the manual list) get no date to count on from.
+    if (firstDate.ask && source.timeSequence) {
         date = askFirstDate(date.isValid() ? date : m_clock.now().date());
         if (!date.isValid())
             return false;

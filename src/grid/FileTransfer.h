@@ -8,7 +8,6 @@
 #include <QStringList>
 
 class Clock;
-class PollTimers;
 class Prompts;
 class QWidget;
 class TextGrid;
@@ -28,7 +27,7 @@ struct CsvFirstDate
 class FileTransfer
 {
 public:
-    FileTransfer(AppState& state, Prompts& prompts, PollTimers& timers, const Clock& clock);
+    FileTransfer(AppState& state, Prompts& prompts, const Clock& clock);
 
     /// The filters of the save dialog, the data files first.
     [[nodiscard]] static QStringList saveFilters();
@@ -58,10 +57,11 @@ public:
     bool SaveGridToFile(QWidget& window, const TextGrid& grid);
     /// Asks for a printer, then prints columns 0-8 of the rows `grid` has at that moment, each
     /// page headed with the window's caption, `source` (the file or set the list shows) and
-    /// the time printed, and counted at its foot. The live poll is paused meanwhile; events
-    /// run after each line. True when printed.
+    /// the time printed, and counted at its foot. Events run after each line, the live poll
+    /// among them: printing does not talk to the meter. True when printed.
     bool PrintGrid(QWidget& window, const TextGrid& grid, const QString& source = {});
-    /// Export CSV: asks for the date of the first row when `firstDate.ask`, then for a file
+    /// Export CSV: asks for the date of the first row when `firstDate.ask` and the rows are a
+    /// time sequence (`source.timeSequence`), then for a file
     /// (the dated name of now offered, ".csv" added to a name without a suffix), and writes the
     /// rows `grid` has then as CSV, its values read under `source`. The file is written whole or
     /// not at all, and a failure is told. `SaveFileName` and `SaveFileChosen` stay as they are (a
@@ -78,6 +78,5 @@ private:
 
     AppState& m_state;
     Prompts& m_prompts;
-    PollTimers& m_timers;
     const Clock& m_clock;
 };

@@ -30,6 +30,7 @@ QByteArray SerialLink::readAll()
 {
     if (!m_device->isOpen())
         return {};
+    ++m_reads;
     resumeReads();
     // A serial port holds everything it has received in its buffer, so its count is exact;
     // QIODevice::readAll would allocate 64 KiB for every frame and give it back at once. The
@@ -156,7 +157,18 @@ bool SerialLink::waitForBytes(qsizetype count, double seconds)
     }
     resumeReads();
     setWakeThreshold(count - inputCount());
-    const bool ended = waitUntil(seconds - rest, over);
+    // A reader that runs during the wait (an exchange started by a timer) leaves its own wake
+    // count behind: a frame's tail below it would stay with the driver, so this wait's count
+    // is set again.
+    int threshold = m_wakeThreshold;
+    const auto overAndAwake = [&] {
+        if (m_wakeThreshold != threshold) {
+            setWakeThreshold(count - inputCount());
+            threshold = m_wakeThreshold;
+        }
+        return over();
+    };
+    const bool ended = waitUntil(seconds - rest, overAndAwake);
     if (m_port && m_port->readBufferSize() != bound)
         m_port->setReadBufferSize(bound);
     if (!ended) {

@@ -31,6 +31,9 @@ public:
 
     /// Returns and removes every byte that has arrived.
     [[nodiscard]] QByteArray readAll();
+    /// How many times the input was read (discarding reads it too). A reader that waits and
+    /// finds this moved on knows that another step took bytes off the line meanwhile.
+    [[nodiscard]] quint64 readCount() const { return m_reads; }
     /// Number of bytes waiting to be read.
     [[nodiscard]] qint64 inputCount() const;
     /// Throws away everything received so far, including what the driver still holds.
@@ -94,4 +97,5 @@ private:
     bool m_closePending = false;
     QPointer<QSocketNotifier> m_restingNotifier; // the port's read notifier while it rests
     QString m_goneReason;
+    quint64 m_reads = 0;
 };

@@ -2,12 +2,11 @@
 
 #include "Commands.h"
 #include "MeterClock.h"
-#include "SerialLink.h"
 
 std::optional<QByteArray> readMeterClock(CommandChannel& channel,
                                          const CommandChannel::GoAhead& goAhead)
 {
-    channel.serial().discardInput();
+    channel.skipInput();
     for (int attempt = 0; attempt < ClockReadAttempts; ++attempt) {
         const QByteArray answer = channel.requestCounted(Command::ReportClock, ClockAnswerLength,
                                                          ClockAnswerSeconds, {}, goAhead);

@@ -35,7 +35,7 @@ PortOpenResult MeterConnection::open(const QString& portText)
     m_port = std::move(port);
     m_session =
         std::make_unique<MeterSession>(m_port.get(), m_choice, m_state.reading, m_state.status,
-                                       m_state.LinkTag, m_state.DisplayFrozen);
+                                       m_state.LinkTag, m_state.DisplayFrozen, m_clock);
     MeterLink& link = m_session->link();
     connect(&link, &MeterLink::linkLost, this, [this] {
         if (m_silence.interval() > 0)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Clock.h"
 #include "CommandChannel.h"
 #include "MeterSession.h"
 #include "OpenMeterPort.h"
@@ -62,6 +63,7 @@ private:
     void giveUp();
 
     AppState& m_state;
+    SystemClock m_clock; // stamps the frames; its monotonic count is the process's own
     PortChoice m_choice;
     std::unique_ptr<QSerialPort> m_port;
     std::unique_ptr<MeterSession> m_session;

@@ -6,6 +6,8 @@
 
 #include <QFile>
 
+#include <utility>
+
 #include <sys/stat.h>
 
 namespace {
@@ -125,20 +127,20 @@ QString recordingStopText(RecordingStop stop)
     return {};
 }
 
-Recording::Recording(AppState& state) : m_state(state) {}
+Recording::Recording(AppState& state, const Clock& clock) : m_state(state), m_clock(clock) {}
 
 bool Recording::isRecording() const
 {
     return m_state.FileRecording;
 }
 
-bool Recording::start(const QString& path, QString& reason, Format format, const Clock* clock)
+bool Recording::start(const QString& path, QString& reason, Format format)
 {
     AppState& s = m_state;
     const SampleUnits units = SampleUnits::of(s.reading);
     m_format = format;
-    m_clock = clock;
     m_csv.reset();
+    m_gapBeforeRow = false;
     QByteArray header;
     if (format == Format::Csv) {
         m_csv.emplace(CsvSource::of(s.reading).temperatureUnit.value_or(TemperatureUnit::Celsius));
@@ -168,11 +170,15 @@ RecordingTick Recording::tick()
         return t;
     }
     t.due = true;
-    s.SampleTimeStamp = nextSampleStamp(s.SampleTimeStamp, interval);
-    // Without a frame since the last sample the reading is the one already taken: nothing is
-    // written or listed and no record number is used, but the stamp has moved on, so the
-    // gap shows in the time column.
-    t.fresh = m_fresh.take(s.reading);
+    const QDateTime now = m_clock.now();
+    const qint64 nowMs = m_clock.monotonicMs();
+    s.SampleTimeStamp =
+        clockedSampleStamp(nextSampleStamp(s.SampleTimeStamp, interval), interval, now.time());
+    // Without a young frame since the last sample the reading is the one already taken, or an
+    // old one: nothing is written or listed and no record number is used, but the stamp has
+    // moved on, so the gap shows in the time column.
+    t.fresh = m_fresh.take(s.reading, nowMs);
+    m_waiting = !t.fresh;
     if (t.fresh)
         t.line = ReadingLine(s.SampleTimeStamp, s.reading);
 
@@ -189,11 +195,13 @@ RecordingTick Recording::tick()
             stop();
         } else if (!t.fresh) {
             t.file = RecordingTick::File::Unchanged;
+            m_gapBeforeRow = s.FileRecordCount > 0;
         } else {
             ++s.FileRecordCount;
             const QByteArray bytes =
                 m_format == Format::Csv
-                    ? csvBytes(m_csv->row(s.FileRecordCount, m_clock->now(), s.reading))
+                    ? csvBytes(m_csv->row(s.FileRecordCount, now, nowMs, s.reading,
+                                          std::exchange(m_gapBeforeRow, false)))
                     : dataFileBytes(recorderLine(s.FileRecordCount, t.line));
             if (m_file.write(bytes, t.reason)) {
                 t.file = RecordingTick::File::Written;

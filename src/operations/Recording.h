@@ -63,6 +63,9 @@ enum class RecordingStop
 /// The stop reason in words ("36001 lines written", "the range changed" ...).
 [[nodiscard]] QString recordingStopText(RecordingStop stop);
 
+/// What the recording label and the status line say while due samples are skipped.
+inline const QString WaitingForReadingText = QStringLiteral("waiting for a fresh reading");
+
 /// What one second of a recording did.
 struct RecordingTick
 {
@@ -76,7 +79,7 @@ struct RecordingTick
     };
 
     bool due = false;   ///< a sample was due this second
-    bool fresh = false; ///< ... and a display frame gave one: `line` holds it
+    bool fresh = false; ///< ... and a young display frame gave one: `line` holds it
     QString line;       ///< the sample line (stamp and values), when fresh
     File file = File::Idle;
     RecordingStop stop = RecordingStop::None; ///< with File::Stopped
@@ -84,11 +87,11 @@ struct RecordingTick
 };
 
 /// PC recording without any window: each one-second tick follows the sample schedule, takes a
-/// sample only from a reading a display frame refreshed since the last one, and while a
-/// recording runs writes it to the file. The data format holds the data files' lines and
-/// stops on their checks (line limit, a range, temperature unit or A/mA change); the CSV
-/// format carries SI values in every row, so it goes on across such changes and has no limit.
-/// Keeps its counts in the state, as the window's labels show them.
+/// sample only from a young reading (FreshReading), stamps it with the counted time kept true
+/// to the clock (clockedSampleStamp), and while a recording runs writes it to the file. The data
+/// format holds the data files' lines and stops on their checks (line limit, a range, temperature
+/// unit or A/mA change); the CSV format carries SI values in every row, so it goes on across such
+/// changes and has no limit. Keeps its counts in the state, as the window's labels show them.
 class Recording
 {
 public:
@@ -98,27 +101,32 @@ public:
         Csv
     };
 
-    explicit Recording(AppState& state);
+    /// `clock` (it must outlive the recording) ages the readings, keeps the stamps true and
+    /// dates the CSV rows.
+    Recording(AppState& state, const Clock& clock);
 
     void setFileOpener(RecordingFile::Opener opener) { m_file.setOpener(std::move(opener)); }
 
-    /// Starts recording to `path` with the reading's present units. CSV rows take their date
-    /// and time from `clock` (it must outlive the recording). False with the system's reason
-    /// when the file cannot be made; then nothing runs.
-    bool start(const QString& path, QString& reason, Format format = Format::Data,
-               const Clock* clock = nullptr);
+    /// Starts recording to `path` with the reading's present units. False with the system's
+    /// reason when the file cannot be made; then nothing runs.
+    bool start(const QString& path, QString& reason, Format format = Format::Data);
     /// One second passed.
     RecordingTick tick();
     /// Ends the recording: the file is closed with what was written.
     void stop();
 
     [[nodiscard]] bool isRecording() const;
+    /// True from a due sample skipped for want of a young reading until the next one taken:
+    /// what the recording label and the status line show as "waiting for a fresh reading".
+    [[nodiscard]] bool waitingForReading() const { return m_waiting; }
 
 private:
     AppState& m_state;
     RecordingFile m_file;
-    FreshReading m_fresh; // whether the reading took a frame since the last sample
+    const Clock& m_clock;
+    FreshReading m_fresh; // whether the reading took a young frame since the last sample
+    bool m_waiting = false;
     Format m_format = Format::Data;
-    const Clock* m_clock = nullptr;
     std::optional<CsvReadings> m_csv;
+    bool m_gapBeforeRow = false; // due samples were skipped since the last CSV row
 };

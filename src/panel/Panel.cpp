@@ -510,6 +510,17 @@ void Panel::setRecordingLook(bool recording)
                     m_saveAction->shortcut()));
 }
 
+void Panel::setWaitingLook(bool waiting)
+{
+    for (Piece& piece : m_pieces) {
+        if (piece.widget == m_recLabel)
+            piece.twips = waiting ? PanelLayout::RecWaitingLabel : PanelLayout::RecLabel;
+    }
+    m_countLabel->setVisible(!waiting);
+    m_fileNameLabel->setVisible(!waiting);
+    layOutFace();
+}
+
 void Panel::buildMenu()
 {
     const auto add = [this](const QString& text, const QString& name, const QKeySequence& keys,

@@ -53,6 +53,9 @@ public:
     /// Toolbar button 1 while a PC recording runs: the stop image and "Stop Recording";
     /// otherwise the save image and "Save As".
     void setRecordingLook(bool recording);
+    /// While a recording waits for a fresh reading `LblRec` says so over the room of the count
+    /// and the file name, which step aside; otherwise the three labels show as usual.
+    void setWaitingLook(bool waiting);
 
     /// The widget of `cell` (a QLabel for label cells).
     [[nodiscard]] QWidget* cellWidget(Cell cell) const { return m_cells[cellIndex(cell)]; }

@@ -49,8 +49,8 @@ PanelController::PanelController(AppState& state, Panel& window, QIODevice* port
                                  QObject* parent)
     : QObject(parent), m_state(state), m_window(window), m_clock(clock), m_prompts(prompts),
       m_session(port, choice, state.reading, state.status, state.LinkTag, state.DisplayFrozen,
-                this),
-      m_fileTransfer(state, prompts, m_session.timers(), clock)
+                clock, this),
+      m_fileTransfer(state, prompts, clock)
 {
     m_state.PortNumber = choice.PortNumber;
 
@@ -59,6 +59,7 @@ PanelController::PanelController(AppState& state, Panel& window, QIODevice* port
         new Recorder(state, prompts, m_fileTransfer, *m_liveList, &m_window,
                      {m_window.recLabel(), m_window.countLabel(), m_window.fileNameLabel()}, this);
     connect(m_recorder, &Recorder::recordingLookChanged, &m_window, &Panel::setRecordingLook);
+    connect(m_recorder, &Recorder::waitingLookChanged, &m_window, &Panel::setWaitingLook);
     m_sampling = new SamplingCommand(state, m_session.channel(), prompts, &m_window, this);
     m_openFile = new OpenFileCommand(state, prompts, m_fileTransfer, &m_window, this);
     m_liveGraph = new LiveGraph(state, prompts, clock, &m_window, this);

@@ -51,6 +51,8 @@ inline constexpr QRect LinkLabel{3240, 8520, 1215, 360};
 inline constexpr QRect RecLabel{240, 8520, 480, 360};
 inline constexpr QRect CountLabel{750, 8520, 900, 360};
 inline constexpr QRect FileNameLabel{1680, 8520, 1530, 360};
+/// `LblRec` while it says why no sample is taken: the room of the count and the file name too.
+inline constexpr QRect RecWaitingLabel{240, 8520, 2970, 360};
 
 /// Heights in twips of the fonts, so they scale with the screen like the places.
 inline constexpr int BigDigitFont = 420;

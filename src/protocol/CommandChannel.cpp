@@ -27,7 +27,7 @@ CommandChannel::CommandChannel(SerialLink& serial, MeterLink& link, PollTimers& 
 bool CommandChannel::runSeries(Series series)
 {
     const double wait = series == Series::Fast ? FastWaitSeconds : SlowWaitSeconds;
-    m_serial.discardInput();
+    skipInput();
     int tries = 0;
     while (!m_link.closing()) {
         QByteArray answer;
@@ -59,11 +59,23 @@ void CommandChannel::settleLine()
 {
     QElapsedTimer settling;
     settling.start();
+    QByteArray traffic;
     do {
-        m_serial.discardInput();
+        traffic += m_serial.readAll();
     } while (settling.elapsed() < SettleLimitSeconds * 1000 && !m_link.closing() &&
              m_serial.waitForBytes(1, QuietSeconds));
+    traffic += m_serial.readAll();
     m_serial.discardInput();
+    if (m_frameSink)
+        m_frameSink(traffic);
+}
+
+void CommandChannel::skipInput()
+{
+    const QByteArray skipped = m_serial.readAll();
+    m_serial.discardInput();
+    if (m_frameSink && !skipped.isEmpty())
+        m_frameSink(skipped);
 }
 
 bool CommandChannel::StatusQuery()
@@ -117,7 +129,7 @@ QByteArray CommandChannel::requestCounted(char command, qsizetype expected, doub
     StatusQuery();
     if (goAhead && !goAhead())
         return {};
-    m_serial.discardInput();
+    skipInput();
     writeCommand(command, params);
     m_serial.waitForBytes(expected, timeoutSeconds);
     return m_serial.readAll();

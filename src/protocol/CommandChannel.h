@@ -4,6 +4,7 @@
 #include "PollTimers.h"
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QObject>
 #include <QString>
 
@@ -14,7 +15,9 @@ class SerialLink;
 
 /// The command side of the meter protocol: the status exchange that precedes every command,
 /// and the one way every sender talks to the meter (pause the poll and keep-alive, status
-/// exchange, command and parameter bytes, optional reply, resume).
+/// exchange, command and parameter bytes, optional reply, resume). The input it skips between
+/// its answers goes to the frame sink, so the display frames in it reach the reading while
+/// an exchange holds the line.
 class CommandChannel : public QObject
 {
     Q_OBJECT
@@ -40,6 +43,15 @@ public:
     /// Asked after the status exchange, before the command is written: false means the
     /// caller no longer wants the exchange (its window closed meanwhile), and nothing is sent.
     using GoAhead = std::function<bool()>;
+    /// Takes the input skipped between answers and decodes the display frames in it.
+    using FrameSink = std::function<void(QByteArrayView skipped)>;
+
+    /// Where skipped input goes from now on (by default nowhere: it is thrown away).
+    void setFrameSink(FrameSink sink) { m_frameSink = std::move(sink); }
+    /// Empties the input between two messages, before a request or after an answer that
+    /// ended: what arrived meanwhile is no answer, but may hold display frames, which go to
+    /// the frame sink. Never for the rest of a long answer, whose bytes are no display.
+    void skipInput();
 
     /// Sends a command as every sender must: pauses both timers, runs StatusQuery, writes
     /// `command` and each of `params` 0.02 s apart, waits `pauseAfter` seconds after the
@@ -77,4 +89,5 @@ private:
     PollTimers& m_timers;
     MeterStatus& m_status;
     QString& m_linkTag;
+    FrameSink m_frameSink;
 };

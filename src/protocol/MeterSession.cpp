@@ -4,11 +4,13 @@
 
 MeterSession::MeterSession(QIODevice* port, const PortChoice& choice, CurrentReading& reading,
                            MeterStatus& status, QString& linkTag, const bool& displayFrozen,
-                           QObject* parent)
+                           const Clock& clock, QObject* parent)
     : QObject(parent), m_serial(port), m_link(m_serial, choice), m_timers(this),
       m_channel(m_serial, m_link, m_timers, status, linkTag),
-      m_poll(m_serial, m_link, reading, m_panel, displayFrozen)
+      m_poll(m_serial, m_link, reading, m_panel, displayFrozen, clock, m_timers)
 {
+    // One reader of the port: whichever step read a display frame, it reaches the reading.
+    m_channel.setFrameSink([this](QByteArrayView skipped) { m_poll.takeFrameFrom(skipped); });
     connect(&m_timers.poll(), &QTimer::timeout, &m_poll, &PollCycle::tick);
     connect(&m_timers.keepAlive(), &QTimer::timeout, &m_channel, &CommandChannel::keepAlive);
     // The keep-alive talks to the meter, so it rests while the link is lost.

@@ -9,18 +9,21 @@
 
 #include <QObject>
 
+class Clock;
 struct CurrentReading;
 
 /// Everything that talks to the meter over one open port, wired together: the port
 /// wrapper, the link state, the poll and keep-alive timers, the command channel and the
-/// live poll that fills the panel model. The main window owns one for the whole run.
+/// live poll that fills the panel model, and decodes the display frames that the command
+/// channel skips. The main window owns one for the whole run.
 class MeterSession : public QObject
 {
     Q_OBJECT
 public:
+    /// `clock` stamps each decoded frame with when it was received.
     MeterSession(QIODevice* port, const PortChoice& choice, CurrentReading& reading,
                  MeterStatus& status, QString& linkTag, const bool& displayFrozen,
-                 QObject* parent = nullptr);
+                 const Clock& clock, QObject* parent = nullptr);
 
     /// Starts the live poll and the keep-alive (the end of the main window's load step).
     void start() { m_timers.start(); }

@@ -1,14 +1,18 @@
 #include "PollCycle.h"
 
+#include "Clock.h"
 #include "DisplayDecoder.h"
 #include "MeterLink.h"
 #include "PanelModel.h"
+#include "PollTimers.h"
 #include "SerialLink.h"
 #include "Waits.h"
 
 #include <QElapsedTimer>
+#include <QThread>
 
 #include <algorithm>
+#include <utility>
 
 namespace {
 
@@ -19,10 +23,29 @@ constexpr int SilentWaitsBeforeLinkLost = 3;
 } // namespace
 
 PollCycle::PollCycle(SerialLink& serial, MeterLink& link, CurrentReading& reading,
-                     PanelModel& panel, const bool& displayFrozen, QObject* parent)
+                     PanelModel& panel, const bool& displayFrozen, const Clock& clock,
+                     const PollTimers& timers, QObject* parent)
     : QObject(parent), m_serial(serial), m_link(link), m_reading(reading), m_panel(panel),
-      m_displayFrozen(displayFrozen)
+      m_displayFrozen(displayFrozen), m_clock(clock), m_timers(timers)
 {
+    m_buriedCheck.setSingleShot(true);
+    connect(&m_buriedCheck, &QTimer::timeout, this, &PollCycle::checkBuried);
+}
+
+void PollCycle::decode(QByteArrayView frame)
+{
+    m_panel.applyFrame(frame, m_reading, m_displayFrozen);
+    m_reading.frameReceivedMs = m_clock.monotonicMs();
+    ++m_framesDecoded;
+}
+
+void PollCycle::takeFrameFrom(QByteArrayView bytes)
+{
+    const qsizetype at = findDisplayFrame(bytes);
+    if (at < 0)
+        return;
+    decode(bytes.sliced(at, DisplayFrameLength));
+    emit frameDecoded();
 }
 
 // Empties the input, then collects what arrives until a whole frame is there or the
@@ -37,13 +60,23 @@ PollCycle::Receive PollCycle::receive(QByteArray& frame)
     if (m_serial.isGone())
         return Receive::Gone;
     QByteArray bytes;
+    quint64 reads = m_serial.readCount();
     QElapsedTimer clock;
     clock.start();
     qsizetype want = DisplayFrameLength;
     for (;;) {
         const double left = FrameWaitSeconds - clock.elapsed() / 1000.0;
         m_serial.waitForBytes(want - bytes.size(), std::max(0.0, left));
+        if (superseded())
+            return Receive::Superseded;
+        // An exchange that ran during the wait took bytes off the line: what this receive
+        // holds is no longer one piece of it, and joined to the rest could pass for a frame.
+        if (m_serial.readCount() != reads) {
+            bytes.clear();
+            want = DisplayFrameLength;
+        }
         bytes += m_serial.readAll();
+        reads = m_serial.readCount();
         if (m_link.closing())
             return Receive::Closing;
         if (m_serial.isGone())
@@ -66,16 +99,44 @@ PollCycle::Receive PollCycle::receive(QByteArray& frame)
 
 void PollCycle::tick()
 {
-    if (m_inTick)
+    // A modal dialog opened by a click that came in during a tick's wait runs its own event
+    // loop on top of that tick, which cannot go on until the dialog closes. Ticks then run in
+    // the dialog's loop, and the buried one ends once it is back.
+    const int level = QThread::currentThread()->loopLevel();
+    if (m_inTick && level <= m_tickLevel)
         return;
-    m_inTick = true;
+    const int outerLevel = std::exchange(m_tickLevel, level);
+    const quint64 outerTick = std::exchange(m_thisTick, ++m_ticksStarted);
+    const bool outerInTick = std::exchange(m_inTick, true);
+    m_buriedCheck.start(BuriedCheckMs);
+    runTick();
+    m_inTick = outerInTick;
+    m_thisTick = outerTick;
+    m_tickLevel = outerLevel;
+    if (!m_inTick)
+        m_buriedCheck.stop();
+}
+
+void PollCycle::checkBuried()
+{
+    if (!m_inTick)
+        return;
+    const bool buried = QThread::currentThread()->loopLevel() > m_tickLevel;
+    if (buried && !m_timers.paused(PollTimers::Poll))
+        tick();
+    if (m_inTick)
+        m_buriedCheck.start(buried ? BuriedTickGapMs : BuriedCheckMs);
+}
+
+void PollCycle::runTick()
+{
     int silentWaits = 0;
     QElapsedTimer undecoded; // since the tick began; it ends at the first decoded frame
     undecoded.start();
     for (;;) {
         QByteArray frame;
         const Receive got = receive(frame);
-        if (got == Receive::Closing)
+        if (got == Receive::Closing || got == Receive::Superseded)
             break;
         if (got == Receive::Gone) {
             silentWaits = SilentWaitsBeforeLinkLost; // nothing can come: no use waiting more
@@ -88,13 +149,14 @@ void PollCycle::tick()
             // meter sends a frame again, and that frame is not decoded.
             m_link.WaitForMeter(got == Receive::Garbage ? MeterLink::Loss::NoFrames
                                                         : MeterLink::Loss::Silence);
+            if (superseded())
+                break;
             m_serial.discardInput();
             m_panel.forgetBlinkSelector();
             break;
         }
         if (got == Receive::Frame) {
-            m_panel.applyFrame(frame, m_reading, m_displayFrozen);
-            ++m_framesDecoded;
+            decode(frame);
             // Until the next tick empties the input, what arrives is not needed: sleep
             // through it. The next read or wait on the port, of any reader, ends the rest.
             m_serial.restUntilNextRead();
@@ -102,7 +164,7 @@ void PollCycle::tick()
             break;
         }
         WaitSeconds(GarbagePauseSeconds);
-        if (m_link.closing())
+        if (m_link.closing() || superseded())
             break;
         // Input in which no frame decodes (blocks of the wrong length, wrong delimiters) counts
         // like silence: each 2 s of it is one wait, so it ends in the link-lost state as soon
@@ -110,5 +172,4 @@ void PollCycle::tick()
         silentWaits = std::max(silentWaits,
                                static_cast<int>(undecoded.elapsed() / (FrameWaitSeconds * 1000)));
     }
-    m_inTick = false;
 }

@@ -73,7 +73,7 @@ StreamReader::Result StreamReader::run(char command, const ExpectedCount& expect
 
     Result result;
     SerialLink& serial = m_channel.serial();
-    serial.discardInput();
+    m_channel.skipInput();
     result.statusAnswered = m_channel.StatusQuery();
     if (m_link.closing())
         return ended(result, Outcome::ProgramClosing);
@@ -85,8 +85,9 @@ StreamReader::Result StreamReader::run(char command, const ExpectedCount& expect
     if (result.expected <= 0)
         return ended(result, Outcome::Complete);
 
-    // A display frame that came in behind the status answer is not part of this answer.
-    serial.discardInput();
+    // A display frame that came in behind the status answer is not part of this answer, but
+    // still the meter's display.
+    m_channel.skipInput();
     const LinkWatch link(serial, m_link);
     serial.writeByte(static_cast<quint8>(command));
     QElapsedTimer sinceCommand;

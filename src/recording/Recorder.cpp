@@ -21,10 +21,13 @@ void setCaption(QLabel* label, const QString& text)
 Recorder::Recorder(AppState& state, Prompts& prompts, FileTransfer& transfer, LiveList& list,
                    QWidget* mainWindow, RecordingLabels labels, QObject* parent)
     : QObject(parent), m_state(state), m_prompts(prompts), m_transfer(transfer), m_list(list),
-      m_mainWindow(mainWindow), m_labels(labels), m_recording(state)
+      m_mainWindow(mainWindow), m_labels(labels), m_recording(state, transfer.clock())
 {
     m_timer.setObjectName(QStringLiteral("Timer2"));
     m_timer.setInterval(1000);
+    // On time to the millisecond: a coarse timer fires up to 5 % early or late, which puts two
+    // samples in one second of the clock now and then.
+    m_timer.setTimerType(Qt::PreciseTimer);
     connect(&m_timer, &QTimer::timeout, this, &Recorder::tick);
 }
 
@@ -43,10 +46,14 @@ void Recorder::tick()
         setCaption(m_labels.rec, QString());
         break;
     case RecordingTick::File::Unchanged:
+        // A due sample found no young reading: the label says why no line came.
+        setCaption(m_labels.rec, WaitingForReadingText);
+        showWaiting(true);
         break;
     case RecordingTick::File::Written:
         setCaption(m_labels.count, QString::number(m_state.FileRecordCount));
         setCaption(m_labels.rec, QStringLiteral("Rec"));
+        showWaiting(false);
         break;
     case RecordingTick::File::Stopped:
         // The changed sample is not written; the file name stays until the next tick.
@@ -102,9 +109,18 @@ void Recorder::startRecording()
 // A stop by the stop check or by a failed write: the button and the labels as when idle,
 // `LblRec` left visible and the file name left until the next tick. The recording has
 // closed its file already.
+void Recorder::showWaiting(bool waiting)
+{
+    if (waiting == m_waitingShown)
+        return;
+    m_waitingShown = waiting;
+    emit waitingLookChanged(waiting);
+}
+
 void Recorder::endRecording()
 {
     m_recording.stop();
+    showWaiting(false);
     emit recordingLookChanged(false);
     setCaption(m_labels.rec, QString());
     setCaption(m_labels.count, QString());
@@ -113,6 +129,7 @@ void Recorder::endRecording()
 void Recorder::stopRecording()
 {
     m_recording.stop();
+    showWaiting(false);
     emit recordingLookChanged(false);
     if (m_labels.rec)
         m_labels.rec->hide();

@@ -53,11 +53,14 @@ public:
 signals:
     /// The Save button's look: true while a recording runs.
     void recordingLookChanged(bool recording);
+    /// True while a recording runs and `LblRec` says "waiting for a fresh reading".
+    void waitingLookChanged(bool waiting);
 
 private:
     void startRecording();
     void stopRecording();
     void endRecording();
+    void showWaiting(bool waiting);
 
     AppState& m_state;
     Prompts& m_prompts;
@@ -67,4 +70,5 @@ private:
     RecordingLabels m_labels;
     QTimer m_timer;
     Recording m_recording; // the schedule, the samples and the file
+    bool m_waitingShown = false;
 };

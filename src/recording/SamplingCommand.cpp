@@ -66,8 +66,8 @@ void SamplingCommand::setMeterInterval()
     // A long answer on its way would take these bytes for its own.
     if (m_state.longReadRunning())
         return;
-    // The display stays frozen from the first request until the new interval is sent.
-    TimerPause pause(m_channel.timers(), PollTimers::Both);
+    // Each exchange holds the line for itself; the input box between them does not talk to
+    // the meter, so the display and the samples taken from it go on meanwhile.
     const std::optional<quint8> current = readMeterInterval(m_channel);
     if (!current) {
         m_prompts.message(SamplingNoAnswer, Prompts::Icon::Critical);
@@ -76,7 +76,7 @@ void SamplingCommand::setMeterInterval()
     m_state.MeterSamplingSeconds = *current;
     const std::optional<int> seconds =
         askInterval(MaxMeterSamplingSeconds, QString::number(m_state.MeterSamplingSeconds));
-    if (!seconds)
+    if (!seconds || m_state.longReadRunning())
         return;
     sendMeterInterval(m_channel, *seconds);
     m_state.MeterSamplingSeconds = static_cast<quint16>(*seconds);

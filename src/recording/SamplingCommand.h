@@ -11,8 +11,8 @@ struct AppState;
 
 /// The toolbar's Sampling command: the choice between the PC's and the meter's sampling
 /// interval, then an input box for the new interval. The PC interval takes effect at the
-/// next tick; the meter's is read with "V" and set with "S" while the live poll and the
-/// keep-alive are paused.
+/// next tick; the meter's is read with "V" and set with "S", each exchange pausing the live
+/// poll and the keep-alive for as long as it holds the line.
 class SamplingCommand : public QObject
 {
     Q_OBJECT

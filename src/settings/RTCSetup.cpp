@@ -59,9 +59,6 @@ RTCSetup::RTCSetup(AppState& state, CommandChannel& channel, Clock& clock, Promp
                    QWidget* mainWindow)
     : QDialog(mainWindow), m_state(state), m_channel(channel), m_clock(clock), m_prompts(prompts)
 {
-    // Both timers rest for the window's whole life; every way out ends the pause.
-    m_pause.emplace(m_channel.timers(), PollTimers::Both);
-
     setObjectName(QStringLiteral("RTCSetup"));
     setWindowTitle(QStringLiteral("Setup"));
     setWindowModality(Qt::ApplicationModal);
@@ -156,8 +153,6 @@ void RTCSetup::done(int result)
     m_closed = true;
     m_setPending = false;
     m_timer.stop();
-    // The timers run again now, or when a running exchange releases its own pause.
-    m_pause.reset();
     QDialog::done(result);
     if (m_running == 0)
         deleteLater();
@@ -165,12 +160,12 @@ void RTCSetup::done(int result)
 
 void RTCSetup::tick()
 {
-    // The waits of a running read or set let this timer fire again: skip that firing. A long
-    // read of another window (memory, comparators) must not get a clock request in its answer.
-    if (m_running > 0 || m_closed || m_state.longReadRunning())
+    // The waits of a running read or set let this timer fire again: skip that firing. Another
+    // exchange with the meter (a key, the keep-alive, a long read of another window) holds the
+    // line until it ends: a clock request must not land in its answer.
+    if (m_running > 0 || m_closed || lineBusy())
         return;
     Running running(*this);
-    // The poll rests, so this is the flag of the last frame decoded before the window opened.
     if (m_state.reading.MeterRecordingFlag) {
         reject();
         return;
@@ -205,12 +200,17 @@ void RTCSetup::readMeterClock()
                                      "click \"Meter Time\" to read its clock again."));
 }
 
+bool RTCSetup::lineBusy() const
+{
+    return m_state.longReadRunning() || m_channel.timers().paused(PollTimers::Poll);
+}
+
 void RTCSetup::setMeterTime()
 {
     if (m_closed || m_state.longReadRunning())
         return;
-    // A set clicked during a read or another set runs when that has ended.
-    if (m_running > 0) {
+    // A set clicked during a read, another set or another exchange runs when that has ended.
+    if (m_running > 0 || lineBusy()) {
         m_setPending = true;
         return;
     }

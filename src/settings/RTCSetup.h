@@ -1,11 +1,7 @@
 #pragma once
 
-#include "PollTimers.h"
-
 #include <QDialog>
 #include <QTimer>
-
-#include <optional>
 
 class ClickLabel;
 class Clock;
@@ -15,8 +11,9 @@ class QPushButton;
 struct AppState;
 
 /// The clock window: the meter's clock beside the PC's, refreshed every 350 ms, and one
-/// button that sets the meter's clock to the PC's. It keeps the live poll and the keep-alive
-/// paused for as long as it is open.
+/// button that sets the meter's clock to the PC's. The live poll and the keep-alive go on
+/// while it is open; each clock exchange holds the line for itself alone, and the display
+/// frames that arrive between its answers still reach the reading.
 class RTCSetup : public QDialog
 {
     Q_OBJECT
@@ -52,12 +49,13 @@ private:
     void readMeterClock();
     void sendClock();
     void runPendingSet();
+    /// True while another exchange with the meter holds the line.
+    [[nodiscard]] bool lineBusy() const;
 
     AppState& m_state;
     CommandChannel& m_channel;
     Clock& m_clock;
     Prompts& m_prompts;
-    std::optional<TimerPause> m_pause;
     QTimer m_timer;
     ClickLabel* m_meterLine = nullptr;
     ClickLabel* m_pcLine = nullptr;

@@ -1,6 +1,7 @@
 #include "CellStore.h"
 
 #include "CsvReadings.h"
+#include "ReadingJson.h"
 
 #include <QAtomicInt>
 #include <QDir>
@@ -85,7 +86,7 @@ bool isDuplicate(const QSqlError& error)
 
 QString stamp(const QDateTime& when)
 {
-    return isoLocalTime(when);
+    return isoTimeWithOffset(when);
 }
 
 GradeSession sessionAt(const QSqlQuery& q)

@@ -583,11 +583,12 @@ void TestCli::recordWritesWholeLinesUntilStopped()
                                        "\tT-Cap \r")
                           : QByteArray("record,date_time,elapsed_s,voltage_V,resistance_Ohm,"
                                        "current_A,temperature_C,in_capacity_Ah,out_capacity_Ah,"
-                                       "total_capacity_Ah,flags"));
+                                       "total_capacity_Ah,flags,utc_offset"));
     QVERIFY(rows.size() >= 3);
     const QRegularExpression layout(
         data ? QStringLiteral("^(\\d+)\t(\\d\\d:\\d\\d:\\d\\d)(\t[^\t]+){7}\r$")
-             : QStringLiteral("^(\\d+),(\\S+?),[0-9.]+(,-?[0-9.]+){7},$"));
+             : QStringLiteral("^(\\d+),(\\S+?),[0-9.]+(,-?[0-9.]+){7},(gap:[0-9.]+)?,"
+                              "[+-]\\d\\d:\\d\\d$"));
     int gaps = 0;
     QTime last;
     for (qsizetype i = 0; i < rows.size(); ++i) {
@@ -597,8 +598,15 @@ void TestCli::recordWritesWholeLinesUntilStopped()
         const QTime time = data ? QTime::fromString(match.captured(2), QStringLiteral("hh:mm:ss"))
                                 : QDateTime::fromString(match.captured(2), Qt::ISODate).time();
         QVERIFY2(time.isValid(), rows[i].constData());
-        if (last.isValid() && last.secsTo(time) >= 3)
+        const int apart = last.isValid() ? last.secsTo(time) : 1;
+        if (apart >= 3)
             ++gaps;
+        // The first CSV row after the gap says so in its flags; a row that follows a sample
+        // taken a second before it does not.
+        if (!data) {
+            const bool flagged = !match.captured(4).isEmpty();
+            QVERIFY2(flagged == (apart > 1) || apart == 2, rows[i].constData());
+        }
         last = time;
     }
     QCOMPARE(gaps, pause.isEmpty() ? 0 : 1);

@@ -305,89 +305,98 @@ void TestDataFileLines::csvRows_data()
     QTest::newRow("mOhm, mA and mAh move three places, resolution kept")
         << recorder << dec8
         << QStringList{"1\t10:49:33\t12.53\t 41.2\t-511.0\t 25.3\t105.0(m)\t0.0(m)\t6.597(m)"}
-        << QStringList{headC, "1,2026-12-08T10:49:33+01:00,0,12.53,0.0412,-0.5110,25.3,0.1050,"
-                              "0.0000,0.006597,"};
+        << QStringList{headC, "1,2026-12-08T10:49:33,0,12.53,0.0412,-0.5110,25.3,0.1050,"
+                              "0.0000,0.006597,,+01:00"};
     QTest::newRow("Ohm, A and Ah as shown, leading zeros dropped")
         << ::recorderHeader("4 Ohm", false, "Celsius") << dec8
         << QStringList{"7\t09:30:05\t03.91\t1.250\t0.045\t 25.0\t0.694\t000.1\t.5"}
-        << QStringList{headC, "7,2026-12-08T09:30:05+01:00,0,3.91,1.250,0.045,25.0,0.694,0.1,0.5,"};
+        << QStringList{headC, "7,2026-12-08T09:30:05,0,3.91,1.250,0.045,25.0,0.694,0.1,0.5,,"
+                              "+01:00"};
     QTest::newRow("a grid save: its trailing tab, a summer date")
         << recorder + "\t" << QDate(2026, 7, 1)
         << QStringList{"1\t10:15:01\t12.53\t 41.2\t-511.0\t 25.3\t105.0(m)\t0.0(m)\t105.0(m)\t"}
-        << QStringList{headC, "1,2026-07-01T10:15:01+02:00,0,12.53,0.0412,-0.5110,25.3,0.1050,"
-                              "0.0000,0.1050,"};
+        << QStringList{headC, "1,2026-07-01T10:15:01,0,12.53,0.0412,-0.5110,25.3,0.1050,"
+                              "0.0000,0.1050,,+02:00"};
     QTest::newRow("overloads of every kind: empty cells, named in flags")
         << recorder << dec8
         << QStringList{"1\t10:00:00\t OL \t0.0L\t-OL \t  0L\t0L(m)\t-0L\t12.5(m)"}
-        << QStringList{headC, "1,2026-12-08T10:00:00+01:00,0,,,,,,,0.0125,OL:voltage "
+        << QStringList{headC, "1,2026-12-08T10:00:00,0,,,,,,,0.0125,OL:voltage "
                               "OL:resistance -OL:current OL:temperature OL:in_capacity "
-                              "-OL:out_capacity"};
+                              "-OL:out_capacity,+01:00"};
     QTest::newRow("negative values, padded signs, no negative zero")
         << recorder << dec8
         << QStringList{"1\t10:00:00\t-12.34\t 0.000\t- 1.2\t-05.5\t-0.000\t-1.5(m)\t0"}
-        << QStringList{headC, "1,2026-12-08T10:00:00+01:00,0,-12.34,0.000000,-0.0012,-5.5,"
-                              "0.000,-0.0015,0,"};
+        << QStringList{headC, "1,2026-12-08T10:00:00,0,-12.34,0.000000,-0.0012,-5.5,"
+                              "0.000,-0.0015,0,,+01:00"};
     QTest::newRow("blank values are empty cells alone; texts that are no number are flagged")
         << recorder << dec8 << QStringList{"1\t10:00:00\t    \t-\t----\t12.3.4\tU\t\t 1C"}
-        << QStringList{headC, "1,2026-12-08T10:00:00+01:00,0,,,,,,,,?:current ?:temperature "
-                              "?:in_capacity ?:total_capacity"};
+        << QStringList{headC, "1,2026-12-08T10:00:00,0,,,,,,,,?:current ?:temperature "
+                              "?:in_capacity ?:total_capacity,+01:00"};
     QTest::newRow("Fahrenheit as the recorder spells it")
         << ::recorderHeader("40 mOhm", false, "Fahrenheih") << dec8
         << QStringList{"1\t10:00:00\t12.00\t03.45\t1.250\t 77.2\t0.000\t0.000\t0.000"}
-        << QStringList{headF, "1,2026-12-08T10:00:00+01:00,0,12.00,0.00345,1.250,77.2,0.000,"
-                              "0.000,0.000,"};
+        << QStringList{headF, "1,2026-12-08T10:00:00,0,12.00,0.00345,1.250,77.2,0.000,"
+                              "0.000,0.000,,+01:00"};
     QTest::newRow("no unit named: temperature and resistance flagged")
         << ::recorderHeader("? Ohm", false, "") << dec8
         << QStringList{"1\t10:00:00\t12.00\t1234\t1.250\t 25.0\t0.000\t0.000\t0.000",
                        "2\t10:00:02\t12.00\t    \t1.250\t    \t0.000\t0.000\t0.000"}
         << QStringList{headC,
-                       "1,2026-12-08T10:00:00+01:00,0,12.00,,1.250,,0.000,0.000,0.000,"
-                       "?:resistance ?:temperature",
-                       "2,2026-12-08T10:00:02+01:00,2,12.00,,1.250,,0.000,0.000,0.000,"};
+                       "1,2026-12-08T10:00:00,0,12.00,,1.250,,0.000,0.000,0.000,"
+                       "?:resistance ?:temperature,+01:00",
+                       "2,2026-12-08T10:00:02,2,12.00,,1.250,,0.000,0.000,0.000,,+01:00"};
     QTest::newRow("the date rolls over at midnight, elapsed runs on")
         << recorder << dec8
         << QStringList{"1\t23:59:58\t1\t\t\t\t\t\t", "2\t00:00:01\t1\t\t\t\t\t\t",
                        "3\t23:00:00\t1\t\t\t\t\t\t", "4\t23:00:00\t1\t\t\t\t\t\t",
                        "5\t01:00:00\t1\t\t\t\t\t\t"}
         << QStringList{headC,
-                       "1,2026-12-08T23:59:58+01:00,0,1,,,,,,,",
-                       "2,2026-12-09T00:00:01+01:00,3,1,,,,,,,",
-                       "3,2026-12-09T23:00:00+01:00,82802,1,,,,,,,",
-                       "4,2026-12-09T23:00:00+01:00,82802,1,,,,,,,",
-                       "5,2026-12-10T01:00:00+01:00,90002,1,,,,,,,"};
-    QTest::newRow("no date: the time of day alone, elapsed across midnight")
+                       "1,2026-12-08T23:59:58,0,1,,,,,,,,+01:00",
+                       "2,2026-12-09T00:00:01,3,1,,,,,,,,+01:00",
+                       "3,2026-12-09T23:00:00,82802,1,,,,,,,,+01:00",
+                       "4,2026-12-09T23:00:00,82802,1,,,,,,,,+01:00",
+                       "5,2026-12-10T01:00:00,90002,1,,,,,,,,+01:00"};
+    // The offset changes in the night of the change to summer time; the hour skipped is no
+    // time that passed.
+    QTest::newRow("the offset of each row's own day and time")
+        << recorder << QDate(2026, 3, 28)
+        << QStringList{"1\t23:00:00\t1\t\t\t\t\t\t", "2\t01:30:00\t1\t\t\t\t\t\t",
+                       "3\t03:30:00\t1\t\t\t\t\t\t"}
+        << QStringList{headC, "1,2026-03-28T23:00:00,0,1,,,,,,,,+01:00",
+                       "2,2026-03-29T01:30:00,9000,1,,,,,,,,+01:00",
+                       "3,2026-03-29T03:30:00,12600,1,,,,,,,,+02:00"};
+    QTest::newRow("no date: the time of day alone, no offset, elapsed across midnight")
         << recorder << QDate()
         << QStringList{"1\t23:59:59\t1\t\t\t\t\t\t", "2\t00:00:01\t1\t\t\t\t\t\t"}
-        << QStringList{headC, "1,23:59:59,0,1,,,,,,,", "2,00:00:01,2,1,,,,,,,"};
+        << QStringList{headC, "1,23:59:59,0,1,,,,,,,,", "2,00:00:01,2,1,,,,,,,,"};
     QTest::newRow("a row without a time of day is flagged and counts no midnight")
         << recorder << dec8
         << QStringList{"1\t12:00:00\t1", "2\t\t1", "3\t1U:--:5 \t1", "4\t11:00:00\t1"}
-        << QStringList{headC, "1,2026-12-08T12:00:00+01:00,0,1,,,,,,,", "2,,,1,,,,,,,?:time",
-                       "3,,,1,,,,,,,?:time", "4,2026-12-09T11:00:00+01:00,82800,1,,,,,,,"};
+        << QStringList{headC, "1,2026-12-08T12:00:00,0,1,,,,,,,,+01:00", "2,,,1,,,,,,,?:time,",
+                       "3,,,1,,,,,,,?:time,", "4,2026-12-09T11:00:00,82800,1,,,,,,,,+01:00"};
+    // Manual readings were stored one by one, whenever the key was pressed: no sequence in
+    // time, so an earlier time of day is no next day and there is no elapsed time.
     QTest::newRow("manual list: units in each cell, the first unit heads the column")
         << manual << dec8
         << QStringList{"1\t10:45:12\t12.64\t03.47 / 40 mOhm\t1.250\t 77.2 F\t125.0 (m)\t0.000\t"
                        "1.5 (m)",
-                       "2\t14:02:30\t1.298\t0.210 / 400 mOhm\t120.5(m)\t 23.9 C\t15.62 (m)\t"
+                       "2\t08:15:30\t1.298\t0.210 / 400 mOhm\t120.5(m)\t 23.9 C\t15.62 (m)\t"
                        "0.000\t0.000",
-                       "3\t14:03:00\t0.0L\t0.000 / ? Ohm\t0.0L(m)\t    \t0.000\t0.000\t0.000"}
-        << QStringList{headF,
-                       "1,2026-12-08T10:45:12+01:00,0,12.64,0.00347,1.250,77.2,0.1250,0.000,"
-                       "0.0015,",
-                       "2,2026-12-08T14:02:30+01:00,11838,1.298,0.000210,0.1205,75.02,0.01562,"
-                       "0.000,0.000,",
-                       "3,2026-12-08T14:03:00+01:00,11868,,,,,0.000,0.000,0.000,OL:voltage "
-                       "?:resistance OL:current"};
+                       "3\t14:03:00\t0.0L\t0.000 / ? Ohm\t0.0L(m)\t    \t0.000\t0.000\t0.000",
+                       "4\t\t1\t\t\t\t\t\t"}
+        << QStringList{headF, "1,10:45:12,,12.64,0.00347,1.250,77.2,0.1250,0.000,0.0015,,",
+                       "2,08:15:30,,1.298,0.000210,0.1205,75.02,0.01562,0.000,0.000,,",
+                       "3,14:03:00,,,,,,0.000,0.000,0.000,OL:voltage ?:resistance OL:current,",
+                       "4,,,1,,,,,,,?:time,"};
     QTest::newRow("manual list: Celsius heads, Fahrenheit converted")
-        << manual << dec8
+        << manual << QDate()
         << QStringList{"1\t10:00:00\t1\t\t\t-05.0 C\t\t\t", "2\t10:00:01\t1\t\t\t 77.2 F\t\t\t"}
-        << QStringList{headC, "1,2026-12-08T10:00:00+01:00,0,1,,,-5.0,,,,",
-                       "2,2026-12-08T10:00:01+01:00,1,1,,,25.11,,,,"};
+        << QStringList{headC, "1,10:00:00,,1,,,-5.0,,,,,", "2,10:00:01,,1,,,25.11,,,,,"};
     QTest::newRow("record cells quoted as RFC 4180 has it")
         << recorder << QDate()
         << QStringList{"1,5\t10:00:00", "say \"2\"\t10:00:01", " 3 \t10:00:02"}
-        << QStringList{headC, "\"1,5\",10:00:00,0,,,,,,,,", "\"say \"\"2\"\"\",10:00:01,1,,,,,,,,",
-                       "3,10:00:02,2,,,,,,,,"};
+        << QStringList{headC, "\"1,5\",10:00:00,0,,,,,,,,,",
+                       "\"say \"\"2\"\"\",10:00:01,1,,,,,,,,,", "3,10:00:02,2,,,,,,,,,"};
 }
 
 void TestDataFileLines::csvRows()
@@ -406,7 +415,9 @@ void TestDataFileLines::csvRows()
     QCOMPARE(made, fetched<QStringList>("csv"));
 }
 
-// A live reading carries its own units and its date; elapsed_s keeps the milliseconds.
+// A live reading carries its own units and its date; elapsed_s counts on the monotonic clock,
+// to the millisecond, so a clock set meanwhile moves date_time only. The first row after
+// skipped samples says how long since the row before.
 void TestDataFileLines::csvLiveRows()
 {
     CurrentReading r = readingWith({"3.912", "500.0", "045.0", " 77.2", "1.389", "0.0L", "2.777"},
@@ -416,14 +427,20 @@ void TestDataFileLines::csvLiveRows()
     r.TempUnitText = QStringLiteral("Fahrenheih");
     const QDateTime first(QDate(2026, 12, 8), QTime(23, 59, 59));
     CsvReadings csv(TemperatureUnit::Celsius);
-    QCOMPARE(csv.row(1, first, r), QString("1,2026-12-08T23:59:59+01:00,0,3.912,500.0,0.0450,25.11,"
-                                           "0.001389,,0.002777,OL:out_capacity"));
+    QCOMPARE(csv.row(1, first, 5000, r), QString("1,2026-12-08T23:59:59,0,3.912,500.0,0.0450,25.11,"
+                                                 "0.001389,,0.002777,OL:out_capacity,+01:00"));
     r.milliAmps = false;
     r.RangeText = QStringLiteral("40 mOhm");
     r.TempUnitText = QStringLiteral("Celsius");
-    QCOMPARE(csv.row(2, first.addMSecs(1500), r),
-             QString("2,2026-12-09T00:00:00+01:00,1.5,3.912,0.5000,45.0,77.2,0.001389,,0.002777,"
-                     "OL:out_capacity"));
+    QCOMPARE(csv.row(2, first.addMSecs(1500), 6500, r),
+             QString("2,2026-12-09T00:00:00,1.5,3.912,0.5000,45.0,77.2,0.001389,,0.002777,"
+                     "OL:out_capacity,+01:00"));
+    // The clock was set back an hour; 12.25 s passed with samples skipped.
+    QCOMPARE(csv.row(3, first.addSecs(-3600).addMSecs(13750), 18750, r, true),
+             QString("3,2026-12-08T23:00:12,13.75,3.912,0.5000,45.0,77.2,0.001389,,0.002777,"
+                     "gap:12.25 OL:out_capacity,+01:00"));
+    QCOMPARE(csv.row(4, QDateTime(QDate(2026, 7, 1), QTime(9, 0)), 19750, r).section(',', 1, 2),
+             QString("2026-07-01T09:00:00,14.75"));
     QCOMPARE(csvBytes(u"a,b"), QByteArray("a,b\n"));
 }
 

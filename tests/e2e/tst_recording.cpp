@@ -11,9 +11,13 @@
 #include "RealTimeList.h"
 #include "Recorder.h"
 #include "SampleSchedule.h"
+#include "SamplingChoice.h"
 #include "TextGrid.h"
+#include "WindowToolbar.h"
 
+#include <QApplication>
 #include <QCheckBox>
+#include <QEventLoop>
 #include <QFile>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -66,12 +70,15 @@ private slots:
     void recordsWhatTheMeterShows();
     void nothingMirroredNothingSampled_data();
     void nothingMirroredNothingSampled();
+    void recordingGoesOnWhileWindowsAreOpen_data();
+    void recordingGoesOnWhileWindowsAreOpen();
 };
 
 void TestRecording::recordsWhatTheMeterShows()
 {
     FrontPanel p;
     QVERIFY(p.start());
+    p.clock.runWithRealTime();
     SimReading r;
     r.voltage = "12.53";
     r.resistance = "41.2";
@@ -142,19 +149,20 @@ void TestRecording::recordsWhatTheMeterShows()
 
 void TestRecording::nothingMirroredNothingSampled_data()
 {
-    QTest::addColumn<bool>("unplug"); // else the clock window stays open
-    QTest::newRow("clock window open") << false;
+    QTest::addColumn<bool>("unplug"); // else the meter stops sending its display
+    QTest::newRow("meter falls silent") << false;
     QTest::newRow("meter unplugged") << true;
 }
 
-// While the poll rests under the clock window, or the meter is unplugged, the reading stands
-// still: the recording, the real-time list and the live graph take nothing from it, and the
-// stamps go on. The one-second timers run five times as fast; each tick is still a second.
+// While the meter is silent or unplugged the reading stands still: the recording, the
+// real-time list and the live graph take nothing from it, and the stamps go on. The one-second
+// timers and the clock run five times as fast; each tick is still a second.
 void TestRecording::nothingMirroredNothingSampled()
 {
     const bool unplug = fetched<bool>("unplug");
     FrontPanel p;
     QVERIFY(p.start(unplug));
+    p.clock.runWithRealTime(5);
     QTRY_VERIFY(p.state.reading.frameNumber > 0);
     p.state.PcSamplingSeconds = 1;
     p.controller->recorder().timer().setInterval(200);
@@ -194,13 +202,13 @@ void TestRecording::nothingMirroredNothingSampled()
         if (unplug)
             QVERIFY(p.meter.sim.replug());
         else
-            p.window.findChild<RTCSetup*>("RTCSetup")->close();
+            p.meter.sim.setStreaming(true);
     });
     end.start(50);
     if (unplug)
         p.meter.sim.unplug();
     else
-        p.clickToolbar("TimeSet");
+        p.meter.sim.setStreaming(false);
     QTRY_VERIFY_WITH_TIMEOUT(!back.isEmpty() && secondsFrom(back, p.state.SampleTimeStamp) >= 2,
                              15000);
     p.clickToolbar("Save");
@@ -226,6 +234,86 @@ void TestRecording::nothingMirroredNothingSampled()
         gaps += gap ? '-' : 'V';
     }
     QVERIFY2(gaps.contains("V--") && gaps.lastIndexOf('V') > gaps.indexOf("--"), qPrintable(gaps));
+}
+
+void TestRecording::recordingGoesOnWhileWindowsAreOpen_data()
+{
+    QTest::addColumn<QString>("window");
+    QTest::newRow("clock window reading the meter") << "clock";
+    QTest::newRow("Export CSV save dialog") << "export";
+    QTest::newRow("print dialog") << "print";
+    QTest::newRow("meter sampling input box") << "sampling";
+}
+
+// A 1-s recording while a window stays open for HoldSeconds: a dialog that does not talk to the
+// meter leaves the live poll running, and the display frames between the clock window's and
+// the sampling exchanges reach the reading, so the samples go on. Each dialog is opened from a
+// timer, as a click comes in: inside the poll's wait for the next frame.
+void TestRecording::recordingGoesOnWhileWindowsAreOpen()
+{
+    constexpr int HoldSeconds = 5;
+    const QString window = fetched<QString>("window");
+    FrontPanel p;
+    QVERIFY(p.start());
+    // A frame every quarter of a second, byte by byte at the line's pace, as the meter sends.
+    p.meter.sim.setPaced(true);
+    p.meter.sim.setFramePeriodMs(250);
+    p.clock.runWithRealTime();
+    QTRY_VERIFY(p.state.reading.frameNumber > 0);
+    p.state.PcSamplingSeconds = 1;
+    p.clickToolbar("List");
+    QTemporaryDir dir;
+    p.prompts.fileAnswers << dir.filePath("open.txt");
+    p.clickToolbar("Save");
+    QTRY_VERIFY_WITH_TIMEOUT(p.state.FileRecordCount >= 1, 4000);
+
+    int kept = -1;
+    const auto hold = [&] {
+        const int before = p.state.FileRecordCount;
+        QEventLoop loop;
+        QTimer::singleShot(HoldSeconds * 1000, &loop, &QEventLoop::quit);
+        loop.exec();
+        kept = p.state.FileRecordCount - before;
+    };
+    p.prompts.whileAsking = [&](const ScriptedPrompts::Asked& a) {
+        if (a.kind != ScriptedPrompts::Kind::Message)
+            hold();
+    };
+    RealTimeList* list = p.controller->liveList().window();
+    if (window == "clock") {
+        // A window of its own, not a dialog's event loop: it reads the meter's clock every
+        // 350 ms between the display frames.
+        p.clickToolbar("TimeSet");
+        auto* w = p.window.findChild<RTCSetup*>("RTCSetup");
+        QTest::mouseClick(w->findChild<QWidget*>("LblMeterTime"), Qt::LeftButton);
+        const int before = p.state.FileRecordCount;
+        QTest::qWait(HoldSeconds * 1000);
+        kept = p.state.FileRecordCount - before;
+        QVERIFY(w->meterReadOn());
+        QVERIFY(p.meter.sim.commands().count('U') >= 2 * HoldSeconds);
+        w->close();
+    }
+    QObject row; // the dialog's opening goes with this row
+    QTimer::singleShot(300, &row, [&] {
+        if (window == "export") {
+            list->runToolbarCommand(CsvExportKey);
+        } else if (window == "print") {
+            list->runToolbarCommand("Print");
+        } else if (window == "sampling") {
+            auto* ok = new QTimer(&row);
+            connect(ok, &QTimer::timeout, &row, [ok] {
+                if (auto* d = qobject_cast<SamplingChoice*>(QApplication::activeModalWidget())) {
+                    ok->deleteLater();
+                    d->findChild<QPushButton*>("CmdOK")->click(); // the meter's interval
+                }
+            });
+            ok->start(5);
+            p.clickToolbar("Sampling");
+        }
+    });
+    QTRY_VERIFY_WITH_TIMEOUT(kept >= 0, (HoldSeconds + 5) * 1000);
+    QVERIFY2(kept >= HoldSeconds - 1, qPrintable(QString::number(kept)));
+    p.clickToolbar("Save");
 }
 
 QTEST_MAIN(TestRecording)

@@ -181,7 +181,7 @@ void TestWindowSizes::everyWindowFitsAndShrinksCleanly()
     const QRect room = p.window.screen()->availableGeometry();
     QCOMPARE(room.size(), QSize(640, 512));
 
-    FileTransfer transfer(p.state, p.prompts, p.controller->session().timers(), p.clock);
+    FileTransfer transfer(p.state, p.prompts, p.clock);
     QWidget* w = openWindow(name, p, transfer);
     QCOMPARE(w->objectName(), name);
     w->show();
@@ -215,7 +215,7 @@ void TestWindowSizes::escapeClosesTheWindow()
 {
     FrontPanel p;
     QVERIFY(p.start());
-    FileTransfer transfer(p.state, p.prompts, p.controller->session().timers(), p.clock);
+    FileTransfer transfer(p.state, p.prompts, p.clock);
     QPointer<QWidget> w = openWindow(fetched<QString>("name"), p, transfer);
     w->show();
     w->activateWindow();

@@ -11,7 +11,6 @@
 #include "GraphWindow.h"
 #include "GridView.h"
 #include "OpenFileCommand.h"
-#include "PollTimers.h"
 #include "PrintedPdf.h"
 #include "ScriptedPrompts.h"
 #include "TextGrid.h"
@@ -37,16 +36,14 @@ struct FileRig
 {
     AppState state;
     ScriptedPrompts prompts;
-    PollTimers timers;
     ManualClock clock;
-    FileTransfer transfer{state, prompts, timers, clock};
+    FileTransfer transfer{state, prompts, clock};
     QWidget mainWindow;
     OpenFileCommand open{state, prompts, transfer, &mainWindow};
     QTemporaryDir dir;
 
     FileRig()
     {
-        timers.start();
         state.reading.RangeText = QStringLiteral("40 Ohm");
         state.reading.TempUnitText = QStringLiteral("Celsius");
         mainWindow.setGeometry(100, 50, 300, 400);
@@ -491,7 +488,6 @@ void TestFileList::closingDuringThePrintStopsIt()
     const auto messages = rig.prompts.of(ScriptedPrompts::Kind::Message);
     QCOMPARE(messages.size(), 1);
     QVERIFY(messages[0].text.startsWith("Cannot print to"));
-    QVERIFY(rig.timers.poll().isActive());
     FileRig::settle();
     QVERIFY(!list);
 }

@@ -6,7 +6,6 @@
 #include "FileTransfer.h"
 #include "GridView.h"
 #include "MessageBoxPrompts.h"
-#include "PollTimers.h"
 #include "PrintedPdf.h"
 #include "ScriptedPrompts.h"
 #include "TextGrid.h"
@@ -43,22 +42,20 @@ QStringList rowOf(const TextGrid& g, int row)
     return cells;
 }
 
-// The helpers with what they work on: program state, scripted prompts, running poll timers
-// and a window whose caption shows their progress.
+// The helpers with what they work on: program state, scripted prompts and a window whose
+// caption shows their progress.
 struct Helpers
 {
     AppState state;
     ScriptedPrompts prompts;
-    PollTimers timers;
     ManualClock clock;
-    FileTransfer transfer{state, prompts, timers, clock};
+    FileTransfer transfer{state, prompts, clock};
     QWidget window;
     TextGrid grid{3};
     QStringList captions; // every caption the window showed
 
     Helpers()
     {
-        timers.start();
         window.setWindowTitle(QStringLiteral("Real Time List"));
         grid.setTitle(0, QStringLiteral("No.s"));
         grid.setTitle(1, QStringLiteral("Time"));
@@ -93,7 +90,7 @@ private slots:
     void saveFailureIsTold();
     void exportCsv_data();
     void exportCsv();
-    void printToPdfPausesOnlyThePoll();
+    void printToPdfLetsEventsRun();
     void printCancelledOrFailingRestoresEverything_data();
     void printCancelledOrFailingRestoresEverything();
     void printedPagesAreHeaded_data();
@@ -502,10 +499,10 @@ void TestGrid::exportCsv()
     if (!name.isEmpty()) {
         QCOMPARE(contents(dir.filePath(name)),
                  csvBytes(csvHeader(TemperatureUnit::Celsius)) +
-                     "1,2026-12-08T23:59:59+01:00,0,12.53,0.0412,-0.5110,25.3,0.1050,0.0000,,"
-                     "OL:total_capacity\n"
-                     "2,2026-12-09T00:00:01+01:00,2,12.52,0.0412,-0.5109,25.3,0.1053,0.0000,"
-                     "0.000,\n");
+                     "1,2026-12-08T23:59:59,0,12.53,0.0412,-0.5110,25.3,0.1050,0.0000,,"
+                     "OL:total_capacity,+01:00\n"
+                     "2,2026-12-09T00:00:01,2,12.52,0.0412,-0.5109,25.3,0.1053,0.0000,"
+                     "0.000,,+01:00\n");
     }
     if (answer.contains('/')) {
         const auto& told = h.prompts.asked.last();
@@ -522,7 +519,7 @@ void TestGrid::exportCsv()
     QVERIFY(!QGuiApplication::overrideCursor());
 }
 
-void TestGrid::printToPdfPausesOnlyThePoll()
+void TestGrid::printToPdfLetsEventsRun()
 {
     Helpers h;
     QTemporaryDir dir;
@@ -534,23 +531,13 @@ void TestGrid::printToPdfPausesOnlyThePoll()
         printer.setOutputFormat(QPrinter::PdfFormat);
         printer.setOutputFileName(pdf);
     };
-    bool pollPausedInDialog = false;
-    h.prompts.whileAsking = [&](const ScriptedPrompts::Asked&) {
-        pollPausedInDialog = !h.timers.poll().isActive() && h.timers.keepAlive().isActive();
-    };
     // Events run between the lines: rows added meanwhile are not printed.
-    int pollSeenWhilePrinting = 0;
     QTimer during;
-    QObject::connect(&during, &QTimer::timeout, [&] {
-        pollSeenWhilePrinting += h.timers.poll().isActive() ? 1 : 0;
-        h.grid.appendRow(QStringLiteral("late\t\t"));
-    });
+    QObject::connect(&during, &QTimer::timeout,
+                     [&] { h.grid.appendRow(QStringLiteral("late\t\t")); });
     during.start(0);
     QVERIFY(h.transfer.PrintGrid(h.window, h.grid));
     during.stop();
-    QVERIFY(pollPausedInDialog);
-    QCOMPARE(pollSeenWhilePrinting, 0);
-    QVERIFY(h.timers.poll().isActive());
     QVERIFY(h.prompts.of(ScriptedPrompts::Kind::Message).isEmpty());
     QVERIFY(contents(pdf).startsWith("%PDF"));
     QCOMPARE(h.captions.first(), QString("0 record(s) completed"));
@@ -580,7 +567,6 @@ void TestGrid::printCancelledOrFailingRestoresEverything()
         printer.setOutputFileName(fetched<QString>("pdf"));
     };
     QVERIFY(!h.transfer.PrintGrid(h.window, h.grid));
-    QVERIFY(h.timers.poll().isActive());
     QCOMPARE(h.window.windowTitle(), QString("Real Time List"));
     QVERIFY(!QGuiApplication::overrideCursor());
     const auto messages = h.prompts.of(ScriptedPrompts::Kind::Message);

@@ -1,3 +1,4 @@
+#include "Clock.h"
 #include "Fetch.h"
 #include "FrameBytes.h"
 #include "MeterSession.h"
@@ -18,6 +19,7 @@ struct Poll
     MeterStatus status;
     QString linkTag;
     bool frozen = false;
+    ManualClock clock;
     std::unique_ptr<MeterSession> session;
 
     bool open()
@@ -25,7 +27,7 @@ struct Poll
         if (!meter.open(true))
             return false;
         session = std::make_unique<MeterSession>(&meter.port, choosePort("COM2"), reading, status,
-                                                 linkTag, frozen);
+                                                 linkTag, frozen, clock);
         return true;
     }
 };

@@ -65,8 +65,8 @@ class TestRecorder : public QObject
     Q_OBJECT
 private slots:
     void recordsTheGoldenFileLineByLine();
-    void secondsWithoutAFrameTakeNoSample_data();
-    void secondsWithoutAFrameTakeNoSample();
+    void onlyYoungReadingsAreSampled_data();
+    void onlyYoungReadingsAreSampled();
     void restartIntoTheSameNameReplacesTheFile();
     void cancelledSaveDialogStartsNothing();
     void unitChangeStopsWithoutTheChangedSample_data();
@@ -118,22 +118,44 @@ void TestRecorder::recordsTheGoldenFileLineByLine()
     QVERIFY(rig.prompts.of(ScriptedPrompts::Kind::Message).isEmpty());
 }
 
-void TestRecorder::secondsWithoutAFrameTakeNoSample_data()
+void TestRecorder::onlyYoungReadingsAreSampled_data()
 {
     QTest::addColumn<int>("interval");
-    QTest::addColumn<QString>("seconds"); // per tick: F a frame arrived, - none
+    // Per second, each ended by its sample tick: F a frame arrives just before the tick, - none,
+    // L a frame arrives, then 1.001 s pass, S a frame arrives, then the process stands still
+    // for 30 s, C and B the time of day is set an hour ahead or back and a frame arrives.
+    QTest::addColumn<QString>("seconds");
     QTest::addColumn<QStringList>("stamps");
-    QTest::newRow("no frame yet") << 1 << "--F" << QStringList{"10:15:03"};
+    QTest::addColumn<QString>("label"); // LblRec after the last second
+    const QString rec = QStringLiteral("Rec");
+    const QString waiting = QStringLiteral("waiting for a fresh reading");
+    QTest::newRow("no frame yet") << 1 << "--F" << QStringList{"10:15:03"} << rec;
     QTest::newRow("three seconds without")
-        << 1 << "FF---F" << QStringList{"10:15:01", "10:15:02", "10:15:06"};
-    // A frame between two due ticks makes the next one fresh.
-    QTest::newRow("every third second")
-        << 3 << "F-F----F--" << QStringList{"10:15:03", "10:15:06", "10:15:12"};
+        << 1 << "FF---F" << QStringList{"10:15:01", "10:15:02", "10:15:06"} << rec;
+    // The frame of the third second is a second old at the due tick: still young.
+    QTest::newRow("frame between two due ticks")
+        << 3 << "F-F-" << QStringList{"10:15:03", "10:15:06"} << rec;
+    // The frame of the eighth second, the last before the meter fell silent, is two seconds
+    // old at the due tick of the tenth: no sample.
+    QTest::newRow("frame just before a fault")
+        << 3 << "F-F----F--" << QStringList{"10:15:03", "10:15:06"} << waiting;
+    QTest::newRow("frame a little over a second old")
+        << 1 << "FL" << QStringList{"10:15:01"} << waiting;
+    // The frame from before the stop is not stamped at the resume; the stamps go on from the
+    // clock, so the stop shows as a gap.
+    QTest::newRow("stopped process")
+        << 1 << "FFSF" << QStringList{"10:15:01", "10:15:02", "10:15:33"} << rec;
+    QTest::newRow("clock set an hour ahead")
+        << 1 << "FFCF" << QStringList{"10:15:01", "10:15:02", "11:15:03", "11:15:04"} << rec;
+    QTest::newRow("clock set an hour back")
+        << 1 << "FFBF" << QStringList{"10:15:01", "10:15:02", "09:15:03", "09:15:04"} << rec;
 }
 
-// A second in which no frame arrived (a settings window rests the poll, the link is lost)
-// gives no line, no row and uses no record number; the stamps go on, so the gap shows.
-void TestRecorder::secondsWithoutAFrameTakeNoSample()
+// A sample (file line, list row) is taken only from a frame received after the previous sample
+// and at most a second before the tick; a second that has none gives no line, no row and uses
+// no record number. The stamps count on from the start, or from the clock when they are more
+// than an interval apart from it, so every gap shows in the time column.
+void TestRecorder::onlyYoungReadingsAreSampled()
 {
     RecordingRig rig;
     rig.state.PcSamplingSeconds = float(fetched<int>("interval"));
@@ -142,10 +164,28 @@ void TestRecorder::secondsWithoutAFrameTakeNoSample()
     rig.list.runListCommand();
     rig.startRecording(path);
     for (const QChar second : fetched<QString>("seconds")) {
-        if (second == 'F')
+        switch (second.toLatin1()) {
+        case 'F':
             rig.tick();
-        else
+            break;
+        case '-':
+            rig.quietTick();
+            break;
+        case 'L':
+            rig.frame();
+            rig.clock.advanceMs(1001);
             rig.recorder.tick();
+            break;
+        case 'S':
+            rig.frame();
+            rig.clock.advanceMs(29'000);
+            rig.quietTick();
+            break;
+        default: // C, B
+            rig.clock.stepTimeOfDayMs(second == 'C' ? 3'600'000 : -3'600'000);
+            rig.tick();
+            break;
+        }
     }
     const QStringList stamps = fetched<QStringList>("stamps");
     const QStringList lines = dataLines(path);
@@ -159,6 +199,7 @@ void TestRecorder::secondsWithoutAFrameTakeNoSample()
         QCOMPARE(rows.cell(n, 1), stamps[n - 1]);
     }
     QCOMPARE(rig.count.text(), QString::number(stamps.size()));
+    QCOMPARE(rig.rec.text(), fetched<QString>("label"));
 }
 
 void TestRecorder::restartIntoTheSameNameReplacesTheFile()

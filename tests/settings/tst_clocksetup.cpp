@@ -1,5 +1,5 @@
 // The clock window end to end: toolbar "TimeSet" on the real main window, the emulator's clock
-// on the pty, the timers it pauses and every way out of it.
+// on the pty, the live display that goes on beside it and every way out of it.
 #include "Fetch.h"
 #include "FrontPanel.h"
 #include "MeterClock.h"
@@ -56,12 +56,12 @@ class TestClockSetup : public QObject
     Q_OBJECT
 private slots:
     void refusedInRecordingMode();
-    void opensPausedAndPlaced();
+    void opensPlacedWithTheDisplayLive();
     void setSendsOneClockReading();
     void meterReadSwitch();
     void pcSwitch();
-    void waysOutResumeTheTimers_data();
-    void waysOutResumeTheTimers();
+    void waysOut_data();
+    void waysOut();
     void unansweredClockRequest();
     void exitDuringLinkLostWait();
     void setDuringReadWaitsForIt();
@@ -87,7 +87,7 @@ void TestClockSetup::refusedInRecordingMode()
     QCOMPARE(p.settledCommands(), QByteArray());
 }
 
-void TestClockSetup::opensPausedAndPlaced()
+void TestClockSetup::opensPlacedWithTheDisplayLive()
 {
     FrontPanel p;
     QVERIFY(p.start());
@@ -107,12 +107,14 @@ void TestClockSetup::opensPausedAndPlaced()
     QCOMPARE(w->x(), main.left() + (main.width() - w->width()) / 2);
     QCOMPARE(w->y(), main.top() + TwipsScale::forScreen(p.window.screen()).px(1000));
     QVERIFY(!w->meterReadOn() && w->pcClockOn());
-    QVERIFY(!p.controller->session().timers().poll().isActive());
-    QVERIFY(!p.controller->session().timers().keepAlive().isActive());
+    // The window leaves the meter's display on show: the poll and the keep-alive go on.
+    QVERIFY(timersRun(p));
+    const quint64 frames = p.controller->session().poll().framesDecoded();
     QTRY_COMPARE(line(w, "LblPCTime"), QString("06:12:00:00"));
     QCOMPARE(line(w, "LblMeterTime"), QString("Meter Time"));
     QTest::qWait(800); // nothing is sent while both switches leave the meter alone
     QCOMPARE(p.meter.sim.received(), QByteArray());
+    QVERIFY(p.controller->session().poll().framesDecoded() > frames + 5);
 }
 
 // "Q" and its five bytes 0.02 s apart, after the status exchange, all from one reading of
@@ -180,7 +182,7 @@ void TestClockSetup::pcSwitch()
     QTRY_COMPARE(line(w, "LblPCTime"), QString("06:12:01:01"));
 }
 
-void TestClockSetup::waysOutResumeTheTimers_data()
+void TestClockSetup::waysOut_data()
 {
     QTest::addColumn<WayOut>("wayOut");
     QTest::newRow("Exit") << WayOut([](FrontPanel&, RTCSetup* w) { click(w, "CmdExit"); });
@@ -188,7 +190,9 @@ void TestClockSetup::waysOutResumeTheTimers_data()
     QTest::newRow("Escape") << WayOut(
         [](FrontPanel&, RTCSetup* w) { QTest::keyClick(w, Qt::Key_Escape); });
     QTest::newRow("the meter starts recording") << WayOut([](FrontPanel& p, RTCSetup*) {
-        p.state.reading.MeterRecordingFlag = true; // the poll rests: the last frame's flag
+        SimReading recording;
+        recording.extraIndicatorBits[10] = 0x06; // TIME and INTV, from the next frame on
+        p.meter.sim.setReading(recording);
     });
     QTest::newRow("Exit while a read runs") << WayOut([](FrontPanel& p, RTCSetup* w) {
         click(w, "LblMeterTime");
@@ -197,7 +201,7 @@ void TestClockSetup::waysOutResumeTheTimers_data()
     });
 }
 
-void TestClockSetup::waysOutResumeTheTimers()
+void TestClockSetup::waysOut()
 {
     FrontPanel p;
     QVERIFY(p.start());
@@ -206,6 +210,7 @@ void TestClockSetup::waysOutResumeTheTimers()
     fetched<WayOut>("wayOut")(p, w);
     QTRY_VERIFY(w.isNull());
     QVERIFY(timersRun(p));
+    p.meter.sim.setReading(SimReading());
     // The next decoded frame says the meter is not recording (the window refuses to open
     // while it is).
     QTRY_VERIFY(!p.state.reading.MeterRecordingFlag);

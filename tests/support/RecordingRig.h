@@ -15,15 +15,15 @@
 #include <QTest>
 
 /// The recorder and the real-time list as the main window holds them, without a meter:
-/// tests set the live reading and call the sample tick by hand, each after a fresh frame
-/// unless they call the recorder's own tick().
+/// tests set the live reading and run the seconds by hand, each a second of the clock ended
+/// by the sample tick, with or without a display frame just before it.
 struct RecordingRig
 {
     AppState state;
     ScriptedPrompts prompts;
     PollTimers timers;
-    ManualClock clock;
-    FileTransfer transfer{state, prompts, timers, clock};
+    ManualClock clock{QDateTime(QDate(2026, 12, 8), QTime(10, 15))};
+    FileTransfer transfer{state, prompts, clock};
     QWidget mainWindow;
     QLabel rec{QStringLiteral("Rec."), &mainWindow};
     QLabel count{&mainWindow};
@@ -62,11 +62,23 @@ struct RecordingRig
         prompts.fileAnswers << path;
         recorder.runSaveCommand();
     }
-    /// One second in which the meter's display frame arrived (the live poll counts each
-    /// decoded frame in the reading), then its sample tick.
-    void tick()
+    /// The live poll decodes a display frame: it counts in the reading, received now.
+    void frame()
     {
         ++state.reading.frameNumber;
+        state.reading.frameReceivedMs = clock.monotonicMs();
+    }
+    /// One second passes, in which no display frame arrives, then its sample tick.
+    void quietTick()
+    {
+        clock.advanceMs(1000);
+        recorder.tick();
+    }
+    /// One second in which the meter's display frame arrived, just before its sample tick.
+    void tick()
+    {
+        clock.advanceMs(1000);
+        frame();
         recorder.tick();
     }
     void ticks(int n)
