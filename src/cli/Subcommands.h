@@ -25,3 +25,4 @@ int runDownload(const QStringList& arguments);
 int runErase(const QStringList& arguments);
 int runRecord(const QStringList& arguments);
 int runConvert(const QStringList& arguments);
+int runStats(const QStringList& arguments);
