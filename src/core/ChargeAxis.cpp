@@ -10,6 +10,10 @@ ChargeAxis ChargeAxis::fromCounter(std::span<const double> counterAh)
     ChargeAxis axis;
     axis.m_drawn.reserve(counterAh.size());
     axis.m_breakBefore.reserve(counterAh.size());
+    // Within a stretch where the counter only rises, the charge drawn is the counter plus an
+    // offset (summing the steps would gather rounding); a fall moves the offset, so that the
+    // charge goes on from where it was.
+    double offset = 0;
     double drawn = 0;
     double last = std::numeric_limits<double>::quiet_NaN(); // the counter's last number
     bool missed = false;                                    // rows without one since
@@ -21,12 +25,13 @@ ChargeAxis ChargeAxis::fromCounter(std::span<const double> counterAh)
             continue;
         }
         bool breaks = missed;
-        if (std::isfinite(last)) {
-            if (counter >= last)
-                drawn += counter - last;
-            else
-                breaks = true;
+        if (!std::isfinite(last))
+            offset = -counter;
+        else if (counter < last) {
+            offset = drawn - counter;
+            breaks = true;
         }
+        drawn = counter + offset;
         axis.m_drawn.push_back(drawn);
         axis.m_breakBefore.push_back(breaks ? 1 : 0);
         last = counter;

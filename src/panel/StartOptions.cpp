@@ -1,5 +1,7 @@
 #include "StartOptions.h"
 
+#include "PlotCommand.h"
+
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QStringList>
@@ -28,6 +30,7 @@ void describeStartOptions(QCommandLineParser& parser)
         QStringLiteral("Pre-fill the port dialog with <path> (a device such as /dev/ttyUSB0, "
                        "or COM1 to COM8); the dialog is still shown."),
         QStringLiteral("path")));
+    describePlotOptions(parser);
 }
 
 std::optional<int> answerInfoOptions(int argc, char* argv[])
