@@ -1,15 +1,13 @@
 #include "GraphWindow.h"
+#include "GraphWindowLayout.h"
 
 #include "AxisEdit.h"
 #include "ChannelColours.h"
 #include "Clock.h"
 #include "DetailGraph.h"
-#include "FileTransfer.h"
 #include "FitOnOpen.h"
 #include "GraphControls.h"
-#include "GraphPicture.h"
 #include "GraphView.h"
-#include "PageFrame.h"
 #include "Prompts.h"
 #include "SpanBand.h"
 #include "SpanPanel.h"
@@ -17,7 +15,6 @@
 #include "TrackModes.h"
 #include "ValueText.h"
 #include "WindowPlacement.h"
-#include "WindowPrint.h"
 #include "WindowToolbar.h"
 
 #include <QAction>
@@ -32,29 +29,24 @@
 #include <QLabel>
 #include <QMimeData>
 #include <QPlainTextEdit>
-#include <QPrinter>
 #include <QPushButton>
 #include <QScreen>
 #include <QVBoxLayout>
 
 namespace {
 
-// Window layout in twips.
-constexpr int kMargin = 120;
+// Window layout in twips (the margin and the print layout in GraphWindowLayout.h).
 constexpr int kStoredWidth = 10650;
 constexpr int kStoredHeight = 8865;
 constexpr int kDetailWidth = 12600;
 constexpr int kDetailHeight = 9600;
 constexpr int kFrameHeight = 2700; // room for four buttons above each other
 constexpr int kLegendHeight = 420;
-constexpr int kPrintWidth = 11550;
-constexpr int kPrintGraphAt = 720;
 // Width of the track-mode list and its help text, in pixels: the longest entry fits.
 constexpr int kModeWidth = 150;
 // The least height of the graph itself, in pixels: a few grid lines and their labels.
 constexpr int kSmallestGraph = 120;
 
-const QColor kWhite(255, 255, 255);
 const QColor kStoredTrace(0, 220, 0);
 
 QColor buttonFace()
@@ -79,51 +71,6 @@ QLabel* readOut(const QString& name, QWidget* parent)
 }
 
 } // namespace
-
-// The window in print colours, without its control frame and, for the stored-data graph, in
-// its print geometry, for as long as this lives; everything is put back when it goes, on
-// every path out of the print.
-class GraphWindow::PrintLook
-{
-public:
-    explicit PrintLook(GraphWindow& w)
-        : m_window(w), m_frameVisible(!w.m_frame->isHidden()),
-          m_plotArea(w.m_graph->plotAreaColor()), m_size(w.size()), m_graphSize(w.m_graph->size())
-    {
-        w.setBackgroundColour(kWhite);
-        w.m_frame->hide();
-        w.m_graph->setPlotAreaColor(kWhite);
-        if (w.m_kind == Kind::Stored) {
-            w.m_printLayout = true;
-            const int at = w.m_scale.px(kPrintGraphAt);
-            const int width = w.m_scale.px(kPrintWidth);
-            w.resize(width, w.height());
-            const int graphWidth = qMin(m_graphSize.width(), width - at - w.m_scale.px(kMargin));
-            w.m_graph->setGeometry(at, at, graphWidth, m_graphSize.height());
-        }
-    }
-    ~PrintLook()
-    {
-        GraphWindow& w = m_window;
-        if (w.m_kind == Kind::Stored) {
-            w.m_printLayout = false;
-            w.resize(m_size);
-            w.layOut();
-        }
-        w.setBackgroundColour(w.m_screenBackground);
-        w.m_frame->setVisible(m_frameVisible);
-        w.m_graph->setPlotAreaColor(m_plotArea);
-    }
-    PrintLook(const PrintLook&) = delete;
-    PrintLook& operator=(const PrintLook&) = delete;
-
-private:
-    GraphWindow& m_window;
-    bool m_frameVisible;
-    QColor m_plotArea;
-    QSize m_size;
-    QSize m_graphSize;
-};
 
 GraphWindow::GraphWindow(Kind kind, Prompts& prompts, const Clock& clock, QWidget* parent)
     : QWidget(parent, Qt::Window), m_kind(kind), m_prompts(prompts),
@@ -371,7 +318,7 @@ int GraphWindow::frameHeight() const
 
 QSize GraphWindow::minimumLayoutSize() const
 {
-    const int margin = m_scale.px(kMargin);
+    const int margin = m_scale.px(GraphWindowLayout::Margin);
     int width = m_frame->minimumSizeHint().width();
     int height = margin + kSmallestGraph + margin + frameHeight() + margin;
     if (m_legend) {
@@ -379,7 +326,7 @@ QSize GraphWindow::minimumLayoutSize() const
         height += m_scale.px(kLegendHeight) + margin / 2;
     }
     if (m_panel && m_panel->isVisibleTo(this)) {
-        width = qMax(width, 200 + margin + m_panel->width());
+        width = qMax(width, kSmallestGraph + margin + m_panel->width());
         height = qMax(height, margin + m_panel->minimumSizeHint().height() + margin +
                                   frameHeight() + margin);
     }
@@ -390,7 +337,7 @@ void GraphWindow::layOut()
 {
     if (m_printLayout)
         return;
-    const int margin = m_scale.px(kMargin);
+    const int margin = m_scale.px(GraphWindowLayout::Margin);
     const int frameHeight = this->frameHeight();
     const int inner = qMax(width() - 2 * margin, 100);
     int top = margin;
@@ -399,14 +346,20 @@ void GraphWindow::layOut()
         top += m_scale.px(kLegendHeight) + margin / 2;
     }
     const int frameTop = qMax(height() - margin - frameHeight, top + 100);
-    int graphWidth = inner;
+    // The span panel takes the right of the window, from top to bottom where the controls
+    // still fit beside it, else beside the graph alone.
+    int left = inner;
+    int frameWidth = inner;
     if (m_panel && m_panel->isVisibleTo(this)) {
-        graphWidth = qMax(inner - m_panel->width() - margin, 100);
-        m_panel->setGeometry(margin + graphWidth + margin, top, m_panel->width(),
-                             frameTop - margin - top);
+        left = qMax(inner - m_panel->width() - margin, 100);
+        const bool tall = left >= m_frame->minimumSizeHint().width();
+        if (tall)
+            frameWidth = left;
+        m_panel->setGeometry(margin + left + margin, top, m_panel->width(),
+                             (tall ? frameTop + frameHeight : frameTop - margin) - top);
     }
-    m_graph->setGeometry(margin, top, graphWidth, frameTop - margin - top);
-    m_frame->setGeometry(margin, frameTop, inner, frameHeight);
+    m_graph->setGeometry(margin, top, left, frameTop - margin - top);
+    m_frame->setGeometry(margin, frameTop, frameWidth, frameHeight);
 }
 
 void GraphWindow::resizeEvent(QResizeEvent* event)
@@ -609,35 +562,6 @@ void GraphWindow::showXReading()
         box->setFormat(formats[std::size_t(shown)]);
 }
 
-void GraphWindow::print()
-{
-    QPrinter printer(QPrinter::HighResolution);
-    if (!m_prompts.choosePrinter(this, printer))
-        return;
-
-    bool printed = false;
-    {
-        const PrintLook look(*this);
-        printed = printOnePage(printer, {windowTitle(), m_source, m_clock.now()},
-                               windowImage(*this, *m_graph));
-    }
-    if (!printed) {
-        m_prompts.message(QStringLiteral("The graph could not be printed."),
-                          Prompts::Icon::Exclamation, windowTitle(), printFailureDetails(printer));
-    }
-}
-
-void GraphWindow::saveImage()
-{
-    const PictureHead head{PrintHeading{windowTitle(), m_source, {}}.title(),
-                           m_legend ? legendTexts(*m_legend) : QList<LegendText>()};
-    const QSize offered = m_graph->size() + QSize(0, pictureHeadHeight(head));
-    ::saveImage(*this, m_prompts, FileTransfer::datedFileName(m_clock.now(), QStringLiteral("png")),
-                offered, [this, head](const QString& path, QSize size) {
-                    return writePicture(path, size, head, graphPictureBody(*m_graph));
-                });
-}
-
 QStringList GraphWindow::recordingFilters()
 {
     return {QStringLiteral("Recordings (*.txt *.csv)"), QStringLiteral("All Files (*)")};
@@ -680,10 +604,17 @@ void GraphWindow::showPanel()
         return;
     m_panel->setVisible(wanted);
     // The window widens by the panel, so the graph keeps its size, as far as the screen lets it.
-    const int change = m_panel->width() + m_scale.px(kMargin);
-    setMinimumWidth(minimumLayoutSize().width());
-    if (!isMaximized() && !isFullScreen())
-        resize(width() + (wanted ? change : -change), height());
+    const int change = m_panel->width() + m_scale.px(GraphWindowLayout::Margin);
+    setMinimumSize(minimumLayoutSize());
+    if (!isMaximized() && !isFullScreen()) {
+        const QRect room = screen()->availableGeometry();
+        const int frame = frameGeometry().width() - width();
+        const int w = qBound(minimumWidth(), width() + (wanted ? change : -change),
+                             qMax(minimumWidth(), room.width() - frame));
+        resize(w, qMax(height(), minimumHeight()));
+        if (frameGeometry().right() > room.right())
+            move(qMax(room.left(), room.right() - frameGeometry().width()), y());
+    }
     layOut();
 }
 

@@ -17,7 +17,7 @@
 namespace {
 
 constexpr double kCellCutoff = 3.0; // a discharged lithium cell, the usual case
-constexpr int kWidth = 250;
+constexpr int kWidth = 310;
 
 QPushButton* button(const QString& text, const char* name, QWidget* parent)
 {
@@ -40,12 +40,11 @@ SpanPanel::SpanPanel(QWidget* parent) : QWidget(parent)
     column->addWidget(new QLabel(QStringLiteral("Recordings"), this));
     m_traces = new QListWidget(this);
     m_traces->setObjectName(QStringLiteral("Traces"));
-    m_traces->setMaximumHeight(90);
+    m_traces->setMaximumHeight(72);
     column->addWidget(m_traces);
     m_remove = button(QStringLiteral("Remove"), "CmdRemoveFile", this);
     m_remove->setToolTip(QStringLiteral("Take the chosen recording off the graph"));
     m_remove->setEnabled(false);
-    column->addWidget(m_remove);
     connect(m_traces, &QListWidget::currentRowChanged, this,
             [this](int row) { m_remove->setEnabled(row > 0); });
     connect(m_remove, &QPushButton::clicked, this, [this] {
@@ -64,8 +63,10 @@ SpanPanel::SpanPanel(QWidget* parent) : QWidget(parent)
     auto* cut = button(QStringLiteral("Cut-off"), "CmdCutoff", this);
     cut->setToolTip(QStringLiteral("The figures of each recording from its start to where its "
                                    "voltage first fell below this"));
+    cutoff->addWidget(m_remove);
+    cutoff->addStretch(1);
     cutoff->addWidget(cut);
-    cutoff->addWidget(m_cutoff, 1);
+    cutoff->addWidget(m_cutoff);
     column->addLayout(cutoff);
     connect(cut, &QPushButton::clicked, this, [this] { emit cutoffRequested(m_cutoff->value()); });
 
