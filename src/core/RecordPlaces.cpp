@@ -49,6 +49,12 @@ XReading RecordPlaces::shownFor(XReading reading) const
     return hasTimes() ? reading : XReading::Record;
 }
 
+const RowTimes& RecordPlaces::timesOf(qsizetype plot) const
+{
+    static const RowTimes none;
+    return plot >= 0 && plot < m_times.size() ? m_times[plot] : none;
+}
+
 const RowTimes& RecordPlaces::referenceTimes() const
 {
     for (const RowTimes& t : m_times) {
@@ -68,7 +74,7 @@ double RecordPlaces::x(qsizetype plot, XReading reading, double record) const
         const auto row = qsizetype(std::clamp(std::round(record) - 1, 0.0, double(c.rows() - 1)));
         return c.at(row);
     }
-    return m_times.value(plot).x(reading, record);
+    return timesOf(plot).x(reading, record);
 }
 
 bool RecordPlaces::breaksBefore(qsizetype plot, XReading reading, qsizetype row) const
@@ -123,7 +129,7 @@ std::pair<qsizetype, qsizetype> RecordPlaces::rowsBetween(qsizetype plot, XReadi
         const ChargeAxis& c = m_charge[plot];
         return {c.firstRowFrom(from), std::min(c.lastRowUpTo(to), rows - 1)};
     }
-    const RowTimes& times = m_times.value(plot);
+    const RowTimes& times = timesOf(plot);
     const double first = std::ceil(times.recordAtX(reading, from) - 1e-9);
     const double last = std::floor(times.recordAtX(reading, to) + 1e-9);
     return {qsizetype(std::max(first, 1.0)) - 1, qsizetype(std::min(last, double(rows))) - 1};

@@ -58,6 +58,8 @@ public:
 
 private:
     [[nodiscard]] const RowTimes& referenceTimes() const;
+    /// The times of `plot` (by reference: a copy per record would cost a copy of every row).
+    [[nodiscard]] const RowTimes& timesOf(qsizetype plot) const;
 
     QList<RowTimes> m_times;
     QList<ChargeAxis> m_charge;
