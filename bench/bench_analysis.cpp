@@ -57,11 +57,12 @@ QByteArray discharge(int k)
     QByteArray csv = "record,date_time,elapsed_s,voltage_V,resistance_Ohm,current_A,temperature_C,"
                      "in_capacity_Ah,out_capacity_Ah,total_capacity_Ah,flags\n";
     csv.reserve(kRows * 90);
+    double ah = 0;
     for (int i = 0; i < kRows; ++i) {
         const double amps = 1.0 + 0.01 * k + 0.002 * std::sin(i / 7.0);
+        ah += i > 0 ? amps / 3600.0 : 0.0; // the meter's counter only rises
         const double volts =
             4.15 - 1.1 * i / kRows - 0.02 * k - 0.2 * std::pow(double(i) / kRows, 8);
-        const double ah = amps * i / 3600.0;
         csv += QByteArray::number(i + 1) + ",2026-12-08T" +
                QTime(8, 0).addSecs(i).toString("hh:mm:ss").toLatin1() + "+01:00," +
                QByteArray::number(i) + ',' + QByteArray::number(volts, 'f', 3) + ",0.0412," +
@@ -75,8 +76,10 @@ QByteArray discharge(int k)
 
 int main(int argc, char* argv[])
 {
+    // Offscreen on a screen of a common desktop size, as the tests use.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+        qputenv("QT_QPA_PLATFORM",
+                "offscreen:configfile=" CELLDESK_TEST_DATA "/offscreen-1280x1024.json");
     QApplication app(argc, argv);
     const int repeats = argc > 1 ? std::max(1, QString(argv[1]).toInt()) : 5;
     QTemporaryDir dir;
@@ -116,7 +119,7 @@ int main(int argc, char* argv[])
     ScriptedPrompts prompts;
     const SystemClock clock;
     GraphWindow w(GraphWindow::Kind::Stored, prompts, clock);
-    w.resize(1200, 800);
+    w.resize(1000, 700);
     w.show();
     QStringList volts;
     for (qsizetype r = 0; r < series.rows(); ++r)
@@ -133,8 +136,10 @@ int main(int argc, char* argv[])
         w.fit();
         g->replotNow();
         QCPAxis* x = g->axis(1);
+        // Right and back by turns, so that the view stays on the recordings.
+        int step = 0;
         const double pan = medianMs(repeats * 4, [&] {
-            x->moveRange(x->range().size() / 10);
+            x->moveRange((step++ % 2 ? -1 : 1) * x->range().size() / 10);
             g->replotNow();
         });
         // In and out by turns, so that the view stays about the whole recordings.
@@ -151,8 +156,10 @@ int main(int argc, char* argv[])
         report(elapsed ? "ten recordings overlaid, elapsed time: zoom and redraw"
                        : "ten recordings overlaid, capacity: zoom and redraw",
                zoom, 50);
-        std::printf("  (the graph's own count of its last redraw: %.2f ms, %d plots drawn)\n",
-                    g->replotTime(), g->graphCount());
+        std::printf("  (the graph's own count of its last redraw: %.2f ms; %d plots of %d points, "
+                    "X %.4g to %.4g on %d pixels)\n",
+                    g->replotTime(), g->graphCount(), g->plot(g->graphCount())->dataCount(),
+                    x->range().lower, x->range().upper, g->axisRect()->width());
     }
 
     const double plot = medianMs(repeats, [&] {
