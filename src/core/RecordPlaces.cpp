@@ -70,6 +70,8 @@ double RecordPlaces::x(qsizetype plot, XReading reading, double record) const
     if (reading == XReading::Capacity) {
         if (!hasCharge(plot))
             return record;
+        if (!std::isfinite(record))
+            return qQNaN();
         const ChargeAxis& c = m_charge[plot];
         const auto row = qsizetype(std::clamp(std::round(record) - 1, 0.0, double(c.rows() - 1)));
         return c.at(row);
@@ -94,6 +96,8 @@ double RecordPlaces::xOfRecord(XReading reading, double record) const
             if (c.isEmpty())
                 continue;
             double reached = 0;
+            if (!std::isfinite(record))
+                return reached;
             const auto last = qsizetype(std::clamp(std::round(record), 1.0, double(c.rows())));
             for (qsizetype row = last; row-- > 0;) {
                 if (std::isfinite(c.at(row))) {
@@ -132,5 +136,7 @@ std::pair<qsizetype, qsizetype> RecordPlaces::rowsBetween(qsizetype plot, XReadi
     const RowTimes& times = timesOf(plot);
     const double first = std::ceil(times.recordAtX(reading, from) - 1e-9);
     const double last = std::floor(times.recordAtX(reading, to) + 1e-9);
+    if (!(first <= last) || last < 1 || first > double(rows))
+        return {0, -1}; // none, also for a span that is no number
     return {qsizetype(std::max(first, 1.0)) - 1, qsizetype(std::min(last, double(rows))) - 1};
 }
