@@ -10,6 +10,7 @@
 #include "LabSettings.h"
 #include "MessageBoxPrompts.h"
 #include "MeterSim.h"
+#include "PlotCommand.h"
 #include "PortDialog.h"
 #include "PortDiscovery.h"
 #include "PortMemory.h"
@@ -31,6 +32,9 @@ int main(int argc, char* argv[])
     QCoreApplication::setApplicationVersion(QStringLiteral(CELLDESK_VERSION));
     // Answered before the windowed application starts: that needs a display.
     if (const std::optional<int> code = answerInfoOptions(argc, argv))
+        return *code;
+    // A picture of recordings for a script: drawn without a display, and the program ends.
+    if (const std::optional<int> code = runPlotOption(argc, argv))
         return *code;
 
     QApplication app(argc, argv);

@@ -5,9 +5,10 @@
 namespace {
 
 // A new subcommand is one row here and one run function in its own file.
-constexpr std::array<Subcommand, 10> kSubcommands{{
+constexpr std::array<Subcommand, 11> kSubcommands{{
     {"record", "record readings into a data file or a CSV file, until stopped", runRecord},
     {"convert", "a data file (a recording or a list's save) to CSV", runConvert},
+    {"stats", "charge, energy, voltage and resistance over a span of a recording", runStats},
     {"watch", "every reading to stdout as it arrives (jsonl or csv), until stopped", runWatch},
     {"clock", "print the meter's clock, or set it to the PC's (--set)", runClock},
     {"sampling", "print the meter's own sampling interval, or set it (--set SECONDS)", runSampling},

@@ -27,3 +27,4 @@ int runRecord(const QStringList& arguments);
 int runConvert(const QStringList& arguments);
 int runGrade(const QStringList& arguments);
 int runPack(const QStringList& arguments);
+int runStats(const QStringList& arguments);

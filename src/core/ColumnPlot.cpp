@@ -3,6 +3,7 @@
 #include "ValueText.h"
 
 #include <algorithm>
+#include <array>
 #include <limits>
 
 namespace {
@@ -80,4 +81,64 @@ ColumnValues columnValues(const QStringList& texts, float valueMax, float valueM
     out.valueMin = valueMin;
     out.milli = milli;
     return out;
+}
+
+double ColumnUnit::shown(double value, TemperatureUnit unitOfValue) const
+{
+    if (temperature && *temperature != unitOfValue)
+        return *temperature == TemperatureUnit::Celsius ? (value - 32.0) * 5.0 / 9.0
+                                                        : value * 9.0 / 5.0 + 32.0;
+    return value * scale;
+}
+
+ColumnUnit columnUnit(int column, QStringView title, bool milli)
+{
+    using Channel = ReadingSeries::Channel;
+    if (column < 2 || column > 8)
+        column = 2;
+    ColumnUnit u;
+    u.channel = Channel(column - 2);
+    switch (u.channel) {
+    case ReadingSeries::Resistance: {
+        const bool m = title.endsWith(QLatin1StringView("mOhm"));
+        u.scale = m ? 1000 : 1;
+        u.unit = m ? QStringLiteral("mOhm") : QStringLiteral("Ohm");
+        break;
+    }
+    case ReadingSeries::Current:
+        u.scale = title == QLatin1StringView("mAmp") ? 1000 : 1;
+        u.unit = u.scale > 1 ? QStringLiteral("mA") : QStringLiteral("A");
+        break;
+    case ReadingSeries::Temperature:
+        u.temperature = title == QLatin1StringView("Celsius") ? TemperatureUnit::Celsius
+                                                              : TemperatureUnit::Fahrenheit;
+        u.unit = title == QLatin1StringView("Celsius") ? QStringLiteral("Celsius")
+                                                       : QStringLiteral("Fahrenheit");
+        break;
+    case ReadingSeries::InCap:
+    case ReadingSeries::OutCap:
+    case ReadingSeries::TCap:
+        u.scale = milli ? 1000 : 1;
+        u.unit = milli ? QStringLiteral("mAh") : QStringLiteral("Ah");
+        break;
+    default:
+        u.unit = QStringLiteral("V");
+        break;
+    }
+    return u;
+}
+
+ColumnUnit plainUnit(ReadingSeries::Channel channel, TemperatureUnit temperature)
+{
+    static const std::array<const char*, ReadingSeries::ChannelCount> units{"V",  "Ohm", "A", "",
+                                                                            "Ah", "Ah",  "Ah"};
+    ColumnUnit u;
+    u.channel = channel;
+    u.unit = QString::fromLatin1(units[std::size_t(channel)]);
+    if (channel == ReadingSeries::Temperature) {
+        u.temperature = temperature;
+        u.unit = temperature == TemperatureUnit::Celsius ? QStringLiteral("Celsius")
+                                                         : QStringLiteral("Fahrenheit");
+    }
+    return u;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ReadingSeries.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -39,3 +41,22 @@ struct ColumnValues
 /// value widens the range. A capacity column that holds both mAh ("(m)") and Ah values - the
 /// meter switches as a counter grows - is plotted in mAh throughout, its Ah values times 1000.
 [[nodiscard]] ColumnValues columnValues(const QStringList& texts, float valueMax, float valueMin);
+
+/// How a recording's numbers (V, Ohm, A, degrees, Ah) are drawn beside a list's column: in the
+/// column's own unit, so that every trace of a graph reads on its one value axis.
+struct ColumnUnit
+{
+    ReadingSeries::Channel channel = ReadingSeries::Voltage;
+    double scale = 1; ///< times the number in V, Ohm, A or Ah
+    QString unit;     ///< "V", "mOhm", "Ohm", "mA", "A", "Celsius", "Fahrenheit", "mAh", "Ah"
+    std::optional<TemperatureUnit> temperature; ///< temperatures are drawn in this unit
+
+    /// `value` of a recording whose temperatures are in `unitOfValue`, as drawn.
+    [[nodiscard]] double shown(double value, TemperatureUnit unitOfValue) const;
+};
+
+/// The unit of list column `column` (2-8) titled `title` (a range such as "400 mOhm", "mAmp",
+/// "Celsius"); capacities plotted in mAh when `milli`. Voltage for any other column.
+[[nodiscard]] ColumnUnit columnUnit(int column, QStringView title, bool milli);
+/// `channel` in V, Ohm, A, degrees of `temperature` or Ah.
+[[nodiscard]] ColumnUnit plainUnit(ReadingSeries::Channel channel, TemperatureUnit temperature);

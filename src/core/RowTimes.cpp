@@ -29,6 +29,26 @@ RowTimes RowTimes::fromTexts(const QStringList& texts)
     return t;
 }
 
+RowTimes RowTimes::fromElapsed(double firstSecondOfDay, std::span<const double> elapsed)
+{
+    RowTimes t;
+    t.m_firstSecondOfDay = firstSecondOfDay;
+    t.m_elapsed.reserve(elapsed.size());
+    std::optional<double> first;
+    double last = 0;
+    for (const double e : elapsed) {
+        if (std::isfinite(e)) {
+            if (!first)
+                first = e;
+            last = e - *first;
+        }
+        t.m_elapsed.push_back(last);
+    }
+    if (!first)
+        return {};
+    return t;
+}
+
 RowTimes RowTimes::regular(double firstSecondOfDay, double interval)
 {
     RowTimes t;
@@ -78,7 +98,7 @@ double RowTimes::recordAt(double elapsed) const
 
 double RowTimes::x(XReading reading, double record) const
 {
-    if (reading == XReading::Record || isEmpty())
+    if (reading == XReading::Record || reading == XReading::Capacity || isEmpty())
         return record;
     const double elapsed = elapsedAt(record);
     return reading == XReading::Clock ? m_firstSecondOfDay + elapsed : elapsed;
@@ -86,7 +106,7 @@ double RowTimes::x(XReading reading, double record) const
 
 double RowTimes::recordAtX(XReading reading, double x) const
 {
-    if (reading == XReading::Record || isEmpty())
+    if (reading == XReading::Record || reading == XReading::Capacity || isEmpty())
         return x;
     return recordAt(reading == XReading::Clock ? x - m_firstSecondOfDay : x);
 }
@@ -99,6 +119,7 @@ QString RowTimes::xText(XReading reading, double x)
     case XReading::Elapsed:
         return elapsedText(x);
     case XReading::Record:
+    case XReading::Capacity:
         break;
     }
     return formatNumber(x, u"0.###");

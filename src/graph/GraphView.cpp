@@ -1,6 +1,7 @@
 #include "GraphView.h"
 
 #include "AxisTickers.h"
+#include "CrossCursor.h"
 #include "FitSpan.h"
 #include "PlotColours.h"
 
@@ -40,14 +41,8 @@ GraphView::GraphView(QWidget* parent) : QCustomPlot(parent)
     xAxis2->setVisible(false);
     yAxis2->setVisible(false);
 
-    for (Cursor& c : m_cursors) {
-        c.vertical = new QCPItemStraightLine(this);
-        c.horizontal = new QCPItemStraightLine(this);
-        for (QCPItemStraightLine* line : {c.vertical, c.horizontal}) {
-            line->setSelectable(false);
-            line->setVisible(false);
-        }
-    }
+    for (int i = 0; i < CursorCount; ++i)
+        m_cursors[std::size_t(i)] = std::make_unique<CrossCursor>(*this);
     bindCursors();
 
     setPlotAreaColor(Qt::black);
@@ -62,6 +57,8 @@ GraphView::GraphView(QWidget* parent) : QCustomPlot(parent)
     connect(&m_clickDue, &QTimer::timeout, this,
             [this] { emit clicked(m_clickAt.x(), m_clickAt.y()); });
 }
+
+GraphView::~GraphView() = default;
 
 QCPAxis* GraphView::axis(int index) const
 {
@@ -203,7 +200,8 @@ int GraphView::addPlot(int axisIndex, const QColor& colour)
     g->setAdaptiveSampling(true);
     g->setLineStyle(QCPGraph::lsLine);
     m_plots.append(g);
-    m_plotTimes.append(RowTimes());
+    m_places.addPlot();
+    m_plotValues.append(std::vector<float>());
     m_plotColours.append(colour);
     m_plotOverloads.append(QList<double>());
     return plotCount();
@@ -217,6 +215,12 @@ void GraphView::setPlotOverloads(int number, QList<double> values)
 
 void GraphView::fit()
 {
+    if (const std::optional<std::pair<double, double>> x = fitRecordAxis())
+        fitValueAxes(x->first, x->second);
+}
+
+std::optional<std::pair<double, double>> GraphView::fitRecordAxis()
+{
     double first = qInf();
     double last = -qInf();
     for (const QPointer<QCPGraph>& p : m_plots) {
@@ -226,11 +230,11 @@ void GraphView::fit()
         last = std::max(last, (p->data()->constEnd() - 1)->key);
     }
     if (first > last)
-        return; // no points anywhere: nothing to fit to
+        return std::nullopt; // no points anywhere: nothing to fit to
     // A single record gets a record's width around it.
     const double pad = first == last ? 0.5 : 0.0;
     setAxisRange(1, first - pad, last + pad);
-    fitValueAxes(first, last);
+    return std::pair{first, last};
 }
 
 void GraphView::fitValueAxes(double from, double to)
@@ -264,25 +268,33 @@ void GraphView::setPlotTimes(int number, RowTimes times)
 {
     if (number < 1 || number > m_plots.size())
         return;
-    m_plotTimes[number - 1] = std::move(times);
+    m_places.setTimes(number - 1, std::move(times));
+    placePoints(number - 1);
+    applyXReading();
+}
+
+void GraphView::setPlotCharge(int number, ChargeAxis charge)
+{
+    QCPGraph* g = plot(number);
+    if (!g)
+        return;
+    std::vector<float>& values = m_plotValues[number - 1];
+    if (!m_places.hasCharge(number - 1)) {
+        // Its points hold its values in order until they are placed by charge.
+        values.clear();
+        values.reserve(std::size_t(g->dataCount()));
+        for (auto it = g->data()->constBegin(); it != g->data()->constEnd(); ++it)
+            values.push_back(float(it->value));
+    }
+    m_places.setCharge(number - 1, std::move(charge));
     placePoints(number - 1);
     applyXReading();
 }
 
 void GraphView::setRecordPace(double firstSecondOfDay, double interval)
 {
-    m_pace = RowTimes::regular(firstSecondOfDay, interval);
+    m_places.setPace(firstSecondOfDay, interval);
     applyXReading();
-}
-
-bool GraphView::hasTimes() const
-{
-    return !m_pace.isEmpty() || !referenceTimes().isEmpty();
-}
-
-XReading GraphView::shownReading() const
-{
-    return hasTimes() ? m_reading : XReading::Record;
 }
 
 void GraphView::setXReading(XReading reading)
@@ -296,24 +308,14 @@ void GraphView::setRecordCaption(const QString& caption)
     setAxisCaption(1, caption);
 }
 
-const RowTimes& GraphView::referenceTimes() const
-{
-    for (const RowTimes& t : m_plotTimes) {
-        if (!t.isEmpty())
-            return t;
-    }
-    static const RowTimes none;
-    return none;
-}
-
 double GraphView::xOfRecord(double record) const
 {
-    return m_pace.isEmpty() ? referenceTimes().x(m_shown, record) : record;
+    return m_places.xOfRecord(m_shown, record);
 }
 
 QString GraphView::recordText(double x) const
 {
-    return RowTimes::xText(m_shown, m_pace.isEmpty() ? x : m_pace.x(m_shown, x));
+    return m_places.text(m_shown, x);
 }
 
 void GraphView::placePoints(qsizetype i)
@@ -321,44 +323,68 @@ void GraphView::placePoints(qsizetype i)
     QCPGraph* g = m_plots[i];
     if (!g)
         return;
-    const RowTimes& times = m_plotTimes[i];
+    if (m_places.hasCharge(i)) {
+        rebuildPoints(i);
+        return;
+    }
     double record = 1;
     for (auto it = g->data()->begin(); it != g->data()->end(); ++it, ++record)
-        it->key = times.x(m_shown, record);
+        it->key = m_places.x(i, m_shown, record);
+    requestReplot();
+}
+
+void GraphView::rebuildPoints(qsizetype i)
+{
+    const std::vector<float>& values = m_plotValues[i];
+    QVector<QCPGraphData> points;
+    points.reserve(qsizetype(values.size()) + 16);
+    for (std::size_t row = 0; row < values.size(); ++row) {
+        const double key = m_places.x(i, m_shown, double(row + 1));
+        if (!std::isfinite(key))
+            continue;
+        // A point without a value where the curve breaks: the line stops there.
+        if (m_places.breaksBefore(i, m_shown, qsizetype(row)) && !points.isEmpty())
+            points.append(QCPGraphData(points.constLast().key, qQNaN()));
+        points.append(QCPGraphData(key, double(values[row])));
+    }
+    // Placed by charge, points may share a key (no charge drawn between them): they stay in
+    // the order taken.
+    m_plots[i]->data()->set(points, true);
     requestReplot();
 }
 
 void GraphView::applyXReading()
 {
     const XReading shown = shownReading();
-    const RowTimes& reference = referenceTimes();
-    if (shown != m_shown && !reference.isEmpty()) {
+    if (shown != m_shown) {
         // The points move to their places under the new reading: the axis and the cursors go
-        // with them, so that the same records stay in view.
-        const auto moved = [&](double x) {
-            return reference.x(shown, reference.recordAtX(m_shown, x));
-        };
-        const double min = moved(axisMinimum(1));
-        const double max = moved(axisMaximum(1));
-        for (Cursor& c : m_cursors)
-            c.position.setX(moved(c.position.x()));
+        // with them, so that the same records stay in view. Charge cannot tell a record's place
+        // from a time: to or from Capacity the axis takes in the points instead.
+        const std::optional<double> min = m_places.moved(axisMinimum(1), m_shown, shown);
+        const std::optional<double> max = m_places.moved(axisMaximum(1), m_shown, shown);
+        for (const std::unique_ptr<CrossCursor>& c : m_cursors) {
+            if (const std::optional<double> x = m_places.moved(c->position().x(), m_shown, shown))
+                c->setPosition({*x, c->position().y()});
+        }
         m_shown = shown;
         for (qsizetype i = 0; i < m_plots.size(); ++i) {
-            if (!m_plotTimes[i].isEmpty())
+            if (m_places.hasCharge(i) || m_places.hasTimes(i))
                 placePoints(i);
         }
-        setAxisRange(1, min, max);
-        for (int i = 1; i <= CursorCount; ++i)
-            placeCursor(i);
+        if (min && max)
+            setAxisRange(1, *min, *max);
+        else
+            fitRecordAxis();
     }
     m_shown = shown;
 
     QCPAxis* x = m_axes.first();
-    if (shown == XReading::Record) {
+    if (shown == XReading::Record || shown == XReading::Capacity) {
         x->setTicker(readableTicker());
-        x->setLabel(m_recordCaption);
+        x->setLabel(shown == XReading::Record ? m_recordCaption : QStringLiteral("Capacity (Ah)"));
     } else {
-        x->setTicker(timeTicker(m_pace.isEmpty() ? nullptr : &m_pace, shown));
+        const RowTimes& pace = m_places.pace();
+        x->setTicker(timeTicker(pace.isEmpty() ? nullptr : &pace, shown));
         x->setLabel(shown == XReading::Clock ? QStringLiteral("Time of day (hh:mm:ss)")
                                              : QStringLiteral("Elapsed time (h:mm:ss)"));
     }
@@ -375,11 +401,16 @@ bool GraphView::setPlotData(int number, std::span<const float> values)
     QCPGraph* g = plot(number);
     if (!g)
         return false;
-    const RowTimes& times = m_plotTimes[number - 1];
+    const qsizetype i = number - 1;
+    if (m_places.hasCharge(i)) {
+        m_plotValues[i].assign(values.begin(), values.end());
+        rebuildPoints(i);
+        return true;
+    }
     QVector<QCPGraphData> points(static_cast<qsizetype>(values.size()));
-    for (std::size_t i = 0; i < values.size(); ++i)
-        points[static_cast<qsizetype>(i)] =
-            QCPGraphData(times.x(m_shown, double(i + 1)), double(values[i]));
+    for (std::size_t r = 0; r < values.size(); ++r)
+        points[static_cast<qsizetype>(r)] =
+            QCPGraphData(m_places.x(i, m_shown, double(r + 1)), double(values[r]));
     g->data()->set(points, true);
     requestReplot();
     return true;
@@ -390,69 +421,43 @@ bool GraphView::appendPoint(int number, double value)
     QCPGraph* g = plot(number);
     if (!g)
         return false;
-    g->addData(m_plotTimes[number - 1].x(m_shown, double(g->dataCount() + 1)), value);
+    g->addData(m_places.x(number - 1, m_shown, double(g->dataCount() + 1)), value);
     requestReplot();
     return true;
 }
 
 void GraphView::bindCursors()
 {
-    QCPAxis* x = m_axes.value(0);
-    QCPAxis* y = m_axes.value(1);
-    for (int i = 0; i < CursorCount; ++i) {
-        Cursor& c = m_cursors[i];
-        for (QCPItemStraightLine* line : {c.vertical, c.horizontal}) {
-            for (QCPItemPosition* p : {line->point1, line->point2}) {
-                p->setType(QCPItemPosition::ptPlotCoords);
-                if (y)
-                    p->setAxes(x, y);
-            }
-        }
-        placeCursor(i + 1);
-    }
-}
-
-void GraphView::placeCursor(int index)
-{
-    Cursor& c = m_cursors[index - 1];
-    const bool shown = c.visible && m_axes.size() >= 2;
-    c.vertical->setVisible(shown);
-    c.horizontal->setVisible(shown);
-    const double x = c.position.x();
-    const double y = c.position.y();
-    c.vertical->point1->setCoords(x, y);
-    c.vertical->point2->setCoords(x, y + 1);
-    c.horizontal->point1->setCoords(x, y);
-    c.horizontal->point2->setCoords(x + 1, y);
+    for (const std::unique_ptr<CrossCursor>& c : m_cursors)
+        c->bind(m_axes.value(0), m_axes.value(1));
 }
 
 void GraphView::setCursorVisible(int index, bool visible)
 {
     if (index < 1 || index > CursorCount)
         return;
-    m_cursors[index - 1].visible = visible;
-    placeCursor(index);
+    m_cursors[std::size_t(index - 1)]->setVisible(visible);
     requestReplot();
 }
 
 bool GraphView::cursorVisible(int index) const
 {
-    return index >= 1 && index <= CursorCount && m_cursors[index - 1].visible;
+    return index >= 1 && index <= CursorCount && m_cursors[std::size_t(index - 1)]->isVisible();
 }
 
 void GraphView::setCursorPosition(int index, double x, double y)
 {
     if (index < 1 || index > CursorCount)
         return;
-    m_cursors[index - 1].position = QPointF(x, y);
-    placeCursor(index);
+    m_cursors[std::size_t(index - 1)]->setPosition({x, y});
     requestReplot();
     emit cursorChanged(index, x, y);
 }
 
 QPointF GraphView::cursorPosition(int index) const
 {
-    return index >= 1 && index <= CursorCount ? m_cursors[index - 1].position : QPointF();
+    return index >= 1 && index <= CursorCount ? m_cursors[std::size_t(index - 1)]->position()
+                                              : QPointF();
 }
 
 void GraphView::setTrackMode(int code)
@@ -508,6 +513,8 @@ QPointF GraphView::nearestPoint(double x, double y) const
         auto at = data.findBegin(x, false); // the first point at or after x
         if (at == data.constEnd() || (at != data.constBegin() && x - (at - 1)->key < at->key - x))
             --at;
+        if (std::isnan(at->value)) // where a curve breaks: the point before the break
+            at = at != data.constBegin() ? at - 1 : at + 1;
         return {at->key, at->value};
     }
     return {x, y};
@@ -543,17 +550,11 @@ void GraphView::onMouseRelease(QMouseEvent* event)
     const QPoint at = event->position().toPoint();
     if ((at - m_pressAt).manhattanLength() > kClickSlack) {
         // A drag in a pan or zoom mode moved the axes it names.
-        static constexpr std::array<Qt::Orientations, 9> moved{{{},
-                                                                {},
-                                                                {},
-                                                                Qt::Horizontal | Qt::Vertical,
-                                                                Qt::Horizontal,
-                                                                Qt::Vertical,
-                                                                Qt::Horizontal | Qt::Vertical,
-                                                                Qt::Horizontal,
-                                                                Qt::Vertical}};
+        // Modes 3 and 6 move both ways, 4 and 7 X alone, 5 and 8 Y alone.
+        static constexpr std::array<Qt::Orientations, 3> moved{
+            {Qt::Horizontal | Qt::Vertical, Qt::Horizontal, Qt::Vertical}};
         if (m_trackMode >= 3 && m_trackMode <= 8)
-            emit movedByHand(moved[std::size_t(m_trackMode)]);
+            emit movedByHand(moved[std::size_t((m_trackMode - 3) % 3)]);
         return;
     }
     if (!axisRect()->rect().contains(at))
@@ -651,11 +652,12 @@ void GraphView::setPlotAreaColor(const QColor& colour)
         if (m_plots[i])
             m_plots[i]->setPen(plotPen(m_plotColours[i], colour));
     }
-    for (std::size_t i = 0; i < m_cursors.size(); ++i) {
-        const QPen pen(readableOn(kCursorColours[i], colour), 1, Qt::DashLine);
-        m_cursors[i].vertical->setPen(pen);
-        m_cursors[i].horizontal->setPen(pen);
-    }
+    for (std::size_t i = 0; i < m_cursors.size(); ++i)
+        m_cursors[i]->setPen(QPen(readableOn(kCursorColours[i], colour), 1, Qt::DashLine));
+    // The legend of named plots reads as part of the plot area.
+    legend->setBrush(colour);
+    legend->setBorderPen(QPen(kGridColour));
+    legend->setTextColor(isDarkColour(colour) ? Qt::white : Qt::black);
     requestReplot();
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "RowTimes.h"
+#include "RecordPlaces.h"
 
 #include <qcustomplot.h>
 
@@ -9,6 +9,7 @@
 #include <QTimer>
 
 #include <array>
+#include <memory>
 #include <span>
 
 /// The graph control of the graph windows: a record axis (axis 1) and value axes on the left
@@ -29,7 +30,12 @@
 /// then has its points at their times, each plot at its own: X is seconds since the midnight
 /// before its first record (time of day) or since its first record (elapsed time), and a hole
 /// in the recording shows as wide as it lasted. Plots taken at a steady pace (setRecordPace,
-/// the live graph) keep X as the record number and read it as time.
+/// the live graph) keep X as the record number and read it as time. Under Capacity a plot
+/// with a counter (setPlotCharge) has its points at the charge drawn by then, its curve broken
+/// where the counter fell. The legend (QCustomPlot's, hidden at first) is drawn in the plot
+/// area's colours.
+class CrossCursor;
+
 class GraphView : public QCustomPlot
 {
     Q_OBJECT
@@ -37,6 +43,7 @@ public:
     static constexpr int CursorCount = 2;
 
     explicit GraphView(QWidget* parent = nullptr);
+    ~GraphView() override;
 
     // Axes: 1 is the record axis, 2 and on the value axes, in the order they were added.
 
@@ -82,6 +89,9 @@ public:
     /// The record axis to the extent of the plots' points, then fitValueAxes over it. Axes
     /// without points keep their ranges.
     void fit();
+    /// The record axis alone to the extent of the plots' points; the extent, or nothing when
+    /// there are no points.
+    std::optional<std::pair<double, double>> fitRecordAxis();
     /// Each value axis to the points of its plots between records `from` and `to` (FitSpan:
     /// gaps and overloads left out, a margin added, a flat trace given a span around it).
     void fitValueAxes(double from, double to);
@@ -94,16 +104,21 @@ public:
     /// The records are taken one each `interval` seconds from `firstSecondOfDay` on: X stays
     /// the record number and reads as the time it was taken.
     void setRecordPace(double firstSecondOfDay, double interval);
+    /// The charge drawn by each record of plot `number`, for a record axis reading Capacity.
+    void setPlotCharge(int number, ChargeAxis charge);
+    /// Where the records of the plots stand on the record axis.
+    [[nodiscard]] const RecordPlaces& places() const { return m_places; }
     /// Whether the record axis can read in time (some plot has times, or there is a pace).
-    [[nodiscard]] bool hasTimes() const;
-    /// Record numbers (with `recordCaption` as the axis title), time of day or elapsed time;
-    /// the record number while there are no times. The record axis's range and the cursors
-    /// move with the points, so the same records stay in view.
+    [[nodiscard]] bool hasTimes() const { return m_places.hasTimes(); }
+    /// Record numbers (with `recordCaption` as the axis title), time of day, elapsed time or
+    /// capacity; the record number while there are no times (or no counters). The record axis's
+    /// range and the cursors move with the points, so the same records stay in view; to or from
+    /// Capacity the record axis fits its points instead.
     void setXReading(XReading reading);
     /// The reading chosen (setXReading), whether or not there are times to show it.
     [[nodiscard]] XReading xReading() const { return m_reading; }
-    /// The reading the record axis shows: the one chosen where there are times, else Record.
-    [[nodiscard]] XReading shownReading() const;
+    /// The reading the record axis shows: the one chosen where it can be shown, else Record.
+    [[nodiscard]] XReading shownReading() const { return m_places.shownFor(m_reading); }
     /// The record axis's title while it reads records (setAxisCaption(1, ...) alike).
     void setRecordCaption(const QString& caption);
     /// Where record position `record` (1-based) of the first plot with times stands on the
@@ -159,13 +174,6 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
 
 private:
-    struct Cursor
-    {
-        QCPItemStraightLine* vertical = nullptr;
-        QCPItemStraightLine* horizontal = nullptr;
-        QPointF position;
-        bool visible = false;
-    };
     struct Range
     {
         double min = 0;
@@ -173,7 +181,6 @@ private:
     };
 
     void applyTrackMode();
-    void placeCursor(int index);
     void bindCursors();
     void styleAxes();
     [[nodiscard]] QList<QCPAxis*> valueAxes() const;
@@ -182,10 +189,10 @@ private:
     void onMouseMove(QMouseEvent* event);
     void onMouseRelease(QMouseEvent* event);
     void applyXReading();
-    /// The times of the plot that places the record axis's records: the first with times.
-    [[nodiscard]] const RowTimes& referenceTimes() const;
     /// Re-keys plot `i` (0-based) to its records' places under the shown reading.
     void placePoints(qsizetype i);
+    /// Plot `i`'s points afresh from its values, breaks included.
+    void rebuildPoints(qsizetype i);
     [[nodiscard]] bool inPlotArea(QPointF at) const;
 
     QList<QCPAxis*> m_axes;
@@ -193,7 +200,7 @@ private:
     QList<QPointer<QCPGraph>> m_plots;
     QList<QColor> m_plotColours; // as added; drawn darker on a light plot area
     QList<QList<double>> m_plotOverloads;
-    std::array<Cursor, CursorCount> m_cursors;
+    std::array<std::unique_ptr<CrossCursor>, CursorCount> m_cursors;
     QList<QColor> m_axisColours; // invalid: follow the background
     int m_trackMode = 1;
     bool m_settingRange = false;
@@ -202,8 +209,10 @@ private:
     bool m_pressed = false;
     QColor m_plotAreaColour;
     QColor m_backgroundColour;
-    QList<RowTimes> m_plotTimes; // per plot, as m_plots
-    RowTimes m_pace;             // regular: records read as times (the live graph)
+    RecordPlaces m_places;
+    // Per plot, as m_plots: the values of plots with a counter, whose points are rebuilt
+    // (with breaks) as the reading changes.
+    QList<std::vector<float>> m_plotValues;
     XReading m_reading = XReading::Record;
     XReading m_shown = XReading::Record; // what the points and the axis are placed by
     QString m_recordCaption;

@@ -1,125 +1,53 @@
 #include "GraphWindow.h"
+#include "GraphWindowLayout.h"
 
 #include "AxisEdit.h"
 #include "ChannelColours.h"
 #include "Clock.h"
-#include "FileTransfer.h"
+#include "DetailGraph.h"
 #include "FitOnOpen.h"
 #include "GraphControls.h"
-#include "GraphPicture.h"
 #include "GraphView.h"
-#include "PageFrame.h"
 #include "Prompts.h"
+#include "SpanBand.h"
+#include "SpanPanel.h"
+#include "StoredOverlay.h"
+#include "TrackModes.h"
 #include "ValueText.h"
 #include "WindowPlacement.h"
-#include "WindowPrint.h"
 #include "WindowToolbar.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileInfo>
 #include <QFrame>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QMimeData>
 #include <QPlainTextEdit>
-#include <QPrinter>
 #include <QPushButton>
 #include <QScreen>
 #include <QVBoxLayout>
 
 namespace {
 
-struct TrackMode
-{
-    const char* entry;
-    int code;
-    const char* help;
-};
-
-constexpr std::array<TrackMode, 8> kTrackModes{{
-    {"Normal", 1, "Normal mode"},
-    {"Cursor Coordinates", 2,
-     "Drag the cursor with your mouse to get X (Count) and Y (Value) position."},
-    {"PanXY", 3,
-     "Click anywhere on the plot area and drag to pan the graph both horizontally and "
-     "vertically."},
-    {"PanX", 4, "Click anywhere on the plot area and drag to pan the graph horizontally."},
-    {"PanY", 5, "Click anywhere on the plot area and drag to pan the graph vertically."},
-    {"ZoomXY", 6, "Select a region on the graph to zoom both horizontally and vertically."},
-    {"ZoomX", 7, "Select a region on the graph to zoom horizontally."},
-    {"ZoomY", 8, "Select a region on the graph to zoom vertically."},
-}};
-constexpr int kCursorMode = 2;
-
-// The list entry `index` of a window, or nullptr outside its list. The detail graph has no
-// "Cursor Coordinates": its entry i > 0 is mode i + 2.
-const TrackMode* trackModeAt(GraphWindow::Kind kind, int index)
-{
-    const int count = kind == GraphWindow::Kind::Stored ? 8 : 7;
-    if (index < 0 || index >= count)
-        return nullptr;
-    if (kind == GraphWindow::Kind::Detail && index > 0)
-        return &kTrackModes[static_cast<std::size_t>(index) + 1];
-    return &kTrackModes[static_cast<std::size_t>(index)];
-}
-
-// Window layout in twips.
-constexpr int kMargin = 120;
+// Window layout in twips (the margin and the print layout in GraphWindowLayout.h).
 constexpr int kStoredWidth = 10650;
 constexpr int kStoredHeight = 8865;
 constexpr int kDetailWidth = 12600;
 constexpr int kDetailHeight = 9600;
 constexpr int kFrameHeight = 2700; // room for four buttons above each other
 constexpr int kLegendHeight = 420;
-constexpr int kPrintWidth = 11550;
-constexpr int kPrintGraphAt = 720;
 // Width of the track-mode list and its help text, in pixels: the longest entry fits.
 constexpr int kModeWidth = 150;
 // The least height of the graph itself, in pixels: a few grid lines and their labels.
 constexpr int kSmallestGraph = 120;
 
-const QColor kWhite(255, 255, 255);
 const QColor kStoredTrace(0, 220, 0);
-
-struct DetailTrace
-{
-    GraphWindow::DetailAxis axis;
-    QColor colour;
-};
-// In plot order: voltage, current, temperature, resistance, In-Cap, Out-Cap, T-Cap.
-const std::array<GraphWindow::DetailAxis, 7> kDetailTraceAxes{
-    GraphWindow::VoltageAxis,    GraphWindow::CurrentAxis,  GraphWindow::TemperatureAxis,
-    GraphWindow::ResistanceAxis, GraphWindow::CapacityAxis, GraphWindow::CapacityAxis,
-    GraphWindow::CapacityAxis};
-
-struct DesignRange
-{
-    double min;
-    double max;
-};
-// Value axes 2-6 at design time; the detail dialog sets the ranges it uses.
-const std::array<DesignRange, 5> kDetailRanges{
-    {{-60, 60}, {-6500, 6500}, {-4, 140}, {0, 400}, {-10000, 10000}}};
-
-struct LegendEntry
-{
-    const char* name;
-    const char* text;
-    int trace; // plot number whose colour the text takes, 0 for plain
-};
-const std::array<LegendEntry, 10> kLegend{{
-    {"LblV", "Voltage", 1},
-    {"LblA", "Ampere", 2},
-    {"LblT", "Fahrenheit", 3},
-    {"LblO", "mOhm", 4},
-    {"LblCap", "Capacity", 0},
-    {"LblSymbol1", "(", 0},
-    {"LblIn", "in", 5},
-    {"LblOut", "Out", 6},
-    {"LblTotal", "Total", 7},
-    {"LblSymbol2", ")", 0},
-}};
 
 QColor buttonFace()
 {
@@ -144,51 +72,6 @@ QLabel* readOut(const QString& name, QWidget* parent)
 
 } // namespace
 
-// The window in print colours, without its control frame and, for the stored-data graph, in
-// its print geometry, for as long as this lives; everything is put back when it goes, on
-// every path out of the print.
-class GraphWindow::PrintLook
-{
-public:
-    explicit PrintLook(GraphWindow& w)
-        : m_window(w), m_frameVisible(!w.m_frame->isHidden()),
-          m_plotArea(w.m_graph->plotAreaColor()), m_size(w.size()), m_graphSize(w.m_graph->size())
-    {
-        w.setBackgroundColour(kWhite);
-        w.m_frame->hide();
-        w.m_graph->setPlotAreaColor(kWhite);
-        if (w.m_kind == Kind::Stored) {
-            w.m_printLayout = true;
-            const int at = w.m_scale.px(kPrintGraphAt);
-            const int width = w.m_scale.px(kPrintWidth);
-            w.resize(width, w.height());
-            const int graphWidth = qMin(m_graphSize.width(), width - at - w.m_scale.px(kMargin));
-            w.m_graph->setGeometry(at, at, graphWidth, m_graphSize.height());
-        }
-    }
-    ~PrintLook()
-    {
-        GraphWindow& w = m_window;
-        if (w.m_kind == Kind::Stored) {
-            w.m_printLayout = false;
-            w.resize(m_size);
-            w.layOut();
-        }
-        w.setBackgroundColour(w.m_screenBackground);
-        w.m_frame->setVisible(m_frameVisible);
-        w.m_graph->setPlotAreaColor(m_plotArea);
-    }
-    PrintLook(const PrintLook&) = delete;
-    PrintLook& operator=(const PrintLook&) = delete;
-
-private:
-    GraphWindow& m_window;
-    bool m_frameVisible;
-    QColor m_plotArea;
-    QSize m_size;
-    QSize m_graphSize;
-};
-
 GraphWindow::GraphWindow(Kind kind, Prompts& prompts, const Clock& clock, QWidget* parent)
     : QWidget(parent, Qt::Window), m_kind(kind), m_prompts(prompts),
       m_scale(TwipsScale::forScreen(QApplication::primaryScreen())), m_clock(clock)
@@ -208,9 +91,20 @@ GraphWindow::GraphWindow(Kind kind, Prompts& prompts, const Clock& clock, QWidge
                                      : QStringLiteral("Time (s)"));
     if (stored) {
         m_graph->addPlot(2, kStoredTrace);
+        // Files dropped on the window are added to the graph as "Add file..." adds them.
+        setAcceptDrops(true);
+        m_panel = new SpanPanel(this);
+        m_panel->hide();
+        m_overlay = new StoredOverlay(*m_graph, *m_panel, m_prompts, *this);
+        connect(m_overlay, &StoredOverlay::tracesChanged, this, [this](bool added) {
+            if (added)
+                fit();
+            showPanel();
+        });
+        connect(m_panel, &SpanPanel::cutoffRequested, this, &GraphWindow::showPanel);
     } else {
-        buildDetailGraph();
-        buildLegend();
+        buildDetailGraph(*m_graph);
+        m_legend = detailLegend(this);
     }
     buildFrame();
     setBackgroundColour(m_screenBackground);
@@ -223,7 +117,7 @@ GraphWindow::GraphWindow(Kind kind, Prompts& prompts, const Clock& clock, QWidge
     WindowPlacement::manage(this);
 
     for (int i = 0; i < (stored ? 8 : 7); ++i)
-        m_modes->addItem(QString::fromLatin1(trackModeAt(kind, i)->entry));
+        m_modes->addItem(QString::fromLatin1(trackModeAt(kind == Kind::Stored, i)->entry));
     m_modes->setCurrentIndex(0);
     applyTrackMode(0);
     setBoxesQuietly(1, m_graph->axisMinimum(1), m_graph->axisMaximum(1));
@@ -243,6 +137,15 @@ GraphWindow::GraphWindow(Kind kind, Prompts& prompts, const Clock& clock, QWidge
     connect(m_graph, &GraphView::fitRequested, this, &GraphWindow::fit);
     addFitKey(this, [this] { fit(); });
     connect(m_saveImage, &QPushButton::clicked, this, &GraphWindow::saveImage);
+    if (m_addFile) {
+        connect(m_addFile, &QPushButton::clicked, this, [this] {
+            const QString path =
+                m_prompts.openFileName(this, QStringLiteral("Add file"), recordingFilters());
+            if (!path.isEmpty())
+                addFile(path);
+        });
+        connect(m_span, &QPushButton::toggled, this, &GraphWindow::setSpanMarking);
+    }
     // The keys of the list and graph windows: Ctrl+P prints, as the button does; Esc closes.
     auto* printKeys = new QAction(this);
     addAction(printKeys);
@@ -265,55 +168,6 @@ GraphWindow* GraphWindow::open(QPointer<GraphWindow>& window, Kind kind, Prompts
     window->raise();
     window->activateWindow();
     return window;
-}
-
-void GraphWindow::buildDetailGraph()
-{
-    for (int axis = VoltageAxis; axis <= CapacityAxis; ++axis) {
-        if (axis != VoltageAxis)
-            m_graph->addValueAxis();
-        const DesignRange r = kDetailRanges[static_cast<std::size_t>(axis - VoltageAxis)];
-        m_graph->setAxisRange(axis, r.min, r.max);
-    }
-    for (std::size_t i = 0; i < kDetailTraceAxes.size(); ++i) {
-        m_graph->addPlot(kDetailTraceAxes[i], kChannelColours[i]);
-        if (kDetailTraceAxes[i] != CapacityAxis)
-            m_graph->setAxisColor(kDetailTraceAxes[i], kChannelColours[i]);
-    }
-    m_graph->setAxisColor(CapacityAxis, kCapacityAxisColour);
-}
-
-void GraphWindow::buildLegend()
-{
-    m_legend = new QWidget(this);
-    m_legend->setObjectName(QStringLiteral("Legend"));
-    m_legend->setAutoFillBackground(true);
-    QPalette strip = m_legend->palette();
-    strip.setColor(QPalette::Window, Qt::black);
-    m_legend->setPalette(strip);
-    auto* row = new QHBoxLayout(m_legend);
-    row->setContentsMargins(10, 0, 10, 0);
-    row->setSpacing(6);
-    QFont font = m_legend->font();
-    font.setBold(true);
-    for (const LegendEntry& e : kLegend) {
-        auto* l = new QLabel(QString::fromLatin1(e.text), m_legend);
-        l->setObjectName(QString::fromLatin1(e.name));
-        l->setFont(font);
-        QPalette p = l->palette();
-        p.setColor(QPalette::WindowText,
-                   e.trace ? kChannelColours[static_cast<std::size_t>(e.trace - 1)]
-                           : kCapacityAxisColour);
-        l->setPalette(p);
-        row->addWidget(l);
-        const QString name = l->objectName();
-        // A gap after each channel's name, none inside the capacity's brackets; part of the
-        // label, so a hidden channel leaves no gap.
-        if (name == QLatin1String("LblV") || name == QLatin1String("LblA") ||
-            name == QLatin1String("LblT") || name == QLatin1String("LblO"))
-            l->setContentsMargins(0, 0, 14, 0);
-    }
-    row->addStretch();
 }
 
 void GraphWindow::buildFrame()
@@ -389,7 +243,26 @@ void GraphWindow::buildFrame()
     m_xReading->setEnabled(false); // until the rows' times are known
     reading->addWidget(m_xReading, 1);
     axes->addLayout(reading, 3, 0, 1, 3);
-    axes->setRowStretch(4, 1);
+    if (m_kind == Kind::Stored) {
+        m_xReading->addItem(QStringLiteral("Capacity (Ah)"));
+        auto* recordings = new QHBoxLayout;
+        m_addFile = new QPushButton(QStringLiteral("Add file..."), m_frame);
+        m_addFile->setObjectName(QStringLiteral("CmdAddFile"));
+        m_addFile->setToolTip(
+            QStringLiteral("Draw another recording (a data file or a CellDesk "
+                           "CSV) beside this one; files can be dropped here too"));
+        m_span = new QPushButton(QStringLiteral("Span"), m_frame);
+        m_span->setObjectName(QStringLiteral("CmdSpan"));
+        m_span->setCheckable(true);
+        m_span->setToolTip(QStringLiteral("Drag across the graph to mark a span: its charge, "
+                                          "energy and values appear beside the graph"));
+        for (QPushButton* b : {m_addFile, m_span}) {
+            b->setAutoDefault(false);
+            recordings->addWidget(b);
+        }
+        axes->addLayout(recordings, 4, 0, 1, 3);
+    }
+    axes->setRowStretch(5, 1);
     row->addLayout(axes);
 
     auto* cursor = new QGridLayout;
@@ -445,12 +318,17 @@ int GraphWindow::frameHeight() const
 
 QSize GraphWindow::minimumLayoutSize() const
 {
-    const int margin = m_scale.px(kMargin);
+    const int margin = m_scale.px(GraphWindowLayout::Margin);
     int width = m_frame->minimumSizeHint().width();
     int height = margin + kSmallestGraph + margin + frameHeight() + margin;
     if (m_legend) {
         width = qMax(width, m_legend->minimumSizeHint().width());
         height += m_scale.px(kLegendHeight) + margin / 2;
+    }
+    if (m_panel && m_panel->isVisibleTo(this)) {
+        width = qMax(width, kSmallestGraph + margin + m_panel->width());
+        height = qMax(height, margin + m_panel->minimumSizeHint().height() + margin +
+                                  frameHeight() + margin);
     }
     return {width + 2 * margin, height};
 }
@@ -459,7 +337,7 @@ void GraphWindow::layOut()
 {
     if (m_printLayout)
         return;
-    const int margin = m_scale.px(kMargin);
+    const int margin = m_scale.px(GraphWindowLayout::Margin);
     const int frameHeight = this->frameHeight();
     const int inner = qMax(width() - 2 * margin, 100);
     int top = margin;
@@ -468,8 +346,20 @@ void GraphWindow::layOut()
         top += m_scale.px(kLegendHeight) + margin / 2;
     }
     const int frameTop = qMax(height() - margin - frameHeight, top + 100);
-    m_graph->setGeometry(margin, top, inner, frameTop - margin - top);
-    m_frame->setGeometry(margin, frameTop, inner, frameHeight);
+    // The span panel takes the right of the window, from top to bottom where the controls
+    // still fit beside it, else beside the graph alone.
+    int left = inner;
+    int frameWidth = inner;
+    if (m_panel && m_panel->isVisibleTo(this)) {
+        left = qMax(inner - m_panel->width() - margin, 100);
+        const bool tall = left >= m_frame->minimumSizeHint().width();
+        if (tall)
+            frameWidth = left;
+        m_panel->setGeometry(margin + left + margin, top, m_panel->width(),
+                             (tall ? frameTop + frameHeight : frameTop - margin) - top);
+    }
+    m_graph->setGeometry(margin, top, left, frameTop - margin - top);
+    m_frame->setGeometry(margin, frameTop, frameWidth, frameHeight);
 }
 
 void GraphWindow::resizeEvent(QResizeEvent* event)
@@ -503,18 +393,20 @@ QLabel* GraphWindow::label(const QString& name) const
 
 void GraphWindow::applyTrackMode(int index)
 {
-    const TrackMode* mode = trackModeAt(m_kind, index);
+    const TrackMode* mode = trackModeAt(m_kind == Kind::Stored, index);
     if (!mode) {
         m_prompts.message(QStringLiteral("Select a valid TrackMode."), Prompts::Icon::None);
         return;
     }
     if (m_modes->currentIndex() != index)
         m_modes->setCurrentIndex(index);
+    if (m_span && index != 0)
+        m_span->setChecked(false);
     m_graph->setCursorVisible(1, false);
     m_graph->setCursorVisible(2, false);
     m_graph->setTrackMode(mode->code);
     m_description->setPlainText(QString::fromLatin1(mode->help));
-    if (mode->code == kCursorMode) {
+    if (mode->code == CursorTrackMode) {
         const QCPRange x = m_graph->axis(1)->range();
         const QCPAxis* value = m_graph->axis(2);
         const double y = value ? value->range().center() : 0.0;
@@ -574,9 +466,11 @@ void GraphWindow::showColumn(const PlotRequest& request, std::span<const float> 
         box->setFormat(request.ValueFormat);
         box->setSingleStep(leadingNumber(request.ValueStep));
     }
-    m_xReading->setEnabled(!times.isEmpty());
+    m_xReading->setEnabled(!times.isEmpty() || m_overlay);
     m_graph->setPlotTimes(1, std::move(times));
     m_graph->setPlotData(1, values);
+    if (m_overlay)
+        m_overlay->columnShown();
     showXReading();
     const double first = m_graph->xOfRecord(1);
     const double last = m_graph->xOfRecord(double(values.size()));
@@ -590,8 +484,8 @@ void GraphWindow::showColumn(const PlotRequest& request, std::span<const float> 
     if (FitOnOpen::choice().isOn())
         fit();
     // A cursor left from the previous column would read out that column's position.
-    const TrackMode* mode = trackModeAt(m_kind, m_modes->currentIndex());
-    if (mode && mode->code == kCursorMode)
+    const TrackMode* mode = trackModeAt(m_kind == Kind::Stored, m_modes->currentIndex());
+    if (mode && mode->code == CursorTrackMode)
         applyTrackMode(m_modes->currentIndex());
 }
 
@@ -645,7 +539,11 @@ void GraphWindow::fit()
 
 void GraphWindow::setXReading(XReading reading)
 {
+    if (m_overlay)
+        m_overlay->prepareReading(reading);
     m_graph->setXReading(reading);
+    if (m_overlay)
+        m_overlay->readingChanged();
     showXReading();
     setBoxesQuietly(1, m_graph->axisMinimum(1), m_graph->axisMaximum(1));
     if (m_graph->cursorVisible(1)) {
@@ -658,37 +556,81 @@ void GraphWindow::showXReading()
 {
     const XReading shown = m_graph->shownReading();
     m_xReading->setCurrentIndex(int(shown));
-    static const std::array<QString, 3> formats{QStringLiteral("0"), AxisEdit::ClockFormat,
-                                                AxisEdit::ElapsedFormat};
+    static const std::array<QString, 4> formats{QStringLiteral("0"), AxisEdit::ClockFormat,
+                                                AxisEdit::ElapsedFormat, QStringLiteral("0.###")};
     for (AxisEdit* box : {m_min[0], m_max[0]})
         box->setFormat(formats[std::size_t(shown)]);
 }
 
-void GraphWindow::print()
+QStringList GraphWindow::recordingFilters()
 {
-    QPrinter printer(QPrinter::HighResolution);
-    if (!m_prompts.choosePrinter(this, printer))
-        return;
-
-    bool printed = false;
-    {
-        const PrintLook look(*this);
-        printed = printOnePage(printer, {windowTitle(), m_source, m_clock.now()},
-                               windowImage(*this, *m_graph));
-    }
-    if (!printed) {
-        m_prompts.message(QStringLiteral("The graph could not be printed."),
-                          Prompts::Icon::Exclamation, windowTitle(), printFailureDetails(printer));
-    }
+    return {QStringLiteral("Recordings (*.txt *.csv)"), QStringLiteral("All Files (*)")};
 }
 
-void GraphWindow::saveImage()
+void GraphWindow::setColumnSource(std::function<ReadingSeries()> source, const ColumnUnit& unit)
 {
-    const PictureHead head{PrintHeading{windowTitle(), m_source, {}}.title(),
-                           m_legend ? legendTexts(*m_legend) : QList<LegendText>()};
-    const QSize offered = m_graph->size() + QSize(0, pictureHeadHeight(head));
-    ::saveImage(*this, m_prompts, FileTransfer::datedFileName(m_clock.now(), QStringLiteral("png")),
-                offered, [this, head](const QString& path, QSize size) {
-                    return writePicture(path, size, head, graphPictureBody(*m_graph));
-                });
+    if (m_overlay)
+        m_overlay->setColumn(std::move(source), unit);
+}
+
+void GraphWindow::setSource(const QString& source)
+{
+    m_source = source;
+    if (m_overlay)
+        m_overlay->setColumnName(QFileInfo(source).fileName());
+}
+
+bool GraphWindow::addFile(const QString& path)
+{
+    return m_overlay && m_overlay->addFile(path);
+}
+
+void GraphWindow::setSpanMarking(bool on)
+{
+    if (!m_overlay)
+        return;
+    if (m_span->isChecked() != on)
+        m_span->setChecked(on); // comes back here
+    if (on)
+        applyTrackMode(0); // "Normal": a drag marks the span, it pans or zooms nothing
+    m_overlay->setMarking(on);
+    showPanel();
+}
+
+void GraphWindow::showPanel()
+{
+    const bool wanted = m_overlay->traceCount() > 1 || m_span->isChecked() || m_panel->hasFigures();
+    if (wanted == m_panel->isVisibleTo(this))
+        return;
+    m_panel->setVisible(wanted);
+    // The window widens by the panel, so the graph keeps its size, as far as the screen lets it.
+    const int change = m_panel->width() + m_scale.px(GraphWindowLayout::Margin);
+    setMinimumSize(minimumLayoutSize());
+    if (!isMaximized() && !isFullScreen()) {
+        const QRect room = screen()->availableGeometry();
+        const int frame = frameGeometry().width() - width();
+        const int w = qBound(minimumWidth(), width() + (wanted ? change : -change),
+                             qMax(minimumWidth(), room.width() - frame));
+        resize(w, qMax(height(), minimumHeight()));
+        if (frameGeometry().right() > room.right())
+            move(qMax(room.left(), room.right() - frameGeometry().width()), y());
+    }
+    layOut();
+}
+
+void GraphWindow::dragEnterEvent(QDragEnterEvent* event)
+{
+    if (m_overlay && event->mimeData()->hasUrls())
+        event->acceptProposedAction();
+}
+
+void GraphWindow::dropEvent(QDropEvent* event)
+{
+    if (!m_overlay)
+        return;
+    for (const QUrl& url : event->mimeData()->urls()) {
+        if (url.isLocalFile())
+            addFile(url.toLocalFile());
+    }
+    event->acceptProposedAction();
 }

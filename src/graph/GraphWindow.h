@@ -1,6 +1,8 @@
 #pragma once
 
+#include "ColumnPlot.h"
 #include "PlotRequest.h"
+#include "ReadingSeries.h"
 #include "RowTimes.h"
 #include "TwipsScale.h"
 
@@ -8,6 +10,7 @@
 #include <QWidget>
 
 #include <array>
+#include <functional>
 #include <span>
 
 class AxisEdit;
@@ -19,6 +22,8 @@ class QFrame;
 class QLabel;
 class QPlainTextEdit;
 class QPushButton;
+class SpanPanel;
+class StoredOverlay;
 
 /// The twin graph windows with range boxes, a pan/zoom mode list, a cursor read-out, a reset,
 /// a print and a save-image button: the stored-data graph `Plot`, which shows one column of a data
@@ -32,6 +37,13 @@ class QPushButton;
 /// nearest to it. Where the rows carry times the list `XReading` puts the records at the time of
 /// day or the elapsed time they were taken instead of their number, and the X boxes and read-out
 /// show and take times.
+///
+/// The stored-data graph also overlays recordings: "Add file..." (`CmdAddFile`) and files
+/// dropped on the window add a data file or a CellDesk CSV as another trace of the same
+/// column, each in its own colour and named in the legend; X then reads "Capacity (Ah)" too.
+/// "Span" (`CmdSpan`) marks a span by dragging; the panel beside the graph (SpanPanel) lists
+/// the recordings and gives the figures of the span, or of each recording down to a cut-off
+/// voltage.
 class GraphWindow : public QWidget
 {
     Q_OBJECT
@@ -100,6 +112,20 @@ public:
     /// formats and title of `request`, which Reset returns to later; `times` are when the rows
     /// were taken (none: the X axis reads record numbers only).
     void showColumn(const PlotRequest& request, std::span<const float> values, RowTimes times = {});
+    /// Stored-data graph: what the next showColumn shows, for the overlay of recordings: the
+    /// list's recording read from `source` when first needed, its column's `unit`.
+    void setColumnSource(std::function<ReadingSeries()> source, const ColumnUnit& unit);
+    /// Stored-data graph: adds the recording at `path` as a trace ("Add file..."); a file that
+    /// cannot be read is told. True when added.
+    bool addFile(const QString& path);
+    /// The recordings and their span (stored-data graph only, else null).
+    [[nodiscard]] StoredOverlay* overlay() const { return m_overlay; }
+    [[nodiscard]] SpanPanel* spanPanel() const { return m_panel; }
+    /// `CmdSpan`: a drag on the graph marks a span while on.
+    void setSpanMarking(bool on);
+    /// The filters of "Add file...".
+    [[nodiscard]] static QStringList recordingFilters();
+
     /// The request the stored-data graph was last filled with.
     [[nodiscard]] const PlotRequest& shownRequest() const { return m_request; }
 
@@ -113,8 +139,8 @@ public:
     void setXReading(XReading reading);
 
     /// What the graph shows (a file, the live history), for the printout's header and the
-    /// saved picture's title; set by the opener.
-    void setSource(const QString& source) { m_source = source; }
+    /// saved picture's title; set by the opener. The file's name names its trace.
+    void setSource(const QString& source);
     [[nodiscard]] const QString& source() const { return m_source; }
 
     /// `CmdPrint`: asks for a printer and prints the window's client area on one page under
@@ -131,13 +157,13 @@ signals:
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     class PrintLook;
 
     void buildFrame();
-    void buildLegend();
-    void buildDetailGraph();
     void layOut();
     /// Height of the control frame: its design height, or more where its controls need it.
     [[nodiscard]] int frameHeight() const;
@@ -151,6 +177,8 @@ private:
     /// The X boxes' format for the record axis's reading, and their ranges afresh.
     void showXReading();
     void setBackgroundColour(const QColor& colour);
+    /// Shows the span panel while there is something for it (recordings, a span, figures).
+    void showPanel();
 
     Kind m_kind;
     Prompts& m_prompts;
@@ -170,6 +198,10 @@ private:
     QPushButton* m_fit = nullptr;
     QComboBox* m_xReading = nullptr;
     QPushButton* m_saveImage = nullptr;
+    QPushButton* m_addFile = nullptr;
+    QPushButton* m_span = nullptr;
+    SpanPanel* m_panel = nullptr;
+    StoredOverlay* m_overlay = nullptr;
     const Clock& m_clock;
     QString m_source;
     QString m_yFormat;

@@ -1,5 +1,7 @@
 #include "StartOptions.h"
 
+#include "PlotCommand.h"
+
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QStringList>
@@ -35,6 +37,7 @@ void describeStartOptions(QCommandLineParser& parser)
                        "at <url> (mqtt://host[:port] or mqtts://host[:port]); no port dialog, no "
                        "meter of its own."),
         QStringLiteral("url")));
+    describePlotOptions(parser);
 }
 
 std::optional<int> answerInfoOptions(int argc, char* argv[])

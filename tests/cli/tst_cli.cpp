@@ -332,6 +332,26 @@ void TestCli::answers_data()
         << QByteArray() << 4
         << QStringList{"3S2P needs 6 passing cells with a capacity: 1 is missing"} << QByteArray()
         << QByteArray();
+    // The golden discharge: 1.8 A, a 60 s hole in the stamps, 2.95 V at 140 s.
+    QTest::newRow("stats to a cut-off, JSON")
+        << QStringList{"stats", "--cutoff", "3.0", "%DATA/discharge.txt"} << QByteArray() << 0
+        << QStringList{"{\"rows\": 10, \"duration_s\": 140,", "\"charge_out_Ah\": 0.04,",
+                       "\"counter_out_Ah\": 0.07,", "\"cutoff_s\": 140}\n"}
+        << QByteArray() << QByteArray();
+    QTest::newRow("stats of a span, CSV")
+        << QStringList{"stats", "--from",   "0",   "--to",
+                       "60",    "--format", "csv", "%DATA/discharge.csv"}
+        << QByteArray() << 0
+        << QStringList{"rows,duration_s,voltage_V_min,voltage_V_max,voltage_V_mean,charge_in_Ah,"
+                       "charge_out_Ah,energy_in_Wh,energy_out_Wh,counter_out_Ah,"
+                       "resistance_Ohm_mean\n7,60,3.7,4,3.85,0,0.03,0,0.1155,0.03,0.0412\n"}
+        << QByteArray() << QByteArray();
+    QTest::newRow("stats of a device")
+        << QStringList{"stats", "/dev/zero"} << QByteArray() << 4 << QStringList{"It is a device."}
+        << QByteArray() << QByteArray();
+    QTest::newRow("stats with --from after --to")
+        << QStringList{"stats", "--from", "60", "--to", "0", "%DATA/discharge.csv"} << QByteArray()
+        << 1 << QStringList{"--from is after --to"} << QByteArray() << QByteArray();
     QTest::newRow("comparator set of a file that is not there")
         << QStringList{"comparator", "set", "/nonexistent/limits.csv", "--port", "%PORT"}
         << QByteArray() << 4 << QStringList{"/nonexistent/limits.csv could not be read"}
