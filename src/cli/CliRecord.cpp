@@ -19,6 +19,7 @@
 
 #include <algorithm>
 #include <optional>
+#include <utility>
 
 namespace {
 
@@ -133,6 +134,10 @@ int runRecord(const QStringList& arguments)
     QTimer second;
     second.setInterval(1000);
     second.setTimerType(Qt::PreciseTimer); // a coarse one puts two rows in one second now and then
+    bool secondPending = false;            // a second is due and waits for its frame
+    QTimer noFrame;                        // how long it waits
+    noFrame.setSingleShot(true);
+    noFrame.setInterval(RecordPollMs + 250);
     int exitStatus = Exit::Done;
     bool ended = false;
     qint64 written = 0;
@@ -145,6 +150,8 @@ int runRecord(const QStringList& arguments)
         ended = true;
         exitStatus = result;
         second.stop();
+        noFrame.stop();
+        secondPending = false;
         recording.stop();
         meter.shutDown();
         abandonWaits(); // ends every wait running now and the event loop
@@ -185,14 +192,37 @@ int runRecord(const QStringList& arguments)
         }
         showStatus();
     };
-    QObject::connect(&second, &QTimer::timeout, &meter, onSecond);
+    // A second takes the first frame that arrives after it, not the one the last poll left
+    // (up to a poll old): the row and what is published of it are then as young as the line
+    // allows. A frame that does not come soon leaves the second to the age rule.
+    PollCycle& poll = meter.session().poll();
+    const auto takeSecond = [&] {
+        if (!std::exchange(secondPending, false))
+            return;
+        noFrame.stop();
+        onSecond();
+    };
+    QObject::connect(&noFrame, &QTimer::timeout, &meter, takeSecond);
+    QObject::connect(&second, &QTimer::timeout, &meter, [&] {
+        takeSecond(); // one still waiting for its frame goes first
+        secondPending = true;
+        noFrame.start();
+        // The poll rests between its ticks: a tick now brings the next frame at once.
+        QTimer::singleShot(0, &poll, [&poll] {
+            if (!poll.inTick())
+                poll.tick();
+        });
+    });
 
     // The file is made once the meter has shown a reading: its header names the units then
     // in force. The first sample is taken at once, stamped with the present time.
-    PollCycle& poll = meter.session().poll();
     QObject::connect(&poll, &PollCycle::frameDecoded, &meter, [&] {
-        if (ended || second.isActive())
+        if (ended)
             return;
+        if (second.isActive()) {
+            takeSecond();
+            return;
+        }
         state.SampleTickCount = 0;
         state.SampleTimeStamp = clock.now().addSecs(-interval).toString(QStringLiteral("hh:mm:ss"));
         QString reason;
