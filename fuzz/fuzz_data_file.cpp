@@ -1,6 +1,6 @@
 // Any bytes as a data file opened into a list and plotted column by column: read to its end or
 // refused, nine cells a row, and every plotted value finite and inside the widened range. The
-// same bytes converted to CSV: refused with a reason, or one line per row of eleven fields.
+// same bytes converted to CSV: refused with a reason, or one line per row of twelve fields.
 #include "ColumnPlot.h"
 #include "CsvReadings.h"
 #include "DataFileReader.h"
@@ -73,7 +73,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         else if (c == ',' && !quoted)
             ++fields;
         else if (c == '\n' && !quoted) {
-            if (fields != 11)
+            if (fields != 12)
                 __builtin_trap();
             fields = 1;
         }
