@@ -4,7 +4,6 @@
 #include "BusyPointer.h"
 #include "Clock.h"
 #include "FileTransfer.h"
-#include "GradeFiles.h"
 #include "GradeHistogram.h"
 #include "GradeReport.h"
 #include "GradeStatistics.h"
@@ -13,6 +12,7 @@
 #include "ListImages.h"
 #include "MeterMemoryRead.h"
 #include "MeterSession.h"
+#include "OutputFile.h"
 #include "PackPanel.h"
 #include "Prompts.h"
 #include "SessionsDialog.h"
@@ -573,8 +573,7 @@ void CellGrading::exportCsv()
         QString text = gradeCsvHeader() + QLatin1Char('\n');
         for (const GradedCell& c : m_session.cells())
             text += gradeCsvRow(c) + QLatin1Char('\n');
-        QString reason;
-        if (!writeWholeFile(path, text.toUtf8(), reason))
+        if (const QString reason = writeWholeFile(path, text.toUtf8()); !reason.isEmpty())
             tellFailure(QStringLiteral("Cannot save %1").arg(QDir::toNativeSeparators(path)),
                         reason);
     }

@@ -255,8 +255,7 @@ void TestCli::answers_data()
     // Inputs are regular files of a comparator file's size: /dev/zero never ends.
     QTest::newRow("comparator set of a device")
         << QStringList{"comparator", "set", "/dev/zero", "--port", "%PORT"} << QByteArray() << 4
-        << QStringList{"/dev/zero could not be read: It is a device."} << QByteArray()
-        << QByteArray("W");
+        << QStringList{"/dev/zero is not a regular file"} << QByteArray() << QByteArray("W");
     QTest::newRow("comparator set of an endless stdin")
         << QStringList{"comparator", "set", "-", "--port", "%PORT", "<", "/dev/zero"}
         << QByteArray() << 4 << QStringList{"more than 64 KiB"} << QByteArray() << QByteArray("W");
@@ -292,14 +291,14 @@ void TestCli::answers_data()
     QTest::newRow("a password file that is a folder")
         << QStringList{"watch",           "--publish", "mqtt://broker", "--username", "lab",
                        "--password-file", "/tmp",      "--port",        "%PORT"}
-        << QByteArray() << 4 << QStringList{"cannot read the password file /tmp"} << QByteArray()
+        << QByteArray() << 4 << QStringList{"/tmp is not a regular file"} << QByteArray()
         << QByteArray();
     QTest::newRow("convert of a folder")
-        << QStringList{"convert", "/tmp"} << QByteArray() << 4 << QStringList{"It is a folder."}
-        << QByteArray() << QByteArray();
+        << QStringList{"convert", "/tmp"} << QByteArray() << 4
+        << QStringList{"/tmp is not a regular file"} << QByteArray() << QByteArray();
     QTest::newRow("convert of a device")
         << QStringList{"convert", "/dev/zero"} << QByteArray() << 4
-        << QStringList{"It is a device."} << QByteArray() << QByteArray();
+        << QStringList{"/dev/zero is not a regular file"} << QByteArray() << QByteArray();
     QTest::newRow("grade with both kinds of limits")
         << QStringList{"grade", "--limits", "3.6:4.2:0.06", "--comparator-set",
                        "5",     "--port",   "%PORT"}
@@ -347,14 +346,15 @@ void TestCli::answers_data()
                        "resistance_Ohm_mean\n7,60,3.7,4,3.85,0,0.03,0,0.1155,0.03,0.0412\n"}
         << QByteArray() << QByteArray();
     QTest::newRow("stats of a device")
-        << QStringList{"stats", "/dev/zero"} << QByteArray() << 4 << QStringList{"It is a device."}
-        << QByteArray() << QByteArray();
+        << QStringList{"stats", "/dev/zero"} << QByteArray() << 4
+        << QStringList{"/dev/zero is not a regular file"} << QByteArray() << QByteArray();
     QTest::newRow("stats with --from after --to")
         << QStringList{"stats", "--from", "60", "--to", "0", "%DATA/discharge.csv"} << QByteArray()
         << 1 << QStringList{"--from is after --to"} << QByteArray() << QByteArray();
     QTest::newRow("comparator set of a file that is not there")
         << QStringList{"comparator", "set", "/nonexistent/limits.csv", "--port", "%PORT"}
-        << QByteArray() << 4 << QStringList{"/nonexistent/limits.csv could not be read"}
+        << QByteArray() << 4
+        << QStringList{"cannot read /nonexistent/limits.csv: No such file or directory"}
         << QByteArray() << QByteArray("WR");
 }
 
