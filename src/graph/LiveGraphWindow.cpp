@@ -365,13 +365,11 @@ void LiveGraphWindow::tick()
         return;
     }
     // A second without a new young frame is a gap in the traces and the history, never the last
-    // reading again (a fed reading is drawn again while it is young); the history still takes
-    // one sample a second.
-    bool fresh = m_fresh.take(m_reading, m_clock.monotonicMs());
-    if (fresh)
-        m_freshAtMs = m_clock.monotonicMs();
-    else if (m_holdMs > 0 && m_freshAtMs && m_clock.monotonicMs() - *m_freshAtMs <= m_holdMs)
-        fresh = true; // a fed reading that is still young
+    // reading again; a fed reading is drawn again while the lab counts it current (not amber).
+    // The history still takes one sample a second.
+    const qint64 now = m_clock.monotonicMs();
+    const bool fresh =
+        m_fresh.take(m_reading, now) || (m_holdMs > 0 && readingIsYoung(m_reading, now, m_holdMs));
     const LiveSample sample =
         fresh ? graphSample(m_reading, m_state.RangeAtOpen, m_state.TempUnitAtOpen) : gapSample();
     ++m_records;
