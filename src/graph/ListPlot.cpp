@@ -23,7 +23,6 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QPainter>
-#include <QPrinter>
 #include <QScreen>
 #include <QToolBar>
 #include <qcustomplot.h>
@@ -482,19 +481,14 @@ void ListPlot::print()
     if (m_closed)
         return;
     enterHandler();
-    QPrinter printer(QPrinter::HighResolution);
-    if (m_prompts.choosePrinter(this, printer) && !m_closed) {
-        QImage image;
-        {
-            const HiddenToolbar hidden(m_toolbar);
-            image = grab().toImage();
-        }
-        if (!printOnePage(printer, {caption(), m_source, m_clock.now()}, image)) {
-            m_prompts.message(QStringLiteral("The plot could not be printed."),
-                              Prompts::Icon::Exclamation, windowTitle(),
-                              printFailureDetails(printer));
-        }
-    }
+    printWindowPage(*this, m_prompts, m_clock, caption(), m_source,
+                    QStringLiteral("The plot could not be printed."),
+                    [this]() -> std::optional<QImage> {
+                        if (m_closed)
+                            return std::nullopt;
+                        const HiddenToolbar hidden(m_toolbar);
+                        return grab().toImage();
+                    });
     leaveHandler();
 }
 
