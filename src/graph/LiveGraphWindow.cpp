@@ -355,44 +355,35 @@ void LiveGraphWindow::runToolbarCommand(const QString& key)
 
 void LiveGraphWindow::print()
 {
-    if (m_printing)
+    if (m_handlers.running())
         return;
     // The print dialog and the message run events, and a tick may close the window meanwhile:
     // it is deleted only once the print is over.
-    m_printing = true;
+    const WindowHandlers::Scope printing(m_handlers);
     printWindowPage(*this, m_prompts, m_clock, windowTitle(), m_source,
                     QStringLiteral("The graph could not be printed."),
                     [this]() -> std::optional<QImage> {
                         const PrintLook look(*this);
                         return windowImage(*this, *m_graph);
                     });
-    m_printing = false;
-    if (m_closed)
-        deleteLater();
 }
 
 void LiveGraphWindow::saveImage()
 {
-    if (m_printing)
+    if (m_handlers.running())
         return;
-    m_printing = true;
+    const WindowHandlers::Scope saving(m_handlers);
     saveGraphImage(*this, *m_graph, m_legend, m_prompts, m_clock, m_source);
-    m_printing = false;
-    if (m_closed)
-        deleteLater();
 }
 
 void LiveGraphWindow::closeEvent(QCloseEvent* event)
 {
     event->accept();
-    if (m_closed)
-        return;
     // Unload. The history stays as collected: the detail graph still shows it, and the next
     // opening starts it again.
-    m_closed = true;
+    if (!m_handlers.close())
+        return;
     m_timer->stop();
     m_state.GraphActive = false;
     emit closed();
-    if (!m_printing)
-        deleteLater();
 }

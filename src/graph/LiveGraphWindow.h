@@ -4,6 +4,7 @@
 #include "RowTimes.h"
 #include "SampleSchedule.h"
 #include "TwipsScale.h"
+#include "WindowHandlers.h"
 
 #include <QWidget>
 
@@ -123,8 +124,7 @@ private:
     QAction* m_follow = nullptr;
     QComboBox* m_xReading = nullptr;
     bool m_following = false;
-    bool m_xPinned = false;  // the record axis was moved by hand: no scrolling
-    bool m_xFitted = false;  // the record axis spans the samples, not at least a minute
-    bool m_printing = false; // a print or a save: its dialogs run events, which may close us
-    bool m_closed = false;
+    bool m_xPinned = false;           // the record axis was moved by hand: no scrolling
+    bool m_xFitted = false;           // the record axis spans the samples, not at least a minute
+    WindowHandlers m_handlers{*this}; // a print or a save: its dialogs run events
 };
