@@ -8,6 +8,7 @@
 #include "Panel.h"
 #include "PanelController.h"
 #include "PortName.h"
+#include "ProcessFigures.h"
 #include "ScriptedPrompts.h"
 
 #include <QApplication>
@@ -25,19 +26,6 @@
 #include <unistd.h>
 
 namespace {
-
-// A field of /proc/self/status in MB, e.g. "VmRSS" or "VmHWM" (the peak).
-double statusMb(const char* field)
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray& line : status.readAll().split('\n')) {
-        if (line.startsWith(field))
-            return line.mid(line.indexOf(':') + 1).trimmed().split(' ').first().toDouble() / 1024;
-    }
-    return -1;
-}
 
 QByteArray floodBlock(bool frames)
 {

@@ -10,6 +10,7 @@
 #include "Clock.h"
 #include "MemoryDownload.h"
 #include "MemoryManager.h"
+#include "MeterSimProcess.h"
 #include "OpenMeterPort.h"
 #include "Panel.h"
 #include "PanelController.h"
@@ -27,7 +28,6 @@
 #include <QTimer>
 
 #include <cstdio>
-#include <sys/resource.h>
 
 namespace {
 
@@ -44,10 +44,7 @@ int downloadWithCli(const QString& device, qint64 bytes)
         return 1;
     }
     const double seconds = wall.elapsed() / 1000.0;
-    rusage children{};
-    getrusage(RUSAGE_CHILDREN, &children);
-    const double cpu = children.ru_utime.tv_sec + children.ru_utime.tv_usec / 1e6 +
-                       children.ru_stime.tv_sec + children.ru_stime.tv_usec / 1e6;
+    const double cpu = childrenCpuSeconds();
     const double floor = double(bytes + 2) * 10.0 / 19200.0;
     std::printf("cli memory_bytes=%lld exit=%d line_floor_s=%.1f start_to_exit_s=%.2f "
                 "ratio_to_floor=%.3f (goal <= 1.05) files=%lld cpu_s=%.2f\n",
@@ -68,14 +65,11 @@ int main(int argc, char* argv[])
     const qint64 bytes = args.isEmpty() ? 65536 : args.first().toLongLong();
 
     QProcess meter;
-    meter.start(QStringLiteral(CELLDESK_METER_SIM),
-                {"--paced", "--size-code", "2", "--memory-bytes", QString::number(bytes)});
-    if (!meter.waitForReadyRead(5000)) {
-        std::fprintf(stderr, "bench_memory_download: the meter emulator did not start\n");
+    const QString device = startMeterSim(
+        meter, {"--paced", "--size-code", "2", "--memory-bytes", QString::number(bytes)},
+        "bench_memory_download");
+    if (device.isEmpty())
         return 1;
-    }
-    const QString device =
-        QString::fromLocal8Bit(meter.readLine()).trimmed().section(QLatin1Char(' '), -1);
     if (viaCli) {
         const int code = downloadWithCli(device, bytes);
         meter.terminate();

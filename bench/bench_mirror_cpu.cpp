@@ -4,6 +4,7 @@
 // (default 30 s); with --recording a PC recording runs and the real-time list is open.
 #include "AppState.h"
 #include "Clock.h"
+#include "MeterSimProcess.h"
 #include "OpenMeterPort.h"
 #include "Panel.h"
 #include "PanelController.h"
@@ -19,7 +20,6 @@
 #include <QTimer>
 
 #include <cstdio>
-#include <sys/resource.h>
 
 int main(int argc, char* argv[])
 {
@@ -33,13 +33,10 @@ int main(int argc, char* argv[])
     }
 
     QProcess meter;
-    meter.start(QStringLiteral(CELLDESK_METER_SIM), {"--paced", "--period", "0", "--demo"});
-    if (!meter.waitForReadyRead(5000)) {
-        std::fprintf(stderr, "bench_mirror_cpu: the meter emulator did not start\n");
+    const QString device =
+        startMeterSim(meter, {"--paced", "--period", "0", "--demo"}, "bench_mirror_cpu");
+    if (device.isEmpty())
         return 1;
-    }
-    const QString line = QString::fromLocal8Bit(meter.readLine()).trimmed();
-    const QString device = line.section(QLatin1Char(' '), -1);
 
     QSerialPort port;
     if (!OpenMeterPort(port, device).ok) {

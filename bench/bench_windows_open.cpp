@@ -9,6 +9,7 @@
 #include "AppState.h"
 #include "Clock.h"
 #include "LiveList.h"
+#include "MeterSimProcess.h"
 #include "OpenMeterPort.h"
 #include "Panel.h"
 #include "PanelController.h"
@@ -81,13 +82,10 @@ int main(int argc, char* argv[])
     const int samples = option(QStringLiteral("--samples"), 60);
 
     QProcess meter;
-    meter.start(QStringLiteral(CELLDESK_METER_SIM),
-                {"--paced", "--period", QString::number(period), "--demo"});
-    if (!meter.waitForReadyRead(5000)) {
-        std::fprintf(stderr, "bench_windows_open: the meter emulator did not start\n");
+    const QString device = startMeterSim(
+        meter, {"--paced", "--period", QString::number(period), "--demo"}, "bench_windows_open");
+    if (device.isEmpty())
         return 1;
-    }
-    const QString device = QString::fromLocal8Bit(meter.readLine()).trimmed().section(' ', -1);
     QSerialPort port;
     if (!OpenMeterPort(port, device).ok) {
         std::fprintf(stderr, "bench_windows_open: cannot open %s\n", qPrintable(device));
