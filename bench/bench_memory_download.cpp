@@ -6,24 +6,17 @@
 // start to its exit (both streams, the files written). Usage:
 // bench_memory_download [--cli] [bytes] (default 65536); runs offscreen unless a platform is
 // chosen.
-#include "AppState.h"
-#include "Clock.h"
+#include "MainWindowOnPort.h"
 #include "MemoryDownload.h"
 #include "MemoryManager.h"
 #include "MeterSimProcess.h"
-#include "OpenMeterPort.h"
-#include "Panel.h"
-#include "PanelController.h"
-#include "PortName.h"
 #include "ProcessFigures.h"
-#include "ScriptedPrompts.h"
 #include "TextGrid.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QProcess>
-#include <QSerialPort>
 #include <QTemporaryDir>
 #include <QTimer>
 
@@ -76,21 +69,12 @@ int main(int argc, char* argv[])
         meter.waitForFinished(3000);
         return code;
     }
-    QSerialPort port;
-    if (!OpenMeterPort(port, device).ok) {
-        std::fprintf(stderr, "bench_memory_download: cannot open %s\n", qPrintable(device));
+    MainWindowOnPort cellDesk;
+    if (!cellDesk.open(device, "bench_memory_download"))
         return 1;
-    }
-    AppState state;
-    SystemClock clock;
-    ScriptedPrompts prompts;
-    Panel window;
-    PanelController controller(state, window, &port, PortChoice{1, device}, clock, prompts);
-    controller.load();
-    window.show();
 
     QTimer::singleShot(1500, &app, [&] {
-        TextGrid& grid = controller.memory().window()->setGrid();
+        TextGrid& grid = cellDesk.controller->memory().window()->setGrid();
         QElapsedTimer wall;
         double filledAt = 0;
         double cpuAtFill = 0;
@@ -103,7 +87,7 @@ int main(int argc, char* argv[])
         QTimer::singleShot(2000, &app, [&] { cpuStream = cpuSeconds(); });
         const double cpuStart = cpuSeconds();
         wall.start();
-        controller.runToolbarCommand(QStringLiteral("Memory"));
+        cellDesk.controller->runToolbarCommand(QStringLiteral("Memory"));
         const double floor = double(bytes + 2) * 10.0 / 19200.0;
         const double cpu = cpuAtFill - cpuStart;
         std::printf("memory_bytes=%lld sets=%d line_floor_s=%.1f click_to_grid_s=%.2f "
@@ -114,10 +98,10 @@ int main(int argc, char* argv[])
                     filledAt / floor, wall.elapsed() / 1000.0, cpu,
                     filledAt > 0 ? 100.0 * cpu / filledAt : 0.0,
                     filledAt > 2 ? 100.0 * (cpuAtFill - cpuStream) / (filledAt - 2) : 0.0,
-                    int(prompts.asked.size()));
-        for (const auto& a : prompts.asked)
+                    int(cellDesk.prompts.asked.size()));
+        for (const auto& a : cellDesk.prompts.asked)
             std::printf("  message: %s\n", qPrintable(a.text));
-        controller.session().shutDown();
+        cellDesk.controller->session().shutDown();
         QApplication::exit(0);
     });
     const int code = QApplication::exec();
