@@ -208,6 +208,19 @@ void TestCli::answers_data()
     QTest::newRow("stats with --from after --to")
         << QStringList{"stats", "--from", "60", "--to", "0", "%DATA/discharge.csv"} << QByteArray()
         << 1 << QStringList{"--from is after --to"} << QByteArray() << QByteArray();
+    // A --date that is no day is refused before anything is read or asked.
+    QTest::newRow("convert with a date that is none")
+        << QStringList{"convert", "--date", "2026-13-01", "%DATA/recording.txt"} << QByteArray()
+        << 1 << QStringList{"convert: --date wants YYYY-MM-DD, not '2026-13-01'"} << QByteArray()
+        << QByteArray();
+    QTest::newRow("stats with a date that is none")
+        << QStringList{"stats", "--date", "8.12.2026", "%DATA/discharge.txt"} << QByteArray() << 1
+        << QStringList{"stats: --date wants YYYY-MM-DD, not '8.12.2026'"} << QByteArray()
+        << QByteArray();
+    QTest::newRow("download with a date that is none")
+        << QStringList{"download", "--out", "%DIR/sets", "--date", "", "--port", "%PORT"}
+        << QByteArray() << 1 << QStringList{"download: --date wants YYYY-MM-DD, not ''"}
+        << QByteArray() << QByteArray();
     QTest::newRow("comparator set of a file that is not there")
         << QStringList{"comparator", "set", "/nonexistent/limits.csv", "--port", "%PORT"}
         << QByteArray() << 4
