@@ -6,6 +6,7 @@
 #include "AppState.h"
 #include "AxisEdit.h"
 #include "Clock.h"
+#include "FailingDevice.h"
 #include "Fetch.h"
 #include "FileList.h"
 #include "FileTransfer.h"
@@ -136,33 +137,6 @@ inline void clickTitle(GridView& view, int column)
                     header->height() / 2);
     QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, at);
 }
-
-// A device that hands out `good` bytes and then fails, as a file on a failing disk.
-class FailingDevice : public QIODevice
-{
-public:
-    FailingDevice(QByteArray bytes, qint64 good) : m_bytes(std::move(bytes)), m_good(good) {}
-
-protected:
-    qint64 readData(char* data, qint64 max) override
-    {
-        if (m_at >= m_good) {
-            setErrorString(QStringLiteral("Input/output error"));
-            return -1;
-        }
-        const qint64 n = qMin(max, m_good - m_at);
-        memcpy(data, m_bytes.constData() + m_at, size_t(n));
-        m_at += n;
-        return n;
-    }
-    qint64 writeData(const char*, qint64) override { return -1; }
-    bool isSequential() const override { return true; }
-
-private:
-    QByteArray m_bytes;
-    qint64 m_good;
-    qint64 m_at = 0;
-};
 
 const QStringList kRecorderTitles{"No.s",    "Time",   "V",       "400 mOhm", "Amp",
                                   "Celsius", "In-Cap", "Out-Cap", "T-Cap"};
