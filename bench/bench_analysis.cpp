@@ -11,6 +11,7 @@
 #include "ReadingSeries.h"
 #include "ScriptedPrompts.h"
 #include "SpanFigures.h"
+#include "Timing.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -26,29 +27,6 @@
 namespace {
 
 constexpr int kRows = 36001;
-
-double medianMs(int repeats, const std::function<void()>& work)
-{
-    std::vector<double> ms;
-    for (int i = 0; i < repeats; ++i) {
-        QElapsedTimer t;
-        t.start();
-        work();
-        ms.push_back(double(t.nsecsElapsed()) / 1e6);
-    }
-    std::sort(ms.begin(), ms.end());
-    return ms[ms.size() / 2];
-}
-
-void report(const char* what, double ms, double goalMs)
-{
-    if (goalMs <= 0) {
-        std::printf("%-62s %9.2f ms\n", what, ms);
-        return;
-    }
-    std::printf("%-62s %9.2f ms   (goal <= %.0f ms)%s\n", what, ms, goalMs,
-                ms <= goalMs ? "" : "   OVER");
-}
 
 // Ten hours of a cell discharged at about 1 A, one row a second; `k` shifts the curve a little
 // so that the recordings differ.
@@ -94,7 +72,7 @@ int main(int argc, char* argv[])
     const QByteArray csv = discharge(0);
     ReadingSeries series;
     report("read a 36001-row CellDesk CSV",
-           medianMs(repeats, [&] { series = ReadingSeries::fromCsv(csv); }), 0);
+           medianMs(repeats, [&] { series = ReadingSeries::fromCsv(csv); }), "ms");
     QFile dataFile(QStringLiteral(CELLDESK_TEST_DATA "/recording.txt"));
     if (!dataFile.open(QIODevice::ReadOnly))
         return 1;
@@ -103,7 +81,7 @@ int main(int argc, char* argv[])
     for (int i = 0; i < kRows; ++i)
         big += lines[1 + i % 3] + '\n';
     report("read a 36001-row data file",
-           medianMs(repeats, [&] { (void)ReadingSeries::fromDataFile(big); }), 0);
+           medianMs(repeats, [&] { (void)ReadingSeries::fromDataFile(big); }), "ms");
 
     SpanFigures figures;
     const double span = medianMs(repeats * 20, [&] {
@@ -111,7 +89,7 @@ int main(int argc, char* argv[])
         (void)valueStats(series.column(ReadingSeries::Voltage), 0, series.rows() - 1);
         (void)cutoffRow(series, 3.0, 0, series.rows() - 1);
     });
-    report("figures of a span of 36001 rows (and its cut-off)", span, 5);
+    report("figures of a span of 36001 rows (and its cut-off)", span, "ms", 5);
     std::printf("  (charge out %.4f Ah, energy out %.4f Wh)\n", figures.chargeOutAh,
                 figures.energyOutWh);
 
@@ -152,10 +130,10 @@ int main(int argc, char* argv[])
         const bool elapsed = reading == XReading::Elapsed;
         report(elapsed ? "ten recordings overlaid, elapsed time: pan and redraw"
                        : "ten recordings overlaid, capacity: pan and redraw",
-               pan, 50);
+               pan, "ms", 50);
         report(elapsed ? "ten recordings overlaid, elapsed time: zoom and redraw"
                        : "ten recordings overlaid, capacity: zoom and redraw",
-               zoom, 50);
+               zoom, "ms", 50);
         std::printf("  (the graph's own count of its last redraw: %.2f ms; %d plots of %d points, "
                     "X %.4g to %.4g on %d pixels)\n",
                     g->replotTime(), g->graphCount(), g->plot(g->graphCount())->dataCount(),
@@ -173,6 +151,6 @@ int main(int argc, char* argv[])
         if (program.exitCode() != 0)
             std::printf("celldesk --plot failed: %s\n", program.readAllStandardError().constData());
     });
-    report("celldesk --plot of one 36001-row file, the whole run", plot, 1000);
+    report("celldesk --plot of one 36001-row file, the whole run", plot, "ms", 1000);
     return 0;
 }

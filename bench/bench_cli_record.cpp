@@ -2,6 +2,8 @@
 // emulator at its fastest frame rate, its CPU and resident memory; and `convert` of a
 // 36001-line data file. Arguments: the seconds to record (default 60).
 #include "DataFileLines.h"
+#include "MeterSimProcess.h"
+#include "ProcessFigures.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -16,31 +18,6 @@
 
 namespace {
 
-// User and system CPU seconds a process has used so far.
-double cpuSecondsOf(qint64 pid)
-{
-    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
-    if (!stat.open(QIODevice::ReadOnly))
-        return 0;
-    const QByteArray text = stat.readAll();
-    const QList<QByteArray> fields = text.mid(text.lastIndexOf(')') + 2).split(' ');
-    // utime and stime are fields 14 and 15 of the whole line, 12 and 13 after the name.
-    return (fields.value(11).toDouble() + fields.value(12).toDouble()) /
-           double(sysconf(_SC_CLK_TCK));
-}
-
-double residentMbOf(qint64 pid)
-{
-    QFile status(QStringLiteral("/proc/%1/status").arg(pid));
-    if (!status.open(QIODevice::ReadOnly))
-        return 0;
-    for (const QByteArray& line : status.readAll().split('\n')) {
-        if (line.startsWith("VmRSS:"))
-            return line.simplified().split(' ').value(1).toDouble() / 1024.0;
-    }
-    return 0;
-}
-
 } // namespace
 
 int main(int argc, char** argv)
@@ -54,13 +31,10 @@ int main(int argc, char** argv)
     QTemporaryDir folder;
 
     QProcess meter;
-    meter.start(QStringLiteral(CELLDESK_METER_SIM), {"--paced", "--period", "0", "--demo"});
-    if (!meter.waitForReadyRead(5000)) {
-        std::fprintf(stderr, "bench_cli_record: the meter emulator did not start\n");
-        return 1;
-    }
     const QString device =
-        QString::fromLocal8Bit(meter.readLine()).trimmed().section(QLatin1Char(' '), -1);
+        startMeterSim(meter, {"--paced", "--period", "0", "--demo"}, "bench_cli_record");
+    if (device.isEmpty())
+        return 1;
 
     QProcess cli;
     cli.start(QStringLiteral(CELLDESK_CLI),

@@ -8,6 +8,7 @@
 #include "FileTransfer.h"
 #include "ScriptedPrompts.h"
 #include "TextGrid.h"
+#include "Timing.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -43,18 +44,6 @@ QByteArray recorderFile()
                  QByteArray::number(mah, 'f', 1) + "(m)\r\n";
     }
     return bytes;
-}
-
-void report(const char* what, double value, const char* unit, double goal)
-{
-    std::printf("%-56s %9.1f %s   (goal <= %.0f %s)%s\n", what, value, unit, goal, unit,
-                value <= goal ? "" : "   OVER");
-}
-
-double median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
 }
 
 } // namespace
@@ -114,8 +103,8 @@ int main(int argc, char* argv[])
     std::printf("records=%lld csv_bytes=%lld list_file_bytes=%lld runs=%d (medians below)\n",
                 static_cast<long long>(rows), static_cast<long long>(csvBytes),
                 static_cast<long long>(QFileInfo(path).size()), repeats);
-    report("convert a 36001-record data file to CSV", median(convertMs), "ms", 300);
+    report("convert a 36001-record data file to CSV", percentile(convertMs, 0.5), "ms", 300);
     report("convert a 36001-record data file to CSV, first run", convertMs.front(), "ms", 300);
-    report("Export CSV of a 36001-row list", median(exportMs), "ms", 300);
+    report("Export CSV of a 36001-row list", percentile(exportMs, 0.5), "ms", 300);
     return 0;
 }

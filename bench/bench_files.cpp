@@ -13,6 +13,7 @@
 #include "ProcessFigures.h"
 #include "ScriptedPrompts.h"
 #include "TextGrid.h"
+#include "Timing.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -37,7 +38,6 @@ double trimmedResidentMb()
 
 constexpr int kRecords = 36001;
 
-// Resident memory after the allocator handed back what it no longer uses.
 // Ten hours of one-second samples of a discharging cell, as the recorder writes them.
 QByteArray recorderFile()
 {
@@ -53,12 +53,6 @@ QByteArray recorderFile()
                  QByteArray::number(mah, 'f', 1) + "(m)\r\n";
     }
     return bytes;
-}
-
-void report(const char* what, double value, const char* unit, double goal)
-{
-    std::printf("%-56s %9.1f %s   (goal <= %.0f %s)%s\n", what, value, unit, goal, unit,
-                value <= goal ? "" : "   OVER");
 }
 
 } // namespace
@@ -126,14 +120,12 @@ int main(int argc, char* argv[])
         plotMs.push_back(double(clock.nsecsElapsed()) / 1e6);
     }
     const double firstLoadMs = loadMs.front();
-    std::sort(loadMs.begin(), loadMs.end());
-    std::sort(plotMs.begin(), plotMs.end());
     std::printf("records=%d captions_per_load=%d runs=%d (medians below)\n", rows, captions,
                 repeats);
-    report("open a 36001-record file into the list", loadMs[loadMs.size() / 2], "ms", 300);
+    report("open a 36001-record file into the list", percentile(loadMs, 0.5), "ms", 300);
     report("open a 36001-record file into the list, first run", firstLoadMs, "ms", 300);
     report("memory of the first loaded list (resident growth)", listMb, "MB", 25);
-    report("plot its voltage column", plotMs[plotMs.size() / 2], "ms", 100);
-    report("plot its voltage column, window built (slowest)", plotMs.back(), "ms", 100);
+    report("plot its voltage column", percentile(plotMs, 0.5), "ms", 100);
+    report("plot its voltage column, window built (slowest)", percentile(plotMs, 1), "ms", 100);
     return 0;
 }

@@ -2,17 +2,11 @@
 // any serial line could (a thread writes to the master side whenever the terminal takes more),
 // and after the flood. Usage: bench_flood_memory [seconds] [garbage|frames] (default 60
 // garbage: bytes free of STX and ETX; frames: display frames back to back).
-#include "AppState.h"
-#include "Clock.h"
-#include "OpenMeterPort.h"
-#include "Panel.h"
-#include "PanelController.h"
-#include "PortName.h"
-#include "ScriptedPrompts.h"
+#include "MainWindowOnPort.h"
+#include "ProcessFigures.h"
 
 #include <QApplication>
 #include <QFile>
-#include <QSerialPort>
 #include <QTimer>
 
 #include <atomic>
@@ -25,19 +19,6 @@
 #include <unistd.h>
 
 namespace {
-
-// A field of /proc/self/status in MB, e.g. "VmRSS" or "VmHWM" (the peak).
-double statusMb(const char* field)
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray& line : status.readAll().split('\n')) {
-        if (line.startsWith(field))
-            return line.mid(line.indexOf(':') + 1).trimmed().split(' ').first().toDouble() / 1024;
-    }
-    return -1;
-}
 
 QByteArray floodBlock(bool frames)
 {
@@ -71,18 +52,9 @@ int main(int argc, char* argv[])
     ::cfmakeraw(&tio);
     ::tcsetattr(master, TCSANOW, &tio);
     ::fcntl(master, F_SETFL, ::fcntl(master, F_GETFL) | O_NONBLOCK);
-    QSerialPort port;
-    if (!OpenMeterPort(port, QString::fromLatin1(name)).ok)
+    MainWindowOnPort cellDesk;
+    if (!cellDesk.open(QString::fromLatin1(name), "bench_flood_memory"))
         return 1;
-
-    AppState state;
-    SystemClock clock;
-    ScriptedPrompts prompts;
-    Panel window;
-    PanelController controller(state, window, &port, PortChoice{1, QString::fromLatin1(name)},
-                               clock, prompts);
-    controller.load();
-    window.show();
 
     std::atomic<bool> flooding{true};
     std::atomic<qint64> written{0};
@@ -112,7 +84,7 @@ int main(int argc, char* argv[])
                         "rss_at_end_of_flood_mb=%.1f rss_peak_mb=%.1f rss_5s_after_mb=%.1f\n",
                         frames ? "frames" : "garbage", seconds, written / 1e6 / seconds, rssBefore,
                         rssEnd, statusMb("VmHWM"), statusMb("VmRSS"));
-            controller.session().shutDown();
+            cellDesk.controller->session().shutDown();
             QApplication::exit(0);
         });
     });

@@ -13,6 +13,7 @@
 #include "FrontPanel.h"
 #include "PrintedPdf.h"
 #include "ProcessFigures.h"
+#include "Timing.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -25,20 +26,6 @@
 #include <vector>
 
 namespace {
-
-struct Spread
-{
-    double median;
-    double worst;
-};
-
-Spread spread(std::vector<double> ms)
-{
-    if (ms.empty())
-        return {0, 0};
-    std::sort(ms.begin(), ms.end());
-    return {ms[ms.size() / 2], ms.back()};
-}
 
 CellGrading* openGrading(FrontPanel& p, const QString& session)
 {
@@ -101,10 +88,9 @@ void latency(int cells)
     while (!done)
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 100);
     QTest::qWait(1500);
-    const Spread s = spread(ms);
     std::printf("capture cells=%d rows=%d latency_median_ms=%.0f latency_worst_ms=%.0f "
                 "(goal: settle 800 + <= 300 ms)\n",
-                cells, w->table().model()->rowCount(), s.median, s.worst);
+                cells, w->table().model()->rowCount(), percentile(ms, 0.5), percentile(ms, 1));
 }
 
 void session(int cells, const QString& folder)
@@ -154,15 +140,13 @@ void session(int cells, const QString& folder)
         ms.push_back(double(row.nsecsElapsed()) / 1e6);
         QCoreApplication::processEvents();
     }
-    const Spread s = spread(ms);
-    const Spread d = spread(drawn);
     const QString database = w->session().store().path();
     const qint64 bytes = QFileInfo(database).size() + QFileInfo(database + "-wal").size();
     std::printf("session cells=%d rows=%d table_statistics_histograms_median_ms=%.1f worst_ms=%.1f "
                 "(goal <= 50 ms); with the commit before it: median_ms=%.1f worst_ms=%.1f; "
                 "database_mb=%.2f rss_growth_mb=%.1f\n",
-                cells, w->table().model()->rowCount(), d.median, d.worst, s.median, s.worst,
-                bytes / 1048576.0, residentMb() - before);
+                cells, w->table().model()->rowCount(), percentile(drawn, 0.5), percentile(drawn, 1),
+                percentile(ms, 0.5), percentile(ms, 1), bytes / 1048576.0, residentMb() - before);
 
     const QString csv = folder + QStringLiteral("/bench-grading.csv");
     p.prompts.fileAnswers << csv;

@@ -14,6 +14,7 @@
 #include "GraphWindow.h"
 #include "LiveGraphWindow.h"
 #include "ScriptedPrompts.h"
+#include "Timing.h"
 
 #include <QApplication>
 #include <QDir>
@@ -26,34 +27,6 @@
 #include <functional>
 
 namespace {
-
-// The median of `repeats` runs of `work`, in milliseconds, each after an untimed `prepare`.
-double medianMs(int repeats, const std::function<void()>& prepare,
-                const std::function<void()>& work)
-{
-    std::vector<double> ms;
-    for (int i = 0; i < repeats; ++i) {
-        prepare();
-        QElapsedTimer t;
-        t.start();
-        work();
-        ms.push_back(double(t.nsecsElapsed()) / 1e6);
-    }
-    std::sort(ms.begin(), ms.end());
-    return ms[ms.size() / 2];
-}
-
-double medianMs(int repeats, const std::function<void()>& work)
-{
-    return medianMs(
-        repeats, [] {}, work);
-}
-
-void report(const char* what, double ms, double goalMs)
-{
-    std::printf("%-58s %9.1f ms   (goal <= %.0f ms)%s\n", what, ms, goalMs,
-                ms <= goalMs ? "" : "   OVER");
-}
 
 } // namespace
 
@@ -90,8 +63,8 @@ int main(int argc, char* argv[])
         w->showColumn(request, values);
         w->graph()->replotNow();
     });
-    report("plot a 36001-record column, window built", firstPlot, 100);
-    report("plot a 36001-record column into the open window", refill, 100);
+    report("plot a 36001-record column, window built", firstPlot, "ms", 100);
+    report("plot a 36001-record column into the open window", refill, "ms", 100);
     {
         PlotRequest request;
         GraphWindow* w = GraphWindow::open(plot, GraphWindow::Kind::Stored, prompts, clock);
@@ -102,7 +75,7 @@ int main(int argc, char* argv[])
                 w->fit();
                 w->graph()->replotNow();
             });
-        report("Fit a 36001-record column, redraw included", fit, 30);
+        report("Fit a 36001-record column, redraw included", fit, "ms", 30);
     }
     delete plot;
 
@@ -127,7 +100,7 @@ int main(int argc, char* argv[])
         detail.setSetupFlag(false);
         g->replotNow();
     });
-    report("fill seven plots of 432001 points and draw them", fill, 300);
+    report("fill seven plots of 432001 points and draw them", fill, "ms", 300);
 
     int step = 0;
     const double pan = medianMs(repeats * 4, [&] {
@@ -136,7 +109,7 @@ int main(int argc, char* argv[])
         g->axis(1)->setRange(x.lower + shift, x.upper + shift);
         g->replotNow();
     });
-    report("replot the seven plots after a pan", pan, 30);
+    report("replot the seven plots after a pan", pan, "ms", 30);
     const double zoom = medianMs(repeats * 4, [&] {
         const QCPRange x = g->axis(1)->range();
         const double centre = x.center();
@@ -145,7 +118,7 @@ int main(int argc, char* argv[])
         g->axis(2)->setRange(g->axis(2)->range().lower * 0.9, g->axis(2)->range().upper * 0.9);
         g->replotNow();
     });
-    report("replot the seven plots after a zoom", zoom, 30);
+    report("replot the seven plots after a zoom", zoom, "ms", 30);
 
     // Fit from a zoomed-in view: the seven plots' extent and ranges, then the redraw.
     const double fitAll = medianMs(
@@ -160,10 +133,10 @@ int main(int argc, char* argv[])
             detail.fit();
             g->replotNow();
         });
-    report("Fit seven plots of 432001 points, redraw included", fitAll, 30);
+    report("Fit seven plots of 432001 points, redraw included", fitAll, "ms", 30);
     const double scan = medianMs(
         repeats * 4, [&] { g->axis(1)->setRange(1000, 2000); }, [&] { g->fit(); });
-    report("  of which finding the ranges", scan, 30);
+    report("  of which finding the ranges", scan, "ms", 30);
     // The live graph with its seven traces full: the latest hour of one-second samples.
     AllChannelGraph channels;
     for (int c = 0; c < GraphChannelCount; ++c)
@@ -192,7 +165,7 @@ int main(int argc, char* argv[])
                                  .arg(QString::fromLatin1(format).toUpper())
                                  .arg(size.width())
                                  .arg(size.height());
-        report(qPrintable(what), ms, 300);
+        report(qPrintable(what), ms, "ms", 300);
         std::printf("    %s: %lld KB\n", qPrintable(path), QFileInfo(path).size() / 1024);
         QFile::remove(path);
     }

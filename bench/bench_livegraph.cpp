@@ -16,6 +16,7 @@
 #include "LiveGraph.h"
 #include "LiveGraphWindow.h"
 #include "ProcessFigures.h"
+#include "Timing.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -64,29 +65,6 @@ TickFigures runTicks(LiveGraphWindow& live, CurrentReading& reading, int count)
         QCoreApplication::processEvents();
     }
     return {double(wallNs) / 1e6 / count, cpuMs / count};
-}
-
-double medianMs(int repeats, const std::function<void()>& work)
-{
-    std::vector<double> ms;
-    for (int i = 0; i < repeats; ++i) {
-        QElapsedTimer t;
-        t.start();
-        work();
-        ms.push_back(double(t.nsecsElapsed()) / 1e6);
-    }
-    std::sort(ms.begin(), ms.end());
-    return ms[ms.size() / 2];
-}
-
-void report(const char* what, double value, const char* unit, double goal)
-{
-    if (goal > 0)
-        std::printf("%-62s %9.2f %s   (goal <= %g %s)%s\n", what, value, unit, goal, unit,
-                    value <= goal ? "" : "   OVER");
-    else
-        std::printf("%-62s %9.2f %s\n", what, value, unit);
-    std::fflush(stdout);
 }
 
 // Notes the first paint of a widget.

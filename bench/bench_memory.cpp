@@ -13,6 +13,7 @@
 #include "PlotRequest.h"
 #include "SimMemory.h"
 #include "TextGrid.h"
+#include "Timing.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -23,12 +24,6 @@
 #include <functional>
 
 namespace {
-
-void report(const char* what, double ms, double goalMs, const QString& note = {})
-{
-    std::printf("%-52s %9.1f ms   (goal <= %.0f ms)%s  %s\n", what, ms, goalMs,
-                ms <= goalMs ? "" : "   OVER", qPrintable(note));
-}
 
 // The best of `repeats` runs, in milliseconds.
 double best(int repeats, const std::function<void()>& run)
@@ -62,7 +57,7 @@ int main(int argc, char* argv[])
         for (int n = 1; n <= split.sets.size(); ++n)
             rows.append(setGridRow(n, split.sets.at(n - 1)));
     });
-    report("split 16 MiB into sets, with their grid rows", splitMs, 100,
+    report("split 16 MiB into sets, with their grid rows", splitMs, "ms", 100,
            QStringLiteral("%1 sets").arg(split.sets.size()));
 
     qsizetype decoded = 0;
@@ -74,7 +69,7 @@ int main(int argc, char* argv[])
                 decoded += decoder.row(k).size();
         }
     });
-    report("decode every reading of 16 MiB to list rows", decodeMs, 1000,
+    report("decode every reading of 16 MiB to list rows", decodeMs, "ms", 1000,
            QStringLiteral("%1 MB of text").arg(decoded * 2 / 1e6, 0, 'f', 1));
 
     // Show set: one set of 65535 readings behind a running front panel.
@@ -86,7 +81,7 @@ int main(int argc, char* argv[])
     MemoryManager* window = p.controller->memory().window();
     window->setGrid().appendRows({QStringLiteral("1\t08:00:00\t2\t65535")});
     const double showMs = best(repeats, [&] { window->showSet(1); });
-    report("Show set of 65535 readings into the data list", showMs, 1000,
+    report("Show set of 65535 readings into the data list", showMs, "ms", 1000,
            QStringLiteral("%1 rows").arg(window->dataList()->dataRows()));
 
     // The list plot over 36001 listed records.
@@ -117,7 +112,7 @@ int main(int argc, char* argv[])
         plot.resize(900 + (++size % 2), 600);
         drawn.wait(10000);
     });
-    report("list plot redraw of 36001 records", plotMs, 200);
+    report("list plot redraw of 36001 records", plotMs, "ms", 200);
     p.controller->session().shutDown();
     return 0;
 }

@@ -6,28 +6,21 @@
 // start to its exit (both streams, the files written). Usage:
 // bench_memory_download [--cli] [bytes] (default 65536); runs offscreen unless a platform is
 // chosen.
-#include "AppState.h"
-#include "Clock.h"
+#include "MainWindowOnPort.h"
 #include "MemoryDownload.h"
 #include "MemoryManager.h"
-#include "OpenMeterPort.h"
-#include "Panel.h"
-#include "PanelController.h"
-#include "PortName.h"
+#include "MeterSimProcess.h"
 #include "ProcessFigures.h"
-#include "ScriptedPrompts.h"
 #include "TextGrid.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QProcess>
-#include <QSerialPort>
 #include <QTemporaryDir>
 #include <QTimer>
 
 #include <cstdio>
-#include <sys/resource.h>
 
 namespace {
 
@@ -44,10 +37,7 @@ int downloadWithCli(const QString& device, qint64 bytes)
         return 1;
     }
     const double seconds = wall.elapsed() / 1000.0;
-    rusage children{};
-    getrusage(RUSAGE_CHILDREN, &children);
-    const double cpu = children.ru_utime.tv_sec + children.ru_utime.tv_usec / 1e6 +
-                       children.ru_stime.tv_sec + children.ru_stime.tv_usec / 1e6;
+    const double cpu = childrenCpuSeconds();
     const double floor = double(bytes + 2) * 10.0 / 19200.0;
     std::printf("cli memory_bytes=%lld exit=%d line_floor_s=%.1f start_to_exit_s=%.2f "
                 "ratio_to_floor=%.3f (goal <= 1.05) files=%lld cpu_s=%.2f\n",
@@ -68,35 +58,23 @@ int main(int argc, char* argv[])
     const qint64 bytes = args.isEmpty() ? 65536 : args.first().toLongLong();
 
     QProcess meter;
-    meter.start(QStringLiteral(CELLDESK_METER_SIM),
-                {"--paced", "--size-code", "2", "--memory-bytes", QString::number(bytes)});
-    if (!meter.waitForReadyRead(5000)) {
-        std::fprintf(stderr, "bench_memory_download: the meter emulator did not start\n");
+    const QString device = startMeterSim(
+        meter, {"--paced", "--size-code", "2", "--memory-bytes", QString::number(bytes)},
+        "bench_memory_download");
+    if (device.isEmpty())
         return 1;
-    }
-    const QString device =
-        QString::fromLocal8Bit(meter.readLine()).trimmed().section(QLatin1Char(' '), -1);
     if (viaCli) {
         const int code = downloadWithCli(device, bytes);
         meter.terminate();
         meter.waitForFinished(3000);
         return code;
     }
-    QSerialPort port;
-    if (!OpenMeterPort(port, device).ok) {
-        std::fprintf(stderr, "bench_memory_download: cannot open %s\n", qPrintable(device));
+    MainWindowOnPort cellDesk;
+    if (!cellDesk.open(device, "bench_memory_download"))
         return 1;
-    }
-    AppState state;
-    SystemClock clock;
-    ScriptedPrompts prompts;
-    Panel window;
-    PanelController controller(state, window, &port, PortChoice{1, device}, clock, prompts);
-    controller.load();
-    window.show();
 
     QTimer::singleShot(1500, &app, [&] {
-        TextGrid& grid = controller.memory().window()->setGrid();
+        TextGrid& grid = cellDesk.controller->memory().window()->setGrid();
         QElapsedTimer wall;
         double filledAt = 0;
         double cpuAtFill = 0;
@@ -109,7 +87,7 @@ int main(int argc, char* argv[])
         QTimer::singleShot(2000, &app, [&] { cpuStream = cpuSeconds(); });
         const double cpuStart = cpuSeconds();
         wall.start();
-        controller.runToolbarCommand(QStringLiteral("Memory"));
+        cellDesk.controller->runToolbarCommand(QStringLiteral("Memory"));
         const double floor = double(bytes + 2) * 10.0 / 19200.0;
         const double cpu = cpuAtFill - cpuStart;
         std::printf("memory_bytes=%lld sets=%d line_floor_s=%.1f click_to_grid_s=%.2f "
@@ -120,10 +98,10 @@ int main(int argc, char* argv[])
                     filledAt / floor, wall.elapsed() / 1000.0, cpu,
                     filledAt > 0 ? 100.0 * cpu / filledAt : 0.0,
                     filledAt > 2 ? 100.0 * (cpuAtFill - cpuStream) / (filledAt - 2) : 0.0,
-                    int(prompts.asked.size()));
-        for (const auto& a : prompts.asked)
+                    int(cellDesk.prompts.asked.size()));
+        for (const auto& a : cellDesk.prompts.asked)
             std::printf("  message: %s\n", qPrintable(a.text));
-        controller.session().shutDown();
+        cellDesk.controller->session().shutDown();
         QApplication::exit(0);
     });
     const int code = QApplication::exec();

@@ -2,24 +2,17 @@
 // back to back at 19200 baud. The meter emulator runs in its own process, so only the
 // program's own work is counted. Usage: bench_mirror_cpu [seconds] [--recording]
 // (default 30 s); with --recording a PC recording runs and the real-time list is open.
-#include "AppState.h"
-#include "Clock.h"
-#include "OpenMeterPort.h"
-#include "Panel.h"
-#include "PanelController.h"
-#include "PortName.h"
+#include "MainWindowOnPort.h"
+#include "MeterSimProcess.h"
 #include "ProcessFigures.h"
-#include "ScriptedPrompts.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QProcess>
-#include <QSerialPort>
 #include <QTemporaryDir>
 #include <QTimer>
 
 #include <cstdio>
-#include <sys/resource.h>
 
 int main(int argc, char* argv[])
 {
@@ -33,33 +26,21 @@ int main(int argc, char* argv[])
     }
 
     QProcess meter;
-    meter.start(QStringLiteral(CELLDESK_METER_SIM), {"--paced", "--period", "0", "--demo"});
-    if (!meter.waitForReadyRead(5000)) {
-        std::fprintf(stderr, "bench_mirror_cpu: the meter emulator did not start\n");
+    const QString device =
+        startMeterSim(meter, {"--paced", "--period", "0", "--demo"}, "bench_mirror_cpu");
+    if (device.isEmpty())
         return 1;
-    }
-    const QString line = QString::fromLocal8Bit(meter.readLine()).trimmed();
-    const QString device = line.section(QLatin1Char(' '), -1);
 
-    QSerialPort port;
-    if (!OpenMeterPort(port, device).ok) {
-        std::fprintf(stderr, "bench_mirror_cpu: cannot open %s\n", qPrintable(device));
+    MainWindowOnPort cellDesk;
+    if (!cellDesk.open(device, "bench_mirror_cpu"))
         return 1;
-    }
-    AppState state;
-    SystemClock clock;
-    ScriptedPrompts prompts; // answers nothing: every question is cancelled
-    Panel window;
-    PanelController controller(state, window, &port, PortChoice{1, device}, clock, prompts);
-    controller.load();
-    window.show();
     QTemporaryDir folder;
     if (recording) {
         // Once the first frames are in: a recording and the list take the units in force.
         QTimer::singleShot(1000, &app, [&] {
-            controller.runToolbarCommand(QStringLiteral("List"));
-            prompts.fileAnswers << folder.filePath(QStringLiteral("mirror.txt"));
-            controller.runToolbarCommand(QStringLiteral("Save"));
+            cellDesk.controller->runToolbarCommand(QStringLiteral("List"));
+            cellDesk.prompts.fileAnswers << folder.filePath(QStringLiteral("mirror.txt"));
+            cellDesk.controller->runToolbarCommand(QStringLiteral("Save"));
         });
     }
 
@@ -69,19 +50,20 @@ int main(int argc, char* argv[])
     quint64 framesStart = 0;
     QTimer::singleShot(2000, &app, [&] {
         cpuStart = cpuSeconds();
-        framesStart = controller.session().poll().framesDecoded();
+        framesStart = cellDesk.controller->session().poll().framesDecoded();
         wall.start();
         QTimer::singleShot(seconds * 1000, &app, [&] {
             const double cpu = cpuSeconds() - cpuStart;
             const double elapsed = wall.elapsed() / 1000.0;
-            const quint64 frames = controller.session().poll().framesDecoded() - framesStart;
+            const quint64 frames =
+                cellDesk.controller->session().poll().framesDecoded() - framesStart;
             std::printf("mirror_seconds=%.1f frames_decoded=%llu frames_per_second=%.1f "
                         "cpu_seconds=%.3f cpu_percent_of_one_core=%.2f recording=%s "
                         "recorded_lines=%d list_rows=%d\n",
                         elapsed, static_cast<unsigned long long>(frames), frames / elapsed, cpu,
-                        100.0 * cpu / elapsed, recording ? "yes" : "no", state.FileRecordCount,
-                        state.ListRecordCount);
-            controller.session().shutDown();
+                        100.0 * cpu / elapsed, recording ? "yes" : "no",
+                        cellDesk.state.FileRecordCount, cellDesk.state.ListRecordCount);
+            cellDesk.controller->session().shutDown();
             QApplication::exit(0);
         });
     });

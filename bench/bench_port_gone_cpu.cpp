@@ -2,20 +2,13 @@
 // takes to mirror the meter again once it is plugged back in. The meter emulator runs in its
 // own process behind a symbolic link, is unplugged with SIGUSR1 and plugged in with SIGUSR2.
 // Usage: bench_port_gone_cpu [seconds] (default 30).
-#include "AppState.h"
-#include "Clock.h"
-#include "OpenMeterPort.h"
-#include "Panel.h"
-#include "PanelController.h"
-#include "PortName.h"
+#include "MainWindowOnPort.h"
 #include "ProcessFigures.h"
-#include "ScriptedPrompts.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QProcess>
-#include <QSerialPort>
 #include <QTemporaryDir>
 #include <QTimer>
 
@@ -36,23 +29,13 @@ int main(int argc, char* argv[])
     startup.start();
     while (!QFileInfo(link).exists() && startup.elapsed() < 5000)
         meter.waitForReadyRead(100);
-    QSerialPort port;
-    if (!OpenMeterPort(port, link).ok) {
-        std::fprintf(stderr, "bench_port_gone_cpu: the meter emulator did not start\n");
+    MainWindowOnPort cellDesk;
+    if (!cellDesk.open(link, "bench_port_gone_cpu"))
         return 1;
-    }
     const auto signalMeter = [&meter](int signal) {
         if (meter.processId() > 0)
             ::kill(pid_t(meter.processId()), signal);
     };
-
-    AppState state;
-    SystemClock clock;
-    ScriptedPrompts prompts;
-    Panel window;
-    PanelController controller(state, window, &port, PortChoice{1, link}, clock, prompts);
-    controller.load();
-    window.show();
 
     // Mirror for 2 s, unplug, let the program notice, then measure; then plug in again.
     double cpuStart = 0;
@@ -69,15 +52,16 @@ int main(int argc, char* argv[])
         const double elapsed = wall.elapsed() / 1000.0;
         std::printf("gone_seconds=%.1f port_closed=%d cpu_seconds=%.3f "
                     "cpu_percent_of_one_core=%.2f\n",
-                    elapsed, int(!port.isOpen()), cpu, 100.0 * cpu / elapsed);
-        framesAtReplug = controller.session().poll().framesDecoded();
+                    elapsed, int(!cellDesk.port.isOpen()), cpu, 100.0 * cpu / elapsed);
+        framesAtReplug = cellDesk.controller->session().poll().framesDecoded();
         sinceReplug.start();
         signalMeter(SIGUSR2);
     });
-    QObject::connect(&controller.session().poll(), &PollCycle::frameDecoded, &app, [&] {
-        if (sinceReplug.isValid() && controller.session().poll().framesDecoded() > framesAtReplug) {
+    QObject::connect(&cellDesk.controller->session().poll(), &PollCycle::frameDecoded, &app, [&] {
+        if (sinceReplug.isValid() &&
+            cellDesk.controller->session().poll().framesDecoded() > framesAtReplug) {
             std::printf("mirrored_again_after_seconds=%.2f\n", sinceReplug.elapsed() / 1000.0);
-            controller.session().shutDown();
+            cellDesk.controller->session().shutDown();
             QApplication::exit(0);
         }
     });

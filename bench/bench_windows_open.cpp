@@ -6,23 +6,17 @@
 //       the live poll's wait for a frame (goal: 60 of 60).
 // Usage: bench_windows_open [--period MS] [--samples N]; runs offscreen unless a platform is
 // chosen. It takes about two minutes.
-#include "AppState.h"
-#include "Clock.h"
 #include "LiveList.h"
-#include "OpenMeterPort.h"
-#include "Panel.h"
-#include "PanelController.h"
-#include "PortName.h"
+#include "MainWindowOnPort.h"
+#include "MeterSimProcess.h"
 #include "RTCSetup.h"
 #include "RealTimeList.h"
 #include "Recorder.h"
-#include "ScriptedPrompts.h"
 #include "WindowToolbar.h"
 
 #include <QApplication>
 #include <QEventLoop>
 #include <QProcess>
-#include <QSerialPort>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -81,42 +75,31 @@ int main(int argc, char* argv[])
     const int samples = option(QStringLiteral("--samples"), 60);
 
     QProcess meter;
-    meter.start(QStringLiteral(CELLDESK_METER_SIM),
-                {"--paced", "--period", QString::number(period), "--demo"});
-    if (!meter.waitForReadyRead(5000)) {
-        std::fprintf(stderr, "bench_windows_open: the meter emulator did not start\n");
+    const QString device = startMeterSim(
+        meter, {"--paced", "--period", QString::number(period), "--demo"}, "bench_windows_open");
+    if (device.isEmpty())
         return 1;
-    }
-    const QString device = QString::fromLocal8Bit(meter.readLine()).trimmed().section(' ', -1);
-    QSerialPort port;
-    if (!OpenMeterPort(port, device).ok) {
-        std::fprintf(stderr, "bench_windows_open: cannot open %s\n", qPrintable(device));
+    MainWindowOnPort cellDesk;
+    if (!cellDesk.open(device, "bench_windows_open"))
         return 1;
-    }
-    AppState state;
-    SystemClock clock;
-    ScriptedPrompts prompts;
-    Panel window;
-    PanelController controller(state, window, &port, PortChoice{1, device}, clock, prompts);
-    controller.load();
-    window.show();
     QTemporaryDir folder;
     int clockKept = -1;
     int dialogKept = -1;
 
     const auto runDialogCase = [&] {
-        controller.runToolbarCommand(QStringLiteral("List"));
-        RealTimeList* list = controller.liveList().window();
+        cellDesk.controller->runToolbarCommand(QStringLiteral("List"));
+        RealTimeList* list = cellDesk.controller->liveList().window();
         // The dialog holds its own event loop for as long as the user looks at it.
-        prompts.whileAsking = [&](const ScriptedPrompts::Asked&) {
+        cellDesk.prompts.whileAsking = [&](const ScriptedPrompts::Asked&) {
             QEventLoop loop;
-            SampleCount count(state, controller.recorder(), samples, [&] { loop.quit(); });
+            SampleCount count(cellDesk.state, cellDesk.controller->recorder(), samples,
+                              [&] { loop.quit(); });
             loop.exec();
             dialogKept = count.kept();
         };
         // A click comes in while the live poll waits for the next frame.
         QObject::connect(
-            &controller.session().poll(), &PollCycle::frameDecoded, list,
+            &cellDesk.controller->session().poll(), &PollCycle::frameDecoded, list,
             [list] {
                 QTimer::singleShot(100, list, [list] { list->runToolbarCommand(CsvExportKey); });
             },
@@ -124,12 +107,12 @@ int main(int argc, char* argv[])
     };
     SampleCount* clockCount = nullptr;
     const auto runClockCase = [&] {
-        controller.runToolbarCommand(QStringLiteral("TimeSet"));
-        auto* clockWindow = window.findChild<RTCSetup*>(QStringLiteral("RTCSetup"));
+        cellDesk.controller->runToolbarCommand(QStringLiteral("TimeSet"));
+        auto* clockWindow = cellDesk.window.findChild<RTCSetup*>(QStringLiteral("RTCSetup"));
         QTest::mouseClick(clockWindow->findChild<QWidget*>(QStringLiteral("LblMeterTime")),
                           Qt::LeftButton);
         clockCount = new SampleCount(
-            state, controller.recorder(), samples,
+            cellDesk.state, cellDesk.controller->recorder(), samples,
             [&, clockWindow] {
                 clockKept = clockCount->kept();
                 clockWindow->close();
@@ -139,9 +122,9 @@ int main(int argc, char* argv[])
     };
     // The recording starts once the first frames are in; the first case once it runs.
     QTimer::singleShot(1000, &app, [&] {
-        state.PcSamplingSeconds = 1;
-        prompts.fileAnswers << folder.filePath(QStringLiteral("open.txt"));
-        controller.runToolbarCommand(QStringLiteral("Save"));
+        cellDesk.state.PcSamplingSeconds = 1;
+        cellDesk.prompts.fileAnswers << folder.filePath(QStringLiteral("open.txt"));
+        cellDesk.controller->runToolbarCommand(QStringLiteral("Save"));
         QTimer::singleShot(3000, &app, runClockCase);
     });
     QTimer finish;
@@ -151,8 +134,8 @@ int main(int argc, char* argv[])
         std::printf("frame_period_ms=%d clock_window_rows_kept=%d/%d (goal >= %d) "
                     "save_dialog_rows_kept=%d/%d (goal %d)\n",
                     period, clockKept, samples, samples - 2, dialogKept, samples, samples);
-        controller.runToolbarCommand(QStringLiteral("Save"));
-        controller.session().shutDown();
+        cellDesk.controller->runToolbarCommand(QStringLiteral("Save"));
+        cellDesk.controller->session().shutDown();
         QApplication::exit(0);
     });
     finish.start(500);

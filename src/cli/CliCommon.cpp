@@ -132,6 +132,18 @@ std::optional<int> SubcommandLine::eitherOf(const QCommandLineOption& option,
                           .arg(option.names().constLast(), first, second, given));
 }
 
+std::optional<int> SubcommandLine::dateOf(const QCommandLineOption& option, QDate& date) const
+{
+    date = {};
+    if (!m_parser.isSet(option))
+        return std::nullopt;
+    date = QDate::fromString(m_parser.value(option), Qt::ISODate);
+    if (date.isValid())
+        return std::nullopt;
+    return usageError(QStringLiteral("--%1 wants YYYY-MM-DD, not '%2'")
+                          .arg(option.names().constLast(), m_parser.value(option)));
+}
+
 int SubcommandLine::usageError(const QString& message) const
 {
     return fail(Exit::Usage,

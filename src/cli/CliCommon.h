@@ -4,6 +4,7 @@
 #include <QByteArrayView>
 #include <QCommandLineOption>
 #include <QCommandLineParser>
+#include <QDate>
 #include <QString>
 #include <QStringList>
 
@@ -79,6 +80,9 @@ public:
     [[nodiscard]] std::optional<int> eitherOf(const QCommandLineOption& option,
                                               QLatin1StringView first, QLatin1StringView second,
                                               bool& isSecond) const;
+    /// Exit::Usage (told) when `option` is set to anything but a date YYYY-MM-DD; `date` gets
+    /// the date, invalid when the option is not set.
+    [[nodiscard]] std::optional<int> dateOf(const QCommandLineOption& option, QDate& date) const;
     /// Tells a usage error (with where to find the help) and returns Exit::Usage.
     int usageError(const QString& message) const;
     /// The subcommand's full help text.

@@ -3,7 +3,7 @@
 #include "CliCommon.h"
 #include "ComparatorCsv.h"
 #include "ComparatorExchange.h"
-#include "DataFileOpen.h"
+#include "InputFile.h"
 #include "MeterConnection.h"
 #include "OutputFile.h"
 #include "ProgressText.h"
@@ -35,42 +35,18 @@ std::optional<ComparatorTexts> readTable(MeterConnection& meter, StatusLine& sta
     return comparatorTableFromReply(result.bytes);
 }
 
-// A comparator file holds some 4 KB; anything far larger is no comparator file, and a
-// device such as /dev/zero would never end.
-constexpr qint64 kMaxComparatorFileBytes = 64 * 1024;
-
 // The bytes of the comparator file at `path` (- for stdin): a regular file (or stdin) of at
-// most kMaxComparatorFileBytes; else nothing, and `failure` says why.
-QByteArray readComparatorFile(const QString& path, QString& failure)
+// most MaxComparatorFileBytes; else nothing, and `failure` says why.
+std::optional<QByteArray> readComparatorFile(const QString& path, QString& failure)
 {
+    if (path != u"-")
+        return readRegularFile(path, MaxComparatorFileBytes, failure);
     QFile standardInput;
-    OpenedDataFile opened;
-    QIODevice* input = &standardInput;
-    if (path == u"-") {
-        if (!standardInput.open(stdin, QIODevice::ReadOnly))
-            failure = standardInput.errorString();
-    } else {
-        opened = openRegularFile(path);
-        input = opened.file.get();
-        if (!input)
-            failure = opened.failure.isEmpty() ? opened.notData : opened.failure;
+    if (!standardInput.open(stdin, QIODevice::ReadOnly)) {
+        failure = QStringLiteral("cannot read stdin: %1").arg(standardInput.errorString());
+        return std::nullopt;
     }
-    QByteArray bytes;
-    if (failure.isEmpty()) {
-        switch (readAtMost(*input, kMaxComparatorFileBytes, bytes)) {
-        case BoundedRead::Read:
-            return bytes;
-        case BoundedRead::TooLarge:
-            failure = QStringLiteral("it holds more than %1 KiB, more than a comparator file")
-                          .arg(kMaxComparatorFileBytes / 1024);
-            break;
-        case BoundedRead::Failed:
-            failure = input->errorString();
-            break;
-        }
-    }
-    failure = QStringLiteral("%1 could not be read: %2").arg(path, failure);
-    return {};
+    return readBounded(standardInput, QStringLiteral("stdin"), MaxComparatorFileBytes, failure);
 }
 
 int getSets(MeterConnection& meter, const QString& path)
@@ -177,9 +153,10 @@ int runComparator(const QStringList& arguments)
     ComparatorCsvFile file;
     if (!getting) {
         QString failure;
-        file = parseComparatorCsv(readComparatorFile(path, failure));
-        if (!failure.isEmpty())
+        const std::optional<QByteArray> bytes = readComparatorFile(path, failure);
+        if (!bytes)
             return fail(Exit::FileError, failure);
+        file = parseComparatorCsv(*bytes);
         if (!file.error.isEmpty())
             return fail(Exit::FileError, path + QStringLiteral(" ") + file.error +
                                              QStringLiteral("; nothing was sent"));

@@ -1,7 +1,7 @@
 // convert: a data file (a recording or a list's save) to CSV.
 #include "CliCommon.h"
 #include "CsvReadings.h"
-#include "DataFileOpen.h"
+#include "InputFile.h"
 #include "OutputFile.h"
 #include "Subcommands.h"
 
@@ -35,39 +35,28 @@ int runConvert(const QStringList& arguments)
     if (const auto status = line.oneFile(path))
         return *status;
     QDate date;
-    if (line.isSet(dateOption)) {
-        date = QDate::fromString(line.value(dateOption), Qt::ISODate);
-        if (!date.isValid())
-            return line.usageError(
-                QStringLiteral("--date wants YYYY-MM-DD, not '%1'").arg(line.value(dateOption)));
-    }
+    if (const auto status = line.dateOf(dateOption, date))
+        return *status;
 
     // An output that cannot take the CSV is refused before the input is read.
     if (line.isSet(outOption)) {
         if (const QString refusal = outputRefusal(line.value(outOption)); !refusal.isEmpty())
             return fail(Exit::FileError, refusal);
     }
-    const OpenedDataFile opened = openDataFile(path);
-    if (!opened.file) {
-        return fail(Exit::FileError,
-                    QStringLiteral("%1 could not be read: %2")
-                        .arg(path, opened.failure.isEmpty() ? opened.notData : opened.failure));
-    }
-    const QByteArray bytes = opened.file->readAll();
-    if (opened.file->error() != QFileDevice::NoError)
-        return fail(
-            Exit::FileError,
-            QStringLiteral("%1 could not be read: %2").arg(path, opened.file->errorString()));
+    QString failure;
+    const std::optional<QByteArray> bytes = readDataFile(path, failure);
+    if (!bytes)
+        return fail(Exit::FileError, failure);
     if (!date.isValid())
-        date = dataFileFirstDate(bytes, QFileInfo(path).lastModified());
-    const CsvConversion csv = convertDataFile(bytes, date);
+        date = dataFileFirstDate(*bytes, QFileInfo(path).lastModified());
+    const CsvConversion csv = convertDataFile(*bytes, date);
     if (!csv.error.isEmpty())
         return fail(Exit::FileError, QStringLiteral("%1 is no data file: %2").arg(path, csv.error));
     if (!csv.warning.isEmpty())
         tell(QStringLiteral("%1: %2").arg(path, csv.warning));
 
-    const QString failure = line.isSet(outOption) ? writeWholeFile(line.value(outOption), csv.csv)
-                                                  : writeStdout(csv.csv);
+    failure = line.isSet(outOption) ? writeWholeFile(line.value(outOption), csv.csv)
+                                    : writeStdout(csv.csv);
     if (!failure.isEmpty())
         return fail(Exit::FileError, failure);
     return Exit::Done;

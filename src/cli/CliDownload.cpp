@@ -121,12 +121,8 @@ int runDownload(const QStringList& arguments)
         return *status;
     const Format format = csv ? Format::Csv : Format::Data;
     QDate firstDate;
-    if (line.isSet(dateOption)) {
-        firstDate = QDate::fromString(line.value(dateOption), Qt::ISODate);
-        if (!firstDate.isValid())
-            return line.usageError(
-                QStringLiteral("--date wants YYYY-MM-DD, not '%1'").arg(line.value(dateOption)));
-    }
+    if (const auto status = line.dateOf(dateOption, firstDate))
+        return *status;
     const QDir out(line.value(outOption));
     if (!QDir().mkpath(out.path()))
         return fail(Exit::FileError, QStringLiteral("cannot make the folder %1").arg(out.path()));

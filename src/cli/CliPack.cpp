@@ -1,10 +1,9 @@
 // pack: S groups of P matched cells from a graded session or a CSV file of cells.
 #include "CellStore.h"
 #include "CliCommon.h"
-#include "GradeFiles.h"
+#include "InputFile.h"
+#include "OutputFile.h"
 #include "Subcommands.h"
-
-#include <cstdio>
 
 namespace {
 
@@ -101,10 +100,10 @@ int runPack(const QStringList& arguments)
         for (const GradedCell& c : *stored)
             cells.append({c.id, c.capacity, c.values.resistance, c.grade.verdict == Verdict::Pass});
     } else {
-        QString reason;
-        const auto bytes = readBoundedFile(files.first(), MaxCellsFileBytes, reason);
+        QString failure;
+        const auto bytes = readRegularFile(files.first(), MaxCellsFileBytes, failure);
         if (!bytes)
-            return fail(Exit::FileError, reason);
+            return fail(Exit::FileError, failure);
         const CellsCsv parsed = parseCellsCsv(*bytes);
         if (!parsed.error.isEmpty())
             return fail(Exit::FileError, QStringLiteral("%1: %2").arg(files.first(), parsed.error));
@@ -120,15 +119,10 @@ int runPack(const QStringList& arguments)
     if (plan.missing > 0)
         return fail(Exit::FileError, planMissingText(plan));
     const QByteArray csv = planCsv(plan, cells);
-    if (line.isSet(outputOption)) {
-        QString reason;
-        if (!writeWholeFile(line.value(outputOption), csv, reason))
-            return fail(Exit::FileError, reason);
-    } else {
-        std::fwrite(csv.constData(), 1, size_t(csv.size()), stdout);
-        if (std::fflush(stdout) != 0 || std::ferror(stdout))
-            return fail(Exit::FileError, QStringLiteral("cannot write the plan to stdout"));
-    }
+    const QString failure =
+        line.isSet(outputOption) ? writeWholeFile(line.value(outputOption), csv) : writeStdout(csv);
+    if (!failure.isEmpty())
+        return fail(Exit::FileError, failure);
     tell(planSpreadText(plan));
     return Exit::Done;
 }

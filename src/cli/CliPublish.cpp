@@ -1,8 +1,8 @@
 #include "CliPublish.h"
 
 #include "CliCommon.h"
+#include "InputFile.h"
 
-#include <QFileInfo>
 #include <QSysInfo>
 
 namespace {
@@ -90,11 +90,10 @@ std::optional<int> CliPublish::read(const SubcommandLine& line)
     if (line.isSet(m_passwordFile)) {
         if (broker.username.isEmpty())
             return line.usageError(QStringLiteral("--password-file goes with --username"));
-        QString reason;
-        broker.password = readPasswordFile(line.value(m_passwordFile), reason);
+        QString failure;
+        broker.password = readPasswordFile(line.value(m_passwordFile), failure);
         if (!broker.password)
-            return fail(Exit::FileError, QStringLiteral("cannot read the password file %1: %2")
-                                             .arg(line.value(m_passwordFile), reason));
+            return fail(Exit::FileError, failure);
     } else if (!broker.username.isEmpty() && qEnvironmentVariableIsSet("CELLDESK_MQTT_PASSWORD")) {
         broker.password = qgetenv("CELLDESK_MQTT_PASSWORD");
     }
@@ -108,11 +107,11 @@ std::optional<int> CliPublish::read(const SubcommandLine& line)
                                               "mqtts:// URL"));
     if (broker.certFile.isEmpty() != broker.keyFile.isEmpty())
         return line.usageError(QStringLiteral("--certfile and --keyfile go together"));
+    // The client library opens them later, where a pipe would block it: refused here.
     for (const QString& file : {broker.caFile, broker.certFile, broker.keyFile}) {
-        if (!file.isEmpty() && !QFileInfo(file).isFile())
-            return fail(Exit::FileError, QStringLiteral("cannot read %1: it is no regular file or "
-                                                        "does not exist")
-                                             .arg(file));
+        if (const OpenedFile opened = file.isEmpty() ? OpenedFile() : openRegularFile(file);
+            opened.refusal != OpenedFile::Refusal::None)
+            return fail(Exit::FileError, opened.problem(file));
     }
     m_options = std::move(options);
     return std::nullopt;

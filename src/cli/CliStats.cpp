@@ -7,7 +7,6 @@
 #include <QDate>
 
 #include <cmath>
-#include <cstdio>
 
 namespace {
 
@@ -79,12 +78,8 @@ int runStats(const QStringList& arguments)
             line.eitherOf(formatOption, QLatin1StringView("json"), QLatin1StringView("csv"), csv))
         return *status;
     QDate date;
-    if (line.isSet(dateOption)) {
-        date = QDate::fromString(line.value(dateOption), Qt::ISODate);
-        if (!date.isValid())
-            return line.usageError(
-                QStringLiteral("--date wants YYYY-MM-DD, not '%1'").arg(line.value(dateOption)));
-    }
+    if (const auto status = line.dateOf(dateOption, date))
+        return *status;
     int status = Exit::Done;
     const double from = numberOption(line, fromOption, status).value_or(-qInf());
     const double to = numberOption(line, toOption, status).value_or(qInf());
@@ -110,8 +105,7 @@ int runStats(const QStringList& arguments)
     const QList<StatsField> fields =
         statsFields(spanFigures(series, span.first, span.last), cutoffS, cutoff.has_value());
     const QByteArray text = csv ? statsCsv(fields) : statsJson(fields);
-    if (std::fwrite(text.constData(), 1, size_t(text.size()), stdout) != size_t(text.size()) ||
-        std::fflush(stdout) != 0)
-        return fail(Exit::FileError, QStringLiteral("the figures could not be written to stdout"));
+    if (const QString failure = writeStdout(text); !failure.isEmpty())
+        return fail(Exit::FileError, failure);
     return Exit::Done;
 }

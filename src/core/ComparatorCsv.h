@@ -38,6 +38,8 @@ struct ComparatorCsvFile
     QString error; ///< "line 7: ..." ; empty when the file is good
 };
 
+/// Longest comparator file read: one holds some 4 KB, and anything far larger is none.
+inline constexpr qint64 MaxComparatorFileBytes = 64 * 1024;
 /// Reads a comparator file: the header first, then one row of seven cells per set, each set
 /// 1..99 at most once; blank lines are skipped. Sets missing from the file are not rows.
 [[nodiscard]] ComparatorCsvFile parseComparatorCsv(QByteArrayView bytes);

@@ -49,6 +49,8 @@ struct CellsCsv
     QList<PackCell> cells;
     QString error; ///< "line 7: ..."; empty when the file is good
 };
+/// Longest file of cells or capacities read (a million cells take some 40 MB).
+inline constexpr qint64 MaxCellsFileBytes = 64 * 1024 * 1024;
 /// Reads such a file (also a list of capacities, `cell_id,capacity_Ah`). Blank lines are
 /// skipped; an ID twice, or a value that is no number, is an error.
 [[nodiscard]] CellsCsv parseCellsCsv(QByteArrayView bytes);

@@ -1,5 +1,7 @@
 #include "OutputFile.h"
 
+#include "InputFile.h"
+
 #include <QFile>
 
 #include <cerrno>
@@ -15,7 +17,7 @@ QString outputRefusal(const QString& path)
     if (path.isEmpty() || ::stat(QFile::encodeName(path).constData(), &info) != 0 ||
         S_ISREG(info.st_mode))
         return {};
-    return QStringLiteral("%1 is not a regular file").arg(path);
+    return notRegularFileText(path);
 }
 
 OutputFile::OutputFile(const QString& path) : QSaveFile(path) {}

@@ -53,9 +53,9 @@ QString clockedSampleStamp(const QString& counted, int intervalSeconds, QTime cl
     return std::abs(apart) > intervalSeconds ? stampOf(now) : counted;
 }
 
-bool readingIsYoung(const CurrentReading& reading, qint64 nowMs)
+bool readingIsYoung(const CurrentReading& reading, qint64 nowMs, qint64 maxAgeMs)
 {
-    return reading.frameNumber > 0 && nowMs - reading.frameReceivedMs <= MaxReadingAgeMs;
+    return reading.frameNumber > 0 && nowMs - reading.frameReceivedMs <= maxAgeMs;
 }
 
 bool mustStopRecording(qint32 count, const CurrentReading& reading, const SampleUnits& started)

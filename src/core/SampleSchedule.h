@@ -36,9 +36,11 @@ inline constexpr int MaxMeterSamplingSeconds = 255;
 inline constexpr qint64 MaxReadingAgeMs = 1000;
 
 /// Whether `reading` is young enough to be taken at `nowMs` (the Clock's monotonic count): a
-/// display frame was decoded into it, received at most MaxReadingAgeMs before. Anything that
-/// takes the live reading as a measurement asks this first.
-[[nodiscard]] bool readingIsYoung(const CurrentReading& reading, qint64 nowMs);
+/// display frame was decoded into it, received at most `maxAgeMs` before. Anything that takes
+/// the live reading as a measurement asks this first, with the 1-s limit; a reading fed from
+/// the lab's broker counts as current up to the lab's own threshold.
+[[nodiscard]] bool readingIsYoung(const CurrentReading& reading, qint64 nowMs,
+                                  qint64 maxAgeMs = MaxReadingAgeMs);
 
 /// The sample rule of every way a reading is taken (data-file line, list row, CSV row, graph
 /// point): only from a display frame received after the previous sample and young at the tick.

@@ -90,7 +90,7 @@ FileList::~FileList()
 void FileList::load(std::unique_ptr<QIODevice> device, const QString& path)
 {
     stopLoad();
-    if (m_closed || !device)
+    if (m_handlers.closed() || !device)
         return;
     m_device = std::move(device);
     m_path = path;
@@ -178,29 +178,18 @@ void FileList::failLoad(const QString& text, const QString& details)
 {
     stopLoad();
     emit loadFinished();
-    enterHandler();
+    m_handlers.enter();
     m_prompts.message(text, Prompts::Icon::Critical, QString(), details);
-    leaveHandler();
-}
-
-void FileList::enterHandler()
-{
-    ++m_handlers;
-}
-
-void FileList::leaveHandler()
-{
-    if (--m_handlers == 0 && m_closed)
-        deleteLater();
+    m_handlers.leave();
 }
 
 void FileList::runToolbarCommand(const QString& key)
 {
     if (key == QLatin1String("Plot")) {
-        enterHandler();
+        m_handlers.enter();
         m_prompts.message(QStringLiteral("Move mouse pointer to the list data then click to plot."),
                           Prompts::Icon::None);
-        leaveHandler();
+        m_handlers.leave();
     } else if (key == QLatin1String("Print")) {
         print();
     } else if (key == CsvExportKey) {
@@ -211,7 +200,7 @@ void FileList::runToolbarCommand(const QString& key)
 void FileList::exportCsv()
 {
     // One prompt at a time; a file still loading is exported once it is whole.
-    if (!m_grid || m_handlers > 0 || isLoading())
+    if (!m_grid || m_handlers.running() || isLoading())
         return;
     const CsvSource source = m_path.isEmpty() ? FileTransfer::csvSourceOf(*m_grid) : m_csvSource;
     TimeOfDayRun run;
@@ -220,24 +209,24 @@ void FileList::exportCsv()
     // The file's date, counted back to its first row; today for a list of no file.
     const QDate offered =
         m_lastWritten.isValid() ? run.firstDate(m_lastWritten) : m_transfer.clock().now().date();
-    enterHandler();
+    m_handlers.enter();
     m_toolbar->setEnabled(false);
     m_transfer.ExportCsv(*this, *m_grid, source, {.date = offered, .ask = true});
     m_toolbar->setEnabled(true);
-    leaveHandler();
+    m_handlers.leave();
 }
 
 void FileList::print()
 {
     if (!m_grid || m_printing)
         return; // one print at a time; the toolbar is greyed meanwhile
-    enterHandler();
+    m_handlers.enter();
     m_printing = true;
     m_toolbar->setEnabled(false);
     m_transfer.PrintGrid(*this, *m_grid, QDir::toNativeSeparators(m_path));
     m_toolbar->setEnabled(true);
     m_printing = false;
-    leaveHandler();
+    m_handlers.leave();
 }
 
 void FileList::plotColumn(int column)
@@ -246,9 +235,9 @@ void FileList::plotColumn(int column)
         return;
     const std::optional<ColumnKind> kind = columnKind(column, m_grid->cell(0, column));
     if (!kind) {
-        enterHandler();
+        m_handlers.enter();
         m_prompts.message(QStringLiteral("Invalid, try again!"), Prompts::Icon::None);
-        leaveHandler();
+        m_handlers.leave();
         return;
     }
     if (m_grid->rows() < 2)
@@ -261,17 +250,14 @@ void FileList::plotColumn(int column)
 void FileList::closeEvent(QCloseEvent* event)
 {
     event->accept();
-    if (m_closed)
+    if (!m_handlers.close())
         return;
-    m_closed = true;
     const bool wasLoading = isLoading();
     stopLoad();
     if (wasLoading)
         emit loadFinished();
-    if (m_handlers == 0) {
-        deleteLater();
+    if (!m_handlers.running())
         return;
-    }
     if (m_printing) {
         // The print stops at its next line when the rows are gone.
         m_view->setGrid(nullptr);

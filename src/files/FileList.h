@@ -2,6 +2,7 @@
 
 #include "CsvReadings.h"
 #include "GraphWindow.h"
+#include "WindowHandlers.h"
 
 #include <QDateTime>
 #include <QElapsedTimer>
@@ -67,8 +68,6 @@ private:
     void failLoad(const QString& text, const QString& details);
     void print();
     void exportCsv();
-    void enterHandler();
-    void leaveHandler();
 
     AppState& m_state;
     Prompts& m_prompts;
@@ -86,7 +85,6 @@ private:
     QTimer m_slice;
     QStringList m_batch;
 
-    int m_handlers = 0; // prompts and prints running: they run events
+    WindowHandlers m_handlers{*this}; // dialogs, saves and prints running: they run events
     bool m_printing = false;
-    bool m_closed = false;
 };

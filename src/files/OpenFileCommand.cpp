@@ -1,9 +1,9 @@
 #include "OpenFileCommand.h"
 
-#include "DataFileOpen.h"
 #include "DataFileReader.h"
 #include "FileList.h"
 #include "GraphWindow.h"
+#include "InputFile.h"
 #include "Prompts.h"
 
 #include <QDir>
@@ -41,15 +41,13 @@ void OpenFileCommand::run()
     if (path.isEmpty())
         return;
     // Opened before the old list closes, so a file that cannot be read leaves it in place.
-    OpenedDataFile opened = openDataFile(path);
+    OpenedFile opened = openDataFile(path);
     if (!opened.file) {
         const QString shown = QDir::toNativeSeparators(path);
-        if (!opened.notData.isEmpty())
-            m_prompts.message(QStringLiteral("%1 is not a data file.").arg(shown),
-                              Prompts::Icon::Critical, QString(), opened.notData);
-        else
-            m_prompts.message(QStringLiteral("Cannot open %1").arg(shown), Prompts::Icon::Critical,
-                              QString(), opened.failure);
+        m_prompts.message(opened.refusal == OpenedFile::Refusal::Failed
+                              ? QStringLiteral("Cannot open %1").arg(shown)
+                              : QStringLiteral("%1 is not a data file.").arg(shown),
+                          Prompts::Icon::Critical, QString(), opened.reason);
         return;
     }
     if (m_list)

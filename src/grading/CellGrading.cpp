@@ -4,7 +4,6 @@
 #include "BusyPointer.h"
 #include "Clock.h"
 #include "FileTransfer.h"
-#include "GradeFiles.h"
 #include "GradeHistogram.h"
 #include "GradeReport.h"
 #include "GradeStatistics.h"
@@ -13,6 +12,7 @@
 #include "ListImages.h"
 #include "MeterMemoryRead.h"
 #include "MeterSession.h"
+#include "OutputFile.h"
 #include "PackPanel.h"
 #include "Prompts.h"
 #include "SessionsDialog.h"
@@ -86,6 +86,7 @@ CellGrading::CellGrading(AppState& state, MeterSession& meter, CellStore& store,
          {listImage(ListImage::Print), QStringLiteral("Print"),
           QStringLiteral("Print the report")}},
         [this](const QString& key) { runToolbarCommand(key); });
+    m_handlers.setBusyWidget(m_toolbar);
 
     m_model = new GradeTable(m_session, this);
     m_view = new QTableView(this);
@@ -122,9 +123,9 @@ CellGrading::CellGrading(AppState& state, MeterSession& meter, CellStore& store,
     m_limitsPanel = new LimitsPanel(state, meter, m_session, prompts, this);
     connect(m_limitsPanel, &LimitsPanel::busy, this, [this](bool running) {
         if (running)
-            enterHandler();
+            m_handlers.enter();
         else
-            leaveHandler();
+            m_handlers.leave();
     });
     connect(m_limitsPanel, &LimitsPanel::limitsChanged, this, &CellGrading::showFigures);
     leftLayout->addWidget(m_limitsPanel);
@@ -347,7 +348,7 @@ void CellGrading::offerDemoTray(std::function<void(bool)> play)
 
 void CellGrading::runToolbarCommand(const QString& key)
 {
-    if (m_handlers > 0)
+    if (m_handlers.running())
         return; // one dialog of this window at a time
     if (key == QLatin1String("Sessions"))
         openSessions();
@@ -355,21 +356,6 @@ void CellGrading::runToolbarCommand(const QString& key)
         exportCsv();
     else if (key == QLatin1String("Print"))
         print();
-}
-
-void CellGrading::enterHandler()
-{
-    ++m_handlers;
-    m_toolbar->setEnabled(false);
-}
-
-void CellGrading::leaveHandler()
-{
-    if (--m_handlers > 0)
-        return;
-    m_toolbar->setEnabled(true);
-    if (m_closed)
-        deleteLater();
 }
 
 void CellGrading::tellFailure(const QString& text, const QString& details)
@@ -515,13 +501,13 @@ void CellGrading::deleteSelected()
     if (rows.isEmpty() || rows.first().row() >= m_session.cells().size())
         return;
     const GradedCell cell = m_session.cells()[rows.first().row()];
-    enterHandler();
+    m_handlers.enter();
     const bool yes =
         m_prompts.confirm(QStringLiteral("Cell %1 will be deleted from the session!").arg(cell.id),
                           Prompts::Icon::Exclamation, kTitle, Prompts::DefaultButton::Cancel);
-    if (yes && !m_closed && !m_session.removeCell(cell.key))
+    if (yes && !m_handlers.closed() && !m_session.removeCell(cell.key))
         tellFailure(m_session.error());
-    leaveHandler();
+    m_handlers.leave();
 }
 
 void CellGrading::measureSelectedAgain()
@@ -536,13 +522,13 @@ void CellGrading::measureSelectedAgain()
 
 void CellGrading::importManual()
 {
-    if (m_state.longReadRunning() || m_handlers > 0)
+    if (m_state.longReadRunning() || m_handlers.running())
         return;
     if (const QString refusal = MeterMemoryRead::refusal(m_state.reading); !refusal.isEmpty()) {
         m_prompts.message(refusal, Prompts::Icon::None);
         return;
     }
-    enterHandler();
+    m_handlers.enter();
     m_state.MemoryBusy = true;
     MeterMemoryRead reader(m_meter.channel(), m_meter.link());
     m_status->setText(QStringLiteral("Reading the manual readings..."));
@@ -552,7 +538,7 @@ void CellGrading::importManual()
         result = reader.read(MemoryKind::Manual);
     }
     m_state.MemoryBusy = false;
-    if (!m_closed) {
+    if (!m_handlers.closed()) {
         if (result.ending == MeterMemoryRead::Ending::Failed)
             tellFailure(result.text, result.reason);
         else if (result.ending == MeterMemoryRead::Ending::Complete &&
@@ -560,32 +546,31 @@ void CellGrading::importManual()
             m_prompts.message(m_session.error(), Prompts::Icon::Information, kTitle);
         showStatus();
     }
-    leaveHandler();
+    m_handlers.leave();
 }
 
 void CellGrading::exportCsv()
 {
-    enterHandler();
+    m_handlers.enter();
     const QString path = m_prompts.saveFileName(
         this, FileTransfer::csvFilters(),
         FileTransfer::datedFileName(m_clock.now(), QStringLiteral("csv")), QStringLiteral("csv"));
-    if (!path.isEmpty() && !m_closed) {
+    if (!path.isEmpty() && !m_handlers.closed()) {
         QString text = gradeCsvHeader() + QLatin1Char('\n');
         for (const GradedCell& c : m_session.cells())
             text += gradeCsvRow(c) + QLatin1Char('\n');
-        QString reason;
-        if (!writeWholeFile(path, text.toUtf8(), reason))
+        if (const QString reason = writeWholeFile(path, text.toUtf8()); !reason.isEmpty())
             tellFailure(QStringLiteral("Cannot save %1").arg(QDir::toNativeSeparators(path)),
                         reason);
     }
-    leaveHandler();
+    m_handlers.leave();
 }
 
 void CellGrading::print()
 {
-    enterHandler();
+    m_handlers.enter();
     QPrinter printer(QPrinter::HighResolution);
-    if (m_prompts.choosePrinter(this, printer) && !m_closed) {
+    if (m_prompts.choosePrinter(this, printer) && !m_handlers.closed()) {
         const GradeSession& s = m_session.info();
         GradeReport report;
         report.heading = {kTitle, s.name, m_clock.now()};
@@ -628,24 +613,24 @@ void CellGrading::print()
         if (!printGradeReport(printer, report, failure))
             tellFailure(QStringLiteral("The report was not printed."), failure);
     }
-    leaveHandler();
+    m_handlers.leave();
 }
 
 void CellGrading::openSessions()
 {
-    enterHandler();
+    m_handlers.enter();
     SessionsDialog dialog(m_session.store(), m_prompts, m_clock, m_session.info().key, this);
-    if (dialog.exec() == QDialog::Accepted && dialog.chosen() != 0 && !m_closed) {
+    if (dialog.exec() == QDialog::Accepted && dialog.chosen() != 0 && !m_handlers.closed()) {
         if (!m_session.open(dialog.chosen()))
             tellFailure(m_session.error());
         showSession();
-    } else if (!m_closed) {
+    } else if (!m_handlers.closed()) {
         // A rename of this session shows in the window too.
         const auto again = m_session.store().session(m_session.info().key);
         if (again && again->name != m_session.info().name && m_session.open(again->key))
             showSession();
     }
-    leaveHandler();
+    m_handlers.leave();
 }
 
 bool CellGrading::eventFilter(QObject* watched, QEvent* event)
@@ -664,9 +649,6 @@ bool CellGrading::eventFilter(QObject* watched, QEvent* event)
 void CellGrading::closeEvent(QCloseEvent* event)
 {
     event->accept();
-    if (m_closed)
+    if (!m_handlers.close())
         return;
-    m_closed = true;
-    if (m_handlers == 0)
-        deleteLater();
 }

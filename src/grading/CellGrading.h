@@ -1,6 +1,7 @@
 #pragma once
 
 #include "GradingSession.h"
+#include "WindowHandlers.h"
 
 #include <QPointer>
 #include <QWidget>
@@ -76,9 +77,6 @@ private:
     void showFigures();
     void flash(const GradedCell& cell);
     void tellFailure(const QString& text, const QString& details = {});
-    /// An exchange or dialog of this window runs: the window is deleted only after it.
-    void enterHandler();
-    void leaveHandler();
 
     AppState& m_state;
     MeterSession& m_meter;
@@ -102,6 +100,5 @@ private:
     GradeHistogram* m_voltage = nullptr;
     GradeHistogram* m_resistance = nullptr;
     PackPanel* m_pack = nullptr;
-    int m_handlers = 0;
-    bool m_closed = false;
+    WindowHandlers m_handlers{*this}; // dialogs, saves and prints running: they run events
 };

@@ -4,8 +4,8 @@
 #include "BusyPointer.h"
 #include "ComparatorCsv.h"
 #include "ComparatorExchange.h"
-#include "GradeFiles.h"
 #include "GradingSession.h"
+#include "InputFile.h"
 #include "MeterSession.h"
 #include "Prompts.h"
 
@@ -21,8 +21,6 @@
 namespace {
 
 const QString kTitle = QStringLiteral("Cell Grading");
-// The longest comparator file: 99 sets of a line each.
-constexpr qint64 kComparatorFileBytes = 64 * 1024;
 
 // The limit editors in the order of m_limits: V min, V max, R max, warning levels after.
 struct LimitEditor
@@ -185,7 +183,7 @@ void LimitsPanel::limitsFromFile()
         {QStringLiteral("CSV Files (*.csv)"), QStringLiteral("All Files (*)")});
     QString reason;
     const auto bytes =
-        path.isEmpty() ? std::nullopt : readBoundedFile(path, kComparatorFileBytes, reason);
+        path.isEmpty() ? std::nullopt : readRegularFile(path, MaxComparatorFileBytes, reason);
     const int set = bytes ? askSet() : 0;
     if (!path.isEmpty() && !bytes) {
         tellFailure(QStringLiteral("Cannot read the comparator file."), reason);

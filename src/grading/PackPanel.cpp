@@ -2,8 +2,9 @@
 
 #include "Clock.h"
 #include "FileTransfer.h"
-#include "GradeFiles.h"
 #include "GradingSession.h"
+#include "InputFile.h"
+#include "OutputFile.h"
 #include "Prompts.h"
 
 #include <QComboBox>
@@ -176,7 +177,7 @@ void PackPanel::importCapacities()
     if (path.isEmpty())
         return;
     QString reason;
-    const auto bytes = readBoundedFile(path, MaxCellsFileBytes, reason);
+    const auto bytes = readRegularFile(path, MaxCellsFileBytes, reason);
     CellsCsv parsed;
     if (bytes)
         parsed = parseCellsCsv(*bytes);
@@ -212,8 +213,7 @@ void PackPanel::exportPlan()
         FileTransfer::datedFileName(m_clock.now(), QStringLiteral("csv")), QStringLiteral("csv"));
     if (path.isEmpty())
         return;
-    QString reason;
-    if (!writeWholeFile(path, planCsv(*m_plan, m_cells), reason))
+    if (const QString reason = writeWholeFile(path, planCsv(*m_plan, m_cells)); !reason.isEmpty())
         m_prompts.message(QStringLiteral("Cannot save %1").arg(QDir::toNativeSeparators(path)),
                           Prompts::Icon::Critical, QStringLiteral("Cell Grading"), reason);
 }

@@ -1,16 +1,12 @@
 // The graph windows on paper and in pictures: Print and Save image.
 #include "Clock.h"
-#include "FileTransfer.h"
-#include "GraphPicture.h"
 #include "GraphView.h"
 #include "GraphWindow.h"
 #include "GraphWindowLayout.h"
-#include "PageFrame.h"
 #include "Prompts.h"
 #include "WindowPrint.h"
 
 #include <QFrame>
-#include <QPrinter>
 
 // The window in print colours, without its control frame and, for the stored-data graph, in
 // its print geometry, for as long as this lives; everything is put back when it goes, on
@@ -60,29 +56,15 @@ private:
 
 void GraphWindow::print()
 {
-    QPrinter printer(QPrinter::HighResolution);
-    if (!m_prompts.choosePrinter(this, printer))
-        return;
-
-    bool printed = false;
-    {
-        const PrintLook look(*this);
-        printed = printOnePage(printer, {windowTitle(), m_source, m_clock.now()},
-                               windowImage(*this, *m_graph));
-    }
-    if (!printed) {
-        m_prompts.message(QStringLiteral("The graph could not be printed."),
-                          Prompts::Icon::Exclamation, windowTitle(), printFailureDetails(printer));
-    }
+    printWindowPage(*this, m_prompts, m_clock, windowTitle(), m_source,
+                    QStringLiteral("The graph could not be printed."),
+                    [this]() -> std::optional<QImage> {
+                        const PrintLook look(*this);
+                        return windowImage(*this, *m_graph);
+                    });
 }
 
 void GraphWindow::saveImage()
 {
-    const PictureHead head{PrintHeading{windowTitle(), m_source, {}}.title(),
-                           m_legend ? legendTexts(*m_legend) : QList<LegendText>()};
-    const QSize offered = m_graph->size() + QSize(0, pictureHeadHeight(head));
-    ::saveImage(*this, m_prompts, FileTransfer::datedFileName(m_clock.now(), QStringLiteral("png")),
-                offered, [this, head](const QString& path, QSize size) {
-                    return writePicture(path, size, head, graphPictureBody(*m_graph));
-                });
+    saveGraphImage(*this, *m_graph, m_legend, m_prompts, m_clock, m_source);
 }

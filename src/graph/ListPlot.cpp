@@ -23,7 +23,6 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QPainter>
-#include <QPrinter>
 #include <QScreen>
 #include <QToolBar>
 #include <qcustomplot.h>
@@ -143,7 +142,7 @@ void ListPlot::runToolbarCommand(const QString& key)
 
 void ListPlot::fit()
 {
-    if (m_closed || !m_grid)
+    if (m_handlers.closed() || !m_grid)
         return;
     const int last = std::min(m_grid->rows() - 1, int(m_request.RecordCount));
     if (last < 1)
@@ -208,17 +207,6 @@ QString ListPlot::valueAxisTitle() const
     return columnAxisTitle(first.column, m_grid->cellView(0, first.column), milli);
 }
 
-void ListPlot::enterHandler()
-{
-    ++m_handlers;
-}
-
-void ListPlot::leaveHandler()
-{
-    if (--m_handlers == 0 && m_closed)
-        deleteLater();
-}
-
 void ListPlot::resizeEvent(QResizeEvent* event)
 {
     QWidget::resizeEvent(event);
@@ -247,15 +235,15 @@ void ListPlot::redraw()
         m_restart = true;
         return;
     }
-    enterHandler();
+    m_handlers.enter();
     m_drawing = true;
     do {
         m_restart = false;
-    } while (!drawOnce() && m_restart && !m_closed);
+    } while (!drawOnce() && m_restart && !m_handlers.closed());
     m_drawing = false;
-    if (!m_closed)
+    if (!m_handlers.closed())
         setWindowTitle(caption());
-    leaveHandler();
+    m_handlers.leave();
 }
 
 bool ListPlot::drawOnce()
@@ -394,7 +382,7 @@ bool ListPlot::drawOnce()
             setWindowTitle(QString::number(r) + QLatin1String(" Records Completed"));
             emit recordReached(r);
             QCoreApplication::processEvents();
-            if (m_closed || m_restart || !m_grid)
+            if (m_handlers.closed() || m_restart || !m_grid)
                 return false;
             p.begin(&m_surface);
             p.setFont(font());
@@ -479,30 +467,25 @@ bool ListPlot::drawOnce()
 
 void ListPlot::print()
 {
-    if (m_closed)
+    if (m_handlers.closed())
         return;
-    enterHandler();
-    QPrinter printer(QPrinter::HighResolution);
-    if (m_prompts.choosePrinter(this, printer) && !m_closed) {
-        QImage image;
-        {
-            const HiddenToolbar hidden(m_toolbar);
-            image = grab().toImage();
-        }
-        if (!printOnePage(printer, {caption(), m_source, m_clock.now()}, image)) {
-            m_prompts.message(QStringLiteral("The plot could not be printed."),
-                              Prompts::Icon::Exclamation, windowTitle(),
-                              printFailureDetails(printer));
-        }
-    }
-    leaveHandler();
+    m_handlers.enter();
+    printWindowPage(*this, m_prompts, m_clock, caption(), m_source,
+                    QStringLiteral("The plot could not be printed."),
+                    [this]() -> std::optional<QImage> {
+                        if (m_handlers.closed())
+                            return std::nullopt;
+                        const HiddenToolbar hidden(m_toolbar);
+                        return grab().toImage();
+                    });
+    m_handlers.leave();
 }
 
 void ListPlot::saveImage()
 {
-    if (m_closed)
+    if (m_handlers.closed())
         return;
-    enterHandler();
+    m_handlers.enter();
     const PictureHead head{PrintHeading{caption(), m_source, {}}.title(), {}};
     ::saveImage(*this, m_prompts, FileTransfer::datedFileName(m_clock.now(), QStringLiteral("png")),
                 QSize(), [this, head](const QString& path, QSize) {
@@ -515,16 +498,13 @@ void ListPlot::saveImage()
                                             painter.drawImage(area.topLeft(), drawing);
                                         });
                 });
-    leaveHandler();
+    m_handlers.leave();
 }
 
 void ListPlot::closeEvent(QCloseEvent* event)
 {
     event->accept();
-    if (m_closed)
+    if (!m_handlers.close())
         return;
-    m_closed = true;
     m_redrawDue.stop();
-    if (m_handlers == 0)
-        deleteLater();
 }

@@ -3,6 +3,7 @@
 #include "PlotRequest.h"
 #include "RowTimes.h"
 #include "TwipsScale.h"
+#include "WindowHandlers.h"
 
 #include <QColor>
 #include <QImage>
@@ -119,8 +120,6 @@ private:
     void redraw();
     /// One drawing; false when it was cut short (closed, restarted or the list gone).
     bool drawOnce();
-    void enterHandler();
-    void leaveHandler();
 
     [[nodiscard]] QString valueAxisTitle() const;
 
@@ -135,8 +134,7 @@ private:
     QImage m_surface;
     XReading m_reading = XReading::Clock;
     QTimer m_redrawDue;
-    int m_handlers = 0; // drawings and prints running: they run events
+    WindowHandlers m_handlers{*this}; // dialogs, saves and prints running: they run events
     bool m_drawing = false;
     bool m_restart = false;
-    bool m_closed = false;
 };

@@ -2,15 +2,13 @@
 
 #include "AxisText.h"
 #include "ChannelColours.h"
+#include "ChannelLegend.h"
 #include "Clock.h"
 #include "CurrentReading.h"
-#include "FileTransfer.h"
 #include "FitOnOpen.h"
 #include "GraphControls.h"
-#include "GraphPicture.h"
 #include "GraphView.h"
 #include "ListImages.h"
-#include "PageFrame.h"
 #include "Prompts.h"
 #include "WindowPlacement.h"
 #include "WindowPrint.h"
@@ -20,10 +18,8 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QPainter>
-#include <QPrinter>
 #include <QScreen>
 #include <QTimer>
 #include <QToolBar>
@@ -47,25 +43,6 @@ constexpr std::array<GraphChannel, LiveSeriesCount> kTraceChannel{
     GraphChannel::Voltage,    GraphChannel::Current,  GraphChannel::Temperature,
     GraphChannel::Resistance, GraphChannel::Capacity, GraphChannel::Capacity,
     GraphChannel::Capacity};
-
-struct LegendEntry
-{
-    const char* name;
-    GraphChannel channel;
-    int trace; // plot number whose colour the text takes, 0 for the capacity's plain parts
-};
-const std::array<LegendEntry, 10> kLegend{{
-    {"LblV", GraphChannel::Voltage, 1},
-    {"LblA", GraphChannel::Current, 2},
-    {"LblT", GraphChannel::Temperature, 3},
-    {"LblO", GraphChannel::Resistance, 4},
-    {"LblCap", GraphChannel::Capacity, 0},
-    {"LblSymbol1", GraphChannel::Capacity, 0},
-    {"LblIn", GraphChannel::Capacity, 5},
-    {"LblOut", GraphChannel::Capacity, 6},
-    {"LblTotal", GraphChannel::Capacity, 7},
-    {"LblSymbol2", GraphChannel::Capacity, 0},
-}};
 
 // "Resize": a small chart with arrows out of its corners.
 QIcon resizeImage()
@@ -186,48 +163,16 @@ void LiveGraphWindow::buildToolbar()
 
 void LiveGraphWindow::buildLegend(const CurrentReading& reading)
 {
-    m_legend = new QWidget(this);
-    m_legend->setObjectName(QStringLiteral("Legend"));
-    m_legend->setAutoFillBackground(true);
+    m_legend = channelLegend(
+        this,
+        {QStringLiteral("Voltage"),
+         m_state.MilliAmpAtOpen ? QStringLiteral("mAmpere") : QStringLiteral("Ampere"),
+         reading.celsius ? QStringLiteral("Celsius") : QStringLiteral("Fahrenheit"),
+         isMilliOhmRange(m_state.RangeAtOpen) ? QStringLiteral("mOhm") : QStringLiteral("Ohm"),
+         QStringLiteral("Capacity"), QStringLiteral("("), QStringLiteral("in"),
+         QStringLiteral("Out"), QStringLiteral("Total"), QStringLiteral(")")},
+        m_state.choice());
     m_legend->setFixedHeight(m_scale.px(kLegendHeight));
-    QPalette strip = m_legend->palette();
-    strip.setColor(QPalette::Window, Qt::black);
-    m_legend->setPalette(strip);
-    auto* row = new QHBoxLayout(m_legend);
-    row->setContentsMargins(10, 0, 10, 0);
-    row->setSpacing(6);
-    QFont font = m_legend->font();
-    font.setBold(true);
-
-    const QString texts[] = {
-        QStringLiteral("Voltage"),
-        m_state.MilliAmpAtOpen ? QStringLiteral("mAmpere") : QStringLiteral("Ampere"),
-        reading.celsius ? QStringLiteral("Celsius") : QStringLiteral("Fahrenheit"),
-        isMilliOhmRange(m_state.RangeAtOpen) ? QStringLiteral("mOhm") : QStringLiteral("Ohm"),
-        QStringLiteral("Capacity"),
-        QStringLiteral("("),
-        QStringLiteral("in"),
-        QStringLiteral("Out"),
-        QStringLiteral("Total"),
-        QStringLiteral(")"),
-    };
-    for (std::size_t i = 0; i < kLegend.size(); ++i) {
-        const LegendEntry& e = kLegend[i];
-        auto* l = new QLabel(texts[i], m_legend);
-        l->setObjectName(QString::fromLatin1(e.name));
-        l->setFont(font);
-        QPalette p = l->palette();
-        p.setColor(QPalette::WindowText,
-                   e.trace ? kChannelColours[std::size_t(e.trace - 1)] : kCapacityAxisColour);
-        l->setPalette(p);
-        l->setVisible(m_state.shows(e.channel));
-        // A gap after each channel's name, none inside the capacity's brackets; part of the
-        // label, so a hidden channel leaves no gap.
-        if (e.channel != GraphChannel::Capacity)
-            l->setContentsMargins(0, 0, 14, 0);
-        row->addWidget(l);
-    }
-    row->addStretch();
 }
 
 void LiveGraphWindow::buildGraph()
@@ -365,13 +310,11 @@ void LiveGraphWindow::tick()
         return;
     }
     // A second without a new young frame is a gap in the traces and the history, never the last
-    // reading again (a fed reading is drawn again while it is young); the history still takes
-    // one sample a second.
-    bool fresh = m_fresh.take(m_reading, m_clock.monotonicMs());
-    if (fresh)
-        m_freshAtMs = m_clock.monotonicMs();
-    else if (m_holdMs > 0 && m_freshAtMs && m_clock.monotonicMs() - *m_freshAtMs <= m_holdMs)
-        fresh = true; // a fed reading that is still young
+    // reading again; a fed reading is drawn again while the lab counts it current (not amber).
+    // The history still takes one sample a second.
+    const qint64 now = m_clock.monotonicMs();
+    const bool fresh =
+        m_fresh.take(m_reading, now) || (m_holdMs > 0 && readingIsYoung(m_reading, now, m_holdMs));
     const LiveSample sample =
         fresh ? graphSample(m_reading, m_state.RangeAtOpen, m_state.TempUnitAtOpen) : gapSample();
     ++m_records;
@@ -412,58 +355,35 @@ void LiveGraphWindow::runToolbarCommand(const QString& key)
 
 void LiveGraphWindow::print()
 {
-    if (m_printing)
+    if (m_handlers.running())
         return;
     // The print dialog and the message run events, and a tick may close the window meanwhile:
     // it is deleted only once the print is over.
-    m_printing = true;
-    QPrinter printer(QPrinter::HighResolution);
-    if (m_prompts.choosePrinter(this, printer)) {
-        bool printed = false;
-        {
-            const PrintLook look(*this);
-            printed = printOnePage(printer, {windowTitle(), m_source, m_clock.now()},
-                                   windowImage(*this, *m_graph));
-        }
-        if (!printed) {
-            m_prompts.message(QStringLiteral("The graph could not be printed."),
-                              Prompts::Icon::Exclamation, windowTitle(),
-                              printFailureDetails(printer));
-        }
-    }
-    m_printing = false;
-    if (m_closed)
-        deleteLater();
+    const WindowHandlers::Scope printing(m_handlers);
+    printWindowPage(*this, m_prompts, m_clock, windowTitle(), m_source,
+                    QStringLiteral("The graph could not be printed."),
+                    [this]() -> std::optional<QImage> {
+                        const PrintLook look(*this);
+                        return windowImage(*this, *m_graph);
+                    });
 }
 
 void LiveGraphWindow::saveImage()
 {
-    if (m_printing)
+    if (m_handlers.running())
         return;
-    m_printing = true;
-    const PictureHead head{PrintHeading{windowTitle(), m_source, {}}.title(),
-                           legendTexts(*m_legend)};
-    const QSize offered = m_graph->size() + QSize(0, pictureHeadHeight(head));
-    ::saveImage(*this, m_prompts, FileTransfer::datedFileName(m_clock.now(), QStringLiteral("png")),
-                offered, [this, head](const QString& path, QSize size) {
-                    return writePicture(path, size, head, graphPictureBody(*m_graph));
-                });
-    m_printing = false;
-    if (m_closed)
-        deleteLater();
+    const WindowHandlers::Scope saving(m_handlers);
+    saveGraphImage(*this, *m_graph, m_legend, m_prompts, m_clock, m_source);
 }
 
 void LiveGraphWindow::closeEvent(QCloseEvent* event)
 {
     event->accept();
-    if (m_closed)
-        return;
     // Unload. The history stays as collected: the detail graph still shows it, and the next
     // opening starts it again.
-    m_closed = true;
+    if (!m_handlers.close())
+        return;
     m_timer->stop();
     m_state.GraphActive = false;
     emit closed();
-    if (!m_printing)
-        deleteLater();
 }

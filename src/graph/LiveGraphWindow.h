@@ -4,6 +4,7 @@
 #include "RowTimes.h"
 #include "SampleSchedule.h"
 #include "TwipsScale.h"
+#include "WindowHandlers.h"
 
 #include <QWidget>
 
@@ -62,7 +63,7 @@ public:
 
     /// The reading comes in messages from a meter elsewhere (`name`, shown in the caption and
     /// the printouts) that may come less often than once a second: a reading is drawn again
-    /// at the ticks up to `holdMs` after the tick that took it, and only then a gap.
+    /// at the ticks until it is `holdMs` old (the lab's amber threshold), and only then a gap.
     void setFeed(const QString& name, qint64 holdMs);
     /// Timer1_Timer: the close check, then one sample.
     void tick();
@@ -118,14 +119,12 @@ private:
     GraphView* m_graph = nullptr;
     QTimer* m_timer = nullptr;
     qint64 m_records = 0;
-    FreshReading m_fresh;              // whether a young frame arrived since the last tick
-    qint64 m_holdMs = 0;               // how long a fed reading is drawn again
-    std::optional<qint64> m_freshAtMs; // when a tick last took a new reading
+    FreshReading m_fresh; // whether a young frame arrived since the last tick
+    qint64 m_holdMs = 0;  // a fed reading is drawn again up to this age
     QAction* m_follow = nullptr;
     QComboBox* m_xReading = nullptr;
     bool m_following = false;
-    bool m_xPinned = false;  // the record axis was moved by hand: no scrolling
-    bool m_xFitted = false;  // the record axis spans the samples, not at least a minute
-    bool m_printing = false; // a print or a save: its dialogs run events, which may close us
-    bool m_closed = false;
+    bool m_xPinned = false;           // the record axis was moved by hand: no scrolling
+    bool m_xFitted = false;           // the record axis spans the samples, not at least a minute
+    WindowHandlers m_handlers{*this}; // a print or a save: its dialogs run events
 };

@@ -140,22 +140,11 @@ void PlotRange::setPlotTitle(const QString& title)
     setWindowTitle(QStringLiteral("Plot Range ( ") + title + QStringLiteral(" )"));
 }
 
-void PlotRange::enterHandler()
-{
-    ++m_handlers;
-}
-
-void PlotRange::leaveHandler()
-{
-    if (--m_handlers == 0 && m_closed)
-        deleteLater();
-}
-
 void PlotRange::accept()
 {
-    if (m_closed)
+    if (m_handlers.closed())
         return;
-    enterHandler();
+    m_handlers.enter();
     const float t1 = leadingNumber(m_valueMin->text());
     const float t2 = leadingNumber(m_valueMax->text());
     const float r1 = leadingNumber(m_recordFrom->text());
@@ -178,15 +167,12 @@ void PlotRange::accept()
         emit rangeChosen();
         close();
     }
-    leaveHandler();
+    m_handlers.leave();
 }
 
 void PlotRange::closeEvent(QCloseEvent* event)
 {
     event->accept();
-    if (m_closed)
+    if (!m_handlers.close())
         return;
-    m_closed = true;
-    if (m_handlers == 0)
-        deleteLater();
 }

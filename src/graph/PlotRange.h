@@ -1,6 +1,7 @@
 #pragma once
 
 #include "PlotRequest.h"
+#include "WindowHandlers.h"
 
 #include <QWidget>
 
@@ -41,8 +42,6 @@ protected:
 
 private:
     QLineEdit* addBox(const QString& name);
-    void enterHandler();
-    void leaveHandler();
 
     PlotRequest m_request;
     Prompts& m_prompts;
@@ -51,8 +50,7 @@ private:
     QLineEdit* m_recordFrom = nullptr;
     QLineEdit* m_recordTo = nullptr;
     QPushButton* m_ok = nullptr;
-    int m_handlers = 0;
-    bool m_closed = false;
+    WindowHandlers m_handlers{*this}; // dialogs, saves and prints running: they run events
 };
 
 /// A number as the dialog writes it: the shortest plain decimal text (never an exponent) that

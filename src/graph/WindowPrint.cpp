@@ -1,7 +1,11 @@
 #include "WindowPrint.h"
 
+#include "Clock.h"
+#include "FileTransfer.h"
+#include "GraphPicture.h"
 #include "GraphView.h"
 #include "PageFrame.h"
+#include "Prompts.h"
 
 #include <QFileInfo>
 #include <QPainter>
@@ -47,4 +51,29 @@ QString printFailureDetails(const QPrinter& printer)
             .arg(printer.printerName());
     return QStringLiteral("The file \"%1\" could not be written.")
         .arg(QFileInfo(printer.outputFileName()).absoluteFilePath());
+}
+
+void printWindowPage(QWidget& window, Prompts& prompts, const Clock& clock, const QString& caption,
+                     const QString& source, const QString& failure,
+                     const std::function<std::optional<QImage>()>& take)
+{
+    QPrinter printer(QPrinter::HighResolution);
+    if (!prompts.choosePrinter(&window, printer))
+        return;
+    const std::optional<QImage> image = take();
+    if (image && !printOnePage(printer, {caption, source, clock.now()}, *image))
+        prompts.message(failure, Prompts::Icon::Exclamation, window.windowTitle(),
+                        printFailureDetails(printer));
+}
+
+void saveGraphImage(QWidget& window, GraphView& graph, const QWidget* legend, Prompts& prompts,
+                    const Clock& clock, const QString& source)
+{
+    const PictureHead head{PrintHeading{window.windowTitle(), source, {}}.title(),
+                           legend ? legendTexts(*legend) : QList<LegendText>()};
+    const QSize offered = graph.size() + QSize(0, pictureHeadHeight(head));
+    saveImage(window, prompts, FileTransfer::datedFileName(clock.now(), QStringLiteral("png")),
+              offered, [&graph, head](const QString& path, QSize size) {
+                  return writePicture(path, size, head, graphPictureBody(graph));
+              });
 }

@@ -50,8 +50,7 @@ std::optional<BrokerSettings> LabSettings::broker(QString& error) const
         QString reason;
         broker.password = readPasswordFile(passwordFile, reason);
         if (!broker.password) {
-            error = QStringLiteral("The password file %1 cannot be read: %2.")
-                        .arg(passwordFile, reason);
+            error = QStringLiteral("The password file cannot be read: %1.").arg(reason);
             return std::nullopt;
         }
     } else if (!username.isEmpty() && qEnvironmentVariableIsSet("CELLDESK_MQTT_PASSWORD")) {

@@ -25,6 +25,7 @@ MemoryList::MemoryList(const QString& name, const QString& caption, const QStrin
 
     m_toolbar =
         windowToolbar(this, buttons, [this](const QString& key) { runToolbarCommand(key); });
+    m_handlers.setBusyWidget(m_toolbar);
 
     m_grid = new TextGrid(int(titles.size()), this);
     for (int c = 0; c < titles.size(); ++c)
@@ -74,29 +75,11 @@ void MemoryList::exportCsv()
     leaveHandler();
 }
 
-void MemoryList::enterHandler()
-{
-    ++m_handlers;
-    m_toolbar->setEnabled(false);
-}
-
-void MemoryList::leaveHandler()
-{
-    if (--m_handlers > 0)
-        return;
-    m_toolbar->setEnabled(true);
-    if (m_closed)
-        deleteLater();
-}
-
 void MemoryList::closeEvent(QCloseEvent* event)
 {
     event->accept();
-    if (m_closed)
+    if (!m_handlers.close())
         return;
-    m_closed = true;
     closing();
     emit closed();
-    if (m_handlers == 0)
-        deleteLater();
 }

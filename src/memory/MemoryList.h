@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ListImages.h"
+#include "WindowHandlers.h"
 #include "WindowToolbar.h"
 
 #include <QStringList>
@@ -27,7 +28,7 @@ public:
     [[nodiscard]] QToolBar* toolbar() const { return m_toolbar; }
     /// Data rows (the title row not counted).
     [[nodiscard]] int dataRows() const;
-    [[nodiscard]] bool isClosed() const { return m_closed; }
+    [[nodiscard]] bool isClosed() const { return m_handlers.closed(); }
 
     /// Appends rows (tab-separated lines) below those there are.
     void appendRows(const QStringList& lines);
@@ -54,9 +55,9 @@ protected:
     void exportCsv();
     /// A handler that runs events (a dialog, a save, a print): the toolbar is greyed and the
     /// object kept until every one has ended.
-    void enterHandler();
-    void leaveHandler();
-    [[nodiscard]] bool handlerRunning() const { return m_handlers > 0; }
+    void enterHandler() { m_handlers.enter(); }
+    void leaveHandler() { m_handlers.leave(); }
+    [[nodiscard]] bool handlerRunning() const { return m_handlers.running(); }
     /// Adds a widget below the grid.
     void addBelowGrid(QWidget* widget);
 
@@ -67,6 +68,5 @@ private:
     QToolBar* m_toolbar = nullptr;
     TextGrid* m_grid = nullptr;
     GridView* m_view = nullptr;
-    int m_handlers = 0;
-    bool m_closed = false;
+    WindowHandlers m_handlers{*this};
 };

@@ -5,6 +5,7 @@
 #include "MemoryRecords.h"
 #include "MeterLink.h"
 #include "PollCycle.h"
+#include "SampleSchedule.h"
 
 #include <QHash>
 
@@ -178,7 +179,7 @@ bool GradingSession::setNextId(const QString& id)
 
 bool GradingSession::takeNow()
 {
-    if (m_linkLost || !m_last || m_clock.monotonicMs() - m_last->ms > FreshReadingMs)
+    if (m_linkLost || !m_last || !readingIsYoung(m_reading, m_clock.monotonicMs()))
         return fail(QStringLiteral("The meter sends no fresh reading: nothing was taken."));
     record(m_last->values);
     m_capture.holdUntilLifted();

@@ -35,9 +35,6 @@ public:
         Paused    ///< the meter sends nothing: capture is paused
     };
 
-    /// A frame older than this is no present reading for a cell taken by hand.
-    static constexpr qint64 FreshReadingMs = 1000;
-
     /// `store` must be open; `reading` and `clock` outlive the session.
     GradingSession(CellStore& store, const CurrentReading& reading, const Clock& clock,
                    QObject* parent = nullptr);
@@ -74,8 +71,8 @@ public:
     /// has already is refused ("Cell A0003 is in this session already."). Empty: automatic.
     bool setNextId(const QString& id);
 
-    /// Takes the present reading as a cell at once (Space): refused while the meter sends
-    /// nothing fresh. The cell on the probes then counts as taken.
+    /// Takes the present reading as a cell at once (Space): refused unless it is young (its
+    /// frame at most 1 s old) and the link is up. The cell on the probes then counts as taken.
     bool takeNow();
     /// The next cell taken replaces the values of cell `key`, which keeps its ID.
     bool measureAgain(qint64 key);

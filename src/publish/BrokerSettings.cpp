@@ -1,7 +1,7 @@
 #include "BrokerSettings.h"
 
-#include <QFile>
-#include <QFileInfo>
+#include "InputFile.h"
+
 #include <QUrl>
 
 namespace {
@@ -51,25 +51,12 @@ std::optional<BrokerAddress> parseBrokerUrl(const QString& url, QString& error)
     return address;
 }
 
-std::optional<QByteArray> readPasswordFile(const QString& path, QString& reason)
+std::optional<QByteArray> readPasswordFile(const QString& path, QString& failure)
 {
-    const QFileInfo info(path);
-    if (!info.isFile()) {
-        reason = info.exists() ? QStringLiteral("it is no regular file")
-                               : QStringLiteral("it does not exist");
+    const std::optional<QByteArray> text = readRegularFile(path, kLongestPasswordFile, failure);
+    if (!text)
         return std::nullopt;
-    }
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        reason = file.errorString();
-        return std::nullopt;
-    }
-    const QByteArray text = file.read(kLongestPasswordFile + 1);
-    if (text.size() > kLongestPasswordFile) {
-        reason = QStringLiteral("it is longer than a password");
-        return std::nullopt;
-    }
-    QByteArray password = text.left(text.indexOf('\n'));
+    QByteArray password = text->left(text->indexOf('\n'));
     if (password.endsWith('\r'))
         password.chop(1);
     return password;

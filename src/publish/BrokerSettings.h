@@ -34,5 +34,5 @@ struct BrokerSettings
 };
 
 /// The password in the file at `path`: its first line without the line end. Only a regular
-/// file of at most 4 KiB; nothing, with the reason, otherwise.
-[[nodiscard]] std::optional<QByteArray> readPasswordFile(const QString& path, QString& reason);
+/// file of at most 4 KiB; nothing otherwise, and `failure` says why in one line naming the file.
+[[nodiscard]] std::optional<QByteArray> readPasswordFile(const QString& path, QString& failure);

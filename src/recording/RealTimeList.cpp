@@ -42,6 +42,7 @@ RealTimeList::RealTimeList(AppState& state, Prompts& prompts, FileTransfer& tran
          csvExportButton(),
          {listImage(ListImage::Print), QStringLiteral("Print")}},
         [this](const QString& key) { runToolbarCommand(key); });
+    m_handlers.setBusyWidget(m_toolbar);
 
     m_grid = new TextGrid(kColumns, this);
     const QStringList titles = readingListTitles(m_state.reading);
@@ -90,7 +91,7 @@ void RealTimeList::addRow(QStringView line)
 
 void RealTimeList::runToolbarCommand(const QString& key)
 {
-    if (m_handlers > 0)
+    if (m_handlers.running())
         return; // one save or print at a time; the toolbar is greyed meanwhile
     if (key == QLatin1String("Save"))
         save();
@@ -100,21 +101,6 @@ void RealTimeList::runToolbarCommand(const QString& key)
         print();
 }
 
-void RealTimeList::enterHandler()
-{
-    ++m_handlers;
-    m_toolbar->setEnabled(false);
-}
-
-void RealTimeList::leaveHandler()
-{
-    if (--m_handlers > 0)
-        return;
-    m_toolbar->setEnabled(true);
-    if (m_closed)
-        deleteLater();
-}
-
 void RealTimeList::save()
 {
     if (m_state.FileRecording) {
@@ -122,42 +108,39 @@ void RealTimeList::save()
                           Prompts::Icon::Critical);
         return;
     }
-    enterHandler();
+    m_handlers.enter();
     {
         BusyPointer busy;
         m_transfer.ChooseSaveFile(parentWidget() ? parentWidget() : this);
         if (m_state.SaveFileChosen)
             m_transfer.SaveGridToFile(*this, *m_grid);
     }
-    leaveHandler();
+    m_handlers.leave();
 }
 
 void RealTimeList::exportCsv()
 {
-    enterHandler();
+    m_handlers.enter();
     m_transfer.ExportCsv(*this, *m_grid, FileTransfer::csvSourceOf(*m_grid),
                          {.date = m_firstDate, .ask = false});
-    leaveHandler();
+    m_handlers.leave();
 }
 
 void RealTimeList::print()
 {
-    enterHandler();
+    m_handlers.enter();
     m_transfer.PrintGrid(
         *this, *m_grid,
         m_state.FileRecording
             ? QStringLiteral("recording to %1").arg(QDir::toNativeSeparators(m_state.SaveFileName))
             : QStringLiteral("live readings"));
-    leaveHandler();
+    m_handlers.leave();
 }
 
 void RealTimeList::closeEvent(QCloseEvent* event)
 {
     event->accept();
-    if (m_closed)
+    if (!m_handlers.close())
         return;
-    m_closed = true;
     emit closed();
-    if (m_handlers == 0)
-        deleteLater();
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "WindowHandlers.h"
+
 #include <QDate>
 #include <QWidget>
 
@@ -45,8 +47,6 @@ private:
     void save();
     void exportCsv();
     void print();
-    void enterHandler();
-    void leaveHandler();
 
     AppState& m_state;
     Prompts& m_prompts;
@@ -54,7 +54,6 @@ private:
     QToolBar* m_toolbar = nullptr;
     TextGrid* m_grid = nullptr;
     GridView* m_view = nullptr;
-    QDate m_firstDate;  // of the first row's stamp, from the clock when it came
-    int m_handlers = 0; // save or print handlers running
-    bool m_closed = false;
+    QDate m_firstDate;                // of the first row's stamp, from the clock when it came
+    WindowHandlers m_handlers{*this}; // dialogs, saves and prints running: they run events
 };

@@ -25,24 +25,6 @@ const QString kPcTime = QStringLiteral("PC System Time");
 
 } // namespace
 
-// Marks the window's own code as running while it waits on the meter. A window closed
-// meanwhile is deleted only when the outermost of these ends, never under running code.
-class RTCSetup::Running
-{
-public:
-    explicit Running(RTCSetup& window) : m_window(window) { ++m_window.m_running; }
-    ~Running()
-    {
-        if (--m_window.m_running == 0 && m_window.m_closed)
-            m_window.deleteLater();
-    }
-    Running(const Running&) = delete;
-    Running& operator=(const Running&) = delete;
-
-private:
-    RTCSetup& m_window;
-};
-
 RTCSetup* RTCSetup::open(AppState& state, CommandChannel& channel, Clock& clock, Prompts& prompts,
                          QWidget* mainWindow)
 {
@@ -148,14 +130,11 @@ void RTCSetup::place(QWidget* mainWindow)
 
 void RTCSetup::done(int result)
 {
-    if (m_closed)
+    if (!m_running.close())
         return;
-    m_closed = true;
     m_setPending = false;
     m_timer.stop();
     QDialog::done(result);
-    if (m_running == 0)
-        deleteLater();
 }
 
 void RTCSetup::tick()
@@ -163,9 +142,9 @@ void RTCSetup::tick()
     // The waits of a running read or set let this timer fire again: skip that firing. Another
     // exchange with the meter (a key, the keep-alive, a long read of another window) holds the
     // line until it ends: a clock request must not land in its answer.
-    if (m_running > 0 || m_closed || lineBusy())
+    if (m_running.running() || m_running.closed() || lineBusy())
         return;
-    Running running(*this);
+    const WindowHandlers::Scope running(m_running);
     if (m_state.reading.MeterRecordingFlag) {
         reject();
         return;
@@ -174,7 +153,7 @@ void RTCSetup::tick()
         readMeterClock();
     else
         m_meterLine->setText(kMeterTime);
-    if (m_closed)
+    if (m_running.closed())
         return;
     m_pcLine->setText(m_pcClock ? pcClockLine(m_clock.now()) : kPcTime);
     runPendingSet();
@@ -182,7 +161,7 @@ void RTCSetup::tick()
 
 void RTCSetup::readMeterClock()
 {
-    const auto goAhead = [this] { return !m_closed && m_meterRead && !waitsAbandoned(); };
+    const auto goAhead = [this] { return !m_running.closed() && m_meterRead && !waitsAbandoned(); };
     const std::optional<QByteArray> answer = ::readMeterClock(m_channel, goAhead);
     if (!goAhead())
         return; // closed, the read switched off, or the program ending meanwhile
@@ -207,14 +186,14 @@ bool RTCSetup::lineBusy() const
 
 void RTCSetup::setMeterTime()
 {
-    if (m_closed || m_state.longReadRunning())
+    if (m_running.closed() || m_state.longReadRunning())
         return;
     // A set clicked during a read, another set or another exchange runs when that has ended.
-    if (m_running > 0 || lineBusy()) {
+    if (m_running.running() || lineBusy()) {
         m_setPending = true;
         return;
     }
-    Running running(*this);
+    const WindowHandlers::Scope running(m_running);
     sendClock();
     runPendingSet();
 }
@@ -222,14 +201,15 @@ void RTCSetup::setMeterTime()
 void RTCSetup::sendClock()
 {
     m_timer.stop();
-    setMeterClock(m_channel, m_clock.now(), [this] { return !m_closed && !waitsAbandoned(); });
-    if (!m_closed)
+    setMeterClock(m_channel, m_clock.now(),
+                  [this] { return !m_running.closed() && !waitsAbandoned(); });
+    if (!m_running.closed())
         m_timer.start();
 }
 
 void RTCSetup::runPendingSet()
 {
-    while (m_setPending && !m_closed) {
+    while (m_setPending && !m_running.closed()) {
         m_setPending = false;
         sendClock();
     }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "WindowHandlers.h"
+
 #include <QDialog>
 #include <QTimer>
 
@@ -34,7 +36,7 @@ public:
     [[nodiscard]] bool meterReadOn() const { return m_meterRead; }
     [[nodiscard]] bool pcClockOn() const { return m_pcClock; }
     /// Closed by the user or by itself (it may still be finishing an exchange).
-    [[nodiscard]] bool isClosed() const { return m_closed; }
+    [[nodiscard]] bool isClosed() const { return m_running.closed(); }
 
     /// Timer1: one refresh of both lines.
     void tick();
@@ -44,7 +46,6 @@ public:
     void done(int result) override;
 
 private:
-    class Running;
     void place(QWidget* mainWindow);
     void readMeterClock();
     void sendClock();
@@ -62,7 +63,7 @@ private:
     QPushButton* m_setButton = nullptr;
     bool m_meterRead = false;
     bool m_pcClock = true;
-    bool m_closed = false;
     bool m_setPending = false;
-    int m_running = 0; // nesting depth of the window's own code that waits on the meter
+    // The window's own code that waits on the meter: a close meanwhile deletes it only after.
+    WindowHandlers m_running{*this};
 };

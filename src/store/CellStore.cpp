@@ -1,6 +1,7 @@
 #include "CellStore.h"
 
 #include "CsvReadings.h"
+#include "OutputFile.h"
 #include "ReadingJson.h"
 
 #include <QAtomicInt>
@@ -171,9 +172,9 @@ bool CellStore::exec(const QString& sql)
 bool CellStore::open(const QString& path)
 {
     m_path = path;
+    if (const QString refusal = outputRefusal(path); !refusal.isEmpty())
+        return fail(refusal);
     const QFileInfo info(path);
-    if (info.exists() && !info.isFile())
-        return fail(QStringLiteral("%1 is not a regular file").arg(path));
     if (!QDir().mkpath(info.absolutePath()))
         return fail(QStringLiteral("cannot make the folder %1").arg(info.absolutePath()));
     if (!m_db.isValid())

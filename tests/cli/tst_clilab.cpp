@@ -2,6 +2,7 @@
 // the emulated meter and a real Mosquitto broker, with Mosquitto's own mosquitto_sub as the
 // witness of what arrives.
 #include "Broker.h"
+#include "CliTest.h"
 #include "Fetch.h"
 #include "MeterSim.h"
 #include "ReadingJson.h"
@@ -22,8 +23,6 @@
 #include <memory>
 
 namespace {
-
-constexpr int kEndsWithinMs = 60000;
 
 // The sequence numbers of the reading messages, in arrival order.
 QList<qint64> sequence(const QList<Subscriber::Message>& readings)
@@ -56,12 +55,12 @@ qsizetype lines(const QString& path)
 
 } // namespace
 
-class TestCliLab : public QObject
+class TestCliLab : public CliTest
 {
     Q_OBJECT
 private slots:
     void init();
-    void cleanup() { m_sim.reset(); }
+    void cleanup() { resetCli(); }
     void publishesReadingsAndStatus_data();
     void publishesReadingsAndStatus();
     void brokerRestartLosesNothing();
@@ -72,25 +71,18 @@ private:
     void startCli(QProcess& cli, const QStringList& arguments,
                   const QByteArray& password = "unset");
     [[nodiscard]] QString file(const char* name) const { return m_dir.filePath(name); }
-
-    std::unique_ptr<MeterSim> m_sim;
-    QTemporaryDir m_dir;
 };
 
 void TestCliLab::init()
 {
-    m_sim = std::make_unique<MeterSim>();
-    QVERIFY(m_sim->open());
+    initCli();
     m_sim->setFramePeriodMs(100);
 }
 
-// As a service runs it: no display, settings of its own.
+// As a service runs it, with the broker's password in its environment or not.
 void TestCliLab::startCli(QProcess& cli, const QStringList& arguments, const QByteArray& password)
 {
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
-        environment.remove(QLatin1String(name));
-    environment.insert(QStringLiteral("XDG_CONFIG_HOME"), m_dir.path());
+    QProcessEnvironment environment = cliEnvironment();
     environment.remove(QStringLiteral("CELLDESK_MQTT_PASSWORD"));
     if (password != "unset")
         environment.insert(QStringLiteral("CELLDESK_MQTT_PASSWORD"), QString::fromUtf8(password));

@@ -1,5 +1,6 @@
 #include "CsvReadings.h"
 #include "DataFileReader.h"
+#include "FailingDevice.h"
 #include "Fetch.h"
 
 #include <QBuffer>
@@ -59,31 +60,6 @@ QStringList row(std::initializer_list<const char*> cells)
         r << QString();
     return r;
 }
-
-// A device that hands out `good` bytes and then fails, as a file that vanishes part-way.
-class FailingDevice : public QIODevice
-{
-public:
-    FailingDevice(QByteArray bytes, qint64 good) : m_bytes(std::move(bytes)), m_good(good) {}
-
-protected:
-    qint64 readData(char* data, qint64 max) override
-    {
-        if (m_at >= m_good)
-            return -1;
-        const qint64 n = qMin(max, m_good - m_at);
-        memcpy(data, m_bytes.constData() + m_at, size_t(n));
-        m_at += n;
-        return n;
-    }
-    qint64 writeData(const char*, qint64) override { return -1; }
-    bool isSequential() const override { return true; }
-
-private:
-    QByteArray m_bytes;
-    qint64 m_good;
-    qint64 m_at = 0;
-};
 
 const QByteArray kRecorderHeader =
     "No.s\tTime\tV\t400 mOhm\tAmp\tCelsius\tIn-Cap \tOut-Cap \tT-Cap ";

@@ -47,7 +47,8 @@ private slots:
 void TestGradingSession::cellIds_data()
 {
     // take, type:ID, prefix:P, other:ID (another program stores ID in this session), reopen,
-    // again:N (measure cell N again, from 1), remove:N
+    // again:N (measure cell N again, from 1), remove:N; frame (one steady frame arrives now),
+    // wait:MS, lost (the link), space (the present reading taken by hand)
     QTest::addColumn<QString>("script");
     QTest::addColumn<QStringList>("cells");
     QTest::newRow("automatic") << "take take take" << QStringList{"A0001", "A0002", "A0003"};
@@ -66,6 +67,11 @@ void TestGradingSession::cellIds_data()
         << "take again:1 take" << QStringList{"A0001"};
     QTest::newRow("a removed cell's ID is not given again")
         << "take remove:1 take" << QStringList{"A0002"};
+    // Space takes the present reading only while it is young: its frame at most 1 s old.
+    QTest::newRow("Space on a reading 1 s old") << "frame wait:1000 space" << QStringList{"A0001"};
+    QTest::newRow("Space on an older reading takes nothing")
+        << "frame wait:1001 space take" << QStringList{"A0001"};
+    QTest::newRow("Space with the link lost takes nothing") << "frame lost space" << QStringList{};
 }
 
 void TestGradingSession::cellIds()
@@ -103,6 +109,18 @@ void TestGradingSession::cellIds()
             QVERIFY(session->measureAgain(session->cells()[arg.toInt() - 1].key));
         } else if (token.startsWith(u"remove:")) {
             QVERIFY(session->removeCell(session->cells()[arg.toInt() - 1].key));
+        } else if (token == u"frame") {
+            reading.valueTexts[CurrentReading::Voltage] = QStringLiteral("3.950");
+            reading.valueTexts[CurrentReading::Resistance] = QStringLiteral("041.2");
+            ++reading.frameNumber;
+            reading.frameReceivedMs = clock.monotonicMs();
+            session->takeFrame();
+        } else if (token.startsWith(u"wait:")) {
+            clock.advanceMs(arg.toInt());
+        } else if (token == u"lost") {
+            session->setLinkLost(true);
+        } else if (token == u"space") {
+            (void)session->takeNow();
         }
     }
     QTEST(ids(session->cells()), "cells");
