@@ -4,6 +4,7 @@
 
 #include <QLocale>
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -17,6 +18,16 @@ QString number(const std::optional<double>& value, double scale, int digits, cha
 }
 
 } // namespace
+
+// Shortest form would show 38.1 beside 35.01 in one column; the display's digits line up.
+QString GradeTable::resistanceText(const std::optional<double>& ohms)
+{
+    if (!ohms)
+        return QStringLiteral("OL");
+    const double milliOhms = *ohms * 1000;
+    const int magnitude = milliOhms == 0 ? 0 : int(std::floor(std::log10(std::abs(milliOhms))));
+    return QString::number(milliOhms, 'f', std::clamp(3 - magnitude, 0, 3));
+}
 
 GradeTable::GradeTable(GradingSession& session, QObject* parent)
     : QAbstractTableModel(parent), m_session(session), m_rows(int(session.cells().size()))
@@ -70,7 +81,7 @@ QString GradeTable::text(int row, int column) const
     case Voltage:
         return number(c.values.voltage, 1, 3, 'f');
     case Resistance:
-        return number(c.values.resistance, 1000, 6);
+        return resistanceText(c.values.resistance);
     case Temperature:
         return c.values.temperature ? QString::number(*c.values.temperature, 'f', 1) : QString();
     case Capacity:

@@ -5,6 +5,8 @@
 #include <QAbstractTableModel>
 #include <QColor>
 
+#include <optional>
+
 class GradingSession;
 
 /// The cells of a grading session as the Cell Grading window lists them: one row per cell in
@@ -32,6 +34,9 @@ public:
     [[nodiscard]] static QColor verdictColour(Verdict verdict);
     /// A cell's text as the table shows it ("OL" for a value without a number).
     [[nodiscard]] QString text(int row, int column) const;
+    /// A resistance in ohms as the R column shows it: mOhm to four significant digits, as the
+    /// meter's display shows it in every range, or "OL".
+    [[nodiscard]] static QString resistanceText(const std::optional<double>& ohms);
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;

@@ -6,6 +6,7 @@
 #include "CellTray.h"
 #include "FrontPanel.h"
 #include "GradeHistogram.h"
+#include "GradeTable.h"
 #include "PackPanel.h"
 #include "PrintedPdf.h"
 #include "SessionsDialog.h"
@@ -59,6 +60,8 @@ class TestCellGrading : public QObject
 private slots:
     void initTestCase();
     void gradesATrayHandsOff();
+    void resistanceDigits_data();
+    void resistanceDigits();
     void keys();
     void fromTheMeter();
     void sessions();
@@ -155,6 +158,26 @@ void TestCellGrading::gradesATrayHandsOff()
     // Closed, it takes no more cells.
     w->close();
     QTRY_VERIFY(!w);
+}
+
+void TestCellGrading::resistanceDigits_data()
+{
+    QTest::addColumn<std::optional<double>>("ohms");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("3 mOhm range") << std::optional(0.00345) << "3.450";
+    QTest::newRow("40 mOhm range") << std::optional(0.0381) << "38.10";
+    QTest::newRow("400 mOhm range") << std::optional(0.385) << "385.0";
+    QTest::newRow("4 Ohm range") << std::optional(1.234) << "1234";
+    QTest::newRow("zero") << std::optional(0.0) << "0.000";
+    QTest::newRow("overload") << std::optional<double>() << "OL";
+}
+
+// The R column lines up the digits the display shows, whatever the range.
+void TestCellGrading::resistanceDigits()
+{
+    QFETCH(std::optional<double>, ohms);
+    QFETCH(QString, shown);
+    QCOMPARE(GradeTable::resistanceText(ohms), shown);
 }
 
 void TestCellGrading::keys()
