@@ -2,6 +2,7 @@
 
 #include "ChargeAxis.h"
 #include "GraphView.h"
+#include "OutputFile.h"
 #include "Prompts.h"
 #include "ReadingSeriesFile.h"
 #include "SpanBand.h"
@@ -11,7 +12,6 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QWidget>
 
 #include <array>
@@ -34,6 +34,22 @@ QString figure(double value, QStringView format)
 {
     return std::isfinite(value) ? formatNumber(value, format) : QString();
 }
+
+// The decimals a figure in `unit` is worth, those of the meter's finest range, so a column of
+// figures lines up: 3.891 V beside 4.090 V, never 3.8914 beside 4.09.
+QStringView unitFormat(QStringView unit)
+{
+    if (unit == u"V" || unit == u"A")
+        return u"0.000";
+    if (unit == u"Ohm" || unit == u"Ah")
+        return u"0.0000";
+    if (unit == u"mOhm")
+        return u"0.00";
+    return u"0.0"; // mA, mAh, degrees
+}
+
+const QStringView kChargeFormat = u"0.0000"; // Ah, to the counters' 0.1 mAh
+const QStringView kEnergyFormat = u"0.000";  // Wh
 
 } // namespace
 
@@ -238,7 +254,7 @@ QList<QStringList> StoredOverlay::figureRows(const QList<std::pair<int, RowSpan>
         const SpanFigures f = spanFigures(*s, span.first, span.last);
         const ValueStats v = valueStats(s->column(m_unit.channel), span.first, span.last);
         const auto shown = [&](double x) {
-            return figure(m_unit.shown(x, s->temperatureUnit()), u"0.####");
+            return figure(m_unit.shown(x, s->temperatureUnit()), unitFormat(unit));
         };
         const QStringList texts{std::isfinite(f.durationS)
                                     ? RowTimes::xText(XReading::Elapsed, f.durationS)
@@ -248,13 +264,13 @@ QList<QStringList> StoredOverlay::figureRows(const QList<std::pair<int, RowSpan>
                                 shown(v.min),
                                 shown(v.max),
                                 shown(v.mean),
-                                figureText(f.chargeOutAh),
-                                figureText(f.counterOutAh),
-                                figureText(f.energyOutWh),
-                                figureText(f.chargeInAh),
-                                figureText(f.counterInAh),
-                                figureText(f.energyInWh),
-                                figure(f.resistanceMeanOhm * 1000, u"0.###")};
+                                figure(f.chargeOutAh, kChargeFormat),
+                                figure(f.counterOutAh, kChargeFormat),
+                                figure(f.energyOutWh, kEnergyFormat),
+                                figure(f.chargeInAh, kChargeFormat),
+                                figure(f.counterInAh, kChargeFormat),
+                                figure(f.energyInWh, kEnergyFormat),
+                                figure(f.resistanceMeanOhm * 1000, unitFormat(u"mOhm"))};
         for (int r = 0; r < rows.size(); ++r)
             rows[r].append(texts[r]);
     }
@@ -270,9 +286,7 @@ void StoredOverlay::exportFigures()
         QStringLiteral("span-figures.csv"), QStringLiteral("csv"));
     if (path.isEmpty())
         return;
-    const QByteArray csv = m_panel.figuresCsv();
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(csv) != csv.size() || !file.commit())
+    if (const QString reason = writeWholeFile(path, m_panel.figuresCsv()); !reason.isEmpty())
         m_prompts.message(QStringLiteral("Cannot save %1").arg(QDir::toNativeSeparators(path)),
-                          Prompts::Icon::Critical, m_window.windowTitle(), file.errorString());
+                          Prompts::Icon::Critical, m_window.windowTitle(), reason);
 }

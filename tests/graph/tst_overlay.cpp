@@ -5,6 +5,7 @@
 #include "Clock.h"
 #include "ColumnPlotRequest.h"
 #include "Fetch.h"
+#include "FileSizeLimit.h"
 #include "GraphView.h"
 #include "GraphWindow.h"
 #include "GridView.h"
@@ -14,7 +15,9 @@
 #include "StoredOverlay.h"
 #include "TextGrid.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QListWidget>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -103,6 +106,8 @@ private slots:
     void spanFigures_data();
     void spanFigures();
     void unreadableFileIsTold();
+    void exportIsWholeOrNone_data();
+    void exportIsWholeOrNone();
 };
 
 void TestOverlay::twoRecordingsWithTheirLegends()
@@ -177,18 +182,18 @@ void TestOverlay::spanFigures_data()
     QTest::addColumn<QStringList>("counterOut");
     QTest::addColumn<QString>("what");
     QTest::newRow("elapsed 0:00:00 to 0:01:00")
-        << XReading::Elapsed << 0.0 << 60.0 << false << QStringList{"0.03", "0.03"}
-        << QStringList{"0.03", "0.03"} << "From 0:00:00 to 0:01:00";
+        << XReading::Elapsed << 0.0 << 60.0 << false << QStringList{"0.0300", "0.0300"}
+        << QStringList{"0.0300", "0.0300"} << "From 0:00:00 to 0:01:00";
     // The added file's rows up to 0.03 Ah reach over its 60 s hole, which is not bridged.
     QTest::newRow("capacity 0 to 0.03 Ah")
-        << XReading::Capacity << 0.0 << 0.03 << false << QStringList{"0.03", "0.03"}
-        << QStringList{"0.03", "0.03"} << "From 0 to 0.03";
+        << XReading::Capacity << 0.0 << 0.03 << false << QStringList{"0.0300", "0.0300"}
+        << QStringList{"0.0300", "0.0300"} << "From 0 to 0.03";
     QTest::newRow("records 8 to 10")
-        << XReading::Record << 8.0 << 10.0 << false << QStringList{"0.01", "0.01"}
-        << QStringList{"0.01", "0.01"} << "From 8 to 10";
+        << XReading::Record << 8.0 << 10.0 << false << QStringList{"0.0100", "0.0100"}
+        << QStringList{"0.0100", "0.0100"} << "From 8 to 10";
     QTest::newRow("cut-off at 3 V")
-        << XReading::Elapsed << 0.0 << 0.0 << true << QStringList{"0.04", "0.04"}
-        << QStringList{"0.07", "0.04"} << "From the start to below 3 V";
+        << XReading::Elapsed << 0.0 << 0.0 << true << QStringList{"0.0400", "0.0400"}
+        << QStringList{"0.0700", "0.0400"} << "From the start to below 3 V";
 }
 
 void TestOverlay::spanFigures()
@@ -204,9 +209,11 @@ void TestOverlay::spanFigures()
     for (int t = 0; t < 2; ++t) {
         QCOMPARE(figureOf(o.window, "Charge out (Ah)", t), chargeOut[t]);
         QCOMPARE(figureOf(o.window, "Out-Cap rise (Ah)", t), counterOut[t]);
-        QCOMPARE(figureOf(o.window, "Charge in (Ah)", t), QString("0"));
+        QCOMPARE(figureOf(o.window, "Charge in (Ah)", t), QString("0.0000"));
     }
     QCOMPARE(o.window.findChild<QLabel*>("LblSpan")->text(), fetched<QString>("what"));
+    // Every figure of a quantity with the same decimals, so a column lines up.
+    QCOMPARE(figureOf(o.window, "Start (V)", 0).size(), QString("4.000").size());
     const QStringList lines = o.window.spanPanel()->figuresText().split('\n');
     QCOMPARE(lines.first(), QString("Figure\tdischarge.txt\treset.csv"));
     QVERIFY(o.window.spanPanel()->figuresCsv().startsWith("Figure,discharge.txt,reset.csv\n"));
@@ -221,6 +228,41 @@ void TestOverlay::unreadableFileIsTold()
     QCOMPARE(o.prompts.asked.first().details,
              "cannot read " + o.dir.filePath("missing.csv") + ": No such file or directory");
     QCOMPARE(o.window.overlay()->traceCount(), 1);
+}
+
+void TestOverlay::exportIsWholeOrNone_data()
+{
+    QTest::addColumn<QString>("name");    // the path chosen, in the test's folder
+    QTest::addColumn<int>("limit");       // bytes a file may grow to, 0 for no limit
+    QTest::addColumn<QString>("details"); // the message's reason, empty when saved
+    QTest::newRow("saved") << "figures.csv" << 0 << "";
+    QTest::newRow("a folder") << "folder.csv" << 0 << "%1 is not a regular file";
+    QTest::newRow("the disk fills") << "figures.csv" << 64 << "cannot write %1: File too large";
+}
+
+// The figures saved whole, or a message with the reason and no file under the name.
+void TestOverlay::exportIsWholeOrNone()
+{
+    Overlaid o;
+    o.window.findChild<QPushButton*>("CmdCutoff")->click();
+    QVERIFY(QDir(o.dir.path()).mkdir("folder.csv"));
+    const QString path = o.dir.filePath(fetched<QString>("name"));
+    o.prompts.fileAnswers << path;
+    {
+        const FileSizeLimit full(rlim_t(fetched<int>("limit")));
+        o.window.findChild<QPushButton*>("CmdExportFigures")->click();
+    }
+    const QString details = fetched<QString>("details");
+    QFile saved(path);
+    if (details.isEmpty()) {
+        QVERIFY(saved.open(QIODevice::ReadOnly));
+        QCOMPARE(saved.readAll(), o.window.spanPanel()->figuresCsv());
+        QCOMPARE(o.prompts.asked.size(), 1); // the save dialog only
+        return;
+    }
+    QCOMPARE(o.prompts.asked.size(), 2);
+    QCOMPARE(o.prompts.asked.last().details, details.arg(path));
+    QVERIFY(QFileInfo(path).isDir() || !saved.exists());
 }
 
 QTEST_MAIN(TestOverlay)
