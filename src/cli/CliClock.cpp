@@ -40,7 +40,6 @@ int runClock(const QStringList& arguments)
     const std::optional<QString> meterLine = answer ? meterClockLine(*answer) : std::nullopt;
     if (!meterLine)
         return fail(Exit::NoAnswer, QStringLiteral("the meter does not answer the clock request"));
-    printLine(QStringLiteral("Meter: ") + *meterLine);
-    printLine(QStringLiteral("PC:    ") + pcClockLine(clock.now()));
-    return Exit::Done;
+    return printResult(QStringLiteral("Meter: ") + *meterLine + QStringLiteral("\nPC:    ") +
+                       pcClockLine(clock.now()));
 }

@@ -3,6 +3,7 @@
 #include "MeterConnection.h"
 #include "PortMemory.h"
 #include "StatusLine.h"
+#include "Waits.h"
 
 #include <QRegularExpression>
 
@@ -50,6 +51,12 @@ QString printLine(const QByteArray& line)
 QString printLine(const QString& line)
 {
     return printLine(line.toUtf8());
+}
+
+int printResult(const QString& line)
+{
+    const QString failure = printLine(line);
+    return failure.isEmpty() ? Exit::Done : fail(Exit::FileError, failure);
 }
 
 void tell(const QString& message)
@@ -194,6 +201,8 @@ std::optional<int> openMeter(MeterConnection& meter, const QString& portText, bo
     }
     meter.giveUpWhenSilentFor(SilenceSeconds);
     if (!meter.start(FirstReadingSeconds)) {
+        if (waitsAbandoned()) // a stop: the caller ends as it says, the cable is not to blame
+            return Exit::NoAnswer;
         return fail(Exit::NoAnswer,
                     QStringLiteral("the meter on %1 sends no display; check the cable and that "
                                    "the meter is switched on")

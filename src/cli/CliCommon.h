@@ -32,8 +32,11 @@ inline constexpr int Refused = 5;       ///< refused in the meter's present mode
 [[nodiscard]] QString writeStdout(QByteArrayView bytes);
 /// Writes `line` and a line end to stdout at once (a pipe gets every line as it is made);
 /// the failure as writeStdout() tells it.
-QString printLine(const QString& line);
-QString printLine(const QByteArray& line);
+[[nodiscard]] QString printLine(const QString& line);
+[[nodiscard]] QString printLine(const QByteArray& line);
+/// Prints a command's result, its last line: Exit::Done, or Exit::FileError (told) when stdout
+/// failed, so `celldesk-cli clock > /dev/full` does not end as if the time had been read.
+[[nodiscard]] int printResult(const QString& line);
 /// Tells `message` on stderr as one line, "celldesk-cli: message".
 void tell(const QString& message);
 /// Tells `message` as tell() does and returns `status`.

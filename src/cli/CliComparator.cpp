@@ -64,8 +64,7 @@ int getSets(MeterConnection& meter, const QString& path)
     // Written whole or not at all: an old file stays as it was when the disk is full.
     if (const QString failure = writeWholeFile(path, csv); !failure.isEmpty())
         return fail(Exit::FileError, failure);
-    printLine(QStringLiteral("%1 sets written to %2").arg(ComparatorSetCount).arg(path));
-    return Exit::Done;
+    return printResult(QStringLiteral("%1 sets written to %2").arg(ComparatorSetCount).arg(path));
 }
 
 int setSets(MeterConnection& meter, const QString& path, const ComparatorCsvFile& file)
@@ -78,10 +77,8 @@ int setSets(MeterConnection& meter, const QString& path, const ComparatorCsvFile
     if (!changes.error.isEmpty())
         return fail(Exit::FileError, path + QStringLiteral(" ") + changes.error +
                                          QStringLiteral("; nothing was sent"));
-    if (changes.updates.isEmpty()) {
-        printLine(QStringLiteral("No set differs from the meter's; nothing was sent."));
-        return Exit::Done;
-    }
+    if (changes.updates.isEmpty())
+        return printResult(QStringLiteral("No set differs from the meter's; nothing was sent."));
     CommandChannel& channel = meter.session().channel();
     for (qsizetype k = 0; k < changes.updates.size(); ++k) {
         const ComparatorUpdate& update = changes.updates[k];
@@ -110,10 +107,9 @@ int setSets(MeterConnection& meter, const QString& path, const ComparatorCsvFile
                             .arg(comparatorCsvCells(update.set, (*after)[update.set]).join(u',')));
         sent.append(QString::number(update.set));
     }
-    printLine(QStringLiteral("Wrote and read back %1 set(s): %2")
-                  .arg(sent.size())
-                  .arg(sent.join(QStringLiteral(", "))));
-    return Exit::Done;
+    return printResult(QStringLiteral("Wrote and read back %1 set(s): %2")
+                           .arg(sent.size())
+                           .arg(sent.join(QStringLiteral(", "))));
 }
 
 } // namespace

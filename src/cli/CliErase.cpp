@@ -41,8 +41,7 @@ int runErase(const QStringList& arguments)
         return fail(Exit::NoAnswer,
                     QStringLiteral("the meter does not answer; nothing was erased"));
     // The meter answers nothing to an erase: the next download shows what it holds.
-    printLine(kind == MemoryKind::Automatic
-                  ? QStringLiteral("Sent the erase of the automatically recorded data.")
-                  : QStringLiteral("Sent the erase of the manually recorded data."));
-    return Exit::Done;
+    return printResult(kind == MemoryKind::Automatic
+                           ? QStringLiteral("Sent the erase of the automatically recorded data.")
+                           : QStringLiteral("Sent the erase of the manually recorded data."));
 }

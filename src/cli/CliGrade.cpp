@@ -42,6 +42,8 @@ std::optional<GradeLimits> comparatorSetLimits(MeterConnection& meter, int set)
     MeterSession& session = meter.session();
     StreamReader reader(session.channel(), session.link());
     const StreamReader::Result result = readComparatorReply(reader);
+    if (result.outcome == StreamReader::Outcome::ProgramClosing)
+        return std::nullopt; // a stop: nothing to blame on the meter
     if (result.outcome != StreamReader::Outcome::Complete) {
         tell(QStringLiteral("the comparator table did not arrive (%1 of %2 bytes)")
                  .arg(result.bytes.size())
@@ -165,17 +167,36 @@ int runGrade(const QStringList& arguments)
 
     AppState state;
     MeterConnection meter(state);
+    int exitStatus = Exit::Done;
+    bool ended = false;
+    const auto end = [&](int result) {
+        if (ended)
+            return;
+        ended = true;
+        exitStatus = result;
+        meter.shutDown();
+        abandonWaits(); // ends every wait running now and the event loop
+    };
+    // From the first wait on: opening the port and reading the comparator table take seconds.
+    QObject::connect(&stop, &StopSignals::stopRequested, &meter, [&] { end(Exit::Done); });
     if (comparatorSet > 0) {
         // The table is one exchange that must end: a silent meter gives it up.
-        if (const auto status = openMeter(meter, line.portText(), true))
-            return *status;
+        const auto opened = openMeter(meter, line.portText(), true);
+        if (ended)
+            return exitStatus;
+        if (opened)
+            return *opened;
         limits = comparatorSetLimits(meter, comparatorSet);
+        if (ended)
+            return exitStatus;
         if (!limits)
             return Exit::NoAnswer;
         meter.giveUpWhenSilentFor(0); // from here on the meter is waited for
     } else if (const auto status = openMeter(meter, line.portText(), false)) {
-        return *status;
+        return ended ? exitStatus : *status;
     }
+    if (ended)
+        return exitStatus;
 
     GradingSession session(store, state.reading, clock);
     const QString name =
@@ -194,27 +215,24 @@ int runGrade(const QStringList& arguments)
         (!line.isSet(prefixOption) || session.setPrefix(line.value(prefixOption)));
     if (!stored)
         return fail(Exit::FileError, session.error());
+    // A line that cannot go out ends the run: the cells after it would be graded unseen.
+    const auto print = [&](const QByteArray& line) {
+        if (const QString failure = printLine(line); !failure.isEmpty())
+            end(fail(Exit::FileError, failure));
+    };
+    if (!jsonl)
+        print(gradeCsvHeader().toUtf8());
+    if (ended)
+        return exitStatus;
     tell(QStringLiteral("grading into session \"%1\" of %2 (%3 cells so far); next cell %4")
              .arg(session.info().name, database)
              .arg(session.info().cellCount)
              .arg(session.nextId()));
 
     StatusLine status;
-    int exitStatus = Exit::Done;
-    bool ended = false;
-    const auto end = [&](int result) {
-        if (ended)
-            return;
-        ended = true;
-        exitStatus = result;
-        meter.shutDown();
-        abandonWaits(); // ends every wait running now and the event loop
-    };
-    if (!jsonl)
-        printLine(gradeCsvHeader());
     QObject::connect(&session, &GradingSession::cellTaken, &meter, [&](const GradedCell& cell) {
         status.clear();
-        printLine(jsonl ? gradeJsonLine(cell) : gradeCsvRow(cell).toUtf8());
+        print(jsonl ? gradeJsonLine(cell) : gradeCsvRow(cell).toUtf8());
     });
     QObject::connect(&session, &GradingSession::failed, &meter, [&](const QString& message) {
         tell(message);
@@ -237,8 +255,8 @@ int runGrade(const QStringList& arguments)
     session.attach(meter.session().poll(), link);
     if (status.isShown())
         status.show(statusText(session.status(), session.nextId()));
-    QObject::connect(&stop, &StopSignals::stopRequested, &meter, [&] { end(Exit::Done); });
-    QCoreApplication::exec();
+    if (!ended)
+        QCoreApplication::exec();
     meter.shutDown();
     status.clear();
     return exitStatus;

@@ -49,6 +49,5 @@ int runSampling(const QStringList& arguments)
                                                    "%2 s")
                                         .arg(*interval)
                                         .arg(*seconds));
-    printLine(QStringLiteral("Meter sampling interval: %1 s").arg(*interval));
-    return Exit::Done;
+    return printResult(QStringLiteral("Meter sampling interval: %1 s").arg(*interval));
 }

@@ -124,6 +124,19 @@ void TestCli::answers_data()
     QTest::newRow("watch with stdout closed")
         << QStringList{"watch", "--format", "csv", "--port", "%PORT", ">&-"} << QByteArray() << 4
         << QStringList{"cannot write stdout: Bad file descriptor"} << QByteArray() << QByteArray();
+    // A command's one result line that cannot go out is a failure, not a run that went well.
+    QTest::newRow("clock into a full disk")
+        << QStringList{"clock", "--port", "%PORT", ">", "/dev/full"} << QByteArray() << 4
+        << QStringList{"cannot write stdout: No space left on device"} << QByteArray("U")
+        << QByteArray("Q");
+    QTest::newRow("sampling with stdout closed")
+        << QStringList{"sampling", "--port", "%PORT", ">&-"} << QByteArray() << 4
+        << QStringList{"cannot write stdout: Bad file descriptor"} << QByteArray("V")
+        << QByteArray("S");
+    QTest::newRow("grade with stdout closed")
+        << QStringList{"grade", "--database", "%DIR/cells.sqlite", "--port", "%PORT", ">&-"}
+        << QByteArray() << 4 << QStringList{"cannot write stdout: Bad file descriptor"}
+        << QByteArray() << QByteArray();
     QTest::newRow("record --for stops by itself")
         << QStringList{"record", "--for",  "2s",    "--format",
                        "csv",    "--port", "%PORT", "%DIR/for.csv"}

@@ -60,6 +60,7 @@ private slots:
     void cleanup();
     void gradesATrayAndPacksIt();
     void killedMidSessionLosesNoCell();
+    void stoppedWhileTheMeterIsAwaited();
 
 private:
     void startMeter(const QStringList& tray);
@@ -216,6 +217,24 @@ void TestGrade::killedMidSessionLosesNoCell()
         QCOMPARE(cells->at(k - 1).values.voltage, std::optional(f[2].toDouble()));
     }
     QVERIFY(integral(m_database));
+}
+
+// Ctrl-C while the port opens on a meter that sends nothing ends the run at once, as on a
+// running session: status 0, and no word of a cable.
+void TestGrade::stoppedWhileTheMeterIsAwaited()
+{
+    startMeter({"--fault", "silent"});
+    m_database = m_dir.filePath("stopped.sqlite"); // a file of its own: its making is the sign
+    QProcess cli;
+    startGrade(cli, {"--comparator-set", "5"});
+    // The database is made once the stop signals are taken, before the meter is awaited.
+    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(m_database), 10000);
+    ::kill(pid_t(cli.processId()), SIGINT);
+    QVERIFY(cli.waitForFinished(30000));
+    QCOMPARE(cli.exitStatus(), QProcess::NormalExit);
+    const QByteArray told = cli.readAllStandardError();
+    QVERIFY2(!told.contains("sends no display"), told.constData());
+    QCOMPARE(cli.exitCode(), 0);
 }
 
 QTEST_GUILESS_MAIN(TestGrade)
