@@ -651,4 +651,7 @@ void CellGrading::closeEvent(QCloseEvent* event)
     event->accept();
     if (!m_handlers.close())
         return;
+    // A read of the comparator sets ends with the window. (A memory stream is read to its end
+    // either way, the meter sends it all; the window then takes nothing of it.)
+    m_limitsPanel->cancelRead();
 }

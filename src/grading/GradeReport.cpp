@@ -189,10 +189,8 @@ bool printGradeReport(QPrinter& printer, const GradeReport& report, QString& fai
     }
     flow.begin(&painter, pages);
     lay(flow, report);
-    painter.end();
-    if (flow.failed()) {
+    failure = finishPrintout(painter, printer);
+    if (flow.failed())
         failure = QStringLiteral("A new page cannot be started.");
-        return false;
-    }
-    return true;
+    return failure.isEmpty();
 }

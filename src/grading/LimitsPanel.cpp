@@ -156,10 +156,14 @@ void LimitsPanel::limitsFromMeter()
         StreamReader::Result result;
         {
             BusyPointer busy;
+            m_reading = &reader;
             result = readComparatorReply(reader);
+            m_reading = nullptr;
         }
         m_state.ComparatorBusy = false;
-        if (result.outcome != StreamReader::Outcome::Complete) {
+        if (result.outcome == StreamReader::Outcome::Cancelled) {
+            // The window closed: nobody asked any more.
+        } else if (result.outcome != StreamReader::Outcome::Complete) {
             tellFailure(QStringLiteral("The comparator sets did not arrive (%1 of %2 bytes).")
                             .arg(result.bytes.size())
                             .arg(ComparatorReplyLength));
@@ -173,6 +177,12 @@ void LimitsPanel::limitsFromMeter()
         }
     }
     emit busy(false);
+}
+
+void LimitsPanel::cancelRead()
+{
+    if (m_reading)
+        m_reading->cancel();
 }
 
 void LimitsPanel::limitsFromFile()

@@ -11,6 +11,7 @@ class MeterSession;
 class Prompts;
 class QLabel;
 class QLineEdit;
+class StreamReader;
 struct AppState;
 
 /// The limits of the Cell Grading window: V min, V max, R max and the warning levels inside
@@ -31,6 +32,8 @@ public:
 
     void limitsFromMeter();
     void limitsFromFile();
+    /// Ends a read of the comparator sets running now, without a message (the window closes).
+    void cancelRead();
 
 signals:
     /// A dialog or an exchange of the panel starts or ends: the window waits for it.
@@ -51,4 +54,5 @@ private:
     Prompts& m_prompts;
     QList<QLineEdit*> m_limits; // in the order of the editors' table
     QLabel* m_limitsSource = nullptr;
+    StreamReader* m_reading = nullptr; // the read of the comparator sets running now
 };

@@ -41,7 +41,7 @@ bool printOnePage(QPrinter& printer, const PrintHeading& heading, const QImage& 
     painter.drawImage(
         QRectF(QPointF(body.left() + (body.width() - target.width()) / 2, body.top()), target),
         image);
-    return painter.end() && printer.printerState() != QPrinter::Error;
+    return finishPrintout(painter, printer).isEmpty();
 }
 
 QString printFailureDetails(const QPrinter& printer)

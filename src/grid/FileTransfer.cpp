@@ -255,10 +255,8 @@ bool FileTransfer::PrintGrid(QWidget& window, const TextGrid& grid, const QStrin
                 // moves the grid's texts.
                 printLineHere(line);
             }
-            if (!painter.end() && failure.isEmpty())
-                failure = QStringLiteral("The document cannot be finished.");
-            if (printer.printerState() == QPrinter::Error && failure.isEmpty())
-                failure = QStringLiteral("The printer reported an error.");
+            if (const QString finished = finishPrintout(painter, printer); failure.isEmpty())
+                failure = finished;
         }
         if (owner)
             owner->setWindowTitle(caption);

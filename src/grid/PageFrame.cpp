@@ -81,3 +81,12 @@ void PageFrame::draw(QPainter& painter, int page, int pages) const
                      count);
     painter.restore();
 }
+
+QString finishPrintout(QPainter& painter, const QPrinter& printer)
+{
+    if (!painter.end())
+        return QStringLiteral("The document cannot be finished.");
+    if (printer.printerState() == QPrinter::Error)
+        return QStringLiteral("The printer reported an error.");
+    return {};
+}

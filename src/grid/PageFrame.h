@@ -48,3 +48,7 @@ private:
     QList<QGlyphRun> m_header; // title and time printed
     qreal m_line = 0;
 };
+
+/// Ends a printout painted with `painter` on `printer`: empty when the document was finished
+/// and the printer took it, else why not. A printout is never reported done on a failure.
+[[nodiscard]] QString finishPrintout(QPainter& painter, const QPrinter& printer);

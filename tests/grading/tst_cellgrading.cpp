@@ -21,6 +21,7 @@
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 namespace {
 
@@ -64,6 +65,7 @@ private slots:
     void resistanceDigits();
     void keys();
     void fromTheMeter();
+    void closingEndsTheReadOfTheSets();
     void sessions();
 
 private:
@@ -261,6 +263,27 @@ void TestCellGrading::fromTheMeter()
     for (int k = 0; k < editors.size(); ++k)
         QCOMPARE(w->findChild<QLineEdit*>(editors[k])->text(), shown[k]);
     QCOMPARE(w->session().info().limitsSource, QStringLiteral("comparator set 7"));
+    QVERIFY(!p.state.longReadRunning());
+}
+
+// Closed while its read of the comparator sets waits, the window ends the read without a word.
+void TestCellGrading::closingEndsTheReadOfTheSets()
+{
+    FrontPanel p;
+    QVERIFY(p.start());
+    p.meter.sim.setReading(probesOff());
+    QPointer<CellGrading> w = open(p);
+    QVERIFY(w && QTest::qWaitForWindowExposed(w));
+    p.meter.sim.muteAnswers("W");
+    connect(&p.meter.sim, &MeterSim::commandReceived, w, [&](char c) {
+        if (c == 'W')
+            QTimer::singleShot(200, w, [&] { w->close(); });
+    });
+    p.prompts.inputAnswers << QStringLiteral("7");
+    w->findChild<QPushButton*>(QStringLiteral("CmdComparator"))->click();
+    QTRY_VERIFY(!w);
+    for (const ScriptedPrompts::Asked& asked : p.prompts.asked)
+        QVERIFY2(asked.kind != ScriptedPrompts::Kind::Message, qPrintable(asked.text));
     QVERIFY(!p.state.longReadRunning());
 }
 
