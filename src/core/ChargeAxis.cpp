@@ -52,11 +52,7 @@ ChargeAxis ChargeAxis::of(const ReadingSeries& series)
         }
         return top;
     };
-    if (reached(in) > reached(out)) {
-        in.m_charge = true;
-        return in;
-    }
-    return out;
+    return reached(in) > reached(out) ? in : out;
 }
 
 qsizetype ChargeAxis::firstRowFrom(double x) const

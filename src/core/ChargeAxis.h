@@ -30,8 +30,6 @@ public:
     {
         return m_breakBefore[std::size_t(row)] != 0;
     }
-    /// Whether the counter is In-Cap (a charge).
-    [[nodiscard]] bool isCharge() const { return m_charge; }
 
     /// The first row placed at or after `x`, or rows() when none is.
     [[nodiscard]] qsizetype firstRowFrom(double x) const;
@@ -41,5 +39,4 @@ public:
 private:
     std::vector<double> m_drawn;
     std::vector<char> m_breakBefore;
-    bool m_charge = false;
 };

@@ -86,8 +86,7 @@ ColumnValues columnValues(const QStringList& texts, float valueMax, float valueM
 double ColumnUnit::shown(double value, TemperatureUnit unitOfValue) const
 {
     if (temperature && *temperature != unitOfValue)
-        return *temperature == TemperatureUnit::Celsius ? (value - 32.0) * 5.0 / 9.0
-                                                        : value * 9.0 / 5.0 + 32.0;
+        return convertedTemperature(value, *temperature);
     return value * scale;
 }
 

@@ -124,9 +124,7 @@ Parsed plainNumber(QStringView text, int shift, QString& out, int* decimals = nu
 // A temperature shown in one unit, in the other: one decimal more than shown keeps its step.
 QString convertedTemperature(const QString& shown, int decimals, TemperatureUnit to)
 {
-    const double value = shown.toDouble();
-    const double converted =
-        to == TemperatureUnit::Celsius ? (value - 32.0) * 5.0 / 9.0 : value * 9.0 / 5.0 + 32.0;
+    const double converted = convertedTemperature(shown.toDouble(), to);
     QString text = QString::number(converted, 'f', decimals + 1);
     bool zero = true;
     for (const QChar c : text)
@@ -192,7 +190,6 @@ CsvSource CsvSource::fromHeader(QStringView line)
     source.milliAmps = header.milliAmps;
     source.temperatureUnit = unitOfTitle(line);
     source.unitsInCells = line.contains(QLatin1StringView("(m)Ohm"));
-    source.timeSequence = !source.unitsInCells;
     return source;
 }
 
@@ -367,7 +364,7 @@ QString CsvReadings::row(std::span<const QStringView> cells, const CsvSource& so
     line += QLatin1Char(',');
     QString flags;
     QString offset;
-    if (!source.timeSequence) {
+    if (!source.timeSequence()) {
         // A reading of its own: its time of day as it stands, no date, no place in a run.
         if (const std::optional<QTime> time = timeOfDay(cell(1)))
             line += twoDigitTime(time->msecsSinceStartOfDay() / 1000);
@@ -629,4 +626,9 @@ QDate dataFileFirstDate(QByteArrayView bytes, const QDateTime& lastWritten)
             (void)run.next(reader.cells().at(1));
     }
     return run.firstDate(lastWritten);
+}
+
+double convertedTemperature(double value, TemperatureUnit to)
+{
+    return to == TemperatureUnit::Celsius ? (value - 32.0) * 5.0 / 9.0 : value * 9.0 / 5.0 + 32.0;
 }

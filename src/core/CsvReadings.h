@@ -38,6 +38,9 @@ enum class TemperatureUnit
     Fahrenheit
 };
 
+/// A temperature `value` in the other unit than `to`, in `to`.
+[[nodiscard]] double convertedTemperature(double value, TemperatureUnit to);
+
 /// How the value texts of a data file or a list are read: the units its titles name.
 struct CsvSource
 {
@@ -50,7 +53,7 @@ struct CsvSource
     /// The rows were taken one after another, so their times of day count on across
     /// midnights. The manual list's readings were stored whenever the user pressed the key:
     /// they are no sequence, and a time of day earlier than the one before is no new day.
-    bool timeSequence = true;
+    [[nodiscard]] bool timeSequence() const { return !unitsInCells; }
 
     /// The units of a header line (the titles, tab-separated): the first range named in it,
     /// "mAmp", "Celsius" or "Fahrenheit" (also as the recorder spells it, "Fahrenheih"); the

@@ -114,6 +114,18 @@ OpenedFile openDataFile(const QString& path)
     return opened;
 }
 
+namespace {
+
+// What readAtMost() found.
+enum class BoundedRead
+{
+    Read,     // all of it, `limit` bytes at most
+    TooLarge, // more than `limit` bytes
+    Failed    // the device failed: its errorString()
+};
+
+// Reads all of `device` into `bytes` when it holds at most `limit` bytes. A stream such as
+// stdin is read only that far, never to its end; `bytes` is empty unless Read.
 BoundedRead readAtMost(QIODevice& device, qint64 limit, QByteArray& bytes)
 {
     bytes.resize(limit + 1);
@@ -136,6 +148,8 @@ BoundedRead readAtMost(QIODevice& device, qint64 limit, QByteArray& bytes)
     bytes.truncate(got);
     return BoundedRead::Read;
 }
+
+} // namespace
 
 std::optional<QByteArray> readBounded(QIODevice& device, const QString& name, qint64 limit,
                                       QString& failure)

@@ -42,18 +42,6 @@ struct OpenedFile
 /// binary, no data file.
 [[nodiscard]] OpenedFile openDataFile(const QString& path);
 
-/// What readAtMost() found.
-enum class BoundedRead
-{
-    Read,     ///< all of it, `limit` bytes at most
-    TooLarge, ///< more than `limit` bytes
-    Failed    ///< the device failed: its errorString()
-};
-
-/// Reads all of `device` into `bytes` when it holds at most `limit` bytes. A stream such as
-/// stdin is read only that far, never to its end; `bytes` is empty unless Read.
-[[nodiscard]] BoundedRead readAtMost(QIODevice& device, qint64 limit, QByteArray& bytes);
-
 /// All of `device` (named `name` to the user) when it holds at most `limit` bytes; else
 /// nothing, and `failure` is one line: "NAME holds more than 64 KiB" or "cannot read NAME:
 /// reason".

@@ -209,11 +209,11 @@ void ReadingSeries::finish()
         if (step > 0)
             steps.push_back(step);
     }
-    m_usualStep = 0;
+    double usualStep = 0; // the median step
     if (!steps.empty()) {
         const auto middle = steps.begin() + std::ptrdiff_t(steps.size() / 2);
         std::nth_element(steps.begin(), middle, steps.end());
-        m_usualStep = *middle;
+        usualStep = *middle;
     }
 
     m_gapBefore.assign(n, 0);
@@ -225,7 +225,7 @@ void ReadingSeries::finish()
     for (std::size_t i = 1; i < n; ++i) {
         const double step = m_elapsed[i] - m_elapsed[i - 1];
         const bool gap = m_marked[i] != 0 || !std::isfinite(step) || step < 0 ||
-                         (m_usualStep > 0 && step > GapFactor * m_usualStep);
+                         (usualStep > 0 && step > GapFactor * usualStep);
         m_gapBefore[i] = gap ? 1 : 0;
         if (!gap) {
             const double area = (current[i] + current[i - 1]) / 2 * step;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "CsvReadings.h"
+#include "CurrentReading.h"
 
 #include <QByteArrayView>
 #include <QDate>
@@ -22,18 +23,10 @@
 class ReadingSeries
 {
 public:
-    /// The value columns, in the CSV's order.
-    enum Channel
-    {
-        Voltage,
-        Resistance,
-        Current,
-        Temperature,
-        InCap,
-        OutCap,
-        TCap,
-        ChannelCount
-    };
+    /// The value columns, in the CSV's order: the groups of the meter's reading.
+    using Channel = CurrentReading::Group;
+    using enum CurrentReading::Group;
+    static constexpr int ChannelCount = CurrentReading::GroupCount;
 
     /// A step between two rows longer than this many times the recording's usual step is a
     /// gap in the stamps: samples are missing there.
@@ -72,8 +65,6 @@ public:
     /// Whether the stamps have a gap between `row` - 1 and `row`: a step more than GapFactor
     /// times the usual one, a step back, or a row marked as the first after skipped samples.
     [[nodiscard]] bool gapBefore(qsizetype row) const { return m_gapBefore[std::size_t(row)] != 0; }
-    /// The usual step between rows (the median step), 0 with fewer than two timed rows.
-    [[nodiscard]] double usualStep() const { return m_usualStep; }
     /// Seconds since midnight of the first timed row, if the file names its time of day.
     [[nodiscard]] std::optional<double> firstSecondOfDay() const { return m_firstSecondOfDay; }
     [[nodiscard]] TemperatureUnit temperatureUnit() const { return m_temperatureUnit; }
@@ -87,8 +78,6 @@ public:
     /// step and the current's direction.
     void append(double elapsed, const std::array<double, ChannelCount>& values,
                 bool afterSkippedSamples = false);
-    void setFirstSecondOfDay(std::optional<double> seconds) { m_firstSecondOfDay = seconds; }
-    void setTemperatureUnit(TemperatureUnit unit) { m_temperatureUnit = unit; }
     void finish();
 
 private:
@@ -98,7 +87,6 @@ private:
     std::vector<char> m_marked; // rows marked in the file as the first after skipped samples
     std::optional<double> m_firstSecondOfDay;
     TemperatureUnit m_temperatureUnit = TemperatureUnit::Celsius;
-    double m_usualStep = 0;
     bool m_positiveIsOut = false;
     QString m_error;
 };

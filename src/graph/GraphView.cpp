@@ -376,7 +376,6 @@ void GraphView::applyXReading()
         else
             fitRecordAxis();
     }
-    m_shown = shown;
 
     QCPAxis* x = m_axes.first();
     if (shown == XReading::Record || shown == XReading::Capacity) {

@@ -108,8 +108,6 @@ public:
     void setPlotCharge(int number, ChargeAxis charge);
     /// Where the records of the plots stand on the record axis.
     [[nodiscard]] const RecordPlaces& places() const { return m_places; }
-    /// Whether the record axis can read in time (some plot has times, or there is a pace).
-    [[nodiscard]] bool hasTimes() const { return m_places.hasTimes(); }
     /// Record numbers (with `recordCaption` as the axis title), time of day, elapsed time or
     /// capacity; the record number while there are no times (or no counters). The record axis's
     /// range and the cursors move with the points, so the same records stay in view; to or from

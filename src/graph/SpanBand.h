@@ -22,7 +22,6 @@ public:
     explicit SpanBand(GraphView& graph);
 
     void setMarking(bool on);
-    [[nodiscard]] bool isMarking() const { return m_marking; }
     /// Shows the band from `from` to `to` (in either order) on the record axis.
     void setSpan(double from, double to);
     /// Hides the band: no span.

@@ -128,11 +128,6 @@ bool SpanPanel::hasFigures() const
     return m_grid->rows() > 1;
 }
 
-double SpanPanel::cutoffVolts() const
-{
-    return m_cutoff->value();
-}
-
 QList<QStringList> SpanPanel::cells() const
 {
     QList<QStringList> all;

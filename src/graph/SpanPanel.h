@@ -42,7 +42,6 @@ public:
     /// The same as RFC 4180 CSV.
     [[nodiscard]] QByteArray figuresCsv() const;
     [[nodiscard]] bool hasFigures() const;
-    [[nodiscard]] double cutoffVolts() const;
     [[nodiscard]] GridView* figuresView() const { return m_view; }
 
 signals:

@@ -48,8 +48,6 @@ public:
     /// Takes trace `index` (1 or more; 0 is the list's column) off the graph.
     void removeTrace(int index);
     [[nodiscard]] int traceCount() const { return int(m_traces.size()); }
-    [[nodiscard]] QString traceName(int index) const { return m_traces.value(index).name; }
-    [[nodiscard]] QColor traceColour(int index) const { return m_traces.value(index).colour; }
 
     /// Before the record axis reads `reading`: under Capacity every trace gets its counter.
     void prepareReading(XReading reading);

@@ -294,7 +294,7 @@ bool FileTransfer::ExportCsv(QWidget& window, const TextGrid& grid, const CsvSou
     const QPointer<TextGrid> rowsLeft(const_cast<TextGrid*>(&grid));
     QDate date = firstDate.date;
     // Readings that are no sequence in time (the manual list) get no date to count on from.
-    if (firstDate.ask && source.timeSequence) {
+    if (firstDate.ask && source.timeSequence()) {
         date = askFirstDate(date.isValid() ? date : m_clock.now().date());
         if (!date.isValid())
             return false;

@@ -61,7 +61,7 @@ public:
     /// among them: printing does not talk to the meter. True when printed.
     bool PrintGrid(QWidget& window, const TextGrid& grid, const QString& source = {});
     /// Export CSV: asks for the date of the first row when `firstDate.ask` and the rows are a
-    /// time sequence (`source.timeSequence`), then for a file
+    /// time sequence (`source.timeSequence()`), then for a file
     /// (the dated name of now offered, ".csv" added to a name without a suffix), and writes the
     /// rows `grid` has then as CSV, its values read under `source`. The file is written whole or
     /// not at all, and a failure is told. `SaveFileName` and `SaveFileChosen` stay as they are (a
