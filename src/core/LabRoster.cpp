@@ -1,5 +1,7 @@
 #include "LabRoster.h"
 
+#include "SampleSchedule.h"
+
 #include <algorithm>
 
 int LabRoster::placeOf(const QString& meter) const
@@ -40,7 +42,6 @@ LabRoster::Place LabRoster::takeReading(const QString& meter, const LabReading& 
     // Its age counts from its arrival here, as a frame's from its arrival at the port.
     m.reading.frameReceivedMs = nowMs;
     m.seq = reading.seq;
-    m.readingAtMs = nowMs;
     return p;
 }
 
@@ -71,9 +72,9 @@ QString labStateText(const LabMeter& meter)
 
 QString labAgeText(const LabMeter& meter, qint64 nowMs)
 {
-    if (!meter.readingAtMs)
+    if (!meter.hasReading())
         return QStringLiteral("-");
-    const qint64 s = std::max<qint64>(0, nowMs - *meter.readingAtMs) / 1000;
+    const qint64 s = std::max<qint64>(0, nowMs - meter.reading.frameReceivedMs) / 1000;
     if (s < 60)
         return QStringLiteral("%1 s").arg(s);
     if (s < 3600)
@@ -87,7 +88,7 @@ LabLook labLook(const LabMeter& meter, qint64 nowMs, qint64 staleMs)
 {
     if (meter.status && !meter.status->online)
         return LabLook::Offline;
-    if (!meter.readingAtMs || nowMs - *meter.readingAtMs > staleMs)
+    if (!readingIsYoung(meter.reading, nowMs, staleMs))
         return LabLook::Stale;
     return LabLook::Current;
 }

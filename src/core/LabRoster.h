@@ -20,11 +20,13 @@ enum class LabLook
 struct LabMeter
 {
     QString name;
-    std::optional<LabStatus> status;   ///< none before the first status message
-    std::optional<qint64> readingAtMs; ///< when the last reading arrived (monotonic ms)
-    quint64 seq = 0;                   ///< the last reading's sequence number
-    /// The last reading's display; its frameNumber counts the readings taken.
+    std::optional<LabStatus> status; ///< none before the first status message
+    quint64 seq = 0;                 ///< the last reading's sequence number
+    /// The last reading's display; its frameNumber counts the readings taken, its
+    /// frameReceivedMs is when the last one arrived here.
     CurrentReading reading;
+
+    [[nodiscard]] bool hasReading() const { return reading.frameNumber > 0; }
 };
 
 /// The meters of the lab overview, sorted by name, as their messages arrive.

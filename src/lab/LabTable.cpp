@@ -97,8 +97,8 @@ QString LabTable::text(int row, int column) const
     case Age:
         return labAgeText(m, m_clock.monotonicMs());
     default:
-        return m.readingAtMs ? labValueText(m.reading, kGroups[std::size_t(column - Voltage)])
-                             : QString();
+        return m.hasReading() ? labValueText(m.reading, kGroups[std::size_t(column - Voltage)])
+                              : QString();
     }
 }
 
@@ -138,7 +138,7 @@ QVariant LabTable::data(const QModelIndex& index, int role) const
         if (index.column() == State && m.status && m.status->dropped > 0)
             return QStringLiteral("%1 reading(s) dropped while the broker was away")
                 .arg(m.status->dropped);
-        if (index.column() == Meter && m.readingAtMs)
+        if (index.column() == Meter && m.hasReading())
             return QStringLiteral("reading %1").arg(m.seq);
         return {};
     }
