@@ -1,6 +1,5 @@
 #include "PlotCommand.h"
 
-#include "ChargeAxis.h"
 #include "ColumnPlot.h"
 #include "GraphPicture.h"
 #include "GraphView.h"
@@ -12,7 +11,6 @@
 #include <QFileInfo>
 
 #include <array>
-#include <cmath>
 #include <cstdio>
 
 namespace {
@@ -110,18 +108,9 @@ int drawPlot(const PlotCommand& command)
             return told(kFileError, loaded.failure);
         const ReadingSeries& s = loaded.series;
         const ColumnUnit unit = plainUnit(channel, s.temperatureUnit());
-        const int plot = graph.addPlot(2, overlayColour(int(names.size())));
+        const int plot =
+            addRecordingPlot(graph, s, QFileInfo(path).fileName(), int(names.size()), unit);
         names.append(QFileInfo(path).fileName());
-        graph.plot(plot)->setName(names.constLast());
-        graph.setPlotTimes(
-            plot, RowTimes::fromElapsed(s.firstSecondOfDay().value_or(0), s.elapsedColumn()));
-        graph.setPlotCharge(plot, ChargeAxis::of(s));
-        std::vector<float> values(std::size_t(s.rows()));
-        for (qsizetype r = 0; r < s.rows(); ++r) {
-            const double v = s.value(channel, r);
-            values[std::size_t(r)] = std::isfinite(v) ? float(v) : qQNaN();
-        }
-        graph.setPlotData(plot, values);
         if (plot == 1)
             graph.setAxisCaption(
                 2, QStringLiteral("%1 (%2)").arg(QLatin1String(column->caption), unit.unit));

@@ -84,7 +84,7 @@ void StoredOverlay::setColumn(SeriesSource source, const ColumnUnit& unit)
     m_source = std::move(source);
     m_unit = unit;
     for (int i = 1; i < m_traces.size(); ++i)
-        fillTrace(m_traces[i]);
+        setRecordingValues(m_graph, m_traces[i].plot, *m_traces[i].series, unit);
     showTraces();
 }
 
@@ -105,17 +105,6 @@ const ReadingSeries* StoredOverlay::series(int index)
     return t.series && t.series->rows() > 0 ? &*t.series : nullptr;
 }
 
-void StoredOverlay::fillTrace(const Trace& trace)
-{
-    const ReadingSeries& s = *trace.series;
-    std::vector<float> values(std::size_t(s.rows()));
-    for (qsizetype r = 0; r < s.rows(); ++r) {
-        const double v = m_unit.shown(s.value(m_unit.channel, r), s.temperatureUnit());
-        values[std::size_t(r)] = std::isfinite(v) ? float(v) : qQNaN();
-    }
-    m_graph.setPlotData(trace.plot, values);
-}
-
 bool StoredOverlay::addFile(const QString& path)
 {
     LoadedSeries loaded = loadReadingSeries(path);
@@ -124,15 +113,10 @@ bool StoredOverlay::addFile(const QString& path)
                           m_window.windowTitle(), loaded.failure);
         return false;
     }
-    Trace t{QFileInfo(path).fileName(), overlayColour(int(m_traces.size())),
-            m_graph.addPlot(2, overlayColour(int(m_traces.size()))), std::move(loaded.series)};
-    const ReadingSeries& s = *t.series;
-    m_graph.plot(t.plot)->setName(t.name);
-    m_graph.setPlotTimes(
-        t.plot, RowTimes::fromElapsed(s.firstSecondOfDay().value_or(0), s.elapsedColumn()));
-    m_graph.setPlotCharge(t.plot, ChargeAxis::of(s));
-    fillTrace(t);
-    m_traces.append(std::move(t));
+    const int index = int(m_traces.size());
+    const QString name = QFileInfo(path).fileName();
+    const int plot = addRecordingPlot(m_graph, loaded.series, name, index, m_unit);
+    m_traces.append({name, overlayColour(index), plot, std::move(loaded.series)});
     showTraces();
     refreshFigures();
     emit tracesChanged(true);
@@ -289,4 +273,27 @@ void StoredOverlay::exportFigures()
     if (const QString reason = writeWholeFile(path, m_panel.figuresCsv()); !reason.isEmpty())
         m_prompts.message(QStringLiteral("Cannot save %1").arg(QDir::toNativeSeparators(path)),
                           Prompts::Icon::Critical, m_window.windowTitle(), reason);
+}
+
+int addRecordingPlot(GraphView& graph, const ReadingSeries& series, const QString& name, int index,
+                     const ColumnUnit& unit)
+{
+    const int plot = graph.addPlot(2, overlayColour(index));
+    graph.plot(plot)->setName(name);
+    graph.setPlotTimes(
+        plot, RowTimes::fromElapsed(series.firstSecondOfDay().value_or(0), series.elapsedColumn()));
+    graph.setPlotCharge(plot, ChargeAxis::of(series));
+    setRecordingValues(graph, plot, series, unit);
+    return plot;
+}
+
+void setRecordingValues(GraphView& graph, int plot, const ReadingSeries& series,
+                        const ColumnUnit& unit)
+{
+    std::vector<float> values(std::size_t(series.rows()));
+    for (qsizetype r = 0; r < series.rows(); ++r) {
+        const double v = unit.shown(series.value(unit.channel, r), series.temperatureUnit());
+        values[std::size_t(r)] = std::isfinite(v) ? float(v) : qQNaN();
+    }
+    graph.setPlotData(plot, values);
 }

@@ -84,7 +84,6 @@ private:
 
     /// The recording of trace `index`, or null where there is none.
     const ReadingSeries* series(int index);
-    void fillTrace(const Trace& trace);
     void showTraces();
     void refreshFigures();
     [[nodiscard]] QList<QStringList> figureRows(const QList<std::pair<int, RowSpan>>& spans);
@@ -104,3 +103,12 @@ private:
 /// The colour of trace `index` of a graph that overlays recordings: the stored-data graph's
 /// green first, then colours that read apart from it and from each other.
 [[nodiscard]] QColor overlayColour(int index);
+
+/// Draws `series` on `graph` as a new plot in overlay colour `index`, named `name` in the
+/// legend, its records placed by their own times and counter, its values in `unit`; returns
+/// the plot's number. The stored-data graph and `celldesk --plot` draw recordings alike.
+int addRecordingPlot(GraphView& graph, const ReadingSeries& series, const QString& name, int index,
+                     const ColumnUnit& unit);
+/// Sets the values of `series` in `unit` on `plot`, a gap wherever a value is no number.
+void setRecordingValues(GraphView& graph, int plot, const ReadingSeries& series,
+                        const ColumnUnit& unit);
