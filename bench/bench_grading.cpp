@@ -35,15 +35,6 @@ CellGrading* openGrading(FrontPanel& p, const QString& session)
     return w;
 }
 
-// The program's clock follows the real one (the rig's is set by hand).
-void followRealTime(FrontPanel& p, QTimer& ticks, QElapsedTimer& since)
-{
-    since.start();
-    QObject::connect(&ticks, &QTimer::timeout, &ticks,
-                     [&p, &since] { p.clock.advanceMs(since.restart()); });
-    ticks.start(2);
-}
-
 void latency(int cells)
 {
     FrontPanel p;
@@ -52,9 +43,7 @@ void latency(int cells)
         return;
     }
     p.meter.sim.setFramePeriodMs(250);
-    QTimer ticks;
-    QElapsedTimer since;
-    followRealTime(p, ticks, since);
+    p.clock.runWithRealTime(); // the rig's clock is set by hand: here it follows the real one
     CellGrading* w = openGrading(p, QStringLiteral("latency"));
 
     const QList<TrayCell> trayCells = CellTray::generated(cells, 77);

@@ -12,7 +12,6 @@
 #include "SessionsDialog.h"
 
 #include <QAbstractItemModel>
-#include <QElapsedTimer>
 #include <QLineEdit>
 #include <QPointer>
 #include <QPushButton>
@@ -83,12 +82,7 @@ void TestCellGrading::initTestCase()
 CellGrading* TestCellGrading::open(FrontPanel& p)
 {
     // The rig's clock is set by hand; here it follows the real one, as the settle time does.
-    auto* ticks = new QTimer(&p.window);
-    auto* since = new QElapsedTimer;
-    since->start();
-    connect(ticks, &QTimer::timeout, ticks, [&p, since] { p.clock.advanceMs(since->restart()); });
-    connect(ticks, &QObject::destroyed, [since] { delete since; });
-    ticks->start(5);
+    p.clock.runWithRealTime();
     p.clickToolbar(QStringLiteral("Grade"));
     CellGrading* w = p.controller->grading();
     if (w)
