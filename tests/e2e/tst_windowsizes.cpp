@@ -168,13 +168,17 @@ void TestWindowSizes::init()
     WindowPlacement::rememberIn(nullptr);
 }
 
+// Every window by its objectName ("+": the same window in another state).
+const char* const kWindows[] = {"Panel",          "RealTimeList", "FileList",       "MemoryManager",
+                                "DataList",       "ManualList",   "Comparator",     "RTCSetup",
+                                "SamplingChoice", "Plot",         "Plot+SpanPanel", "RealTimeGraph",
+                                "ListPlot",       "PlotRange",    "RealTimeAll",    "AllGraph",
+                                "GraphDetail",    "CellGrading"};
+
 void TestWindowSizes::everyWindowFitsAndShrinksCleanly_data()
 {
     QTest::addColumn<QString>("name");
-    for (const char* name :
-         {"Panel", "RealTimeList", "FileList", "MemoryManager", "DataList", "ManualList",
-          "Comparator", "RTCSetup", "SamplingChoice", "Plot", "Plot+SpanPanel", "RealTimeGraph",
-          "ListPlot", "PlotRange", "RealTimeAll", "AllGraph", "GraphDetail", "CellGrading"})
+    for (const char* name : kWindows)
         QTest::newRow(name) << QString(name);
 }
 
@@ -209,10 +213,10 @@ void TestWindowSizes::everyWindowFitsAndShrinksCleanly()
 void TestWindowSizes::escapeClosesTheWindow_data()
 {
     QTest::addColumn<QString>("name");
-    for (const char* name : {"RealTimeList", "FileList", "MemoryManager", "DataList", "ManualList",
-                             "Comparator", "RTCSetup", "SamplingChoice", "Plot", "RealTimeGraph",
-                             "ListPlot", "PlotRange", "RealTimeAll", "AllGraph", "GraphDetail"})
-        QTest::newRow(name) << QString(name);
+    for (const char* name : kWindows) {
+        if (QLatin1StringView(name) != "Panel" && !QLatin1StringView(name).contains('+'))
+            QTest::newRow(name) << QString(name);
+    }
 }
 
 // Every window but the main one closes on Esc, as a dialog does.
