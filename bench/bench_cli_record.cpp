@@ -16,10 +16,6 @@
 #include <cstdio>
 #include <unistd.h>
 
-namespace {
-
-} // namespace
-
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);

@@ -1,21 +1,16 @@
 // Figures of PC recording and the list windows at their largest: 36001 samples through the
 // sample tick into a file (each line flushed) and into the real-time list, then a save and a
 // print of the full list. Usage: bench_recording [folder for the files] (default /tmp).
-#include "AppState.h"
-#include "Clock.h"
 #include "FileTransfer.h"
 #include "GridView.h"
-#include "LiveList.h"
 #include "ProcessFigures.h"
 #include "RealTimeList.h"
-#include "Recorder.h"
-#include "ScriptedPrompts.h"
+#include "RecordingRig.h"
 #include "TextGrid.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QLabel>
 
 #include <cstdio>
 #include <unistd.h>
@@ -24,37 +19,10 @@ namespace {
 
 constexpr int kSamples = 36001;
 
-struct Rig
+// The recorder and the real-time list as the main window holds them, shown.
+struct Rig : RecordingRig
 {
-    AppState state;
-    ScriptedPrompts prompts;
-    ManualClock clock{QDateTime(QDate(2026, 12, 8), QTime(10, 15))};
-    FileTransfer transfer{state, prompts, clock};
-    QWidget mainWindow;
-    QLabel rec{&mainWindow}, count{&mainWindow}, fileName{&mainWindow};
-    LiveList list{state, prompts, transfer, &mainWindow};
-    Recorder recorder{state, prompts, transfer, list, &mainWindow, {&rec, &count, &fileName}};
-
-    Rig()
-    {
-        state.PcSamplingSeconds = 1;
-        state.SampleTimeStamp = QStringLiteral("10:15:00");
-        const QStringList texts{"12.53", " 41.2", "-0.511", " 25.3", "105.0", "0.0", "105.0"};
-        for (int g = 0; g < CurrentReading::GroupCount; ++g)
-            state.reading.valueTexts[g] = texts[g];
-        state.reading.capMilli = {true, true, true};
-        state.reading.RangeText = QStringLiteral("400 mOhm");
-        state.reading.TempUnitText = QStringLiteral("Celsius");
-        mainWindow.show();
-    }
-    /// One second with a display frame in it, then its sample tick.
-    void second()
-    {
-        clock.advanceMs(1000);
-        ++state.reading.frameNumber;
-        state.reading.frameReceivedMs = clock.monotonicMs();
-        recorder.tick();
-    }
+    Rig() { mainWindow.show(); }
 };
 
 void benchRecorder(const QString& folder)
@@ -67,7 +35,7 @@ void benchRecorder(const QString& folder)
     QElapsedTimer clock;
     clock.start();
     for (int i = 0; i < kSamples; ++i) {
-        rig.second(); // a frame each second, so each sample is taken
+        rig.tick(); // a frame each second, so each sample is taken
     }
     const double seconds = clock.elapsed() / 1000.0;
     std::printf("recorder_samples=%d recorder_seconds=%.3f recorder_rss_growth_mb=%.2f "
@@ -91,7 +59,7 @@ void benchList()
             QCoreApplication::processEvents(); // a realistic state: painted, nothing pending
             clock.restart();
         }
-        rig.second();
+        rig.tick();
         if (i == kSamples - 1)
             lastNs = clock.nsecsElapsed();
         if (i % 1000 == 0 && i < kSamples - 1)
