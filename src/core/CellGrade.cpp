@@ -68,13 +68,6 @@ std::optional<double> limitValue(const ComparatorLimitEdit& limit, bool resistan
     return resistance && limit.milliOhm ? value / 1000.0 : value;
 }
 
-std::optional<double> cellNumber(const QString& cell)
-{
-    bool ok = false;
-    const double value = QLocale::c().toDouble(cell.trimmed(), &ok);
-    return ok && std::isfinite(value) ? std::optional<double>(value) : std::nullopt;
-}
-
 GradeLimits comparatorLimits(std::optional<double> ohmHigh, std::optional<double> ohmLow,
                              std::optional<double> voltHigh, std::optional<double> voltLow)
 {
@@ -164,7 +157,7 @@ std::optional<GradeLimits> limitsFromComparatorCells(const QStringList& cells)
     if (cells.size() < 7)
         return std::nullopt;
     const auto ohms = [&](int value, int unit) -> std::optional<double> {
-        const auto number = cellNumber(cells[value]);
+        const auto number = plainNumber(cells[value]);
         const QString u = cells[unit].trimmed();
         if (!number || (u != u"Ohm" && u != u"mOhm"))
             return std::nullopt;
@@ -172,8 +165,8 @@ std::optional<GradeLimits> limitsFromComparatorCells(const QStringList& cells)
     };
     const auto ohmHigh = ohms(1, 2);
     const auto ohmLow = ohms(3, 4);
-    const auto voltHigh = cellNumber(cells[5]);
-    const auto voltLow = cellNumber(cells[6]);
+    const auto voltHigh = plainNumber(cells[5]);
+    const auto voltLow = plainNumber(cells[6]);
     if (!ohmHigh || !ohmLow || !voltHigh || !voltLow)
         return std::nullopt;
     return comparatorLimits(ohmHigh, ohmLow, voltHigh, voltLow);
@@ -189,9 +182,8 @@ std::optional<GradeLimits> parseLimits(QStringView text, QString& error)
     for (int i = 0; i < 3; ++i) {
         if (parts[i].trimmed().isEmpty())
             continue;
-        bool ok = false;
-        const double value = QLocale::c().toDouble(parts[i].trimmed(), &ok);
-        if (!ok || !std::isfinite(value) || value < 0)
+        const std::optional<double> value = plainNumber(parts[i]);
+        if (!value || *value < 0)
             return std::nullopt;
         values[i] = value;
     }
@@ -228,4 +220,11 @@ std::optional<qint64> automaticCellNumber(const QString& prefix, QStringView id)
     bool ok = false;
     const qint64 number = digits.toLongLong(&ok);
     return ok ? std::optional<qint64>(number) : std::nullopt;
+}
+
+std::optional<double> plainNumber(QStringView text)
+{
+    bool ok = false;
+    const double value = QLocale::c().toDouble(text.trimmed(), &ok);
+    return ok && std::isfinite(value) ? std::optional<double>(value) : std::nullopt;
 }

@@ -54,6 +54,9 @@ struct CellGrade
 /// level. A limit of zero is not set. None when the entry is not 20 hex digits or a limit
 /// holds no number.
 [[nodiscard]] std::optional<GradeLimits> limitsFromComparatorEntry(const QString& entry);
+/// A number as typed, written to a CSV or given on the command line: C locale, blanks around
+/// it ignored, finite; none for anything else (an empty text, "OL", "inf").
+[[nodiscard]] std::optional<double> plainNumber(QStringView text);
 /// The same from the seven cells of a comparator file's row (a `comparator get` CSV).
 [[nodiscard]] std::optional<GradeLimits> limitsFromComparatorCells(const QStringList& cells);
 

@@ -6,7 +6,6 @@
 #include <QLocale>
 #include <QSet>
 
-#include <cmath>
 
 namespace {
 
@@ -149,9 +148,8 @@ CellsCsv parseCellsCsv(QByteArrayView bytes)
             const QString text = at(column);
             if (text.isEmpty())
                 continue;
-            bool ok = false;
-            const double value = QLocale::c().toDouble(text, &ok);
-            if (!ok || !std::isfinite(value)) {
+            const std::optional<double> value = plainNumber(text);
+            if (!value) {
                 out.error = QStringLiteral("line %1: %2 '%3' is no number")
                                 .arg(n + 1)
                                 .arg(titles[column], text);

@@ -2,7 +2,6 @@
 
 #include "GradingSession.h"
 
-#include <QLocale>
 
 #include <algorithm>
 #include <cmath>
@@ -157,11 +156,9 @@ bool GradeTable::setData(const QModelIndex& index, const QVariant& value, int ro
     const QString typed = value.toString().trimmed();
     std::optional<double> capacity;
     if (!typed.isEmpty()) {
-        bool ok = false;
-        const double v = QLocale::c().toDouble(typed, &ok);
-        if (!ok || !std::isfinite(v) || v < 0)
+        capacity = plainNumber(typed);
+        if (!capacity || *capacity < 0)
             return false;
-        capacity = v;
     }
     return m_session.setCapacity(m_session.cells()[index.row()].key, capacity);
 }

@@ -13,10 +13,8 @@
 #include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QLocale>
 #include <QPushButton>
 
-#include <cmath>
 
 namespace {
 
@@ -104,16 +102,15 @@ void LimitsPanel::applyTypedLimits()
         const QString text = m_limits[k]->text().trimmed();
         if (text.isEmpty())
             continue;
-        bool ok = false;
-        const double value = QLocale::c().toDouble(text, &ok);
-        if (!ok || !std::isfinite(value) || value < 0) {
+        const std::optional<double> value = plainNumber(text);
+        if (!value || *value < 0) {
             tellFailure(QStringLiteral("\"%1\" is no limit: type a number, or nothing to leave "
                                        "it unchecked.")
                             .arg(text));
             showLimits();
             return;
         }
-        limits.*kLimitEditors[k].member = value / kLimitEditors[k].scale;
+        limits.*kLimitEditors[k].member = *value / kLimitEditors[k].scale;
     }
     if (limits == m_session.info().limits)
         return;
