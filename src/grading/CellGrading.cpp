@@ -127,7 +127,6 @@ CellGrading::CellGrading(AppState& state, MeterSession& meter, CellStore& store,
         else
             m_handlers.leave();
     });
-    connect(m_limitsPanel, &LimitsPanel::limitsChanged, this, &CellGrading::showFigures);
     leftLayout->addWidget(m_limitsPanel);
     leftLayout->addWidget(m_view, 1);
     auto* right = new QWidget(this);

@@ -2,7 +2,6 @@
 
 #include "GradingSession.h"
 
-
 #include <algorithm>
 #include <cmath>
 

@@ -15,7 +15,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-
 namespace {
 
 const QString kTitle = QStringLiteral("Cell Grading");
@@ -121,8 +120,7 @@ void LimitsPanel::applyLimits(const GradeLimits& limits, const QString& source)
 {
     if (!m_session.setLimits(limits, source))
         tellFailure(QStringLiteral("The limits could not be stored."), m_session.error());
-    showLimits();
-    emit limitsChanged();
+    showLimits(); // the session's grades followed: its cellsReset redrew the figures
 }
 
 int LimitsPanel::askSet()

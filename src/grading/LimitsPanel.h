@@ -38,8 +38,6 @@ public:
 signals:
     /// A dialog or an exchange of the panel starts or ends: the window waits for it.
     void busy(bool running);
-    /// The session's limits (and so its verdicts) changed.
-    void limitsChanged();
 
 private:
     void applyTypedLimits();

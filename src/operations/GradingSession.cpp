@@ -73,11 +73,9 @@ bool GradingSession::setLimits(const GradeLimits& limits, const QString& source)
     const GradeSession before = m_info;
     m_info.limits = limits;
     m_info.limitsSource = source;
-    if (!saveInfo() || !m_store.updateCells(regraded)) {
-        if (m_error.isEmpty())
-            m_error = m_store.error();
+    if (!m_store.updateCells(regraded, &m_info)) {
         m_info = before;
-        return false;
+        return fail(m_store.error());
     }
     m_cells = regraded;
     emit cellsReset();
@@ -306,16 +304,19 @@ std::optional<QStringList> GradingSession::setCapacities(const QList<PackCell>& 
         else
             unknown.append(c.id);
     }
-    QList<GradedCell> changed = m_cells;
-    for (GradedCell& c : changed) {
-        if (byId.contains(c.id))
+    QList<GradedCell> cells = m_cells;
+    QList<GradedCell> changed; // only these are written again
+    for (GradedCell& c : cells) {
+        if (byId.contains(c.id)) {
             c.capacity = byId.value(c.id);
+            changed.append(c);
+        }
     }
     if (!m_store.updateCells(changed)) {
         fail(m_store.error());
         return std::nullopt;
     }
-    m_cells = changed;
+    m_cells = cells;
     emit cellsReset();
     return unknown;
 }

@@ -424,10 +424,15 @@ bool CellStore::updateCell(const GradedCell& cell)
     return q.exec() || fail(q.lastError().text());
 }
 
-bool CellStore::updateCells(const QList<GradedCell>& cells)
+bool CellStore::updateCells(const QList<GradedCell>& cells, const GradeSession* session)
 {
     if (!exec(QStringLiteral("BEGIN IMMEDIATE")))
         return false;
+    if (session && !saveSession(*session)) {
+        const QString reason = m_error;
+        exec(QStringLiteral("ROLLBACK"));
+        return fail(reason);
+    }
     for (const GradedCell& cell : cells) {
         if (!updateCell(cell)) {
             const QString reason = m_error;

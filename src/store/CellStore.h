@@ -75,8 +75,9 @@ public:
     bool addCell(qint64 session, GradedCell& cell, qint64 nextNumber);
     /// Stores a cell's values, time, capacity and grade again (its ID stays).
     bool updateCell(const GradedCell& cell);
-    /// Stores many cells' changes in one commit (new capacities, grades under new limits).
-    bool updateCells(const QList<GradedCell>& cells);
+    /// Stores many cells' changes in one commit (new capacities, grades under new limits), and
+    /// `session`'s settings with them when given: both are stored, or neither.
+    bool updateCells(const QList<GradedCell>& cells, const GradeSession* session = nullptr);
     bool deleteCell(qint64 key);
 
     /// The schema version of the open file.
