@@ -7,14 +7,12 @@
 
 namespace {
 
-constexpr int MaxGroupCells = 10000;
-
 // A count given to --series or --parallel.
 std::optional<int> countOf(const QString& text)
 {
     bool ok = false;
     const int n = text.toInt(&ok);
-    return ok && n >= 1 && n <= MaxGroupCells ? std::optional<int>(n) : std::nullopt;
+    return ok && n >= 1 && n <= MaxPackCount ? std::optional<int>(n) : std::nullopt;
 }
 
 } // namespace
@@ -69,7 +67,7 @@ int runPack(const QStringList& arguments)
     const std::optional<int> parallel = countOf(line.value(parallelOption));
     if (!series || !parallel)
         return line.usageError(
-            QStringLiteral("--series and --parallel want counts from 1 to %1").arg(MaxGroupCells));
+            QStringLiteral("--series and --parallel want counts from 1 to %1").arg(MaxPackCount));
     std::optional<Balance> by;
     if (line.isSet(byOption)) {
         bool resistance = false;
@@ -97,8 +95,7 @@ int runPack(const QStringList& arguments)
         const auto stored = store.cells(session->key);
         if (!stored)
             return fail(Exit::FileError, store.error());
-        for (const GradedCell& c : *stored)
-            cells.append({c.id, c.capacity, c.values.resistance, c.grade.verdict == Verdict::Pass});
+        cells = packCellsOf(*stored);
     } else {
         QString failure;
         const auto bytes = readRegularFile(files.first(), MaxCellsFileBytes, failure);

@@ -6,7 +6,6 @@
 #include <QLocale>
 #include <QSet>
 
-
 namespace {
 
 QString optionalNumber(const std::optional<double>& value)
@@ -198,4 +197,13 @@ QString planMissingText(const PackPlan& plan)
                                           : QStringLiteral("resistance"))
         .arg(plan.missing)
         .arg(plan.missing == 1 ? QStringLiteral("is") : QStringLiteral("are"));
+}
+
+QList<PackCell> packCellsOf(const QList<GradedCell>& cells)
+{
+    QList<PackCell> out;
+    out.reserve(cells.size());
+    for (const GradedCell& c : cells)
+        out.append({c.id, c.capacity, c.values.resistance, c.grade.verdict == Verdict::Pass});
+    return out;
 }

@@ -24,6 +24,9 @@ struct GradedCell
     CellGrade grade;
 };
 
+/// Graded cells as pack matching takes them: only a passing cell goes into a pack.
+[[nodiscard]] QList<PackCell> packCellsOf(const QList<GradedCell>& cells);
+
 // Graded cells as CSV, with the conventions of the other CSV files (comma-separated, UTF-8,
 // "\n" line ends, plain C-locale numbers in V, Ohm and degrees Celsius): the local date and
 // time without its offset, so that spreadsheets read a date, and the offset in the last

@@ -14,6 +14,9 @@ enum class Balance
 };
 
 /// A cell offered to a pack: capacity in Ah, internal resistance in Ohm.
+/// The most groups in series, or cells in parallel, a plan may ask for.
+inline constexpr int MaxPackCount = 10000;
+
 struct PackCell
 {
     QString id;

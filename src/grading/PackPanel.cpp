@@ -21,8 +21,6 @@
 
 namespace {
 
-constexpr int kMaxCount = 10000;
-
 QPushButton* button(const QString& text, const QString& name, QWidget* parent)
 {
     auto* b = new QPushButton(text, parent);
@@ -50,11 +48,11 @@ PackPanel::PackPanel(GradingSession& session, Prompts& prompts, const Clock& clo
 {
     m_series = new QSpinBox(this);
     m_series->setObjectName(QStringLiteral("TxtSeries"));
-    m_series->setRange(1, kMaxCount);
+    m_series->setRange(1, MaxPackCount);
     m_series->setValue(4);
     m_parallel = new QSpinBox(this);
     m_parallel->setObjectName(QStringLiteral("TxtParallel"));
-    m_parallel->setRange(1, kMaxCount);
+    m_parallel->setRange(1, MaxPackCount);
     m_parallel->setValue(10);
     m_by = new QComboBox(this);
     m_by->setObjectName(QStringLiteral("ComboBy"));

@@ -337,9 +337,5 @@ bool GradingSession::setCapacity(qint64 key, std::optional<double> capacity)
 
 QList<PackCell> GradingSession::packCells() const
 {
-    QList<PackCell> out;
-    out.reserve(m_cells.size());
-    for (const GradedCell& c : m_cells)
-        out.append({c.id, c.capacity, c.values.resistance, c.grade.verdict == Verdict::Pass});
-    return out;
+    return packCellsOf(m_cells);
 }
