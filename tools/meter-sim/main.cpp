@@ -8,6 +8,7 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QFile>
+#include <QFileInfo>
 #include <QSocketNotifier>
 #include <QTextStream>
 
@@ -212,11 +213,19 @@ int main(int argc, char* argv[])
         return fail(QStringLiteral("--cells and --tray: one tray at a time"));
     if (parser.isSet(cellsOption)) {
         const QString path = parser.value(cellsOption);
+        // A regular file of a tray's size: a named pipe would block the open, a device never
+        // end, and a cut file would play half a line as a cell.
+        constexpr qint64 kMostBytes = 16 * 1024 * 1024;
+        const QFileInfo info(path);
+        if (info.exists() && !info.isFile())
+            return fail(QStringLiteral("%1 is not a regular file").arg(path));
+        if (info.size() > kMostBytes)
+            return fail(QStringLiteral("%1 holds more than 16 MiB").arg(path));
         QFile file(path);
         if (!file.open(QIODevice::ReadOnly))
             return fail(QStringLiteral("cannot read %1: %2").arg(path, file.errorString()));
         QString error;
-        trayCells = CellTray::fromCsv(file.read(16 * 1024 * 1024), error);
+        trayCells = CellTray::fromCsv(file.read(kMostBytes), error);
         if (!trayCells)
             return fail(QStringLiteral("%1: %2").arg(path, error));
     } else if (parser.isSet(trayOption)) {
