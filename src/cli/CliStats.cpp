@@ -92,6 +92,8 @@ int runStats(const QStringList& arguments)
     const LoadedSeries loaded = loadReadingSeries(path, date);
     if (!loaded.failure.isEmpty())
         return fail(Exit::FileError, loaded.failure);
+    if (!loaded.warning.isEmpty())
+        tell(loaded.warning);
     const ReadingSeries& series = loaded.series;
     RowSpan span = rowsBetween(series, from, to);
     std::optional<double> cutoffS;

@@ -119,7 +119,9 @@ ReadingSeries ReadingSeries::fromDataFile(QByteArrayView bytes, QDate firstDate)
         none.m_error = csv.error;
         return none;
     }
-    return fromCsv(csv.csv);
+    ReadingSeries series = fromCsv(csv.csv);
+    series.m_warning = csv.warning;
+    return series;
 }
 
 ReadingSeries ReadingSeries::fromCsv(QByteArrayView bytes)

@@ -48,6 +48,8 @@ public:
 
     /// Why the bytes are no recording; empty when read.
     [[nodiscard]] const QString& error() const { return m_error; }
+    /// What of a data file was left out (its last line, cut off); empty when nothing.
+    [[nodiscard]] const QString& warning() const { return m_warning; }
     [[nodiscard]] qsizetype rows() const { return qsizetype(m_elapsed.size()); }
 
     /// Seconds from the first row to `row` (NaN without a time).
@@ -88,5 +90,6 @@ private:
     std::optional<double> m_firstSecondOfDay;
     TemperatureUnit m_temperatureUnit = TemperatureUnit::Celsius;
     bool m_positiveIsOut = false;
+    QString m_warning;
     QString m_error;
 };

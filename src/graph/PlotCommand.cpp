@@ -106,6 +106,8 @@ int drawPlot(const PlotCommand& command)
         const LoadedSeries loaded = loadReadingSeries(path);
         if (!loaded.failure.isEmpty())
             return told(kFileError, loaded.failure);
+        if (!loaded.warning.isEmpty())
+            told(0, loaded.warning);
         const ReadingSeries& s = loaded.series;
         const ColumnUnit unit = plainUnit(channel, s.temperatureUnit());
         const int plot =

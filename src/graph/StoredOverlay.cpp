@@ -113,6 +113,9 @@ bool StoredOverlay::addFile(const QString& path)
                           m_window.windowTitle(), loaded.failure);
         return false;
     }
+    if (!loaded.warning.isEmpty())
+        m_prompts.message(QStringLiteral("The recording was added without its last line."),
+                          Prompts::Icon::Information, m_window.windowTitle(), loaded.warning);
     const int index = int(m_traces.size());
     const QString name = QFileInfo(path).fileName();
     const int plot = addRecordingPlot(m_graph, loaded.series, name, index, m_unit);

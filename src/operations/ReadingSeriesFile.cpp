@@ -20,5 +20,7 @@ LoadedSeries loadReadingSeries(const QString& path, QDate firstDate)
         loaded.failure = QStringLiteral("%1 is no recording: %2").arg(shown, loaded.series.error());
     else if (loaded.series.rows() == 0)
         loaded.failure = QStringLiteral("%1 holds no readings.").arg(shown);
+    else if (!loaded.series.warning().isEmpty())
+        loaded.warning = QStringLiteral("%1: %2").arg(shown, loaded.series.warning());
     return loaded;
 }

@@ -10,6 +10,7 @@ struct LoadedSeries
 {
     ReadingSeries series;
     QString failure; ///< one line for the user: what is wrong with the file; empty when read
+    QString warning; ///< one line: "PATH: " and what was left out of it; empty when nothing
 };
 
 /// Reads a data file, a list's save or a CellDesk CSV at `path` (a regular file only, opened

@@ -106,6 +106,7 @@ private slots:
     void spanFigures_data();
     void spanFigures();
     void unreadableFileIsTold();
+    void cutLastLineIsTold();
     void exportIsWholeOrNone_data();
     void exportIsWholeOrNone();
 };
@@ -228,6 +229,26 @@ void TestOverlay::unreadableFileIsTold()
     QCOMPARE(o.prompts.asked.first().details,
              "cannot read " + o.dir.filePath("missing.csv") + ": No such file or directory");
     QCOMPARE(o.window.overlay()->traceCount(), 1);
+}
+
+// A data file whose last line was cut off (a recording stopped mid-write) is added without
+// that line, and the user is told so.
+void TestOverlay::cutLastLineIsTold()
+{
+    Overlaid o(false);
+    QByteArray bytes = golden("discharge.txt");
+    bytes.chop(bytes.size() - bytes.lastIndexOf("\r\n", bytes.size() - 3) - 2);
+    bytes += "12\t00:02:10\t3.1";
+    QFile file(o.dir.filePath("cut.txt"));
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
+    file.close();
+    QVERIFY(o.window.addFile(file.fileName()));
+    QCOMPARE(o.prompts.asked.size(), 1);
+    QCOMPARE(o.prompts.asked.first().text,
+             QString("The recording was added without its last line."));
+    QVERIFY2(o.prompts.asked.first().details.startsWith(file.fileName() + ": line 13 was cut off"),
+             qPrintable(o.prompts.asked.first().details));
+    QCOMPARE(o.window.graph()->plot(2)->dataCount(), 11);
 }
 
 void TestOverlay::exportIsWholeOrNone_data()
