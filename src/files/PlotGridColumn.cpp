@@ -3,6 +3,7 @@
 #include "AxisText.h"
 #include "ColumnPlot.h"
 #include "ColumnPlotRequest.h"
+#include "DataFileLines.h"
 #include "GraphView.h"
 #include "GraphWindow.h"
 #include "TextGrid.h"
@@ -13,20 +14,15 @@ GraphWindow* PlotGridColumn(const TextGrid& grid, int column, const ColumnKind& 
 {
     QStringList texts;
     QStringList times;
-    QStringList lines; // the list as a data file, for the graph's figures and capacity axis
+    // The list as its Save writes it, for the graph's figures and capacity axis.
+    QByteArray data;
     const int rows = grid.rows();
     texts.reserve(rows - 1);
     times.reserve(rows - 1);
-    lines.reserve(rows);
     std::vector<QStringView> cells;
     for (int r = 0; r < rows; ++r) {
         grid.rowCells(r, cells);
-        QString line;
-        for (const QStringView cell : cells) {
-            line += cell;
-            line += QLatin1Char('\t');
-        }
-        lines.append(line);
+        data += dataFileBytes(gridSaveLine(cells));
         if (r == 0)
             continue;
         texts.append(grid.cell(r, column));
@@ -34,9 +30,8 @@ GraphWindow* PlotGridColumn(const TextGrid& grid, int column, const ColumnKind& 
     }
     const ColumnValues values = preparePlotColumn(request, kind, texts);
     GraphWindow* window = GraphWindow::open(plot, GraphWindow::Kind::Stored, prompts, clock);
-    window->setColumnSource(
-        [lines] { return ReadingSeries::fromDataFile(lines.join(QLatin1Char('\n')).toLatin1()); },
-        columnUnit(column, grid.cellView(0, column), values.milli));
+    window->setColumnSource([data] { return ReadingSeries::fromDataFile(data); },
+                            columnUnit(column, grid.cellView(0, column), values.milli));
     window->showColumn(request, values.values, RowTimes::fromTexts(times));
     GraphView* graph = window->graph();
     graph->setAxisCaption(2, columnAxisTitle(column, grid.cell(0, column), values.milli));
