@@ -2,6 +2,7 @@
 #include "DataFileReader.h"
 #include "FailingDevice.h"
 #include "Fetch.h"
+#include "FileBytes.h"
 
 #include <QBuffer>
 #include <QFile>
@@ -288,12 +289,6 @@ void TestDataFileReader::goldenFiles()
 
 namespace {
 
-QByteArray golden(const QString& name)
-{
-    QFile file(QStringLiteral(CELLDESK_TEST_DATA "/") + name);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
 } // namespace
 
 // The files this program writes, converted to CSV: a recording, a list save in milliamperes,
@@ -342,7 +337,7 @@ void TestDataFileReader::convertsToGoldenCsv()
 {
     qputenv("TZ", "CET-1CEST,M3.5.0,M10.5.0/3");
     tzset();
-    QByteArray bytes = golden(fetched<QString>("file"));
+    QByteArray bytes = goldenBytes(fetched<QString>("file"));
     QVERIFY(!bytes.isEmpty());
     const QByteArray lastLine = fetched<QByteArray>("lastLine");
     if (!lastLine.isEmpty())
@@ -352,7 +347,7 @@ void TestDataFileReader::convertsToGoldenCsv()
     QCOMPARE(out.error, QString());
     QCOMPARE(out.warning, fetched<QString>("warning"));
     QCOMPARE(out.rows, fetched<int>("rows"));
-    QByteArray expected = golden(fetched<QString>("csv"));
+    QByteArray expected = goldenBytes(fetched<QString>("csv"));
     const QString lastFlags = fetched<QString>("lastFlags");
     const qsizetype lastRow = expected.lastIndexOf('\n', expected.size() - 2) + 1;
     if (lastFlags.isEmpty() && out.rows < expected.count('\n') - 1)

@@ -5,6 +5,7 @@
 #include "CsvReadings.h"
 #include "DataList.h"
 #include "Fetch.h"
+#include "FileBytes.h"
 #include "FileList.h"
 #include "FrontPanel.h"
 #include "GridView.h"
@@ -81,12 +82,6 @@ bool pollBack(FrontPanel& p)
     return decodes && t.poll().isActive() && t.keepAlive().isActive() &&
            p.text(QStringLiteral("LblCOM")) != QLatin1String("No COM") && !p.state.DisplayFrozen &&
            !p.state.longReadRunning();
-}
-
-QByteArray fileBytes(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
 QList<QByteArray> manualRecords(int count)

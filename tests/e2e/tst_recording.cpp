@@ -2,6 +2,7 @@
 // streaming a known reading; the data file and the real-time list it produces.
 #include "ChannelDialog.h"
 #include "Fetch.h"
+#include "FileBytes.h"
 #include "FrontPanel.h"
 #include "GraphView.h"
 #include "LiveGraph.h"
@@ -28,12 +29,6 @@
 #include <cmath>
 
 namespace {
-
-QByteArray fileBytes(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
 
 QString toolTipOfSave(const FrontPanel& p)
 {

@@ -5,6 +5,7 @@
 #include "Clock.h"
 #include "ColumnPlotRequest.h"
 #include "Fetch.h"
+#include "FileBytes.h"
 #include "FileSizeLimit.h"
 #include "GraphView.h"
 #include "GraphWindow.h"
@@ -31,16 +32,10 @@ namespace {
 
 const ManualClock kClock(QDateTime(QDate(2026, 12, 8), QTime(10, 15, 2)));
 
-QByteArray golden(const char* name)
-{
-    QFile file(QStringLiteral(CELLDESK_TEST_DATA "/") + QLatin1String(name));
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
 // The golden CSV with its Out-Cap reset to zero at 120 s, while the battery went on.
 QByteArray resetCsv()
 {
-    QList<QByteArray> lines = golden("discharge.csv").split('\n');
+    QList<QByteArray> lines = goldenBytes("discharge.csv").split('\n');
     const QList<QByteArray> outCap{"0.0000", "0.0050", "0.0100", "0.0100", "0.0100"};
     for (int i = 0; i < outCap.size(); ++i) {
         QList<QByteArray> cells = lines[8 + i].split(',');
@@ -61,10 +56,10 @@ struct Overlaid
     explicit Overlaid(bool added = true)
     {
         window.setAttribute(Qt::WA_DeleteOnClose, false);
-        const ReadingSeries list = ReadingSeries::fromDataFile(golden("discharge.txt"));
+        const ReadingSeries list = ReadingSeries::fromDataFile(goldenBytes("discharge.txt"));
         QStringList volts;
         QStringList times;
-        for (const QByteArray& line : golden("discharge.txt").split('\n').mid(1, 12)) {
+        for (const QByteArray& line : goldenBytes("discharge.txt").split('\n').mid(1, 12)) {
             const QList<QByteArray> cells = line.split('\t');
             times << cells[1];
             volts << cells[2];
@@ -236,7 +231,7 @@ void TestOverlay::unreadableFileIsTold()
 void TestOverlay::cutLastLineIsTold()
 {
     Overlaid o(false);
-    QByteArray bytes = golden("discharge.txt");
+    QByteArray bytes = goldenBytes("discharge.txt");
     bytes.chop(bytes.size() - bytes.lastIndexOf("\r\n", bytes.size() - 3) - 2);
     bytes += "12\t00:02:10\t3.1";
     QFile file(o.dir.filePath("cut.txt"));

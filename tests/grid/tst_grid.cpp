@@ -2,6 +2,7 @@
 #include "AppState.h"
 #include "Clock.h"
 #include "Fetch.h"
+#include "FileBytes.h"
 #include "FileSizeLimit.h"
 #include "FileTransfer.h"
 #include "GridView.h"
@@ -27,12 +28,6 @@
 #include <sys/stat.h>
 
 namespace {
-
-QByteArray contents(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
 
 QStringList rowOf(const TextGrid& g, int row)
 {
@@ -351,7 +346,7 @@ void TestGrid::saveWritesEveryRowWithCaptions()
     h.grid.appendRow(QStringLiteral("2\t\t"));
     h.state.SaveFileChosen = true;
     QVERIFY(h.transfer.SaveGridToFile(h.window, h.grid));
-    QCOMPARE(contents(h.state.SaveFileName),
+    QCOMPARE(fileBytes(h.state.SaveFileName),
              QByteArray("No.s\tTime\tIn-Cap \t\r\n1\t10:15:02\t105.0(m)\t\r\n2\t\t\t\r\n"));
     QCOMPARE(h.captions, (QStringList{"0Records Completed", "1Records Completed",
                                       "2Records Completed", "Real Time List"}));
@@ -399,7 +394,7 @@ void TestGrid::saveFailureIsTold()
     }
     // What was there stays as it was, and nothing else is left beside it.
     if (path.endsWith(u"old.txt"))
-        QCOMPARE(contents(path), old);
+        QCOMPARE(fileBytes(path), old);
     QVERIFY(QDir(dir.path()).entryList(QDir::Files | QDir::System).size() <= 1);
     QCOMPARE(h.prompts.asked.size(), 1);
     const auto& told = h.prompts.asked[0];
@@ -497,7 +492,7 @@ void TestGrid::exportCsv()
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files),
              name.isEmpty() ? QStringList() : QStringList{name});
     if (!name.isEmpty()) {
-        QCOMPARE(contents(dir.filePath(name)),
+        QCOMPARE(fileBytes(dir.filePath(name)),
                  csvBytes(csvHeader(TemperatureUnit::Celsius)) +
                      "1,2026-12-08T23:59:59,0,12.53,0.0412,-0.5110,25.3,0.1050,0.0000,,"
                      "OL:total_capacity,+01:00\n"
@@ -539,7 +534,7 @@ void TestGrid::printToPdfLetsEventsRun()
     QVERIFY(h.transfer.PrintGrid(h.window, h.grid));
     during.stop();
     QVERIFY(h.prompts.of(ScriptedPrompts::Kind::Message).isEmpty());
-    QVERIFY(contents(pdf).startsWith("%PDF"));
+    QVERIFY(fileBytes(pdf).startsWith("%PDF"));
     QCOMPARE(h.captions.first(), QString("0 record(s) completed"));
     QCOMPARE(h.captions.at(h.captions.size() - 2), QString("150 record(s) completed"));
     QCOMPARE(h.captions.last(), QString("Real Time List"));

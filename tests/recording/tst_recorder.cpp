@@ -15,11 +15,6 @@ namespace {
 const QStringList kLine2{"12.52", " 41.2", "-0.511", " 25.3", "105.3", "0.0", "105.3"};
 const QStringList kLine3{"12.52", " 41.3", "-0.510", " 25.4", "105.6", "0.000", "105.6"};
 
-QByteArray golden(const char* name)
-{
-    return fileBytes(QStringLiteral(CELLDESK_TEST_DATA "/") + QLatin1String(name));
-}
-
 // A file that takes whole lines until line `failAt` (the header is line 0). Of that one it
 // takes half, as a full disk does: QFile then reports the short write without a reason, and
 // only the next write fails with the system's.
@@ -90,7 +85,7 @@ void TestRecorder::recordsTheGoldenFileLineByLine()
     QCOMPARE(rig.looks, QList<bool>{true});
     QCOMPARE(rig.fileName.text(), QString("recording.txt"));
     // The header is on disk before the first sample.
-    const QByteArray expected = golden("recording.txt");
+    const QByteArray expected = goldenBytes("recording.txt");
     QCOMPARE(fileBytes(path), expected.left(expected.indexOf("\r\n") + 2));
 
     const QList<QStringList> samples{{}, kLine2, kLine3};

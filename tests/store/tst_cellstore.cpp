@@ -2,6 +2,7 @@
 // cells kept) and what is refused and left as it was (a newer schema, no database, a folder);
 // a duplicate ID is refused in a session and a session's cells go with it.
 #include "CellStore.h"
+#include "FileBytes.h"
 
 #include <QFile>
 #include <QSqlDatabase>
@@ -47,12 +48,6 @@ void setVersion(const QString& path, int version)
         QVERIFY(QSqlQuery(db).exec(QStringLiteral("PRAGMA user_version=%1").arg(version)));
     }
     QSqlDatabase::removeDatabase("bump");
-}
-
-QByteArray contents(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
 } // namespace
@@ -105,13 +100,13 @@ void TestCellStore::openings()
     } else if (file == u"folder") {
         QDir().mkpath(path);
     }
-    const QByteArray before = contents(path);
+    const QByteArray before = fileBytes(path);
 
     CellStore store;
     const bool opened = store.open(path);
     QCOMPARE(store.error().contains(error) && opened == error.isEmpty(), true);
     if (!opened) {
-        QCOMPARE(contents(path), before); // refused files stay as they were
+        QCOMPARE(fileBytes(path), before); // refused files stay as they were
         return;
     }
     QCOMPARE(store.schemaVersion(), CellStore::SchemaVersion);

@@ -2,6 +2,7 @@
 
 #include "AppState.h"
 #include "Clock.h"
+#include "FileBytes.h"
 #include "FileTransfer.h"
 #include "LiveList.h"
 #include "PollTimers.h"
@@ -93,10 +94,4 @@ struct RecordingRig
 inline int lineCount(const QByteArray& bytes)
 {
     return int(bytes.count("\r\n"));
-}
-
-inline QByteArray fileBytes(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
