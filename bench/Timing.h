@@ -1,14 +1,22 @@
 #pragma once
 
-// How the benchmarks time a piece of work and print what they found.
+// How the benchmarks take their options, time a piece of work and print what they found.
 
 #include <QElapsedTimer>
 #include <QString>
+#include <QStringList>
 
 #include <algorithm>
 #include <cstdio>
 #include <functional>
 #include <vector>
+
+/// The number after option `name` in the program's arguments `args`, else `fallback`.
+inline int intOption(const QStringList& args, const QString& name, int fallback)
+{
+    const qsizetype at = args.indexOf(name);
+    return at > 0 && at + 1 < args.size() ? args.at(at + 1).toInt() : fallback;
+}
 
 /// The value at `p` of the way from the least (0) to the greatest (1) of `values`; 0.5 is the
 /// median. 0 for no values.

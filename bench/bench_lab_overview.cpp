@@ -55,15 +55,9 @@ QByteArray reading(int i, quint64 seq)
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
-    int meters = 100;
-    int seconds = 60;
     const QStringList args = app.arguments();
-    for (int i = 1; i < args.size(); ++i) {
-        if (args[i] == u"--meters")
-            meters = args.value(++i).toInt();
-        else if (args[i] == u"--seconds")
-            seconds = args.value(++i).toInt();
-    }
+    const int meters = intOption(args, QStringLiteral("--meters"), 100);
+    const int seconds = intOption(args, QStringLiteral("--seconds"), 60);
     std::printf("bench_lab_overview: %d meters publishing once a second, %d s; load %s\n", meters,
                 seconds, qPrintable(loadAverage()));
     Broker broker;

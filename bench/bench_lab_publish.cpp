@@ -50,21 +50,11 @@ struct Arrival
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
-    int meters = 16;
-    int seconds = 300;
-    int outage = 0;
-    bool watch = false;
     const QStringList args = app.arguments();
-    for (int i = 1; i < args.size(); ++i) {
-        if (args[i] == u"--meters")
-            meters = args.value(++i).toInt();
-        else if (args[i] == u"--seconds")
-            seconds = args.value(++i).toInt();
-        else if (args[i] == u"--outage")
-            outage = args.value(++i).toInt();
-        else if (args[i] == u"--watch")
-            watch = true;
-    }
+    const int meters = intOption(args, QStringLiteral("--meters"), 16);
+    const int seconds = intOption(args, QStringLiteral("--seconds"), 300);
+    const int outage = intOption(args, QStringLiteral("--outage"), 0);
+    const bool watch = args.contains(QStringLiteral("--watch"));
     std::printf("bench_lab_publish: %d meters, %s --publish, %d s%s; load %s\n", meters,
                 watch ? "watch" : "record --interval 1", seconds,
                 outage ? qPrintable(QStringLiteral(", the broker away %1 s").arg(outage)) : "",

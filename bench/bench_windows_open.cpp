@@ -12,6 +12,7 @@
 #include "RTCSetup.h"
 #include "RealTimeList.h"
 #include "Recorder.h"
+#include "Timing.h"
 #include "WindowToolbar.h"
 
 #include <QApplication>
@@ -67,12 +68,8 @@ int main(int argc, char* argv[])
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     const QStringList args = QCoreApplication::arguments();
-    const auto option = [&](const QString& name, int fallback) {
-        const qsizetype at = args.indexOf(name);
-        return at > 0 && at + 1 < args.size() ? args.at(at + 1).toInt() : fallback;
-    };
-    const int period = option(QStringLiteral("--period"), 250);
-    const int samples = option(QStringLiteral("--samples"), 60);
+    const int period = intOption(args, QStringLiteral("--period"), 250);
+    const int samples = intOption(args, QStringLiteral("--samples"), 60);
 
     QProcess meter;
     const QString device = startMeterSim(
