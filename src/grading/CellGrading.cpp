@@ -8,6 +8,7 @@
 #include "GradeReport.h"
 #include "GradeStatistics.h"
 #include "GradeTable.h"
+#include "GradingWidgets.h"
 #include "LimitsPanel.h"
 #include "ListImages.h"
 #include "MeterMemoryRead.h"
@@ -48,20 +49,10 @@
 
 namespace {
 
-const QString kTitle = QStringLiteral("Cell Grading");
 // The least the window's parts are drawn in, and the least the window itself becomes.
 constexpr QSize kContentMinimum(820, 600);
 constexpr QSize kWindowMinimum(320, 240);
 constexpr int kFlashMs = 600;
-
-QPushButton* button(const QString& text, const QString& name, const QString& tip, QWidget* parent)
-{
-    auto* b = new QPushButton(text, parent);
-    b->setObjectName(name);
-    b->setToolTip(tip);
-    b->setFocusPolicy(Qt::TabFocus); // a click leaves the keyboard where it was
-    return b;
-}
 
 QString statText(double value, double scale, int decimals)
 {
@@ -76,7 +67,7 @@ CellGrading::CellGrading(AppState& state, MeterSession& meter, CellStore& store,
       m_clock(clock), m_session(store, state.reading, clock)
 {
     setObjectName(QStringLiteral("CellGrading"));
-    setWindowTitle(kTitle);
+    setWindowTitle(GradingTitle);
 
     m_toolbar = windowToolbar(
         this,
@@ -262,17 +253,18 @@ QWidget* CellGrading::buildCapture()
     add(QStringLiteral("&Settle"), m_settle);
     add(QStringLiteral("&Tolerance"), m_tolerance);
 
-    auto* take = button(QStringLiteral("Take now"), QStringLiteral("CmdTake"),
-                        QStringLiteral("Take the present reading as a cell (Space)"), box);
-    auto* again = button(QStringLiteral("Measure again"), QStringLiteral("CmdAgain"),
-                         QStringLiteral("The next cell taken replaces the selected one's values, "
-                                        "which keeps its ID (Enter)"),
-                         box);
-    auto* remove = button(QStringLiteral("Delete"), QStringLiteral("CmdDelete"),
-                          QStringLiteral("Remove the selected cell (Delete)"), box);
-    auto* import =
-        button(QStringLiteral("Import manual readings"), QStringLiteral("CmdImport"),
-               QStringLiteral("Each reading stored by hand in the meter becomes a cell"), box);
+    auto* take = gradingButton(QStringLiteral("Take now"), QStringLiteral("CmdTake"),
+                               QStringLiteral("Take the present reading as a cell (Space)"), box);
+    auto* again =
+        gradingButton(QStringLiteral("Measure again"), QStringLiteral("CmdAgain"),
+                      QStringLiteral("The next cell taken replaces the selected one's values, "
+                                     "which keeps its ID (Enter)"),
+                      box);
+    auto* remove = gradingButton(QStringLiteral("Delete"), QStringLiteral("CmdDelete"),
+                                 QStringLiteral("Remove the selected cell (Delete)"), box);
+    auto* import = gradingButton(
+        QStringLiteral("Import manual readings"), QStringLiteral("CmdImport"),
+        QStringLiteral("Each reading stored by hand in the meter becomes a cell"), box);
     connect(take, &QPushButton::clicked, this, &CellGrading::takeNow);
     connect(again, &QPushButton::clicked, this, &CellGrading::measureSelectedAgain);
     connect(remove, &QPushButton::clicked, this, &CellGrading::deleteSelected);
@@ -359,7 +351,7 @@ void CellGrading::runToolbarCommand(const QString& key)
 
 void CellGrading::tellFailure(const QString& text, const QString& details)
 {
-    m_prompts.message(text, Prompts::Icon::Critical, kTitle, details);
+    m_prompts.message(text, Prompts::Icon::Critical, GradingTitle, details);
 }
 
 void CellGrading::showSession()
@@ -503,7 +495,7 @@ void CellGrading::deleteSelected()
     m_handlers.enter();
     const bool yes =
         m_prompts.confirm(QStringLiteral("Cell %1 will be deleted from the session!").arg(cell.id),
-                          Prompts::Icon::Exclamation, kTitle, Prompts::DefaultButton::Cancel);
+                          Prompts::Icon::Exclamation, GradingTitle, Prompts::DefaultButton::Cancel);
     if (yes && !m_handlers.closed() && !m_session.removeCell(cell.key))
         tellFailure(m_session.error());
     m_handlers.leave();
@@ -542,7 +534,7 @@ void CellGrading::importManual()
             tellFailure(result.text, result.reason);
         else if (result.ending == MeterMemoryRead::Ending::Complete &&
                  !m_session.importManual(result.bytes))
-            m_prompts.message(m_session.error(), Prompts::Icon::Information, kTitle);
+            m_prompts.message(m_session.error(), Prompts::Icon::Information, GradingTitle);
         showStatus();
     }
     m_handlers.leave();
@@ -572,7 +564,7 @@ void CellGrading::print()
     if (m_prompts.choosePrinter(this, printer) && !m_handlers.closed()) {
         const GradeSession& s = m_session.info();
         GradeReport report;
-        report.heading = {kTitle, s.name, m_clock.now()};
+        report.heading = {GradingTitle, s.name, m_clock.now()};
         report.summary = {QStringLiteral("Session %1, started %2; settle %3 s, tolerance %4 digits")
                               .arg(s.name, s.created.toString(QStringLiteral("yyyy-MM-dd hh:mm")))
                               .arg(s.settleSeconds)

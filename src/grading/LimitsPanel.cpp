@@ -5,6 +5,7 @@
 #include "ComparatorCsv.h"
 #include "ComparatorExchange.h"
 #include "GradingSession.h"
+#include "GradingWidgets.h"
 #include "InputFile.h"
 #include "MeterSession.h"
 #include "Prompts.h"
@@ -16,8 +17,6 @@
 #include <QPushButton>
 
 namespace {
-
-const QString kTitle = QStringLiteral("Cell Grading");
 
 // The limit editors in the order of m_limits: V min, V max, R max, warning levels after.
 struct LimitEditor
@@ -35,15 +34,6 @@ constexpr LimitEditor kLimitEditors[] = {
     {"TxtVWarnMax", "warn above (V)", &GradeLimits::voltageWarnMax, 1},
     {"TxtRWarn", "warn above (mOhm)", &GradeLimits::resistanceWarn, 1000},
 };
-
-QPushButton* button(const QString& text, const QString& name, const QString& tip, QWidget* parent)
-{
-    auto* b = new QPushButton(text, parent);
-    b->setObjectName(name);
-    b->setToolTip(tip);
-    b->setFocusPolicy(Qt::TabFocus);
-    return b;
-}
 
 } // namespace
 
@@ -66,12 +56,12 @@ LimitsPanel::LimitsPanel(AppState& state, MeterSession& meter, GradingSession& s
         m_limits.append(edit);
     }
     auto* fromMeter =
-        button(QStringLiteral("From meter..."), QStringLiteral("CmdComparator"),
-               QStringLiteral("The limits of one of the meter's comparator sets"), box);
-    auto* fromFile = button(QStringLiteral("From file..."), QStringLiteral("CmdLimitsFile"),
-                            QStringLiteral("The limits of a set of a comparator file "
-                                           "(celldesk-cli comparator get)"),
-                            box);
+        gradingButton(QStringLiteral("From meter..."), QStringLiteral("CmdComparator"),
+                      QStringLiteral("The limits of one of the meter's comparator sets"), box);
+    auto* fromFile = gradingButton(QStringLiteral("From file..."), QStringLiteral("CmdLimitsFile"),
+                                   QStringLiteral("The limits of a set of a comparator file "
+                                                  "(celldesk-cli comparator get)"),
+                                   box);
     connect(fromMeter, &QPushButton::clicked, this, &LimitsPanel::limitsFromMeter);
     connect(fromFile, &QPushButton::clicked, this, &LimitsPanel::limitsFromFile);
     m_limitsSource = new QLabel(box);
@@ -125,8 +115,8 @@ void LimitsPanel::applyLimits(const GradeLimits& limits, const QString& source)
 
 int LimitsPanel::askSet()
 {
-    const QString entry =
-        m_prompts.input(QStringLiteral("Comparator set (1 to 99):"), kTitle, QStringLiteral("1"));
+    const QString entry = m_prompts.input(QStringLiteral("Comparator set (1 to 99):"), GradingTitle,
+                                          QStringLiteral("1"));
     bool ok = false;
     const int set = entry.trimmed().toInt(&ok);
     if (entry.isEmpty())
@@ -223,5 +213,5 @@ QStringList LimitsPanel::limitTexts() const
 
 void LimitsPanel::tellFailure(const QString& text, const QString& details)
 {
-    m_prompts.message(text, Prompts::Icon::Critical, kTitle, details);
+    m_prompts.message(text, Prompts::Icon::Critical, GradingTitle, details);
 }

@@ -3,6 +3,7 @@
 #include "Clock.h"
 #include "FileTransfer.h"
 #include "GradingSession.h"
+#include "GradingWidgets.h"
 #include "InputFile.h"
 #include "OutputFile.h"
 #include "Prompts.h"
@@ -114,8 +115,7 @@ bool PackPanel::buildPlan()
         showPlan();
         const QString text = planMissingText(plan);
         m_spread->setText(text);
-        m_prompts.message(text + QLatin1Char('.'), Prompts::Icon::Exclamation,
-                          QStringLiteral("Cell Grading"));
+        m_prompts.message(text + QLatin1Char('.'), Prompts::Icon::Exclamation, GradingTitle);
         return false;
     }
     m_plan = std::move(plan);
@@ -181,8 +181,7 @@ void PackPanel::importCapacities()
         parsed = parseCellsCsv(*bytes);
     if (!bytes || !parsed.error.isEmpty()) {
         m_prompts.message(
-            QStringLiteral("Cannot read the capacities."), Prompts::Icon::Critical,
-            QStringLiteral("Cell Grading"),
+            QStringLiteral("Cannot read the capacities."), Prompts::Icon::Critical, GradingTitle,
             bytes ? QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(path), parsed.error)
                   : reason);
         return;
@@ -190,8 +189,7 @@ void PackPanel::importCapacities()
     const auto unknown = m_session.setCapacities(parsed.cells);
     if (!unknown) {
         m_prompts.message(QStringLiteral("The capacities could not be stored."),
-                          Prompts::Icon::Critical, QStringLiteral("Cell Grading"),
-                          m_session.error());
+                          Prompts::Icon::Critical, GradingTitle, m_session.error());
         return;
     }
     m_by->setCurrentIndex(1);
@@ -199,7 +197,7 @@ void PackPanel::importCapacities()
         m_prompts.message(QStringLiteral("%1 of the file's cells are not in this session: %2")
                               .arg(unknown->size())
                               .arg(unknown->mid(0, 10).join(QStringLiteral(", "))),
-                          Prompts::Icon::Information, QStringLiteral("Cell Grading"));
+                          Prompts::Icon::Information, GradingTitle);
 }
 
 void PackPanel::exportPlan()
@@ -213,5 +211,5 @@ void PackPanel::exportPlan()
         return;
     if (const QString reason = writeWholeFile(path, planCsv(*m_plan, m_cells)); !reason.isEmpty())
         m_prompts.message(QStringLiteral("Cannot save %1").arg(QDir::toNativeSeparators(path)),
-                          Prompts::Icon::Critical, QStringLiteral("Cell Grading"), reason);
+                          Prompts::Icon::Critical, GradingTitle, reason);
 }
