@@ -202,7 +202,7 @@ int GradingSession::rowOf(qint64 key) const
     return -1;
 }
 
-void GradingSession::record(const CellValues& values)
+bool GradingSession::record(const CellValues& values)
 {
     if (const int row = rowOf(m_againKey); m_againKey != 0 && row >= 0) {
         GradedCell cell = m_cells[row];
@@ -212,12 +212,12 @@ void GradingSession::record(const CellValues& values)
         if (!m_store.updateCell(cell)) {
             emit failed(
                 QStringLiteral("Cell %1 could not be stored: %2").arg(cell.id, m_store.error()));
-            return;
+            return false;
         }
         m_againKey = 0;
         m_cells[row] = cell;
         emit cellTaken(cell, row);
-        return;
+        return true;
     }
     m_againKey = 0;
     GradedCell cell;
@@ -244,16 +244,21 @@ void GradingSession::record(const CellValues& values)
         }
     }
     if (!stored) {
-        emit failed(
-            QStringLiteral("Cell %1 could not be stored: %2").arg(cell.id, m_store.error()));
-        return;
+        const QString message =
+            QStringLiteral("Cell %1 could not be stored: %2").arg(cell.id, m_store.error());
+        if (m_bulk)
+            return fail(message);
+        emit failed(message);
+        return false;
     }
     m_typedId.clear();
     m_info.nextNumber = next;
     m_cells.append(cell);
     m_ids.insert(cell.id);
     m_info.cellCount = m_cells.size();
-    emit cellTaken(cell, -1);
+    if (!m_bulk)
+        emit cellTaken(cell, -1);
+    return true;
 }
 
 bool GradingSession::removeCell(qint64 key)
@@ -286,11 +291,31 @@ bool GradingSession::importManual(QByteArrayView reply)
         return v.kind == CsvValue::Number ? std::optional<double>(v.number.toDouble())
                                           : std::nullopt;
     };
-    for (const QString& row : list.rows) {
-        const QStringList cells = row.split(QLatin1Char('\t'));
-        record({valueOf(cells, CurrentReading::Voltage), valueOf(cells, CurrentReading::Resistance),
-                valueOf(cells, CurrentReading::Temperature)});
+    // One commit and one redraw for all of them, not one per cell (the memory holds up to
+    // 65535): all are stored, or none.
+    const QList<GradedCell> cellsBefore = m_cells;
+    const QSet<QString> idsBefore = m_ids;
+    const GradeSession infoBefore = m_info;
+    m_error.clear();
+    m_bulk = true;
+    const bool stored = m_store.inOneCommit([&] {
+        for (const QString& row : list.rows) {
+            const QStringList cells = row.split(QLatin1Char('\t'));
+            if (!record({valueOf(cells, CurrentReading::Voltage),
+                         valueOf(cells, CurrentReading::Resistance),
+                         valueOf(cells, CurrentReading::Temperature)}))
+                return false;
+        }
+        return true;
+    });
+    m_bulk = false;
+    if (!stored) {
+        m_cells = cellsBefore;
+        m_ids = idsBefore;
+        m_info = infoBefore;
+        return fail(m_error.isEmpty() ? m_store.error() : m_error);
     }
+    emit cellsReset();
     return true;
 }
 

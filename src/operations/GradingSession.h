@@ -106,7 +106,9 @@ signals:
 private:
     bool load(const std::optional<GradeSession>& session);
     bool saveInfo();
-    void record(const CellValues& values);
+    /// Takes a cell: stored, then told with cellTaken (or, in a bulk import, kept for one
+    /// cellsReset at the end). False when it could not be stored.
+    bool record(const CellValues& values);
     void updateStatus();
     [[nodiscard]] int rowOf(qint64 key) const;
     bool fail(const QString& message);
@@ -122,6 +124,7 @@ private:
     QString m_typedId;
     qint64 m_againKey = 0;
     bool m_linkLost = false;
+    bool m_bulk = false; // a bulk import runs: no signal per cell, a failure ends it
     Status m_status = Status::Waiting;
     QString m_error;
 };

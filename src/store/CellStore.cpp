@@ -376,7 +376,8 @@ std::optional<QList<GradedCell>> CellStore::cells(qint64 session)
 
 bool CellStore::addCell(qint64 session, GradedCell& cell, qint64 nextNumber)
 {
-    if (!exec(QStringLiteral("BEGIN IMMEDIATE")))
+    const bool own = !m_inCommit; // a commit of its own, else the caller's
+    if (own && !exec(QStringLiteral("BEGIN IMMEDIATE")))
         return false;
     QSqlQuery q(m_db);
     q.prepare(QStringLiteral("INSERT INTO cells (session_id, cell_id, taken, voltage_v, "
@@ -388,7 +389,8 @@ bool CellStore::addCell(qint64 session, GradedCell& cell, qint64 nextNumber)
     bindCell(q, cell);
     if (!q.exec()) {
         const QSqlError error = q.lastError();
-        exec(QStringLiteral("ROLLBACK"));
+        if (own)
+            exec(QStringLiteral("ROLLBACK"));
         return fail(isDuplicate(error)
                         ? QStringLiteral("Cell %1 is in this session already.").arg(cell.id)
                         : error.text());
@@ -400,16 +402,32 @@ bool CellStore::addCell(qint64 session, GradedCell& cell, qint64 nextNumber)
     next.bindValue(QStringLiteral(":id"), session);
     if (!next.exec()) {
         const QString reason = next.lastError().text();
-        exec(QStringLiteral("ROLLBACK"));
+        if (own)
+            exec(QStringLiteral("ROLLBACK"));
         cell.key = 0;
         return fail(reason);
     }
-    if (!exec(QStringLiteral("COMMIT"))) {
+    if (own && !exec(QStringLiteral("COMMIT"))) {
         exec(QStringLiteral("ROLLBACK"));
         cell.key = 0;
         return false;
     }
     return true;
+}
+
+bool CellStore::inOneCommit(const std::function<bool()>& work)
+{
+    if (m_inCommit || !exec(QStringLiteral("BEGIN IMMEDIATE")))
+        return false;
+    m_inCommit = true;
+    const bool done = work();
+    m_inCommit = false;
+    if (done && exec(QStringLiteral("COMMIT")))
+        return true;
+    const QString reason = m_error;
+    exec(QStringLiteral("ROLLBACK"));
+    m_error = reason;
+    return false;
 }
 
 bool CellStore::updateCell(const GradedCell& cell)

@@ -7,6 +7,7 @@
 #include <QSqlDatabase>
 #include <QString>
 
+#include <functional>
 #include <optional>
 
 /// A grading session as the database keeps it: its name, how its cells are numbered and
@@ -79,6 +80,9 @@ public:
     /// `session`'s settings with them when given: both are stored, or neither.
     bool updateCells(const QList<GradedCell>& cells, const GradeSession* session = nullptr);
     bool deleteCell(qint64 key);
+    /// Runs `work` as one commit: every cell it adds is stored, or none when it returns false
+    /// (one write to the disk for a bulk import instead of one per cell).
+    bool inOneCommit(const std::function<bool()>& work);
 
     /// The schema version of the open file.
     [[nodiscard]] int schemaVersion();
@@ -93,4 +97,5 @@ private:
     QSqlDatabase m_db;
     QString m_path;
     QString m_error;
+    bool m_inCommit = false; // inside inOneCommit(): addCell() commits nothing of its own
 };

@@ -4,6 +4,7 @@
 #include "CellStore.h"
 #include "Clock.h"
 #include "GradingSession.h"
+#include "SimMemory.h"
 
 #include <QTemporaryDir>
 #include <QTest>
@@ -72,6 +73,11 @@ void TestGradingSession::cellIds_data()
     QTest::newRow("Space on an older reading takes nothing")
         << "frame wait:1001 space take" << QStringList{"A0001"};
     QTest::newRow("Space with the link lost takes nothing") << "frame lost space" << QStringList{};
+    // The meter's three manual readings, all in one commit, around an ID taken meanwhile.
+    QTest::newRow("an import after a cell")
+        << "take import" << QStringList{"A0001", "A0002", "A0003", "A0004"};
+    QTest::newRow("an import past an ID another program took")
+        << "other:A0002 import" << QStringList{"A0001", "A0003", "A0004"};
 }
 
 void TestGradingSession::cellIds()
@@ -121,6 +127,8 @@ void TestGradingSession::cellIds()
             session->setLinkLost(true);
         } else if (token == u"space") {
             (void)session->takeNow();
+        } else if (token == u"import") {
+            QVERIFY(session->importManual('\x02' + demoManualRecords().join() + '\x03'));
         }
     }
     QTEST(ids(session->cells()), "cells");
